@@ -1,0 +1,139 @@
+#ifndef REUSEBLOCKS_REUSEBLOCKS_H
+#define REUSEBLOCKS_REUSEBLOCKS_H
+
+// The one header a host includes: the design-reuse block record, the collection of the blocks
+// of one blocks file ("PCB_BLOCKS FILE FORMAT 2.0"), and the string and collection types that
+// cross their interface.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "reuseblocks/export.h"
+#include "reuseblocks/host_types.h"
+
+namespace reuseblocks {
+namespace detail {
+class BlocksFileLoader;
+class OutputFile;
+}  // namespace detail
+}  // namespace reuseblocks
+
+class CReuseBlockFile;
+
+// One reuse block: twelve text properties (the fields of its definition line) and an ordered
+// list of layer maps, each a row of four text columns. Blocks are created and destroyed only by
+// their CReuseBlockFile; the host works through the pointers the collection hands out. Values
+// are opaque text: nothing is parsed or validated.
+//
+// Property indexes: 0 BLOCK_HIER_NAME (the block ID), 1 BLOCK_PATH, 2 BLOCK_TYPE, 3 BLOCK_STATUS,
+// 4 XLOC, 5 YLOC, 6 SIDE, 7 ROTATION, 8 UNITS, 9 INT_XLOC, 10 INT_YLOC, 11 QOR_STATUS.
+// Layer-map columns: 0 BLOCK_LAYER_ORDER, 1 BLOCK_LAYER_NAME, 2 DESIGN_ORDER, 3 DESIGN_LAYER_NAME.
+//
+// An index out of range throws CInvalidArgException and changes nothing, except in
+// RemoveLayerMap, which ignores it.
+class REUSEBLOCKS_API CReuseBlock {
+public:
+    static constexpr std::uint32_t kPropertyCount = 12;
+    static constexpr std::uint32_t kLayerMapColumnCount = 4;
+
+    CReuseBlock(const CReuseBlock&) = delete;
+    CReuseBlock& operator=(const CReuseBlock&) = delete;
+
+    // Property 0. The reference stays valid for the block's whole life.
+    const CString& GetBlockID() const;
+
+    // Property `index` (0 to 11), to read or change in place; valid for the block's whole life.
+    CString& GetProperty(std::uint32_t index);
+    CString GetProperty(std::uint32_t index) const;
+    // Property `index` becomes a copy of `value`; a null value stores "". Changing property 0
+    // renames the block in written files, not its key in the collection.
+    void SetProperty(std::uint32_t index, const char* value);
+
+    // Sets BLOCK_TYPE "Smashed", BLOCK_STATUS "Unplaced" and QOR_STATUS "Unprocessed"; nothing
+    // else changes.
+    void Init();
+
+    // The last component of BLOCK_PATH: after the last backslash if there is one, otherwise after
+    // the last forward slash, otherwise the whole path.
+    CString GetBlockSymbolName() const;
+
+    std::uint32_t GetLayerMapCount() const;
+    // Appends a row of four empty columns and returns its row index.
+    std::uint32_t NewLayerMap();
+    // Removes a row; later rows move down by one. A row out of range is ignored.
+    void RemoveLayerMap(std::uint32_t row);
+    // Column `column` (0 to 3) of row `row`. The reference stays valid until that row is removed,
+    // whatever happens to other rows.
+    CString& GetLayerMap(std::uint32_t row, std::uint32_t column);
+    CString GetLayerMap(std::uint32_t row, std::uint32_t column) const;
+
+private:
+    friend class CReuseBlockFile;
+    friend class reuseblocks::detail::BlocksFileLoader;
+
+    struct LayerMap;
+
+    CReuseBlock();
+    virtual ~CReuseBlock();
+
+    LayerMap& RowAt(std::uint32_t row) const;
+
+    std::array<CString, kPropertyCount> m_properties;
+    // Each row is an allocation of its own, so references into it survive other rows' changes.
+    std::vector<LayerMap*> m_layerMaps;
+};
+
+// The blocks of one blocks file, keyed by the name each block was created under. Walks,
+// GetBlocksIDs and written files list the blocks in the order they were created or loaded.
+class REUSEBLOCKS_API CReuseBlockFile {
+public:
+    CReuseBlockFile();
+    virtual ~CReuseBlockFile();
+    CReuseBlockFile(const CReuseBlockFile&) = delete;
+    CReuseBlockFile& operator=(const CReuseBlockFile&) = delete;
+
+    // A new block whose property 0 is `name` and whose other properties are empty (call Init for
+    // the defaults). Null when the name is already in use or is null.
+    CReuseBlock* NewBlock(const char* name);
+    // 1 and `block` written when a block is held under `name`; otherwise 0, `block` untouched.
+    int GetBlock(const char* name, CReuseBlock*& block);
+    // 1 when the block held under `name` has been removed and destroyed; 0 when there is none.
+    int RemoveBlock(const char* name);
+
+    // Null when the collection is empty; pass it to GetNext until it becomes null again.
+    POSITION GetStartPosition() const;
+    // The block at `position`, which moves on to the next block (null after the last one).
+    // A null position gives null.
+    CReuseBlock* GetNext(POSITION& position) const;
+
+    // Resizes `ids` to the number of blocks and fills it with their keys in walk order: 1. On an
+    // empty collection returns 0 and leaves `ids` as it was.
+    int GetBlocksIDs(CStringArray& ids);
+
+    // Reads a blocks file and adds its blocks to those already held. Returns 0 when every line
+    // was accepted, otherwise the code of the first rejected line, after which nothing more is
+    // read; what was accepted before it stays:
+    //   -1 the file cannot be opened or read,
+    //   -2 a definition line has fewer than twelve fields,
+    //   -3 a definition line's ID is already held,
+    //   -4 a mapping line names another block than the one defined last,
+    //   -5 a mapping line has fewer than six fields.
+    // reuseblocks/diagnostics.h tells the line and the reason as well.
+    int LoadFile(const char* path);
+
+    // Writes every block, after a header naming `appName` ("Unknown" when null or empty). 1 when
+    // the whole file was written; 0 when anything failed, in which case an existing regular file
+    // at `fileName` is left as it was.
+    int WriteFile(const char* fileName, const char* appName);
+
+private:
+    friend class reuseblocks::detail::BlocksFileLoader;
+
+    void WriteHeader(reuseblocks::detail::OutputFile& out, const char* appName) const;
+    void WriteBlock(reuseblocks::detail::OutputFile& out, const CReuseBlock* block) const;
+
+    CMapStringToPtr m_blockIndex;
+};
+
+#endif  // REUSEBLOCKS_REUSEBLOCKS_H

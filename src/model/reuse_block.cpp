@@ -1,0 +1,86 @@
+#include <memory>
+#include <stdexcept>
+
+#include "model/layer_map.h"
+
+namespace {
+
+std::uint32_t CheckedProperty(std::uint32_t index) {
+    if (index >= CReuseBlock::kPropertyCount) AfxThrowInvalidArgException();
+    return index;
+}
+
+std::uint32_t CheckedColumn(std::uint32_t column) {
+    if (column >= CReuseBlock::kLayerMapColumnCount) AfxThrowInvalidArgException();
+    return column;
+}
+
+}  // namespace
+
+CReuseBlock::CReuseBlock() = default;
+
+CReuseBlock::~CReuseBlock() {
+    for (LayerMap* row : m_layerMaps) delete row;
+}
+
+const CString& CReuseBlock::GetBlockID() const { return m_properties[0]; }
+
+CString& CReuseBlock::GetProperty(std::uint32_t index) {
+    return m_properties[CheckedProperty(index)];
+}
+
+CString CReuseBlock::GetProperty(std::uint32_t index) const {
+    return m_properties[CheckedProperty(index)];
+}
+
+void CReuseBlock::SetProperty(std::uint32_t index, const char* value) {
+    m_properties[CheckedProperty(index)] = value;
+}
+
+void CReuseBlock::Init() {
+    m_properties[2] = "Smashed";
+    m_properties[3] = "Unplaced";
+    m_properties[11] = "Unprocessed";
+}
+
+CString CReuseBlock::GetBlockSymbolName() const {
+    const CString& path = m_properties[1];
+    // A backslash wins over every forward slash, even one that stands after it.
+    int separator = path.ReverseFind('\\');
+    if (separator < 0) separator = path.ReverseFind('/');
+    if (separator < 0) return path;
+    return path.Mid(separator + 1);
+}
+
+std::uint32_t CReuseBlock::GetLayerMapCount() const {
+    return static_cast<std::uint32_t>(m_layerMaps.size());
+}
+
+std::uint32_t CReuseBlock::NewLayerMap() {
+    // Row indexes are 32-bit; refuse to grow past what they can address.
+    if (m_layerMaps.size() >= UINT32_MAX) throw std::length_error("too many layer maps");
+    auto row = std::make_unique<LayerMap>();
+    m_layerMaps.push_back(row.get());
+    row.release();
+    return static_cast<std::uint32_t>(m_layerMaps.size() - 1);
+}
+
+void CReuseBlock::RemoveLayerMap(std::uint32_t row) {
+    if (row >= m_layerMaps.size()) return;
+    LayerMap* removed = m_layerMaps[row];
+    m_layerMaps.erase(m_layerMaps.begin() + row);
+    delete removed;
+}
+
+CReuseBlock::LayerMap& CReuseBlock::RowAt(std::uint32_t row) const {
+    if (row >= m_layerMaps.size()) AfxThrowInvalidArgException();
+    return *m_layerMaps[row];
+}
+
+CString& CReuseBlock::GetLayerMap(std::uint32_t row, std::uint32_t column) {
+    return RowAt(row).columns[CheckedColumn(column)];
+}
+
+CString CReuseBlock::GetLayerMap(std::uint32_t row, std::uint32_t column) const {
+    return RowAt(row).columns[CheckedColumn(column)];
+}
