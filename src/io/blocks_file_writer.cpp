@@ -1,0 +1,123 @@
+#include <cstdio>
+#include <ctime>
+#include <string_view>
+
+#include "io/output_file.h"
+#include "model/layer_map.h"
+#include "reuseblocks/reuseblocks.h"
+
+using reuseblocks::detail::OutputFile;
+
+namespace {
+
+constexpr std::string_view kMappingKeyword = "map_block_host";
+
+// The explanatory block that follows the date line, one entry a line, exactly as readers have
+// always seen it (spelling included).
+constexpr std::string_view kHeaderComment[] = {
+    "",
+    "# REUSE BLOCK format has two parts :",
+    "#",
+    "# 1) Block Definition - ",
+    "#",
+    "#  EXP:  BLOCK_HIER_NAME BLOCK_PATH BLOCK_TYPE BLOCK_STATUS XLOC YLOC SIDE ROTATION UNITS "
+    "INT_XLOC INT_YLOC QOR_STATUS",
+    "#",
+    "#    BLOCK_HIER_NAME is the instance name of the block in its hierarchical design location "
+    "(for example, /B2).",
+    "#    BLOCK_PATH is the pathname to the block symbol (for example, $REUSE/other_libs/optics).",
+    "#    BLOCK_TYPE is the value of the Pcb_block property set in Quillark.",
+    "#               Block types included in this file are Smashed, Primitive, or Replica.",
+    "#    BLOCK_STATUS is assigned in LAYOUT. Block status is Unplaced, Placed, or Planned.",
+    "#    XLOC is the X location of the block.",
+    "#    YLOC is the Y location of the block.",
+    "#    SIDE is the side where the block is placed.",
+    "#    ROTATION is the rotation of the block.",
+    "#    UNITS are the units used for the location.",
+    "#    INT_XLOC is the X internal location of the block in database units.",
+    "#    INT_YLOC is the Y internal location of the block in database units.",
+    "#    QOR_STATUS is the status from the qor either Processed or Unprocessed.",
+    "#               QOR_STATUS is new in version 2.0 of this file format.",
+    "#",
+    "# 2) Layer Maping Info - must start with 'map_block_host' keyword and has 5 vars",
+    "",
+    "#",
+    "#  EXP:  map_block_host BLOCK_HIER_NAME BLOCK_LAYER_ORDER BLOCK_LAYER_NAME DESIGN_ORDER "
+    "DESIGN_LAYER_NAME",
+    "#",
+    "#   BLOCK_HIER_NAME is the name of the reuse block owning this rule.",
+    "#   BLOCK_LAYER_ORDER is the physical layer order number in the block design.",
+    "#   BLOCK_LAYER_NAME  is the physical layer name in the block design.",
+    "#   DESIGN_ORDER      is the physical layer order number in the host design.",
+    "#   DESIGN_LAYER_NAME is the physical layer name in the host design.",
+    "#",
+    "# LIMITATIONS :",
+    "#  1) Each Reuse Block can have only one Block Definition line with zero or more Layer "
+    "Mapping lines.",
+    "#  2) Layer Mapping rules must be defined after the owning block is defined and before",
+    "#     the next block definition.",
+};
+static_assert(sizeof kHeaderComment / sizeof kHeaderComment[0] == 37);
+
+// The classic asctime() text, "Sun Dec  6 07:32:38 2026\n", without its shared static buffer.
+std::string AsctimeText(const std::tm& time) {
+    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* day = time.tm_wday >= 0 && time.tm_wday < 7 ? kDays[time.tm_wday] : "???";
+    const char* month = time.tm_mon >= 0 && time.tm_mon < 12 ? kMonths[time.tm_mon] : "???";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n", day, month, time.tm_mday,
+                  time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
+    return text;
+}
+
+}  // namespace
+
+int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
+    OutputFile out;
+    if (!out.Open(fileName)) return 0;
+    WriteHeader(out, appName);
+    for (POSITION position = GetStartPosition(); position;) WriteBlock(out, GetNext(position));
+    return out.Commit() ? 1 : 0;
+}
+
+void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
+    const std::string_view application =
+        appName && *appName ? std::string_view(appName) : std::string_view("Unknown");
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (!localtime_r(&now, &local)) local = std::tm{};
+
+    out.Write("# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n");
+    out.Write("# Application: ");
+    out.Write(application);
+    out.Write("\n# Date: ");
+    out.Write(AsctimeText(local));
+    out.Write("\n#\n");
+    for (std::string_view line : kHeaderComment) {
+        out.Write(line);
+        out.Write("\n");
+    }
+}
+
+void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) const {
+    // Values go out byte for byte: no quoting, no escaping, never used as a format.
+    for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+        out.Write(block->m_properties[index].GetView());
+        out.Write(" ");
+    }
+    out.Write("\n");
+    const std::string_view id = block->GetBlockID().GetView();
+    for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
+        out.Write(kMappingKeyword);
+        out.Write(" ");
+        out.Write(id);
+        out.Write(" ");
+        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+            out.Write(block->RowAt(row).columns[column].GetView());
+            out.Write(" ");
+        }
+        out.Write("\n");
+    }
+}

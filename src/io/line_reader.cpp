@@ -1,0 +1,66 @@
+#include "io/line_reader.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace reuseblocks::detail {
+
+namespace {
+constexpr std::size_t kReadSize = 256 * 1024;
+}
+
+LineReader::LineReader(int fd) : m_fd(fd), m_buffer(kReadSize) {}
+
+bool LineReader::ReadLine(std::string_view& line) {
+    std::size_t scanned = m_begin;  // no line feed in [m_begin, scanned)
+    for (;;) {
+        const char* data = m_buffer.data();
+        const void* found = std::memchr(data + scanned, '\n', m_end - scanned);
+        if (found) {
+            const std::size_t feed = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+            line = std::string_view(data + m_begin, feed - m_begin);
+            m_begin = feed + 1;
+            ++m_lineNumber;
+            return true;
+        }
+        if (m_atEnd || m_error) {
+            if (m_error || m_begin == m_end) return false;
+            line = std::string_view(data + m_begin, m_end - m_begin);
+            m_begin = m_end;
+            ++m_lineNumber;
+            return true;
+        }
+        scanned = m_end - m_begin;
+        if (!Fill()) return false;
+        scanned += m_begin;  // Fill moved the pending data to the front
+    }
+}
+
+bool LineReader::Fill() {
+    // Move the unfinished line to the front, and grow when it fills the whole buffer.
+    if (m_begin > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        m_end -= m_begin;
+        m_begin = 0;
+    }
+    if (m_buffer.size() - m_end < kReadSize / 2) m_buffer.resize(m_buffer.size() * 2);
+    for (;;) {
+        const ssize_t got = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (got > 0) {
+            m_end += static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got == 0) {
+            m_atEnd = true;
+            return true;
+        }
+        if (errno != EINTR) {
+            m_error = errno;
+            return false;
+        }
+    }
+}
+
+}  // namespace reuseblocks::detail
