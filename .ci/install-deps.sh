@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, tests, tool, benchmarks and fuzzers need, only when
+# something is missing.
+set -euo pipefail
+packages=(cmake make g++ clang libclang-rt-14-dev llvm-14 libgtest-dev libgmock-dev
+          libbenchmark-dev libcli11-dev nlohmann-json3-dev pkg-config valgrind)
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
