@@ -1,0 +1,89 @@
+#ifndef REUSEBLOCKS_TOOLS_COMMANDS_H
+#define REUSEBLOCKS_TOOLS_COMMANDS_H
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace reuseblocks::tool {
+
+// Every command returns its exit status or throws ToolError.
+
+struct CheckOptions {
+    std::vector<std::string> files;
+    bool strict = false;
+    bool json = false;
+};
+int RunCheck(const CheckOptions& options);
+
+struct ListOptions {
+    std::string file;
+    bool json = false;
+};
+int RunList(const ListOptions& options);
+
+struct ShowOptions {
+    std::string file;
+    std::string id;
+    bool json = false;
+};
+int RunShow(const ShowOptions& options);
+
+// Where an edited or rewritten collection goes.
+struct WriteOptions {
+    std::string output;  // empty: back to the file that was read
+    std::string app = "reuseblocks";
+
+    const std::string& DestinationFor(const std::string& input) const {
+        return output.empty() ? input : output;
+    }
+};
+
+struct SetOptions {
+    std::string file;
+    std::string id;
+    std::vector<std::string> assignments;  // FIELD=VALUE
+    WriteOptions write;
+};
+int RunSet(const SetOptions& options);
+int RunAdd(const SetOptions& options);
+
+struct RemoveOptions {
+    std::string file;
+    std::vector<std::string> ids;
+    WriteOptions write;
+};
+int RunRemove(const RemoveOptions& options);
+
+struct MapAddOptions {
+    std::string file;
+    std::string id;
+    std::array<std::string, 4> columns;
+    WriteOptions write;
+};
+int RunMapAdd(const MapAddOptions& options);
+
+struct MapRemoveOptions {
+    std::string file;
+    std::string id;
+    std::uint32_t row = 0;
+    WriteOptions write;
+};
+int RunMapRemove(const MapRemoveOptions& options);
+
+struct MergeOptions {
+    std::vector<std::string> inputs;
+    WriteOptions write;  // output is required
+};
+int RunMerge(const MergeOptions& options);
+
+struct FormatOptions {
+    std::string file;
+    WriteOptions write;
+};
+int RunFormat(const FormatOptions& options);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_COMMANDS_H
