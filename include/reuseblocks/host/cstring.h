@@ -2,7 +2,9 @@
 #define REUSEBLOCKS_HOST_CSTRING_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -13,66 +15,102 @@
 // An 8-bit string with value semantics. Text is stored and compared byte for byte, without any
 // character-set conversion; it may hold NUL bytes (GetLength counts them, GetString stops at the
 // first one). Indexes are int, as in the class library hosts are written against.
+//
+// Sixteen bytes: a loaded design holds millions of short strings (a block has twelve properties
+// and four per layer map), so up to 15 bytes live inside the object and only longer text goes to
+// the heap.
 class CString {
-public:
-    CString() noexcept = default;
+  public:
+    CString() noexcept { SetInlineSize(0); }
     // A null pointer gives the empty string.
-    CString(const char* text) : m_text(text ? text : "") {}
+    CString(const char* text) : CString() {
+        if (text) Assign(text, std::strlen(text));
+    }
     // The first `length` bytes of `text`; a negative length or a null pointer gives "".
-    CString(const char* text, int length)
-        : m_text(text && length > 0 ? std::string(text, static_cast<std::size_t>(length))
-                                    : std::string()) {}
-    explicit CString(std::string_view text) : m_text(text) {}
-    explicit CString(std::string&& text) noexcept : m_text(std::move(text)) {}
-    explicit CString(char ch, int repeat = 1)
-        : m_text(repeat > 0 ? static_cast<std::size_t>(repeat) : 0, ch) {}
+    CString(const char* text, int length) : CString() {
+        if (text && length > 0) Assign(text, static_cast<std::size_t>(length));
+    }
+    explicit CString(std::string_view text) : CString() { Assign(text.data(), text.size()); }
+    explicit CString(std::string&& text) : CString(std::string_view(text)) {}
+    explicit CString(char ch, int repeat = 1) : CString() {
+        if (repeat <= 0) return;
+        const std::size_t count = static_cast<std::size_t>(repeat);
+        char* data = PrepareOverwrite(count);
+        std::memset(data, ch, count);
+        SetSize(count);
+    }
+
+    CString(const CString& other) : CString() {
+        if (!other.IsHeap()) {
+            std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
+        } else {
+            Assign(other.HeapData(), other.HeapSize());
+        }
+    }
+    CString(CString&& other) noexcept {
+        std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
+        other.SetInlineSize(0);
+    }
+    CString& operator=(const CString& other) {
+        if (this != &other) Assign(other.Data(), other.Size());
+        return *this;
+    }
+    CString& operator=(CString&& other) noexcept {
+        if (this != &other) {
+            Release();
+            std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
+            other.SetInlineSize(0);
+        }
+        return *this;
+    }
+    ~CString() { Release(); }
 
     CString& operator=(const char* text) {
         if (text) {
-            m_text.assign(text);
+            Assign(text, std::strlen(text));
         } else {
-            m_text.clear();
+            Empty();
         }
         return *this;
     }
     CString& operator=(char ch) {
-        m_text.assign(1, ch);
+        Assign(&ch, 1);
         return *this;
     }
     CString& operator=(std::string_view text) {
-        m_text.assign(text);
+        Assign(text.data(), text.size());
         return *this;
     }
 
     CString& operator+=(const CString& other) {
-        m_text += other.m_text;
+        Append(other.Data(), other.Size());
         return *this;
     }
     CString& operator+=(const char* text) {
-        if (text) m_text += text;
+        if (text) Append(text, std::strlen(text));
         return *this;
     }
     CString& operator+=(char ch) {
-        m_text += ch;
+        Append(&ch, 1);
         return *this;
     }
 
-    int GetLength() const noexcept { return static_cast<int>(m_text.size()); }
-    bool IsEmpty() const noexcept { return m_text.empty(); }
-    void Empty() noexcept { m_text.clear(); }
+    int GetLength() const noexcept { return static_cast<int>(Size()); }
+    bool IsEmpty() const noexcept { return Size() == 0; }
+    void Empty() noexcept { SetSize(0); }
 
     // Index 0 to GetLength(); reading at GetLength() gives the terminating NUL.
     char GetAt(int index) const {
-        if (index < 0 || static_cast<std::size_t>(index) > m_text.size()) {
+        if (index < 0 || static_cast<std::size_t>(index) > Size()) {
             AfxThrowInvalidArgException();
         }
-        return m_text.c_str()[index];
+        return Data()[index];
     }
     void SetAt(int index, char ch) {
-        if (index < 0 || static_cast<std::size_t>(index) >= m_text.size()) {
+        if (index < 0 || static_cast<std::size_t>(index) >= Size()) {
             AfxThrowInvalidArgException();
         }
-        m_text[static_cast<std::size_t>(index)] = ch;
+        MutableData()[index] = ch;
     }
     // A template so that s[i] with any integer type beats the built-in subscript reached through
     // the conversion to const char*.
@@ -81,14 +119,14 @@ public:
         if constexpr (std::is_signed_v<Index>) {
             if (index < 0) AfxThrowInvalidArgException();
         }
-        if (static_cast<unsigned long long>(index) > m_text.size()) AfxThrowInvalidArgException();
-        return m_text.c_str()[static_cast<std::size_t>(index)];
+        if (static_cast<unsigned long long>(index) > Size()) AfxThrowInvalidArgException();
+        return Data()[static_cast<std::size_t>(index)];
     }
 
-    const char* GetString() const noexcept { return m_text.c_str(); }
-    operator const char*() const noexcept { return m_text.c_str(); }
+    const char* GetString() const noexcept { return Data(); }
+    operator const char*() const noexcept { return Data(); }
     // The whole text, NUL bytes included.
-    std::string_view GetView() const noexcept { return m_text; }
+    std::string_view GetView() const noexcept { return std::string_view(Data(), Size()); }
 
     // First `count` characters; all of them when count exceeds the length, none when negative.
     CString Left(int count) const {
@@ -99,30 +137,30 @@ public:
     CString Right(int count) const {
         if (count <= 0) return CString();
         std::size_t n = static_cast<std::size_t>(count);
-        if (n >= m_text.size()) return *this;
-        return CString(GetView().substr(m_text.size() - n));
+        if (n >= Size()) return *this;
+        return CString(GetView().substr(Size() - n));
     }
     // From `first` to the end; `first` is clamped into the string.
     CString Mid(int first) const { return Mid(first, GetLength()); }
     CString Mid(int first, int count) const {
         if (first < 0) first = 0;
-        if (count <= 0 || static_cast<std::size_t>(first) >= m_text.size()) return CString();
-        return CString(GetView().substr(static_cast<std::size_t>(first),
-                                        static_cast<std::size_t>(count)));
+        if (count <= 0 || static_cast<std::size_t>(first) >= Size()) return CString();
+        return CString(
+            GetView().substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count)));
     }
 
     // Index of the first occurrence at or after `start`, or -1 (also when start is negative or at
     // or past the end).
     int Find(char ch, int start = 0) const noexcept {
-        if (start < 0 || static_cast<std::size_t>(start) >= m_text.size()) return -1;
-        return ToIndex(m_text.find(ch, static_cast<std::size_t>(start)));
+        if (start < 0 || static_cast<std::size_t>(start) >= Size()) return -1;
+        return ToIndex(GetView().find(ch, static_cast<std::size_t>(start)));
     }
     int Find(const char* sub, int start = 0) const noexcept {
-        if (!sub || start < 0 || static_cast<std::size_t>(start) >= m_text.size()) return -1;
-        return ToIndex(m_text.find(sub, static_cast<std::size_t>(start)));
+        if (!sub || start < 0 || static_cast<std::size_t>(start) >= Size()) return -1;
+        return ToIndex(GetView().find(sub, static_cast<std::size_t>(start)));
     }
     // Index of the last occurrence, or -1.
-    int ReverseFind(char ch) const noexcept { return ToIndex(m_text.rfind(ch)); }
+    int ReverseFind(char ch) const noexcept { return ToIndex(GetView().rfind(ch)); }
 
     // Negative, 0 or positive as this string sorts before, equal to or after `other`, comparing
     // bytes as unsigned; case-sensitive. A null pointer compares as "".
@@ -134,10 +172,16 @@ public:
     }
 
     // Without argument, trimming strips the C locale's white space: blank, \t, \n, \v, \f, \r.
-    CString& TrimLeft() { return EraseLeading([](char c) { return IsSpace(c); }); }
-    CString& TrimRight() { return EraseTrailing([](char c) { return IsSpace(c); }); }
+    CString& TrimLeft() {
+        return EraseLeading([](char c) { return IsSpace(c); });
+    }
+    CString& TrimRight() {
+        return EraseTrailing([](char c) { return IsSpace(c); });
+    }
     CString& Trim() { return TrimRight().TrimLeft(); }
-    CString& TrimLeft(char target) { return EraseLeading([target](char c) { return c == target; }); }
+    CString& TrimLeft(char target) {
+        return EraseLeading([target](char c) { return c == target; });
+    }
     CString& TrimRight(char target) {
         return EraseTrailing([target](char c) { return c == target; });
     }
@@ -148,12 +192,11 @@ public:
     }
     CString& TrimRight(const char* set) {
         if (!set) return *this;
-        return EraseTrailing(
-            [set](char c) { return c != '\0' && std::strchr(set, c) != nullptr; });
+        return EraseTrailing([set](char c) { return c != '\0' && std::strchr(set, c) != nullptr; });
     }
 
     friend bool operator==(const CString& a, const CString& b) noexcept {
-        return a.m_text == b.m_text;
+        return a.GetView() == b.GetView();
     }
     friend bool operator==(const CString& a, const char* b) noexcept { return a.Compare(b) == 0; }
     friend bool operator==(const char* a, const CString& b) noexcept { return b.Compare(a) == 0; }
@@ -188,12 +231,118 @@ public:
         return result;
     }
 
-private:
+  private:
+    // Inline: the text from byte 0, a NUL after it, and in the last byte 15 minus the length, so
+    // that a 15-byte text is terminated by that very byte. Heap: the pointer in bytes 0-7, the
+    // length in bytes 8-11 and the capacity in bytes 12-14 plus the low seven bits of byte 15,
+    // whose top bit marks the heap form. Multi-byte fields go through memcpy and are read back
+    // the same way, so the layout does not depend on byte order.
+    static constexpr std::size_t kInlineCapacity = 15;
+    static constexpr std::size_t kMaxSize = 0x7fffffff;  // lengths are reported as int
+    static constexpr unsigned char kHeapFlag = 0x80;
+
+    bool IsHeap() const noexcept { return (Byte(15) & kHeapFlag) != 0; }
+    unsigned char Byte(std::size_t index) const noexcept {
+        return static_cast<unsigned char>(m_bytes[index]);
+    }
+    char* HeapData() const noexcept {
+        char* data;
+        std::memcpy(&data, m_bytes, sizeof data);
+        return data;
+    }
+    std::size_t HeapSize() const noexcept {
+        std::uint32_t size;
+        std::memcpy(&size, m_bytes + 8, sizeof size);
+        return size;
+    }
+    std::size_t HeapCapacity() const noexcept {
+        return std::size_t{Byte(12)} | (std::size_t{Byte(13)} << 8) |
+               (std::size_t{Byte(14)} << 16) |
+               (std::size_t{static_cast<unsigned char>(Byte(15) & 0x7f)} << 24);
+    }
+    const char* Data() const noexcept { return IsHeap() ? HeapData() : m_bytes; }
+    char* MutableData() noexcept { return IsHeap() ? HeapData() : m_bytes; }
+    std::size_t Size() const noexcept { return IsHeap() ? HeapSize() : kInlineCapacity - Byte(15); }
+    std::size_t Capacity() const noexcept { return IsHeap() ? HeapCapacity() : kInlineCapacity; }
+
+    void SetInlineSize(std::size_t size) noexcept {
+        m_bytes[size] = '\0';
+        m_bytes[15] = static_cast<char>(kInlineCapacity - size);
+    }
+    // The text keeps its first `size` bytes; `size` is within the capacity.
+    void SetSize(std::size_t size) noexcept {
+        if (IsHeap()) {
+            const auto heapSize = static_cast<std::uint32_t>(size);
+            std::memcpy(m_bytes + 8, &heapSize, sizeof heapSize);
+            HeapData()[size] = '\0';
+        } else {
+            SetInlineSize(size);
+        }
+    }
+    void SetHeap(char* data, std::size_t capacity) noexcept {
+        std::memcpy(m_bytes, &data, sizeof data);
+        m_bytes[12] = static_cast<char>(capacity & 0xff);
+        m_bytes[13] = static_cast<char>((capacity >> 8) & 0xff);
+        m_bytes[14] = static_cast<char>((capacity >> 16) & 0xff);
+        m_bytes[15] = static_cast<char>(kHeapFlag | ((capacity >> 24) & 0x7f));
+    }
+    void Release() noexcept {
+        if (IsHeap()) delete[] HeapData();
+    }
+
+    // Room for `capacity` bytes and the NUL, keeping the first `keep` bytes of the text; the
+    // old storage is freed only once the new one exists.
+    char* Grow(std::size_t capacity, std::size_t keep) {
+        if (capacity > kMaxSize) throw std::length_error("CString too long");
+        char* data = new char[capacity + 1];
+        std::memcpy(data, Data(), keep);
+        Release();
+        SetHeap(data, capacity);
+        return data;
+    }
+    // Storage for `size` bytes whose old content need not survive.
+    char* PrepareOverwrite(std::size_t size) {
+        if (size <= Capacity()) return MutableData();
+        return Grow(size, 0);
+    }
+    void Assign(const char* text, std::size_t size) {
+        if (size <= Capacity()) {
+            // memmove: `text` may lie inside this very string.
+            if (size > 0) std::memmove(MutableData(), text, size);
+            SetSize(size);
+            return;
+        }
+        if (size > kMaxSize) throw std::length_error("CString too long");
+        char* data = new char[size + 1];
+        std::memcpy(data, text, size);
+        Release();
+        SetHeap(data, size);
+        SetSize(size);
+    }
+    void Append(const char* text, std::size_t count) {
+        const std::size_t size = Size();
+        if (count > kMaxSize - size) throw std::length_error("CString too long");
+        const std::size_t total = size + count;
+        if (total > Capacity()) {
+            // Keep the source alive until it has been copied: it may be this string itself.
+            const std::size_t capacity = total < 2 * size ? 2 * size : total;
+            char* data = new char[(capacity > kMaxSize ? kMaxSize : capacity) + 1];
+            std::memcpy(data, Data(), size);
+            std::memcpy(data + size, text, count);
+            Release();
+            SetHeap(data, capacity > kMaxSize ? kMaxSize : capacity);
+            SetSize(total);
+            return;
+        }
+        if (count > 0) std::memmove(MutableData() + size, text, count);
+        SetSize(total);
+    }
+
     static bool IsSpace(char c) noexcept {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
     }
     static int ToIndex(std::size_t pos) noexcept {
-        return pos == std::string::npos ? -1 : static_cast<int>(pos);
+        return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
     }
     static int CompareViews(std::string_view a, std::string_view b) noexcept {
         // std::string_view compares through char_traits<char>, which compares as unsigned char.
@@ -202,20 +351,28 @@ private:
     }
     template <typename Predicate>
     CString& EraseLeading(Predicate strip) {
+        const std::size_t size = Size();
         std::size_t n = 0;
-        while (n < m_text.size() && strip(m_text[n])) ++n;
-        m_text.erase(0, n);
+        const char* data = Data();
+        while (n < size && strip(data[n])) ++n;
+        if (n > 0) {
+            std::memmove(MutableData(), data + n, size - n);
+            SetSize(size - n);
+        }
         return *this;
     }
     template <typename Predicate>
     CString& EraseTrailing(Predicate strip) {
-        std::size_t n = m_text.size();
-        while (n > 0 && strip(m_text[n - 1])) --n;
-        m_text.resize(n);
+        std::size_t n = Size();
+        const char* data = Data();
+        while (n > 0 && strip(data[n - 1])) --n;
+        SetSize(n);
         return *this;
     }
 
-    std::string m_text;
+    alignas(8) char m_bytes[16] = {};
 };
+
+static_assert(sizeof(CString) == 16, "CString is meant to stay two words");
 
 #endif  // REUSEBLOCKS_HOST_CSTRING_H
