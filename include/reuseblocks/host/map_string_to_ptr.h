@@ -2,8 +2,9 @@
 #define REUSEBLOCKS_HOST_MAP_STRING_TO_PTR_H
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "reuseblocks/host/cstring.h"
 #include "reuseblocks/host/position.h"
@@ -14,25 +15,25 @@
 // written again keeps its order. A walk stays valid while entries other than the next one are
 // removed and new ones are added.
 class CMapStringToPtr {
-public:
+  public:
     // The block size is accepted for source compatibility; entries are allocated one by one.
     explicit CMapStringToPtr(int blockSize = 10) { static_cast<void>(blockSize); }
     CMapStringToPtr(const CMapStringToPtr&) = delete;
     CMapStringToPtr& operator=(const CMapStringToPtr&) = delete;
     ~CMapStringToPtr() { RemoveAll(); }
 
-    int GetCount() const noexcept { return static_cast<int>(m_index.size()); }
+    int GetCount() const noexcept { return static_cast<int>(m_count); }
     int GetSize() const noexcept { return GetCount(); }
-    bool IsEmpty() const noexcept { return m_index.empty(); }
+    bool IsEmpty() const noexcept { return m_count == 0; }
 
     // True and `value` written when the key is present; otherwise `value` is left as it was.
     bool Lookup(const char* key, void*& value) const {
         return LookupKey(key ? std::string_view(key) : std::string_view(), value);
     }
     bool LookupKey(std::string_view key, void*& value) const {
-        auto found = m_index.find(key);
-        if (found == m_index.end()) return false;
-        value = found->second->value;
+        const std::size_t slot = FindSlot(key, Hash(key));
+        if (slot == kNotFound) return false;
+        value = m_slots[slot].node->value;
         return true;
     }
 
@@ -42,15 +43,17 @@ public:
     }
     void SetAt(const char* key, void* value) { (*this)[key] = value; }
     void*& Insert(std::string_view key) {
-        auto found = m_index.find(key);
-        if (found != m_index.end()) return found->second->value;
+        const std::size_t hash = Hash(key);
+        const std::size_t found = FindSlot(key, hash);
+        if (found != kNotFound) return m_slots[found].node->value;
+        // Grow first: if that throws, nothing has been added.
+        if ((m_count + 1) * 4 > m_slots.size() * 3)
+            Rehash(m_slots.empty() ? 16 : m_slots.size() * 2);
         Node* node = new Node{CString(key), nullptr, m_tail, nullptr};
-        try {
-            m_index.emplace(node->key.GetView(), node);
-        } catch (...) {
-            delete node;
-            throw;
-        }
+        std::size_t slot = hash & Mask();
+        while (m_slots[slot].node) slot = (slot + 1) & Mask();
+        m_slots[slot] = Slot{node, hash};
+        ++m_count;
         (m_tail ? m_tail->next : m_head) = node;
         m_tail = node;
         return node->value;
@@ -61,10 +64,22 @@ public:
         return RemoveKeyView(key ? std::string_view(key) : std::string_view());
     }
     bool RemoveKeyView(std::string_view key) {
-        auto found = m_index.find(key);
-        if (found == m_index.end()) return false;
-        Node* node = found->second;
-        m_index.erase(found);
+        std::size_t hole = FindSlot(key, Hash(key));
+        if (hole == kNotFound) return false;
+        Node* node = m_slots[hole].node;
+        // Close the gap so that no probe sequence runs into an empty slot before its key.
+        for (std::size_t next = (hole + 1) & Mask(); m_slots[next].node;
+             next = (next + 1) & Mask()) {
+            const std::size_t home = m_slots[next].hash & Mask();
+            const bool movable =
+                hole <= next ? (home <= hole || home > next) : (home <= hole && home > next);
+            if (movable) {
+                m_slots[hole] = m_slots[next];
+                hole = next;
+            }
+        }
+        m_slots[hole] = Slot{};
+        --m_count;
         (node->prev ? node->prev->next : m_head) = node->next;
         (node->next ? node->next->prev : m_tail) = node->prev;
         delete node;
@@ -72,7 +87,8 @@ public:
     }
 
     void RemoveAll() noexcept {
-        m_index.clear();
+        for (Slot& slot : m_slots) slot = Slot{};
+        m_count = 0;
         while (m_head) {
             Node* next = m_head->next;
             delete m_head;
@@ -93,13 +109,47 @@ public:
     // As GetNextAssoc, without copying the key.
     void* GetNextValue(POSITION& position) const { return Advance(position)->value; }
 
-private:
+  private:
     struct Node {
         CString key;
         void* value;
         Node* prev;
         Node* next;
     };
+    // The hash is kept beside the pointer so that probing and growing never touch the nodes of
+    // other keys.
+    struct Slot {
+        Node* node = nullptr;
+        std::size_t hash = 0;
+    };
+    static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+
+    static std::size_t Hash(std::string_view key) noexcept {
+        return std::hash<std::string_view>{}(key);
+    }
+    std::size_t Mask() const noexcept { return m_slots.size() - 1; }
+
+    std::size_t FindSlot(std::string_view key, std::size_t hash) const noexcept {
+        if (m_slots.empty()) return kNotFound;
+        for (std::size_t slot = hash & Mask();; slot = (slot + 1) & Mask()) {
+            const Slot& entry = m_slots[slot];
+            if (!entry.node) return kNotFound;
+            if (entry.hash == hash && entry.node->key.GetView() == key) return slot;
+        }
+    }
+
+    // `capacity` is a power of two above the count.
+    void Rehash(std::size_t capacity) {
+        std::vector<Slot> slots(capacity);
+        const std::size_t mask = capacity - 1;
+        for (const Slot& entry : m_slots) {
+            if (!entry.node) continue;
+            std::size_t slot = entry.hash & mask;
+            while (slots[slot].node) slot = (slot + 1) & mask;
+            slots[slot] = entry;
+        }
+        m_slots.swap(slots);
+    }
 
     static const Node* Advance(POSITION& position) {
         const Node* node = reinterpret_cast<const Node*>(position);
@@ -108,8 +158,10 @@ private:
         return node;
     }
 
-    // Keys are views of the nodes' own key strings, which never move.
-    std::unordered_map<std::string_view, Node*> m_index;
+    // Open addressing with linear probing, at most three quarters full; a power of two in size,
+    // or empty before the first insertion. Insertion order is kept by the list through the nodes.
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
     Node* m_head = nullptr;
     Node* m_tail = nullptr;
 };
