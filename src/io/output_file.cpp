@@ -94,7 +94,9 @@ std::uint64_t NextRandom(std::uint64_t& state) {
 
 }  // namespace
 
-OutputFile::~OutputFile() { Discard(); }
+OutputFile::~OutputFile() {
+    Discard();
+}
 
 void OutputFile::Discard() noexcept {
     m_fd.Reset();
@@ -106,7 +108,10 @@ void OutputFile::Discard() noexcept {
 
 bool OutputFile::Open(const char* path) {
     if (!path || !*path) return false;
-    m_buffer.reserve(kBufferSize);
+    if (!m_buffer) {
+        m_buffer.reset(new char[kBufferSize]);  // not zeroed: only written bytes are read
+        m_capacity = kBufferSize;
+    }
     struct stat existing {};
     if (::stat(path, &existing) == 0) {
         if (S_ISREG(existing.st_mode) && existing.st_nlink == 1) {
@@ -130,8 +135,8 @@ bool OutputFile::OpenReplacement(const std::string& target, const struct stat* e
                       static_cast<unsigned long long>(NextRandom(state) & 0xffffffffffffULL));
         std::string name = prefix + suffix;
         // A new file gets the usual 0666 less the umask; an existing file's mode is copied below.
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                              existing ? 0600 : 0666);
+        const int fd =
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existing ? 0600 : 0666);
         if (fd >= 0) {
             m_fd = UniqueFd(fd);
             m_temporary = std::move(name);
@@ -154,23 +159,22 @@ bool OutputFile::OpenReplacement(const std::string& target, const struct stat* e
     return true;
 }
 
-void OutputFile::Write(std::string_view text) {
+void OutputFile::WriteThrough(std::string_view text) {
     if (m_failed) return;
-    if (m_buffer.size() + text.size() > kBufferSize) {
-        if (!FlushBuffer()) return;
-        if (text.size() >= kBufferSize) {
-            if (!WriteAll(m_fd.Get(), text.data(), text.size())) m_failed = true;
-            return;
-        }
+    if (!FlushBuffer()) return;
+    if (text.size() >= m_capacity) {
+        if (!WriteAll(m_fd.Get(), text.data(), text.size())) m_failed = true;
+        return;
     }
-    m_buffer.append(text);
+    std::memcpy(m_buffer.get(), text.data(), text.size());
+    m_used = text.size();
 }
 
 bool OutputFile::FlushBuffer() {
-    if (!m_failed && !m_buffer.empty() && !WriteAll(m_fd.Get(), m_buffer.data(), m_buffer.size())) {
+    if (!m_failed && m_used > 0 && !WriteAll(m_fd.Get(), m_buffer.get(), m_used)) {
         m_failed = true;
     }
-    m_buffer.clear();
+    m_used = 0;
     return !m_failed;
 }
 

@@ -3,6 +3,9 @@
 
 #include <sys/stat.h>
 
+#include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,7 +23,7 @@ namespace reuseblocks::detail {
 // written in place. If the object is destroyed before Commit succeeds, the temporary file is
 // removed and the target keeps its old content.
 class OutputFile {
-public:
+  public:
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -28,18 +31,29 @@ public:
 
     // False when the file cannot be opened for writing.
     bool Open(const char* path);
-    // Buffers `text`; a failure is remembered and reported by Commit.
-    void Write(std::string_view text);
+    // Buffers `text`; a failure is remembered and reported by Commit. Inline because the writer
+    // calls it once per field: the common case is a single copy into the buffer.
+    void Write(std::string_view text) {
+        if (text.size() <= m_capacity - m_used) {
+            if (!text.empty()) std::memcpy(m_buffer.get() + m_used, text.data(), text.size());
+            m_used += text.size();
+        } else {
+            WriteThrough(text);
+        }
+    }
     // Writes out what is buffered, closes the file and puts it in place. False on any failure.
     bool Commit();
 
-private:
+  private:
+    void WriteThrough(std::string_view text);
     bool FlushBuffer();
     bool OpenReplacement(const std::string& target, const struct stat* existing);
     void Discard() noexcept;
 
     UniqueFd m_fd;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity = 0;
+    std::size_t m_used = 0;
     std::string m_target;     // the file that a successful Commit leaves holding the text
     std::string m_temporary;  // empty when writing in place
     bool m_failed = false;
