@@ -1,0 +1,88 @@
+#ifndef REUSEBLOCKS_TESTS_TEST_SUPPORT_H
+#define REUSEBLOCKS_TESTS_TEST_SUPPORT_H
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "reuseblocks/reuseblocks.h"
+
+// A fresh directory under the system's temporary directory, removed with everything in it.
+class TempDir {
+  public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "reuseblocks-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string File(std::string_view name) const { return m_path + "/" + std::string(name); }
+
+  private:
+    std::string m_path;
+};
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteText(const std::string& path, std::string_view text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// The file's text with its first date line, which must have the asctime form and be followed by
+// an empty line, replaced by a fixed one; any other form is left alone so comparisons fail.
+inline std::string WithoutDate(std::string text) {
+    static const std::regex date(
+        "# Date: (Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+        "[ 123][0-9] [012][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}");
+    const std::size_t begin = text.find("\n# Date: ");
+    const std::size_t end = begin == std::string::npos ? begin : text.find('\n', begin + 1);
+    if (end == std::string::npos || text.compare(end, 2, "\n\n") != 0 ||
+        !std::regex_match(text.substr(begin + 1, end - begin - 1), date)) {
+        return text;
+    }
+    return text.replace(begin + 1, end - begin - 1, "# Date: (date)");
+}
+
+// The blocks in walk order, one line each with the key and the twelve properties, then one line
+// per layer-map row: compares whole collections in one assertion with a readable diff.
+inline std::string Dump(CReuseBlockFile& blocks) {
+    std::string text;
+    CStringArray ids;
+    blocks.GetBlocksIDs(ids);
+    std::ptrdiff_t next = 0;
+    for (POSITION pos = blocks.GetStartPosition(); pos; ++next) {
+        const CReuseBlock* block = blocks.GetNext(pos);
+        text.append(next < ids.GetSize() ? ids[next].GetView() : "(no key)").append(":");
+        for (std::uint32_t p = 0; p < CReuseBlock::kPropertyCount; ++p) {
+            text.append(" ").append(block->GetProperty(p).GetView());
+        }
+        text += '\n';
+        for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
+            text += "  map";
+            for (std::uint32_t c = 0; c < CReuseBlock::kLayerMapColumnCount; ++c) {
+                text.append(" ").append(block->GetLayerMap(row, c).GetView());
+            }
+            text += '\n';
+        }
+    }
+    return text;
+}
+
+#endif  // REUSEBLOCKS_TESTS_TEST_SUPPORT_H
