@@ -10,30 +10,37 @@ bool HoldsWhiteSpace(std::string_view value) {
     return value.find_first_of(" \t\n\v\f\r") != std::string_view::npos;
 }
 
+// "a", "a and b", "a, b and c".
+std::string JoinAnd(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string RoundTripProblems(std::string_view value, ValuePlace place) {
-    std::vector<const char*> problems;
-    if (value.empty()) problems.push_back("is empty");
-    if (HoldsWhiteSpace(value)) problems.push_back("holds white space");
-    if (value.find_first_of("\"'") != std::string_view::npos) problems.push_back("holds a quote");
+    std::vector<std::string> held;
+    if (HoldsWhiteSpace(value)) held.emplace_back("white space");
+    if (value.find_first_of("\"'") != std::string_view::npos) held.emplace_back("a quote");
     if (value.find("map_block_host") != std::string_view::npos) {
-        problems.push_back("contains \"map_block_host\"");
-    }
-    if (place == ValuePlace::kFirst && !value.empty()) {
-        if (value.front() == '#') problems.push_back("starts with \"#\"");
-        if (value.front() == '(') problems.push_back("starts with \"(\"");
-    }
-    if (place == ValuePlace::kLast && !value.empty() && value.back() == ')') {
-        problems.push_back("ends in \")\"");
+        held.emplace_back("\"map_block_host\"");
     }
 
-    std::string text;
-    for (std::size_t i = 0; i < problems.size(); ++i) {
-        if (i > 0) text += i + 1 == problems.size() ? " and " : ", ";
-        text += problems[i];
+    std::vector<std::string> problems;
+    if (value.empty()) problems.emplace_back("is empty");
+    if (!held.empty()) problems.push_back("holds " + JoinAnd(held));
+    if (place == ValuePlace::kFirst && !value.empty()) {
+        if (value.front() == '#') problems.emplace_back("starts with \"#\"");
+        if (value.front() == '(') problems.emplace_back("starts with \"(\"");
     }
-    return text;
+    if (place == ValuePlace::kLast && !value.empty() && value.back() == ')') {
+        problems.emplace_back("ends in \")\"");
+    }
+    return JoinAnd(problems);
 }
 
 }  // namespace reuseblocks::tool
