@@ -1,0 +1,58 @@
+#!/bin/sh
+# Builds the libFuzzer harnesses with clang (when needed) and runs each one for a bounded time,
+# one job at a time. Exits non-zero on any finding (crash, sanitizer report, leak, timeout,
+# out-of-memory, failed check). A finding is kept under $BUILD_DIR/findings/<harness>/; once it is
+# fixed, move the file into fuzz/regressions/<harness>/ so that it replays as a test from then on.
+#
+#   FUZZ_SECONDS  seconds per harness (default 60)
+#   HARNESSES     which ones (default "loader tokenizer roundtrip")
+#   BUILD_DIR     build directory (default build/fuzz)
+#   FUZZ_CXX      the clang++ to use (default clang++)
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build/fuzz}
+seconds=${FUZZ_SECONDS:-60}
+harnesses=${HARNESSES:-"loader tokenizer roundtrip"}
+
+targets=""
+for harness in $harnesses; do targets="$targets ${harness}_fuzzer"; done
+
+cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREUSEBLOCKS_BUILD_FUZZERS=ON \
+    -DREUSEBLOCKS_BUILD_TESTS=OFF -DREUSEBLOCKS_BUILD_EXAMPLES=OFF -DREUSEBLOCKS_BUILD_TOOLS=OFF \
+    -DREUSEBLOCKS_WARNINGS_AS_ERRORS=ON >/dev/null
+# shellcheck disable=SC2086
+cmake --build "$build" -j 2 --target $targets
+
+failed=""
+for harness in $harnesses; do
+    case $harness in
+        tokenizer) dict=$root/fuzz/dict/tokenizer.dict ;;
+        *) dict=$root/fuzz/dict/blocks.dict ;;
+    esac
+    work=$build/fuzz-work/$harness
+    findings=$build/findings/$harness
+    log=$build/fuzz-work/$harness.log
+    mkdir -p "$work" "$findings"
+    set -- "$work" "$root/fuzz/corpus/$harness"
+    if [ -d "$root/fuzz/regressions/$harness" ]; then set -- "$@" "$root/fuzz/regressions/$harness"; fi
+    echo "== $harness: ${seconds}s"
+    if "$build/fuzz/${harness}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -max_len=8192 -dict="$dict" -artifact_prefix="$findings/" -print_final_stats=1 "$@" \
+        >"$log" 2>&1; then
+        grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' \
+            "$log" || true
+        echo "   corpus: $(find "$work" "$root/fuzz/corpus/$harness" -type f | wc -l) inputs"
+    else
+        tail -n 60 "$log"
+        echo "!! $harness: finding kept in $findings"
+        failed="$failed $harness"
+    fi
+done
+
+if [ -n "$failed" ]; then
+    echo "fuzzing failed:$failed"
+    exit 1
+fi
+echo "fuzzing clean"
