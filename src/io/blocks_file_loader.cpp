@@ -65,10 +65,16 @@ int BlocksFileLoader::Load(const char* path, LoadReport* report) {
     m_report = report;
     m_current = nullptr;
     if (report) *report = LoadReport{};
-    UniqueFd file(path ? ::open(path, O_RDONLY | O_CLOEXEC) : -1);
+    // Opening a FIFO waits for a writer, forever if none comes: open without waiting, so that a
+    // FIFO nobody writes to reads as empty, then read normally from a writer that is there.
+    UniqueFd file(path ? ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1);
     if (!file.IsOpen()) {
         const int error = path ? errno : ENOENT;
         return Reject(LoadResult::kCannotRead, ReadFailure("cannot open", path, error));
+    }
+    const int flags = ::fcntl(file.Get(), F_GETFL);
+    if (flags == -1 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        return Reject(LoadResult::kCannotRead, ReadFailure("cannot read", path, errno));
     }
     LineReader reader(file.Get());
     std::string_view line;

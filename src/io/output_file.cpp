@@ -184,10 +184,13 @@ bool OutputFile::Commit() {
     if (ok && !m_temporary.empty() && ::fsync(m_fd.Get()) != 0) ok = false;
     if (!m_fd.Close()) ok = false;
     if (ok && !m_temporary.empty()) {
+        // Allocates, so it comes first: once the target is replaced nothing may throw, or the
+        // caller would take a completed write for a failed one.
+        const std::string directory = DirectoryOf(m_target);
         ok = ::rename(m_temporary.c_str(), m_target.c_str()) == 0;
         if (ok) {
             m_temporary.clear();
-            SyncDirectory(DirectoryOf(m_target));
+            SyncDirectory(directory);
         }
     }
     if (!ok) Discard();

@@ -1,0 +1,136 @@
+// Writes that fail at the operating system: a full device, a file-size limit reached part-way, a
+// directory that refuses new files or is gone. Each gives 0, leaves no temporary file and no
+// open descriptor, and leaves an existing target as it was.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "fault_support.h"
+
+namespace {
+
+const std::string kPrevious = "# the previous file, which a failed write must leave alone\n";
+
+// About 400 KB when written.
+void FillCollection(CReuseBlockFile& blocks) {
+    for (int b = 0; b < 2000; ++b) {
+        CReuseBlock* block = blocks.NewBlock(("/TOP/B" + std::to_string(b)).c_str());
+        block->Init();
+        block->SetProperty(1, "$REUSE/other_libs/optics/with/a/rather/long/path");
+        for (std::uint32_t column = 0; column < 4; ++column) {
+            block->GetLayerMap(block->NewLayerMap(), column) = "LAYER_NAME_0123456789";
+        }
+    }
+}
+
+// Runs WriteFile in a child whose files may not grow beyond `limit` bytes; SIGXFSZ is ignored so
+// that the write fails with EFBIG instead of killing the child. Returns WriteFile's result, or
+// -1 when the child ended any other way.
+int WriteUnderFileSizeLimit(CReuseBlockFile& blocks, const std::string& target, rlim_t limit) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &small) != 0) ::_exit(3);
+        ::_exit(blocks.WriteFile(target.c_str(), "fault"));
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) && WEXITSTATUS(status) <= 1 ? WEXITSTATUS(status) : -1;
+}
+
+TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
+    CReuseBlockFile blocks;
+    FillCollection(blocks);
+    const int descriptors = fault::OpenDescriptors();
+    EXPECT_EQ(blocks.WriteFile("/dev/full", "fault"), 0);
+    EXPECT_EQ(fault::OpenDescriptors(), descriptors);
+
+    fault::ScratchDir dir;
+    const std::string target = dir.File("board.blocks");
+    fault::WriteBytes(target, kPrevious);
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, 64 * 1024), 0);
+    EXPECT_EQ(fault::ReadBytes(target), kPrevious);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+
+    // A target that did not exist is not created half-written.
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("new.blocks"), 64 * 1024), 0);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+
+    // With two hard links the file is written in place; the failure is still reported.
+    ASSERT_EQ(::link(target.c_str(), dir.File("second-link").c_str()), 0);
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, 64 * 1024), 0);
+
+    // The limit is what failed: without it the same write succeeds.
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("new.blocks"), RLIM_INFINITY), 1);
+}
+
+TEST(WriteFailure, DirectoryThatRefusesNewFilesOrIsGoneGivesZero) {
+    CReuseBlockFile blocks;
+    FillCollection(blocks);
+    const int descriptors = fault::OpenDescriptors();
+
+    // Not even root may create files here.
+    EXPECT_EQ(blocks.WriteFile("/proc/self/board.blocks", "fault"), 0);
+
+    fault::ScratchDir dir;
+    const std::string gone = dir.File("gone");
+    ASSERT_EQ(::mkdir(gone.c_str(), 0700), 0);
+    ASSERT_EQ(::rmdir(gone.c_str()), 0);
+    EXPECT_EQ(blocks.WriteFile((gone + "/board.blocks").c_str(), "fault"), 0);
+
+    // The working directory removed from under the process.
+    ASSERT_EQ(::mkdir(gone.c_str(), 0700), 0);
+    const std::string home = std::filesystem::current_path().string();
+    ASSERT_EQ(::chdir(gone.c_str()), 0);
+    ASSERT_EQ(::rmdir(gone.c_str()), 0);
+    EXPECT_EQ(blocks.WriteFile("board.blocks", "fault"), 0);
+    ASSERT_EQ(::chdir(home.c_str()), 0);
+
+    // A file where a directory should be, a directory as the target, a symlink loop.
+    fault::WriteBytes(dir.File("plain"), kPrevious);
+    EXPECT_EQ(blocks.WriteFile(dir.File("plain/board.blocks").c_str(), "fault"), 0);
+    EXPECT_EQ(blocks.WriteFile(dir.Path().c_str(), "fault"), 0);
+    ASSERT_EQ(::symlink("loop-b", dir.File("loop-a").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-a", dir.File("loop-b").c_str()), 0);
+    EXPECT_EQ(blocks.WriteFile(dir.File("loop-a").c_str(), "fault"), 0);
+
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"loop-a", "loop-b", "plain"}));
+    EXPECT_EQ(fault::ReadBytes(dir.File("plain")), kPrevious);
+    EXPECT_EQ(fault::OpenDescriptors(), descriptors);
+}
+
+TEST(WriteFailure, ReadOnlyDirectory) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root; /proc covers it above";
+    CReuseBlockFile blocks;
+    FillCollection(blocks);
+    fault::ScratchDir dir;
+    const std::string existing = dir.File("board.blocks");
+    fault::WriteBytes(existing, kPrevious);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+
+    EXPECT_EQ(blocks.WriteFile(dir.File("new.blocks").c_str(), "fault"), 0);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+
+    // No temporary file can be made beside a writable file: it is written in place.
+    EXPECT_EQ(blocks.WriteFile(existing.c_str(), "fault"), 1);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+    CReuseBlockFile loaded;
+    EXPECT_EQ(loaded.LoadFile(existing.c_str()), 0);
+    EXPECT_EQ(harness::Sorted(harness::ImageOf(loaded)), harness::Sorted(harness::ImageOf(blocks)));
+
+    // Neither replaced nor written: a read-only file in a read-only directory.
+    ASSERT_EQ(::chmod(existing.c_str(), 0444), 0);
+    const std::string written = fault::ReadBytes(existing);
+    EXPECT_EQ(blocks.WriteFile(existing.c_str(), "fault"), 0);
+    EXPECT_EQ(fault::ReadBytes(existing), written);
+}
+
+}  // namespace
