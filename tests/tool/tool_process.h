@@ -1,0 +1,43 @@
+#ifndef REUSEBLOCKS_TESTS_TOOL_TOOL_PROCESS_H
+#define REUSEBLOCKS_TESTS_TOOL_TOOL_PROCESS_H
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace reuseblocks::test {
+
+struct ToolRun {
+    int status = -1;  // exit status, or -1 when the tool did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs the built tool with `args`, in `directory` when one is given.
+ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& directory = {});
+
+// Runs any program the same way.
+ToolRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::filesystem::path& directory = {});
+
+std::string ReadText(const std::filesystem::path& path);
+void WriteText(const std::filesystem::path& path, const std::string& text);
+
+// A fresh directory, removed with everything in it at the end of the scope.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+  private:
+    std::filesystem::path m_path;
+};
+
+}  // namespace reuseblocks::test
+
+#endif  // REUSEBLOCKS_TESTS_TOOL_TOOL_PROCESS_H
