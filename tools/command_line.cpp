@@ -61,7 +61,8 @@ int RunCommandLine(int argc, char** argv) {
 
     SetOptions add;
     CLI::App* addCommand = app.add_subcommand(
-        "add", "Add a block with the Init defaults; every other property must be given");
+        "add",
+        "Add a block: Smashed, Unplaced, Unprocessed unless given; all other fields required");
     addCommand->add_option("FILE", add.file, "Blocks file")->required();
     addCommand->add_option("ID", add.id, "ID of the new block")->required();
     addCommand->add_option("FIELD=VALUE", add.assignments, "e.g. BLOCK_PATH=$REUSE/libs/optics");
