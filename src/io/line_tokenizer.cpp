@@ -21,38 +21,50 @@ std::array<unsigned char, 256> ClassTable(std::string_view specials) {
     return table;
 }
 
+bool IsQuoteChar(char c) {
+    return c == '"' || c == '\'';
+}
+
 }  // namespace
 
 void TokenizeLine(std::string_view line, std::vector<std::string_view>& fields,
                   std::string_view specials) {
     fields.clear();
     const std::array<unsigned char, 256> table = ClassTable(specials);
+    const auto classOf = [&table](char c) { return table[static_cast<unsigned char>(c)]; };
     const std::size_t size = line.size();
-    bool quoted = false;
-    std::size_t start = 0;  // first character of the field being built
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        const unsigned char kind = table[static_cast<unsigned char>(line[i])];
-        if (kind == kOrdinary) {
-            if (length == 0) start = i;
-            ++length;
+    std::size_t i = 0;
+    // Between fields, where no quote can be open.
+    while (i < size) {
+        const unsigned char kind = classOf(line[i]);
+        if (kind == kSeparator) {
+            ++i;
             continue;
         }
-        if (!quoted && kind == kSeparator) {
-            if (length > 0) fields.push_back(line.substr(start, length));
-            length = 0;
-        } else if (!quoted && kind == kSpecial) {
-            if (length > 0) fields.push_back(line.substr(start, length));
-            length = 0;
+        if (kind == kSpecial) {
             fields.push_back(line.substr(i, 1));
-        } else {
-            // A quote, or white space or a special character inside quotes.
-            if (line[i] == '"' || line[i] == '\'') quoted = !quoted;
-            if (length == 0) start = i;
-            ++length;
+            ++i;
+            continue;
         }
+        // A field runs to the first separator or special character outside quotes; ordinary
+        // characters, the bulk of every line, cost one look-up each.
+        const std::size_t start = i;
+        bool quoted = false;
+        for (; i < size; ++i) {
+            const unsigned char inner = classOf(line[i]);
+            if (inner == kOrdinary) continue;
+            if (quoted) {
+                if (IsQuoteChar(line[i])) quoted = false;
+                continue;
+            }
+            if (inner == kQuote) {
+                quoted = true;
+                continue;
+            }
+            break;
+        }
+        fields.push_back(line.substr(start, i - start));
     }
-    if (length > 0) fields.push_back(line.substr(start, length));
 }
 
 }  // namespace reuseblocks::detail
