@@ -269,12 +269,15 @@ class CString {
         m_bytes[size] = '\0';
         m_bytes[15] = static_cast<char>(kInlineCapacity - size);
     }
+    void SetHeapSize(std::size_t size) noexcept {
+        const auto heapSize = static_cast<std::uint32_t>(size);
+        std::memcpy(m_bytes + 8, &heapSize, sizeof heapSize);
+        HeapData()[size] = '\0';
+    }
     // The text keeps its first `size` bytes; `size` is within the capacity.
     void SetSize(std::size_t size) noexcept {
         if (IsHeap()) {
-            const auto heapSize = static_cast<std::uint32_t>(size);
-            std::memcpy(m_bytes + 8, &heapSize, sizeof heapSize);
-            HeapData()[size] = '\0';
+            SetHeapSize(size);
         } else {
             SetInlineSize(size);
         }
@@ -306,10 +309,18 @@ class CString {
         return Grow(size, 0);
     }
     void Assign(const char* text, std::size_t size) {
-        if (size <= Capacity()) {
-            // memmove: `text` may lie inside this very string.
-            if (size > 0) std::memmove(MutableData(), text, size);
-            SetSize(size);
+        // memmove: `text` may lie inside this very string. The two forms are kept apart so that
+        // the compiler sees the inline index stay below 16.
+        if (!IsHeap()) {
+            if (size <= kInlineCapacity) {
+                if (size > 0) std::memmove(m_bytes, text, size);
+                SetInlineSize(size);
+                return;
+            }
+        } else if (size <= HeapCapacity()) {
+            char* data = HeapData();
+            if (size > 0) std::memmove(data, text, size);
+            SetHeapSize(size);
             return;
         }
         if (size > kMaxSize) throw std::length_error("CString too long");
@@ -317,7 +328,7 @@ class CString {
         std::memcpy(data, text, size);
         Release();
         SetHeap(data, size);
-        SetSize(size);
+        SetHeapSize(size);
     }
     void Append(const char* text, std::size_t count) {
         const std::size_t size = Size();
@@ -331,7 +342,7 @@ class CString {
             std::memcpy(data + size, text, count);
             Release();
             SetHeap(data, capacity > kMaxSize ? kMaxSize : capacity);
-            SetSize(total);
+            SetHeapSize(total);
             return;
         }
         if (count > 0) std::memmove(MutableData() + size, text, count);
