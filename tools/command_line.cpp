@@ -24,7 +24,7 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
-    CLI::App app("Inspect, check and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
+    CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
     app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION);
     app.require_subcommand(1);
     std::function<int()> run;
