@@ -17,6 +17,10 @@ namespace {
 using harness::CollectionImage;
 using harness::ImageOf;
 
+constexpr const char* kNotInjectable =
+    "operator new is not this binary's own; under valgrind pass "
+    "--soname-synonyms=somalloc=nouserintercepts";
+
 // Long enough that no value fits in a string's own small buffer.
 std::string Value(const std::string& stem) {
     return stem + std::string(40, '_') + stem;
@@ -58,6 +62,7 @@ std::string FileText(const std::vector<std::string>& lines, std::size_t count) {
 }
 
 TEST(AllocationFailure, LoadFileKeepsWhatWasAcceptedBeforeTheFailure) {
+    if (!fault::AllocationFailureIsInjectable()) GTEST_SKIP() << kNotInjectable;
     fault::ScratchDir dir;
     const std::vector<std::string> lines = RecordLines();
     // What the collection may hold after a failure: the held blocks plus any prefix of the file.
@@ -119,6 +124,7 @@ TEST(AllocationFailure, LoadFileKeepsWhatWasAcceptedBeforeTheFailure) {
 }
 
 TEST(AllocationFailure, WriteFileLeavesTheTargetAndTheCollectionAsTheyWere) {
+    if (!fault::AllocationFailureIsInjectable()) GTEST_SKIP() << kNotInjectable;
     fault::ScratchDir dir;
     const std::string target = dir.File("board.blocks");
     const std::string previous = "previous content, must survive every failed write\n";
@@ -166,6 +172,7 @@ TEST(AllocationFailure, WriteFileLeavesTheTargetAndTheCollectionAsTheyWere) {
 }
 
 TEST(AllocationFailure, NewLayerMapAndNewBlockChangeNothingWhenTheyFail) {
+    if (!fault::AllocationFailureIsInjectable()) GTEST_SKIP() << kNotInjectable;
     CReuseBlockFile blocks;
     AddHeldBlocks(blocks);
     CReuseBlock* block = nullptr;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "reuseblocks/reuseblocks.h"
+
 namespace {
 
 // State of this test binary alone; the tests are single-threaded.
@@ -50,6 +52,20 @@ bool DisarmAllocationFailure() {
 
 std::size_t LiveAllocations() {
     return g_live;
+}
+
+bool AllocationFailureIsInjectable() {
+    ArmAllocationFailure(1);
+    bool threw = false;
+    try {
+        // Through the library, whose calls a memory checker may take over while ours stay.
+        CReuseBlockFile blocks;
+        static_cast<void>(blocks.NewBlock("probe"));
+    } catch (const std::bad_alloc&) {
+        threw = true;
+    }
+    DisarmAllocationFailure();
+    return threw;
 }
 
 }  // namespace fault

@@ -14,6 +14,9 @@ void ArmAllocationFailure(std::size_t nth, bool persistent = false);
 bool DisarmAllocationFailure();
 // Allocations made through operator new and not yet deleted.
 std::size_t LiveAllocations();
+// False when something else serves operator new (a memory checker that replaces it), so that
+// nothing can be made to fail.
+bool AllocationFailureIsInjectable();
 
 // Arms for its lifetime, so an assertion that leaves the scope cannot leave allocations failing.
 class ScopedAllocationFailure {

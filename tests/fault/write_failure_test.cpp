@@ -24,8 +24,10 @@ void FillCollection(CReuseBlockFile& blocks) {
         CReuseBlock* block = blocks.NewBlock(("/TOP/B" + std::to_string(b)).c_str());
         block->Init();
         block->SetProperty(1, "$REUSE/other_libs/optics/with/a/rather/long/path");
+        for (std::uint32_t index = 4; index < 11; ++index) block->SetProperty(index, "0");
+        const std::uint32_t row = block->NewLayerMap();
         for (std::uint32_t column = 0; column < 4; ++column) {
-            block->GetLayerMap(block->NewLayerMap(), column) = "LAYER_NAME_0123456789";
+            block->GetLayerMap(row, column) = "LAYER_NAME_0123456789";
         }
     }
 }
@@ -102,7 +104,16 @@ TEST(WriteFailure, DirectoryThatRefusesNewFilesOrIsGoneGivesZero) {
     ASSERT_EQ(::symlink("loop-a", dir.File("loop-b").c_str()), 0);
     EXPECT_EQ(blocks.WriteFile(dir.File("loop-a").c_str(), "fault"), 0);
 
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"loop-a", "loop-b", "plain"}));
+    // A dangling link is written through, to the file it names, unless that cannot be made.
+    ASSERT_EQ(::symlink("gone/board.blocks", dir.File("to-gone").c_str()), 0);
+    EXPECT_EQ(blocks.WriteFile(dir.File("to-gone").c_str(), "fault"), 0);
+    ASSERT_EQ(::symlink("made.blocks", dir.File("to-made").c_str()), 0);
+    EXPECT_EQ(blocks.WriteFile(dir.File("to-made").c_str(), "fault"), 1);
+
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"loop-a", "loop-b", "made.blocks", "plain",
+                                                       "to-gone", "to-made"}));
+    struct stat link {};
+    EXPECT_TRUE(::lstat(dir.File("to-made").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
     EXPECT_EQ(fault::ReadBytes(dir.File("plain")), kPrevious);
     EXPECT_EQ(fault::OpenDescriptors(), descriptors);
 }
@@ -124,7 +135,8 @@ TEST(WriteFailure, ReadOnlyDirectory) {
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
     CReuseBlockFile loaded;
     EXPECT_EQ(loaded.LoadFile(existing.c_str()), 0);
-    EXPECT_EQ(harness::Sorted(harness::ImageOf(loaded)), harness::Sorted(harness::ImageOf(blocks)));
+    EXPECT_TRUE(harness::Sorted(harness::ImageOf(loaded)) ==
+                harness::Sorted(harness::ImageOf(blocks)));
 
     // Neither replaced nor written: a read-only file in a read-only directory.
     ASSERT_EQ(::chmod(existing.c_str(), 0444), 0);
