@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "reuseblocks/export.h"
@@ -16,6 +17,7 @@ namespace reuseblocks {
 namespace detail {
 class BlocksFileLoader;
 class OutputFile;
+struct BlockStorage;
 }  // namespace detail
 }  // namespace reuseblocks
 
@@ -71,17 +73,21 @@ public:
 private:
     friend class CReuseBlockFile;
     friend class reuseblocks::detail::BlocksFileLoader;
+    friend struct reuseblocks::detail::BlockStorage;
 
     struct LayerMap;
 
-    CReuseBlock();
+    explicit CReuseBlock(reuseblocks::detail::BlockStorage& storage) noexcept;
     virtual ~CReuseBlock();
 
     LayerMap& RowAt(std::uint32_t row) const;
+    void DestroyRow(LayerMap* row) noexcept;
 
     std::array<CString, kPropertyCount> m_properties;
-    // Each row is an allocation of its own, so references into it survive other rows' changes.
+    // Each row is an object of its own, so references into it survive other rows' changes.
     std::vector<LayerMap*> m_layerMaps;
+    // Where the rows' memory comes from: the collection's, which outlives the block.
+    reuseblocks::detail::BlockStorage* m_storage;
 };
 
 // The blocks of one blocks file, keyed by the name each block was created under. Walks,
@@ -133,7 +139,13 @@ private:
     void WriteHeader(reuseblocks::detail::OutputFile& out, const char* appName) const;
     void WriteBlock(reuseblocks::detail::OutputFile& out, const CReuseBlock* block) const;
 
+    // A new empty block in this collection's storage, not yet in the index.
+    CReuseBlock* CreateBlock();
+    void DestroyBlock(CReuseBlock* block) noexcept;
+
     CMapStringToPtr m_blockIndex;
+    // Made with the first block, so that an empty collection allocates nothing.
+    std::unique_ptr<reuseblocks::detail::BlockStorage> m_storage;
 };
 
 #endif  // REUSEBLOCKS_REUSEBLOCKS_H

@@ -108,14 +108,14 @@ int BlocksFileLoader::HandleDefinition(std::string_view line) {
         return Reject(LoadResult::kDuplicateBlockID,
                       "block ID " + Quoted(id) + " is already defined");
     }
-    CReuseBlock* block = new CReuseBlock();
+    CReuseBlock* block = m_blocks.CreateBlock();
     try {
         for (std::size_t index = 0; index < kDefinitionFields; ++index) {
             block->m_properties[index] = m_fields[index];
         }
         m_blocks.m_blockIndex.Insert(id) = block;
     } catch (...) {
-        delete block;  // never entered the collection
+        m_blocks.DestroyBlock(block);  // never entered the collection
         throw;
     }
     m_current = block;

@@ -1,7 +1,6 @@
-#include <memory>
 #include <stdexcept>
 
-#include "model/layer_map.h"
+#include "model/block_storage.h"
 
 namespace {
 
@@ -17,10 +16,16 @@ std::uint32_t CheckedColumn(std::uint32_t column) {
 
 }  // namespace
 
-CReuseBlock::CReuseBlock() = default;
+CReuseBlock::CReuseBlock(reuseblocks::detail::BlockStorage& storage) noexcept
+    : m_storage(&storage) {}
 
 CReuseBlock::~CReuseBlock() {
-    for (LayerMap* row : m_layerMaps) delete row;
+    for (LayerMap* row : m_layerMaps) DestroyRow(row);
+}
+
+void CReuseBlock::DestroyRow(LayerMap* row) noexcept {
+    row->~LayerMap();
+    m_storage->rows.Release(row);
 }
 
 const CString& CReuseBlock::GetBlockID() const { return m_properties[0]; }
@@ -61,9 +66,13 @@ std::uint32_t CReuseBlock::NewLayerMap() {
     if (m_layerMaps.size() >= UINT32_MAX) throw std::length_error("too many layer maps");
     // Blocks typically carry a handful of rows: start at four slots rather than growing 1, 2, 4.
     if (m_layerMaps.empty()) m_layerMaps.reserve(4);
-    auto row = std::make_unique<LayerMap>();
-    m_layerMaps.push_back(row.get());
-    row.release();
+    LayerMap* row = m_storage->rows.New();
+    try {
+        m_layerMaps.push_back(row);
+    } catch (...) {
+        DestroyRow(row);
+        throw;
+    }
     return static_cast<std::uint32_t>(m_layerMaps.size() - 1);
 }
 
@@ -71,7 +80,7 @@ void CReuseBlock::RemoveLayerMap(std::uint32_t row) {
     if (row >= m_layerMaps.size()) return;
     LayerMap* removed = m_layerMaps[row];
     m_layerMaps.erase(m_layerMaps.begin() + row);
-    delete removed;
+    DestroyRow(removed);
 }
 
 CReuseBlock::LayerMap& CReuseBlock::RowAt(std::uint32_t row) const {

@@ -1,3 +1,6 @@
+#include <new>
+
+#include "model/block_storage.h"
 #include "reuseblocks/reuseblocks.h"
 
 namespace {
@@ -10,20 +13,30 @@ CReuseBlockFile::CReuseBlockFile() = default;
 
 CReuseBlockFile::~CReuseBlockFile() {
     for (POSITION position = m_blockIndex.GetStartPosition(); position;) {
-        delete AsBlock(m_blockIndex.GetNextValue(position));
+        DestroyBlock(AsBlock(m_blockIndex.GetNextValue(position)));
     }
+}
+
+CReuseBlock* CReuseBlockFile::CreateBlock() {
+    if (!m_storage) m_storage = std::make_unique<reuseblocks::detail::BlockStorage>();
+    return ::new (m_storage->blocks.Allocate()) CReuseBlock(*m_storage);
+}
+
+void CReuseBlockFile::DestroyBlock(CReuseBlock* block) noexcept {
+    block->~CReuseBlock();
+    m_storage->blocks.Release(block);
 }
 
 CReuseBlock* CReuseBlockFile::NewBlock(const char* name) {
     if (!name) return nullptr;
     void* existing = nullptr;
     if (m_blockIndex.Lookup(name, existing)) return nullptr;
-    CReuseBlock* block = new CReuseBlock();
+    CReuseBlock* block = CreateBlock();
     try {
         block->SetProperty(0, name);
         m_blockIndex[name] = block;
     } catch (...) {
-        delete block;
+        DestroyBlock(block);
         throw;
     }
     return block;
@@ -40,7 +53,7 @@ int CReuseBlockFile::RemoveBlock(const char* name) {
     void* found = nullptr;
     if (!name || !m_blockIndex.Lookup(name, found)) return 0;
     m_blockIndex.RemoveKey(name);
-    delete AsBlock(found);
+    DestroyBlock(AsBlock(found));
     return 1;
 }
 
