@@ -62,8 +62,8 @@ class ObjectPool {
     };
 
     static constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    // Chunks double from small to large, so that a collection of a few blocks stays small and a
-    // big one soon gets chunks that hold several whole huge pages wherever they start.
+    // Chunks grow fourfold from small, so that a collection of a few blocks stays small, to the
+    // size of four huge pages, where a big collection spends nearly all of its memory.
     static constexpr std::size_t kFirstChunkBytes = std::size_t{64} << 10;
     static constexpr std::size_t kLastChunkBytes = 4 * kHugePage;
 
@@ -81,7 +81,7 @@ class ObjectPool {
         }
         m_next = reinterpret_cast<Slot*>(begin);
         m_end = m_next + m_chunkBytes / sizeof(Slot);
-        if (!huge) m_chunkBytes *= 2;
+        if (!huge) m_chunkBytes = m_chunkBytes * 4 < kHugePage ? m_chunkBytes * 4 : kLastChunkBytes;
     }
 
     static void AdviseHugePages(std::uintptr_t begin, std::size_t bytes) noexcept {

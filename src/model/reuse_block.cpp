@@ -64,8 +64,8 @@ std::uint32_t CReuseBlock::GetLayerMapCount() const {
 std::uint32_t CReuseBlock::NewLayerMap() {
     // Row indexes are 32-bit; refuse to grow past what they can address.
     if (m_layerMaps.size() >= UINT32_MAX) throw std::length_error("too many layer maps");
-    // Blocks typically carry a handful of rows: start at four slots rather than growing 1, 2, 4.
-    if (m_layerMaps.empty()) m_layerMaps.reserve(4);
+    // Blocks typically carry up to eight rows: one allocation for them rather than growing 1, 2, 4.
+    if (m_layerMaps.empty()) m_layerMaps.reserve(8);
     LayerMap* row = m_storage->rows.New();
     try {
         m_layerMaps.push_back(row);
