@@ -129,7 +129,10 @@ inline CollectionImage Sorted(CollectionImage image) {
 inline const std::string& ScratchDirectory() {
     struct Directory {
         Directory() {
-            const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+            // fuzz/run.sh names a base it removes afterwards: libFuzzer may end the process
+            // without running this destructor.
+            const char* base = std::getenv("REUSEBLOCKS_FUZZ_SCRATCH");
+            if (!base) base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
             path = std::string(base) + "/reuseblocks-fuzz-XXXXXX";
             if (!::mkdtemp(path.data())) Fail("mkdtemp", __FILE__, __LINE__);
         }

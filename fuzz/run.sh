@@ -25,6 +25,13 @@ cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" \
 # shellcheck disable=SC2086
 cmake --build "$build" -j 2 --target $targets
 
+# The harnesses' scratch files, on tmpfs when there is one.
+scratch_base=/tmp
+if [ -w /dev/shm ]; then scratch_base=/dev/shm; fi
+REUSEBLOCKS_FUZZ_SCRATCH=$(mktemp -d "$scratch_base/reuseblocks-fuzz-run-XXXXXX")
+export REUSEBLOCKS_FUZZ_SCRATCH
+trap 'rm -rf "$REUSEBLOCKS_FUZZ_SCRATCH"' EXIT
+
 failed=""
 for harness in $harnesses; do
     case $harness in
