@@ -22,10 +22,12 @@ bool IsSeparatorOrQuote(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || IsQuoteChar(c);
 }
 
+using ClassTable = std::array<unsigned char, 256>;
+
 // One table look-up per character instead of a search through `specials` for each of them.
 // White space wins over a special character, as a separator is tested first.
-std::array<unsigned char, 256> ClassTable(std::string_view specials) {
-    std::array<unsigned char, 256> table{};
+constexpr ClassTable MakeClassTable(std::string_view specials) {
+    ClassTable table{};
     for (char c : specials) table[static_cast<unsigned char>(c)] = kSpecial;
     for (char c : {' ', '\t', '\r', '\n'}) table[static_cast<unsigned char>(c)] = kSeparator;
     for (char c : {'"', '\''}) {
@@ -35,11 +37,14 @@ std::array<unsigned char, 256> ClassTable(std::string_view specials) {
     return table;
 }
 
+// The table when no special character is more than white space, as for the loader's " ": built
+// at compile time, since a short mapping line costs little more than building it.
+constexpr ClassTable kWhiteSpaceTable = MakeClassTable(std::string_view());
+
 // The first index at or after `i` whose character is not ordinary, or the size. `wide` says
 // that only white space and quotes are not ordinary (no other special characters), which lets
 // sixteen characters be tested at once.
-std::size_t SkipOrdinary(std::string_view line, std::size_t i,
-                         const std::array<unsigned char, 256>& table, bool wide) {
+std::size_t SkipOrdinary(std::string_view line, std::size_t i, const ClassTable& table, bool wide) {
     const std::size_t size = line.size();
 #if defined(REUSEBLOCKS_TOKENIZER_SSE2)
     if (wide) {
@@ -72,9 +77,19 @@ std::size_t SkipOrdinary(std::string_view line, std::size_t i,
 void TokenizeLine(std::string_view line, std::vector<std::string_view>& fields,
                   std::string_view specials) {
     fields.clear();
-    const std::array<unsigned char, 256> table = ClassTable(specials);
     bool wide = true;
-    for (char c : specials) wide = wide && IsSeparatorOrQuote(c);
+    bool onlyWhiteSpace = true;
+    for (char c : specials) {
+        wide = wide && IsSeparatorOrQuote(c);
+        onlyWhiteSpace = onlyWhiteSpace && IsSeparatorOrQuote(c) && !IsQuoteChar(c);
+    }
+    ClassTable built;  // filled only when needed: zeroing it costs as much as a short line
+    const ClassTable* chosen = &kWhiteSpaceTable;
+    if (!onlyWhiteSpace) {
+        built = MakeClassTable(specials);
+        chosen = &built;
+    }
+    const ClassTable& table = *chosen;
     const auto classOf = [&table](char c) { return table[static_cast<unsigned char>(c)]; };
     const std::size_t size = line.size();
     std::size_t i = 0;
