@@ -1,6 +1,7 @@
 #ifndef REUSEBLOCKS_TESTS_TEST_SUPPORT_H
 #define REUSEBLOCKS_TESTS_TEST_SUPPORT_H
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reuseblocks/reuseblocks.h"
 
@@ -23,6 +25,9 @@ class TempDir {
     }
     ~TempDir() {
         std::error_code ignored;
+        // A test may have taken the write bit away to make writes fail.
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(m_path, ignored);
     }
     TempDir(const TempDir&) = delete;
@@ -30,6 +35,15 @@ class TempDir {
 
     const std::string& Path() const { return m_path; }
     std::string File(std::string_view name) const { return m_path + "/" + std::string(name); }
+    // The names in the directory, sorted; a temporary file left behind shows up here.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
   private:
     std::string m_path;
