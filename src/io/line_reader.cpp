@@ -8,10 +8,13 @@
 namespace reuseblocks::detail {
 
 namespace {
+// Small files, the common case for hosts, cost one small buffer; large ones grow it to reads of
+// this size.
+constexpr std::size_t kFirstBufferSize = 16 * 1024;
 constexpr std::size_t kReadSize = 256 * 1024;
-}
+}  // namespace
 
-LineReader::LineReader(int fd) : m_fd(fd), m_buffer(kReadSize) {}
+LineReader::LineReader(int fd) : m_fd(fd), m_buffer(kFirstBufferSize) {}
 
 bool LineReader::ReadLine(std::string_view& line) {
     std::size_t scanned = m_begin;  // no line feed in [m_begin, scanned)
@@ -19,7 +22,8 @@ bool LineReader::ReadLine(std::string_view& line) {
         const char* data = m_buffer.data();
         const void* found = std::memchr(data + scanned, '\n', m_end - scanned);
         if (found) {
-            const std::size_t feed = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+            const std::size_t feed =
+                static_cast<std::size_t>(static_cast<const char*>(found) - data);
             line = std::string_view(data + m_begin, feed - m_begin);
             m_begin = feed + 1;
             ++m_lineNumber;
