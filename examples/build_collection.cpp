@@ -41,10 +41,10 @@ int main() {
 
     for (POSITION position = blocks.GetStartPosition(); position;) {
         const CReuseBlock* block = blocks.GetNext(position);
-        std::printf("%s  symbol=%s type=%s status=%s at (%s, %s)\n", block->GetBlockID().GetString(),
-                    block->GetBlockSymbolName().GetString(), block->GetProperty(2).GetString(),
-                    block->GetProperty(3).GetString(), block->GetProperty(4).GetString(),
-                    block->GetProperty(5).GetString());
+        std::printf("%s  symbol=%s type=%s status=%s at (%s, %s)\n",
+                    block->GetBlockID().GetString(), block->GetBlockSymbolName().GetString(),
+                    block->GetProperty(2).GetString(), block->GetProperty(3).GetString(),
+                    block->GetProperty(4).GetString(), block->GetProperty(5).GetString());
         for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
             std::printf("    layer %s %s -> %s %s\n", block->GetLayerMap(row, 0).GetString(),
                         block->GetLayerMap(row, 1).GetString(),

@@ -14,11 +14,11 @@ namespace reuseblocks {
 // The result codes of CReuseBlockFile::LoadFile, by name.
 enum class LoadResult : int {
     kSuccess = 0,
-    kCannotRead = -1,           // the file cannot be opened or read
-    kDefinitionTooShort = -2,   // a definition line has fewer than twelve fields
-    kDuplicateBlockID = -3,     // a definition line's ID is already held
-    kForeignMapping = -4,       // a mapping line names another block than the one defined last
-    kMappingTooShort = -5,      // a mapping line has fewer than six fields
+    kCannotRead = -1,          // the file cannot be opened or read
+    kDefinitionTooShort = -2,  // a definition line has fewer than twelve fields
+    kDuplicateBlockID = -3,    // a definition line's ID is already held
+    kForeignMapping = -4,      // a mapping line names another block than the one defined last
+    kMappingTooShort = -5,     // a mapping line has fewer than six fields
 };
 
 struct LoadReport {

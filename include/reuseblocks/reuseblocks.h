@@ -35,7 +35,7 @@ class CReuseBlockFile;
 // An index out of range throws CInvalidArgException and changes nothing, except in
 // RemoveLayerMap, which ignores it.
 class REUSEBLOCKS_API CReuseBlock {
-public:
+  public:
     static constexpr std::uint32_t kPropertyCount = 12;
     static constexpr std::uint32_t kLayerMapColumnCount = 4;
 
@@ -70,7 +70,7 @@ public:
     CString& GetLayerMap(std::uint32_t row, std::uint32_t column);
     CString GetLayerMap(std::uint32_t row, std::uint32_t column) const;
 
-private:
+  private:
     friend class CReuseBlockFile;
     friend class reuseblocks::detail::BlocksFileLoader;
     friend struct reuseblocks::detail::BlockStorage;
@@ -93,7 +93,7 @@ private:
 // The blocks of one blocks file, keyed by the name each block was created under. Walks,
 // GetBlocksIDs and written files list the blocks in the order they were created or loaded.
 class REUSEBLOCKS_API CReuseBlockFile {
-public:
+  public:
     CReuseBlockFile();
     virtual ~CReuseBlockFile();
     CReuseBlockFile(const CReuseBlockFile&) = delete;
@@ -133,7 +133,7 @@ public:
     // at `fileName` is left as it was.
     int WriteFile(const char* fileName, const char* appName);
 
-private:
+  private:
     friend class reuseblocks::detail::BlocksFileLoader;
 
     void WriteHeader(reuseblocks::detail::OutputFile& out, const char* appName) const;

@@ -127,9 +127,10 @@ int BlocksFileLoader::HandleMapping(std::string_view line) {
     TokenizeLine(StripRecordEnds(line), m_fields, " ");
     // The first field, the keyword's place, is not compared with anything.
     if (m_fields.size() >= 2 && m_fields[1] != m_current->GetBlockID().GetView()) {
-        return Reject(LoadResult::kForeignMapping,
-                      "mapping line names block " + Quoted(m_fields[1]) +
-                          ", but the block defined last is " + Quoted(m_current->GetBlockID().GetView()));
+        return Reject(LoadResult::kForeignMapping, "mapping line names block " +
+                                                       Quoted(m_fields[1]) +
+                                                       ", but the block defined last is " +
+                                                       Quoted(m_current->GetBlockID().GetView()));
     }
     if (m_fields.size() < kMappingFields) {
         return Reject(LoadResult::kMappingTooShort,

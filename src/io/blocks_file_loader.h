@@ -12,14 +12,14 @@ namespace reuseblocks::detail {
 // The one reader of blocks files, behind both CReuseBlockFile::LoadFile and LoadFileWithReport.
 // One pass, no look-ahead; it stops at the first rejected line and keeps what came before it.
 class BlocksFileLoader {
-public:
+  public:
     explicit BlocksFileLoader(CReuseBlockFile& blocks) : m_blocks(blocks) {}
 
     // Returns the LoadFile result code; when `report` is given, also fills in the line and the
     // message.
     int Load(const char* path, LoadReport* report);
 
-private:
+  private:
     int HandleDefinition(std::string_view line);
     int HandleMapping(std::string_view line);
     int Reject(LoadResult result, std::string message);

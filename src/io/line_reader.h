@@ -11,7 +11,7 @@ namespace reuseblocks::detail {
 // reads. A line is everything up to a line feed, which is not part of it; NUL bytes are ordinary.
 // The last line needs no line feed.
 class LineReader {
-public:
+  public:
     explicit LineReader(int fd);
 
     // The next line, valid until the next call; false at the end of the file or on a read error.
@@ -22,7 +22,7 @@ public:
     // 1-based number of the line last returned.
     unsigned long LineNumber() const noexcept { return m_lineNumber; }
 
-private:
+  private:
     bool Fill();
 
     int m_fd;

@@ -11,12 +11,18 @@ LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path) {
 
 const char* LoadResultName(int result) noexcept {
     switch (static_cast<LoadResult>(result)) {
-        case LoadResult::kSuccess: return "Success";
-        case LoadResult::kCannotRead: return "CannotRead";
-        case LoadResult::kDefinitionTooShort: return "DefinitionTooShort";
-        case LoadResult::kDuplicateBlockID: return "DuplicateBlockID";
-        case LoadResult::kForeignMapping: return "ForeignMapping";
-        case LoadResult::kMappingTooShort: return "MappingTooShort";
+        case LoadResult::kSuccess:
+            return "Success";
+        case LoadResult::kCannotRead:
+            return "CannotRead";
+        case LoadResult::kDefinitionTooShort:
+            return "DefinitionTooShort";
+        case LoadResult::kDuplicateBlockID:
+            return "DuplicateBlockID";
+        case LoadResult::kForeignMapping:
+            return "ForeignMapping";
+        case LoadResult::kMappingTooShort:
+            return "MappingTooShort";
     }
     return "Unknown";
 }

@@ -9,7 +9,7 @@ namespace reuseblocks::detail {
 
 // Owns a file descriptor and closes it on every path out of the scope that holds it.
 class UniqueFd {
-public:
+  public:
     UniqueFd() noexcept = default;
     explicit UniqueFd(int fd) noexcept : m_fd(fd) {}
     UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
@@ -35,7 +35,7 @@ public:
     }
     void Reset() noexcept { static_cast<void>(Close()); }
 
-private:
+  private:
     int m_fd = -1;
 };
 

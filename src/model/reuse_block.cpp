@@ -28,7 +28,9 @@ void CReuseBlock::DestroyRow(LayerMap* row) noexcept {
     m_storage->rows.Release(row);
 }
 
-const CString& CReuseBlock::GetBlockID() const { return m_properties[0]; }
+const CString& CReuseBlock::GetBlockID() const {
+    return m_properties[0];
+}
 
 CString& CReuseBlock::GetProperty(std::uint32_t index) {
     return m_properties[CheckedProperty(index)];

@@ -5,7 +5,9 @@
 
 namespace {
 
-CReuseBlock* AsBlock(void* value) { return static_cast<CReuseBlock*>(value); }
+CReuseBlock* AsBlock(void* value) {
+    return static_cast<CReuseBlock*>(value);
+}
 
 }  // namespace
 
@@ -57,7 +59,9 @@ int CReuseBlockFile::RemoveBlock(const char* name) {
     return 1;
 }
 
-POSITION CReuseBlockFile::GetStartPosition() const { return m_blockIndex.GetStartPosition(); }
+POSITION CReuseBlockFile::GetStartPosition() const {
+    return m_blockIndex.GetStartPosition();
+}
 
 CReuseBlock* CReuseBlockFile::GetNext(POSITION& position) const {
     if (!position) return nullptr;

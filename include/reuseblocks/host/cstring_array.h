@@ -10,7 +10,7 @@
 // A growable array of CString. Every element access checks its index and throws
 // CInvalidArgException when it is out of range; the array is then unchanged.
 class CStringArray {
-public:
+  public:
     CStringArray() = default;
 
     std::ptrdiff_t GetSize() const noexcept { return static_cast<std::ptrdiff_t>(m_items.size()); }
@@ -55,7 +55,7 @@ public:
     }
     void RemoveAll() noexcept { m_items.clear(); }
 
-private:
+  private:
     template <typename Index>
     std::size_t Checked(Index index) const {
         if constexpr (std::is_signed_v<Index>) {

@@ -1,14 +1,13 @@
 #ifndef REUSEBLOCKS_HOST_CSTRING_LIST_H
 #define REUSEBLOCKS_HOST_CSTRING_LIST_H
 
-
 #include "reuseblocks/host/cstring.h"
 #include "reuseblocks/host/position.h"
 
 // A doubly linked list of CString walked through POSITION handles. Walking from a null
 // position, or asking an empty list for its head or tail, throws CInvalidArgException.
 class CStringList {
-public:
+  public:
     // The block size is accepted for source compatibility; nodes are allocated one by one.
     explicit CStringList(int blockSize = 10) noexcept { static_cast<void>(blockSize); }
     CStringList(const CStringList&) = delete;
@@ -66,7 +65,7 @@ public:
         return NonEmpty(FromPosition(position))->value;
     }
 
-private:
+  private:
     struct Node {
         CString value;
         Node* prev;
