@@ -54,5 +54,5 @@ add /TOP/CLK/U7 '$REUSE/clocking/xo_25mhz' Primitive Placed 2000 300 BOTTOM 0 mi
 two_layers_flipped /TOP/CLK/U7
 add /TOP/SENS/U21 '$REUSE/sensors/imu_6axis' Smashed Planned 91.44 10.16 TOP 45 mm 914400 101600 Unprocessed
 map /TOP/SENS/U21 1 TOP 1 TOP
-add /TOP/MCU/U1 '$REUSE\mcu\stm_core' Smashed Placed 1800 1900 TOP 0 mils 457200 482600 Processed
+add /TOP/MCU/U1 '$REUSE\mcu\mcu_core' Smashed Placed 1800 1900 TOP 0 mils 457200 482600 Processed
 two_layers /TOP/MCU/U1
