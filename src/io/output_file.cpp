@@ -114,6 +114,9 @@ bool OutputFile::Open(const char* path) {
     }
     struct stat existing {};
     if (::stat(path, &existing) == 0) {
+        // Renaming over a file would replace it even when it is read-only; refuse as writing it
+        // in place would.
+        if (::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0) return false;
         if (S_ISREG(existing.st_mode) && existing.st_nlink == 1) {
             std::unique_ptr<char, decltype(&std::free)> real(::realpath(path, nullptr), &std::free);
             if (real && OpenReplacement(real.get(), &existing)) return true;

@@ -125,6 +125,14 @@ TEST(WriteFailure, ReadOnlyDirectory) {
     fault::ScratchDir dir;
     const std::string existing = dir.File("board.blocks");
     fault::WriteBytes(existing, kPrevious);
+
+    // A read-only file is not replaced, though its directory would allow it.
+    ASSERT_EQ(::chmod(existing.c_str(), 0444), 0);
+    EXPECT_EQ(blocks.WriteFile(existing.c_str(), "fault"), 0);
+    EXPECT_EQ(fault::ReadBytes(existing), kPrevious);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+    ASSERT_EQ(::chmod(existing.c_str(), 0644), 0);
+
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
 
     EXPECT_EQ(blocks.WriteFile(dir.File("new.blocks").c_str(), "fault"), 0);
