@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "io/blocks_format.h"
 #include "io/line_reader.h"
 #include "io/line_tokenizer.h"
 #include "io/unique_fd.h"
@@ -16,7 +17,6 @@ namespace reuseblocks::detail {
 
 namespace {
 
-constexpr std::string_view kMappingKeyword = "map_block_host";
 constexpr std::size_t kDefinitionFields = CReuseBlock::kPropertyCount;
 constexpr std::size_t kMappingFields = 2 + CReuseBlock::kLayerMapColumnCount;
 constexpr std::size_t kMaxQuotedLength = 60;

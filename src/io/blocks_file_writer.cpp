@@ -2,15 +2,15 @@
 #include <ctime>
 #include <string_view>
 
+#include "io/blocks_format.h"
 #include "io/output_file.h"
 #include "model/layer_map.h"
 #include "reuseblocks/reuseblocks.h"
 
+using reuseblocks::detail::kMappingKeyword;
 using reuseblocks::detail::OutputFile;
 
 namespace {
-
-constexpr std::string_view kMappingKeyword = "map_block_host";
 
 // The explanatory block that follows the date line, one entry a line, exactly as readers have
 // always seen it (spelling included).
