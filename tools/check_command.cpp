@@ -9,7 +9,7 @@
 #include "field_names.h"
 #include "json_output.h"
 #include "record_lines.h"
-#include "round_trip.h"
+
 #include "text_output.h"
 #include "tool_error.h"
 
@@ -31,38 +31,26 @@ std::vector<Warning> RoundTripWarnings(const CReuseBlockFile& blocks, const std:
     std::vector<RecordLines> lines = FindRecordLines(path);
     if (lines.size() != ordered.size()) lines.assign(ordered.size(), {});  // changed meanwhile
 
+    // Problems come in walk order, so the block they name is found by walking along with them.
     std::vector<Warning> warnings;
-    for (std::size_t i = 0; i < ordered.size(); ++i) {
-        const CReuseBlock& block = *ordered[i];
-        const std::string id(block.GetBlockID().GetView());
-        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-            const ValuePlace place = index == kBlockHierName ? ValuePlace::kFirst
-                                     : index == kQorStatus   ? ValuePlace::kLast
-                                                             : ValuePlace::kMiddle;
-            const std::string problems =
-                RoundTripProblems(block.GetProperty(index).GetView(), place);
-            if (problems.empty()) continue;
-            const std::string subject = index == kBlockHierName ? "block ID " + Quoted(id)
-                                                                : std::string(PropertyName(index)) +
-                                                                      " of block " + Quoted(id);
-            warnings.push_back({lines[i].definition, WarningText(subject, problems)});
+    std::size_t index = 0;
+    for (const RoundTripProblem& problem : FindRoundTripProblems(blocks)) {
+        while (ordered[index]->GetBlockID().GetView() != problem.blockID) ++index;
+        const std::string id = Quoted(problem.blockID);
+        std::string subject;
+        unsigned long line = lines[index].definition;
+        if (problem.property == kBlockHierName) {
+            subject = "block ID " + id;
+        } else if (problem.property >= 0) {
+            subject = std::string(PropertyName(static_cast<std::uint32_t>(problem.property))) +
+                      " of block " + id;
+        } else {
+            const auto row = static_cast<std::size_t>(problem.row);
+            line = row < lines[index].layerMaps.size() ? lines[index].layerMaps[row] : 0;
+            subject = std::string(LayerMapColumnName(static_cast<std::uint32_t>(problem.column))) +
+                      " of layer map " + std::to_string(row) + " of block " + id;
         }
-        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-            const unsigned long line =
-                row < lines[i].layerMaps.size() ? lines[i].layerMaps[row] : 0;
-            for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-                const ValuePlace place = column + 1 == CReuseBlock::kLayerMapColumnCount
-                                             ? ValuePlace::kLast
-                                             : ValuePlace::kMiddle;
-                const std::string problems =
-                    RoundTripProblems(block.GetLayerMap(row, column).GetView(), place);
-                if (problems.empty()) continue;
-                const std::string subject = std::string(LayerMapColumnName(column)) +
-                                            " of layer map " + std::to_string(row) + " of block " +
-                                            Quoted(id);
-                warnings.push_back({line, WarningText(subject, problems)});
-            }
-        }
+        warnings.push_back({line, WarningText(subject, problem.message)});
     }
     return warnings;
 }

@@ -1,13 +1,15 @@
 // `set`, `add`, `remove`, `map add`, `map remove`: load, change, write. Every argument is checked
 // before anything changes, and a value the file format cannot carry is refused, because the file
 // would read back differently or not at all.
+#include <reuseblocks/diagnostics.h>
+
 #include <optional>
 #include <utility>
 
 #include "blocks_io.h"
 #include "commands.h"
 #include "field_names.h"
-#include "round_trip.h"
+
 #include "tool_error.h"
 
 namespace reuseblocks::tool {
@@ -17,12 +19,12 @@ namespace {
 using Assignment = std::pair<std::uint32_t, std::string>;
 
 ValuePlace PlaceOfProperty(std::uint32_t index) {
-    if (index == kBlockHierName) return ValuePlace::kFirst;
+    if (index == kBlockHierName) return ValuePlace::kBlockID;
     return index == kQorStatus ? ValuePlace::kLast : ValuePlace::kMiddle;
 }
 
 void RequireWritable(std::string_view field, const std::string& value, ValuePlace place) {
-    const std::string problems = RoundTripProblems(value, place);
+    const std::string problems = DescribeRoundTripReasons(RoundTripReasonsOf(value, place));
     if (!problems.empty()) {
         throw UsageError(std::string(field) + " value " + Quoted(value) + " " + problems +
                          ", which a blocks file cannot hold");
@@ -71,7 +73,7 @@ int RunSet(const SetOptions& options) {
 }
 
 int RunAdd(const SetOptions& options) {
-    RequireWritable("block ID", options.id, ValuePlace::kFirst);
+    RequireWritable("block ID", options.id, ValuePlace::kBlockID);
     const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);

@@ -5,6 +5,8 @@
 // show errors to people. It runs the same loader as CReuseBlockFile::LoadFile.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "reuseblocks/export.h"
 #include "reuseblocks/reuseblocks.h"
@@ -40,6 +42,47 @@ REUSEBLOCKS_API LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const cha
 
 // The enumerator's name without its "k" ("DefinitionTooShort"), or "Unknown" for any other value.
 REUSEBLOCKS_API const char* LoadResultName(int result) noexcept;
+
+// Why a value would not come back the same from a written and re-read blocks file. A value's
+// reasons are a bit set of these.
+enum RoundTripReason : unsigned {
+    kRoundTripEmpty = 1u << 0,        // vanishes, and the values after it shift left
+    kRoundTripWhiteSpace = 1u << 1,   // blank, tab, vertical tab or form feed: reads as two values
+    kRoundTripLineBreak = 1u << 2,    // line feed or carriage return: WriteFile refuses to write it
+    kRoundTripQuote = 1u << 3,        // " or ' starts a quoted stretch
+    kRoundTripKeyword = 1u << 4,      // "map_block_host" makes the line a mapping line
+    kRoundTripLeadingHash = 1u << 5,  // a block ID starting with "#": a comment line
+    kRoundTripLeadingParenthesis = 1u << 6,   // a block ID starting with "(": stripped
+    kRoundTripTrailingParenthesis = 1u << 7,  // a line's last value ending in ")": stripped
+};
+
+// Where a value stands on its line, which decides what it may hold.
+enum class ValuePlace {
+    kBlockID,  // property 0, first on its definition line
+    kMiddle,   // followed by another value on its line
+    kLast,     // QOR_STATUS and DESIGN_LAYER_NAME
+};
+
+// The RoundTripReason bits of `value` standing at `place`; 0 when it reads back unchanged.
+REUSEBLOCKS_API unsigned RoundTripReasonsOf(std::string_view value, ValuePlace place) noexcept;
+
+// The reasons in words, e.g. "is empty" or "holds white space and a quote"; empty for 0.
+REUSEBLOCKS_API std::string DescribeRoundTripReasons(unsigned reasons);
+
+// One value of a collection that would not read back the same.
+struct RoundTripProblem {
+    std::string blockID;   // property 0 of the block that holds the value
+    int property = -1;     // 0 to 11 when the value is a property, otherwise -1
+    long row = -1;         // the layer-map row when the value is a column of one, otherwise -1
+    int column = -1;       // 0 to 3 when row is set, otherwise -1
+    unsigned reasons = 0;  // RoundTripReason bits
+    std::string message;   // DescribeRoundTripReasons(reasons)
+};
+
+// Every value of `blocks` that a WriteFile followed by a LoadFile would not give back, in walk
+// order, properties before rows. Empty when the collection would come back exactly. A value with
+// kRoundTripLineBreak makes WriteFile refuse the whole collection.
+REUSEBLOCKS_API std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& blocks);
 
 }  // namespace reuseblocks
 

@@ -1,0 +1,104 @@
+// What a written and re-read blocks file would not give back: the writer puts values on a line
+// unquoted and the reader strips a line's ends and splits it at blanks.
+#include <string_view>
+
+#include "io/blocks_format.h"
+#include "reuseblocks/diagnostics.h"
+
+namespace reuseblocks {
+
+namespace {
+
+constexpr std::string_view kWhiteSpace = " \t\v\f";
+constexpr std::string_view kLineBreaks = "\n\r";
+
+bool Holds(std::string_view value, std::string_view characters) {
+    return value.find_first_of(characters) != std::string_view::npos;
+}
+
+// "a", "a and b", "a, b and c".
+void AppendListItem(std::string& text, std::string_view item, bool last) {
+    if (!text.empty()) text += last ? " and " : ", ";
+    text += item;
+}
+
+}  // namespace
+
+unsigned RoundTripReasonsOf(std::string_view value, ValuePlace place) noexcept {
+    if (value.empty()) return kRoundTripEmpty;
+    unsigned reasons = 0;
+    if (Holds(value, kWhiteSpace)) reasons |= kRoundTripWhiteSpace;
+    if (Holds(value, kLineBreaks)) reasons |= kRoundTripLineBreak;
+    if (Holds(value, "\"'")) reasons |= kRoundTripQuote;
+    if (value.find(detail::kMappingKeyword) != std::string_view::npos) reasons |= kRoundTripKeyword;
+    if (place == ValuePlace::kBlockID && value.front() == '#') reasons |= kRoundTripLeadingHash;
+    if (place == ValuePlace::kBlockID && value.front() == '(') {
+        reasons |= kRoundTripLeadingParenthesis;
+    }
+    if (place == ValuePlace::kLast && value.back() == ')') reasons |= kRoundTripTrailingParenthesis;
+    return reasons;
+}
+
+std::string DescribeRoundTripReasons(unsigned reasons) {
+    static constexpr std::pair<unsigned, std::string_view> kHeld[] = {
+        {kRoundTripWhiteSpace, "white space"},
+        {kRoundTripLineBreak, "a line break"},
+        {kRoundTripQuote, "a quote"},
+        {kRoundTripKeyword, "\"map_block_host\""},
+    };
+    static constexpr std::pair<unsigned, std::string_view> kOthers[] = {
+        {kRoundTripLeadingHash, "starts with \"#\""},
+        {kRoundTripLeadingParenthesis, "starts with \"(\""},
+        {kRoundTripTrailingParenthesis, "ends in \")\""},
+    };
+    std::vector<std::string_view> parts;
+    if (reasons & kRoundTripEmpty) parts.emplace_back("is empty");
+    std::string held;
+    unsigned heldLeft = 0;
+    for (const auto& [bit, text] : kHeld) heldLeft += (reasons & bit) ? 1 : 0;
+    for (const auto& [bit, text] : kHeld) {
+        if (reasons & bit) AppendListItem(held, text, --heldLeft == 0);
+    }
+    if (!held.empty()) held.insert(0, "holds ");
+    if (!held.empty()) parts.emplace_back(held);
+    for (const auto& [bit, text] : kOthers) {
+        if (reasons & bit) parts.push_back(text);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        AppendListItem(text, parts[i], i + 1 == parts.size());
+    return text;
+}
+
+std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& blocks) {
+    constexpr std::uint32_t kLastProperty = CReuseBlock::kPropertyCount - 1;
+    constexpr std::uint32_t kLastColumn = CReuseBlock::kLayerMapColumnCount - 1;
+    std::vector<RoundTripProblem> problems;
+    auto note = [&](const CReuseBlock& block, unsigned reasons, int property, long row,
+                    int column) {
+        if (reasons == 0) return;
+        problems.push_back({std::string(block.GetBlockID().GetView()), property, row, column,
+                            reasons, DescribeRoundTripReasons(reasons)});
+    };
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        const CReuseBlock& block = *blocks.GetNext(position);
+        for (std::uint32_t index = 0; index <= kLastProperty; ++index) {
+            const ValuePlace place = index == 0               ? ValuePlace::kBlockID
+                                     : index == kLastProperty ? ValuePlace::kLast
+                                                              : ValuePlace::kMiddle;
+            note(block, RoundTripReasonsOf(block.GetProperty(index).GetView(), place),
+                 static_cast<int>(index), -1, -1);
+        }
+        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+            for (std::uint32_t column = 0; column <= kLastColumn; ++column) {
+                const ValuePlace place =
+                    column == kLastColumn ? ValuePlace::kLast : ValuePlace::kMiddle;
+                note(block, RoundTripReasonsOf(block.GetLayerMap(row, column).GetView(), place), -1,
+                     static_cast<long>(row), static_cast<int>(column));
+            }
+        }
+    }
+    return problems;
+}
+
+}  // namespace reuseblocks
