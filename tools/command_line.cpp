@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include <reuseblocks/version.h>
+
 #include <CLI/CLI.hpp>
 #include <functional>
 
@@ -25,7 +27,7 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
 
 int RunCommandLine(int argc, char** argv) {
     CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
-    app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION);
+    app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION_STRING);
     app.require_subcommand(1);
     std::function<int()> run;
 

@@ -1,8 +1,12 @@
 #ifndef REUSEBLOCKS_EXPORT_H
 #define REUSEBLOCKS_EXPORT_H
 
-// The library is built with hidden visibility; only what carries this macro is exported.
-#if defined(_WIN32)
+// The library is built with hidden visibility; only what carries this macro is exported. A static
+// library (REUSEBLOCKS_STATIC, set by the CMake target and the .pc file) exports nothing, so that
+// its code stays private to whatever host links it.
+#if defined(REUSEBLOCKS_STATIC)
+#define REUSEBLOCKS_API
+#elif defined(_WIN32)
 #if defined(REUSEBLOCKS_BUILDING_LIBRARY)
 #define REUSEBLOCKS_API __declspec(dllexport)
 #else

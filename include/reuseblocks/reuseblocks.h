@@ -5,6 +5,8 @@
 // of one blocks file ("PCB_BLOCKS FILE FORMAT 2.0"), and the string and collection types that
 // cross their interface.
 
+#include "reuseblocks/version.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>

@@ -44,7 +44,7 @@ std::vector<CReuseBlock*> Walk(const CReuseBlockFile& blocks) {
 }
 
 TEST(Tool, ExitStatusSaysSuccessRejectedFileOrUsageError) {
-    EXPECT_EQ(RunTool({"--version"}).out, "reuseblocks " REUSEBLOCKS_VERSION "\n");
+    EXPECT_EQ(RunTool({"--version"}).out, "reuseblocks " REUSEBLOCKS_VERSION_STRING "\n");
     EXPECT_EQ(RunTool({"map", "add", "--help"}).status, 0);
 
     const ToolRun sample = RunTool({"check", "--strict", kSample});
