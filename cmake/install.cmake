@@ -1,5 +1,7 @@
-# Installs the library, its headers, the tool, a CMake package and a pkg-config file, and
-# exports the targets from the build tree as well.
+# Installs the library, its headers, the tool with its manual pages and completion, a CMake
+# package, a pkg-config file and the licence, and exports the targets from the build tree as well.
+# Components follow the Debian packages: runtime (the shared library), dev (headers, link, CMake
+# package, .pc, static library), tool (program, manual pages, completion), licence.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -7,18 +9,26 @@ set(REUSEBLOCKS_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/reuseblocks")
 
 install(TARGETS reuseblocks
     EXPORT reuseblocksTargets
-    LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
-    ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
-    RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT runtime NAMELINK_COMPONENT dev
+    ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev
+    RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime)
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/reuseblocks"
-    DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
+    DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}" COMPONENT dev)
+install(FILES "${REUSEBLOCKS_GENERATED_INCLUDE_DIR}/reuseblocks/version.h"
+    DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/reuseblocks" COMPONENT dev)
 if(TARGET reuseblocks_cli)
-    install(TARGETS reuseblocks_cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    install(TARGETS reuseblocks_cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT tool)
+    install(FILES "${PROJECT_SOURCE_DIR}/completion/reuseblocks"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions" COMPONENT tool)
 endif()
+include("${CMAKE_CURRENT_LIST_DIR}/manpages.cmake")
+install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+    COMPONENT licence)
 
 install(EXPORT reuseblocksTargets
     NAMESPACE reuseblocks::
-    DESTINATION "${REUSEBLOCKS_CMAKE_DIR}")
+    DESTINATION "${REUSEBLOCKS_CMAKE_DIR}"
+    COMPONENT dev)
 # find_package(reuseblocks) with reuseblocks_DIR pointing at the build tree works without
 # installing.
 export(EXPORT reuseblocksTargets
@@ -35,15 +45,22 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/reuseblocksConfigVersion
 install(FILES
     "${PROJECT_BINARY_DIR}/reuseblocksConfig.cmake"
     "${PROJECT_BINARY_DIR}/reuseblocksConfigVersion.cmake"
-    DESTINATION "${REUSEBLOCKS_CMAKE_DIR}")
+    DESTINATION "${REUSEBLOCKS_CMAKE_DIR}"
+    COMPONENT dev)
 
 # The .pc file is made when installing, so it names the prefix really installed into
 # (cmake --install --prefix) rather than the one configured. Absolute LIBDIR and INCLUDEDIR
 # are used as they are.
 set(REUSEBLOCKS_PC_FILE "${PROJECT_BINARY_DIR}/pkgconfig/reuseblocks.pc")
+if(BUILD_SHARED_LIBS)
+    set(REUSEBLOCKS_PC_CFLAGS "")
+else()
+    set(REUSEBLOCKS_PC_CFLAGS " -DREUSEBLOCKS_STATIC")
+endif()
 install(CODE "
     set(PROJECT_DESCRIPTION [==[${PROJECT_DESCRIPTION}]==])
     set(PROJECT_VERSION [==[${PROJECT_VERSION}]==])
+    set(REUSEBLOCKS_PC_CFLAGS [==[${REUSEBLOCKS_PC_CFLAGS}]==])
     set(REUSEBLOCKS_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
     set(REUSEBLOCKS_PC_LIBDIR [==[${CMAKE_INSTALL_LIBDIR}]==])
     set(REUSEBLOCKS_PC_INCLUDEDIR [==[${CMAKE_INSTALL_INCLUDEDIR}]==])
@@ -55,5 +72,6 @@ install(CODE "
     endif()
     configure_file([==[${CMAKE_CURRENT_LIST_DIR}/reuseblocks.pc.in]==]
         [==[${REUSEBLOCKS_PC_FILE}]==] @ONLY)
-")
-install(FILES "${REUSEBLOCKS_PC_FILE}" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+" COMPONENT dev)
+install(FILES "${REUSEBLOCKS_PC_FILE}" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig"
+    COMPONENT dev)

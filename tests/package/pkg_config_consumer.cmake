@@ -1,12 +1,17 @@
-# Compiles the consumer with the flags pkg-config gives for the installed PREFIX, and runs it.
+# Compiles the consumer with the flags pkg-config gives for the installed PREFIX (--static for a
+# static build), and runs it.
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(ENV{PKG_CONFIG_PATH} "${PC_DIR}")
-execute_process(COMMAND "${PKG_CONFIG}" --cflags --libs reuseblocks
+if(STATIC)
+    set(static_flags --static)
+    set(expect_static -DEXPECT_STATIC)
+endif()
+execute_process(COMMAND "${PKG_CONFIG}" ${static_flags} --cflags --libs reuseblocks
     OUTPUT_VARIABLE pc_flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
 separate_arguments(extra_flags UNIX_COMMAND "${CXX_FLAGS} ${LINKER_FLAGS}")
-execute_process(COMMAND "${CXX_COMPILER}" -std=c++17 ${extra_flags} "${SOURCE}" ${pc_flags}
+execute_process(COMMAND "${CXX_COMPILER}" -std=c++17 ${extra_flags} ${expect_static} "${SOURCE}" ${pc_flags}
     -o "${WORK_DIR}/consumer" COMMAND_ERROR_IS_FATAL ANY)
 set(ENV{LD_LIBRARY_PATH} "${LIB_DIR}")
 execute_process(COMMAND "${WORK_DIR}/consumer" "${WORK_DIR}/written.blocks"

@@ -5,6 +5,15 @@
 
 #include <cstdio>
 
+// The package must hand a static library's switch to its consumers, and the version macros.
+#if defined(EXPECT_STATIC) != defined(REUSEBLOCKS_STATIC)
+#error "REUSEBLOCKS_STATIC does not match the kind of library installed"
+#endif
+#if REUSEBLOCKS_VERSION != REUSEBLOCKS_VERSION_MAJOR * 10000 + REUSEBLOCKS_VERSION_MINOR * 100 + \
+                               REUSEBLOCKS_VERSION_PATCH
+#error "REUSEBLOCKS_VERSION does not agree with its parts"
+#endif
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: consumer FILE\n");
@@ -39,7 +48,8 @@ int main(int argc, char** argv) {
         return 1;
     } catch (const CInvalidArgException&) {
     }
-    std::printf("consumer: %s %s %s\n", block->GetBlockID().GetString(),
-                block->GetProperty(2).GetString(), block->GetLayerMap(0, 3).GetString());
+    std::printf("consumer of reuseblocks %s: %s %s %s\n", REUSEBLOCKS_VERSION_STRING,
+                block->GetBlockID().GetString(), block->GetProperty(2).GetString(),
+                block->GetLayerMap(0, 3).GetString());
     return 0;
 }
