@@ -20,12 +20,14 @@ set(CPACK_THREADS 2)
 
 set(CPACK_COMPONENTS_ALL runtime dev tool licence)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+# Settings that differ between the .tar.gz and the Debian packages.
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_generator_options.cmake")
 
 # Debian
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${REUSEBLOCKS_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${REUSEBLOCKS_DEBIAN_REVISION})
-set(CPACK_DEBIAN_PACKAGE_VERSION "${PROJECT_VERSION}-${REUSEBLOCKS_DEBIAN_REVISION}")
+set(CPACK_DEBIAN_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_DEBIAN_PACKAGE_SOURCE reuseblocks)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -34,33 +36,38 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # The tool's own library is not installed while its package is made.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${PROJECT_BINARY_DIR}")
-set(_deb_version "${CPACK_DEBIAN_PACKAGE_VERSION}")
-set(_blurb "reuseblocks reads, edits and writes the plain-text design-reuse blocks files\n"
-    "(PCB_BLOCKS FILE FORMAT 2.0) of printed-circuit-board design tools.")
+set(_deb_version "${PROJECT_VERSION}-${REUSEBLOCKS_DEBIAN_REVISION}")
+set(_blurb "reuseblocks reads, edits and writes the plain-text design-reuse blocks\n"
+    "files (PCB_BLOCKS FILE FORMAT 2.0) of printed-circuit-board design tools.")
 string(CONCAT _blurb ${_blurb})
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libreuseblocks${PROJECT_VERSION_MAJOR})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_MULTIARCH same)
+# Debian refreshes the loader cache through the ldconfig trigger. cpack (3.25) also writes a
+# postinst and postrm that call ldconfig for any library under /usr/lib, which lintian notes
+# (maintscript-calls-ldconfig): redundant, harmless, and cheaper to keep than to replace with
+# scripts of our own that would be empty.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA "${CMAKE_CURRENT_LIST_DIR}/debian/triggers")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
     "library for PCB design-reuse blocks files\n${_blurb}\n\nThis package holds the shared library.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libreuseblocks-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_PACKAGE_MULTIARCH same)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
     "${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME} (= ${_deb_version})")
 set(CPACK_COMPONENT_DEV_DESCRIPTION
     "library for PCB design-reuse blocks files - development files\n${_blurb}\n\n"
-    "This package holds the C++17 headers, the CMake package and the pkg-config file.")
+    "This package holds the C++17 headers, the CMake package and the pkg-config\nfile.")
 string(CONCAT CPACK_COMPONENT_DEV_DESCRIPTION ${CPACK_COMPONENT_DEV_DESCRIPTION})
 
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME reuseblocks)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME} (>= ${_deb_version})")
+set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME} (>= ${PROJECT_VERSION})")
 set(CPACK_COMPONENT_TOOL_DESCRIPTION
     "check, list and edit PCB design-reuse blocks files\n${_blurb}\n\n"
-    "This package holds the reuseblocks command-line tool, its manual pages and bash completion.")
+    "This package holds the reuseblocks command-line tool, its manual pages and\n"
+    "bash completion.")
 string(CONCAT CPACK_COMPONENT_TOOL_DESCRIPTION ${CPACK_COMPONENT_TOOL_DESCRIPTION})
 
 # Debian keeps the licence of each package in /usr/share/doc/PACKAGE/copyright, beside a
