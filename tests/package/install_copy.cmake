@@ -1,10 +1,12 @@
-# Installs the build tree into a fresh PREFIX and runs the installed tool once, which finds the
-# installed library through its relative run path.
+# Installs the build tree into a fresh PREFIX and runs the installed tool once (when built), which
+# finds the installed library through its relative run path.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
     --config "${CONFIG}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-execute_process(COMMAND "${PREFIX}/${BINDIR}/reuseblocks" --version
-    OUTPUT_VARIABLE version COMMAND_ERROR_IS_FATAL ANY)
-if(NOT version MATCHES "^reuseblocks ${EXPECTED_VERSION}\n$")
-    message(FATAL_ERROR "installed tool says '${version}'")
+if(TOOL)
+    execute_process(COMMAND "${PREFIX}/${BINDIR}/reuseblocks" --version
+        OUTPUT_VARIABLE version COMMAND_ERROR_IS_FATAL ANY)
+    if(NOT version MATCHES "^reuseblocks ${EXPECTED_VERSION}\n$")
+        message(FATAL_ERROR "installed tool says '${version}'")
+    endif()
 endif()
