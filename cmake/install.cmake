@@ -52,7 +52,7 @@ install(FILES
 # (cmake --install --prefix) rather than the one configured. Absolute LIBDIR and INCLUDEDIR
 # are used as they are.
 set(REUSEBLOCKS_PC_FILE "${PROJECT_BINARY_DIR}/pkgconfig/reuseblocks.pc")
-if(BUILD_SHARED_LIBS)
+if(REUSEBLOCKS_SHARED)
     set(REUSEBLOCKS_PC_CFLAGS "")
 else()
     set(REUSEBLOCKS_PC_CFLAGS " -DREUSEBLOCKS_STATIC")
