@@ -7,8 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/packages}
 
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+# Build type None, as Debian builds with CMake: the flags are dpkg-buildflags' alone. Without -g,
+# since cpack strips the binaries anyway and CI time is short.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
     -DREUSEBLOCKS_BUILD_TESTS=OFF -DREUSEBLOCKS_BUILD_EXAMPLES=OFF \
     "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     "-DCMAKE_SHARED_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" \
