@@ -16,6 +16,10 @@ set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGE_FILE_NAME "reuseblocks-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
 set(CPACK_GENERATOR TGZ)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_GENERATOR TGZ)
+# Regular expressions, escaped twice: cpack writes them into a file it reads again.
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build/" "/build-[^/]*/" "/out/"
+    "\\\\.swp$" "/\\\\.cache/")
 set(CPACK_THREADS 2)
 
 set(CPACK_COMPONENTS_ALL runtime dev tool licence)
