@@ -14,12 +14,15 @@ namespace {
 constexpr const char* kExitStatuses =
     "Exit status: 0 success, 1 a rejected file, a --strict warning or a failed write, 2 a usage "
     "error.";
+constexpr const char* kViewExitStatuses =
+    "Exit status: 0 success, 1 a file that does not load or output that cannot be written, 2 a "
+    "usage error.";
 constexpr const char* kEditExitStatuses =
     "Exit status: 0 written, 1 a rejected file, a value that would not read back the same, a "
     "failed write or a locked file with --no-wait, 2 a usage error (unknown ID or field).";
 
 void SetHelp(CLI::App& command, const std::string& examples, const char* statuses) {
-    command.footer("Examples:\n" + examples + "\n" + statuses);
+    command.footer("Examples:\n" + examples + "\n\n" + statuses);
 }
 
 void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired) {
@@ -130,7 +133,7 @@ int RunCommandLine(int argc, char** argv) {
     SetHelp(*listCommand,
             "  reuseblocks list board.blocks --where BLOCK_STATUS!=Placed\n"
             "  reuseblocks list board.blocks --fields ID,XLOC,YLOC --format csv",
-            kExitStatuses);
+            kViewExitStatuses);
     listCommand->callback([&] { run = [&] { return RunList(list); }; });
 
     ShowOptions show;
@@ -138,7 +141,7 @@ int RunCommandLine(int argc, char** argv) {
     showCommand->add_option("FILE", show.file, "Blocks file")->required();
     showCommand->add_option("ID", show.id, "Block ID (BLOCK_HIER_NAME)")->required();
     showCommand->add_flag("--json", show.json, "Print the block as JSON");
-    SetHelp(*showCommand, "  reuseblocks show board.blocks /TOP/U12/B3", kExitStatuses);
+    SetHelp(*showCommand, "  reuseblocks show board.blocks /TOP/U12/B3", kViewExitStatuses);
     showCommand->callback([&] { run = [&] { return RunShow(show); }; });
 
     SetOptions set;

@@ -16,8 +16,9 @@ void NewLine(std::string& out, int indent, int depth) {
 }
 
 void AppendKey(std::string& out, std::string_view key, int indent) {
-    AppendJsonString(out, key);
-    out += indent < 0 ? ":" : ": ";
+    out += '"';
+    out += key;  // every key is a plain field name
+    out += indent < 0 ? "\":" : "\": ";
 }
 
 }  // namespace
@@ -26,17 +27,23 @@ void AppendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     const std::size_t start = out.size();
     out += '"';
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
+    for (std::size_t i = 0; i < text.size();) {
+        // Most values need no escaping at all: copy runs of plain characters at once.
+        std::size_t plain = i;
+        while (plain < text.size()) {
+            const auto c = static_cast<unsigned char>(text[plain]);
+            if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+            ++plain;
+        }
+        out.append(text.data() + i, plain - i);
+        if (plain == text.size()) break;
+        i = plain;
+        const auto c = static_cast<unsigned char>(text[i++]);
         if (c >= 0x80) {
             // Rare: let the library that defines the reference bytes handle the whole string.
             out.resize(start);
             out += Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
             return;
-        }
-        if (c >= 0x20 && c != '"' && c != '\\') {
-            out += static_cast<char>(c);
-            continue;
         }
         out += '\\';
         switch (c) {
