@@ -13,9 +13,9 @@ namespace reuseblocks::tool {
 
 std::string Diagnostic(const std::string& path, unsigned long line, const char* severity,
                        const std::string& message) {
-    std::string text = path;
+    std::string text = EscapeForDisplay(path);
     if (line > 0) text += ":" + std::to_string(line);
-    return text + ": " + severity + ": " + message;
+    return text + ": " + severity + ": " + EscapeForDisplay(message);
 }
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
@@ -56,7 +56,7 @@ FileLock LockForEdit(const std::string& file, const WriteOptions& write) {
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {
     CReuseBlock* block = nullptr;
     if (blocks.GetBlock(id.c_str(), block) == 0) {
-        throw UsageError(path + " has no block " + Quoted(id));
+        throw UsageError(EscapeForDisplay(path) + " has no block " + Quoted(id));
     }
     return *block;
 }

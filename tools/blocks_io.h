@@ -12,7 +12,7 @@
 namespace reuseblocks::tool {
 
 // "FILE:LINE: SEVERITY: MESSAGE", or "FILE: SEVERITY: MESSAGE" when there is no line, the form
-// editors and CI logs pick up.
+// editors and CI logs pick up; the path and the message are escaped for display.
 std::string Diagnostic(const std::string& path, unsigned long line, const char* severity,
                        const std::string& message);
 

@@ -92,7 +92,8 @@ int RunAdd(const SetOptions& options) {
     LoadOrFail(blocks, options.file);
     CReuseBlock* existing = nullptr;
     if (blocks.GetBlock(options.id.c_str(), existing) != 0) {
-        throw UsageError(options.file + " already has a block " + Quoted(options.id));
+        throw UsageError(EscapeForDisplay(options.file) + " already has a block " +
+                         Quoted(options.id));
     }
 
     // An empty value would vanish on reading and shift the rest of the line, so every property
