@@ -128,9 +128,16 @@ TEST(Tool, RefusedOrFailedEditsLeaveTheFileUntouched) {
     }
 
     // The write itself fails: nothing beside the file may be left either.
-    EXPECT_EQ(RunTool({"set", board, "/TOP/PSU1", "XLOC=5", "-o", dir / "none/out.blocks"}).status,
-              1);
-    EXPECT_EQ(RunTool({"format", board, "-o", "/dev/full"}).status, 1);
+    const ToolRun noDirectory =
+        RunTool({"set", board, "/TOP/PSU1", "XLOC=5", "-o", dir / "none/out.blocks"});
+    EXPECT_EQ(noDirectory.status, 1);
+    EXPECT_NE(noDirectory.err.find("none\" does not exist\n"), std::string::npos);
+    const ToolRun full = RunTool({"format", board, "-o", "/dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err,
+              "reuseblocks: error: cannot write \"/dev/full\": No space left on device\n");
+    EXPECT_NE(RunTool({"add", board, "/TOP/U5", "BLOCK_HIER_NAME=/TOP/U5"}).err.find("ID argument"),
+              std::string::npos);
     EXPECT_EQ(ReadText(board), original);
 
     // A file that does not load is never written, in place or elsewhere.
