@@ -1,6 +1,7 @@
 #ifndef REUSEBLOCKS_TOOLS_FILE_LOCK_H
 #define REUSEBLOCKS_TOOLS_FILE_LOCK_H
 
+#include <cstdint>
 #include <string>
 
 namespace reuseblocks::tool {
@@ -11,8 +12,8 @@ namespace reuseblocks::tool {
 // when the path has moved on to another file meanwhile. Only tools that lock take turns; a
 // program that does not lock is not held back.
 //
-// The one place that knows the platform's locking call (flock here; LockFileEx would do on
-// Windows).
+// file_lock_posix.cpp (flock) and file_lock_windows.cpp (LockFileEx) are the only places that
+// know the platform's locking call.
 class FileLock {
   public:
     FileLock() = default;
@@ -28,11 +29,14 @@ class FileLock {
     // locked, or when locking fails.
     static FileLock Acquire(const std::string& path, bool wait);
 
-    bool Held() const { return m_handle >= 0; }
+    bool Held() const { return m_handle != kNone; }
 
   private:
-    explicit FileLock(int handle) : m_handle(handle) {}
-    int m_handle = -1;
+    // A file descriptor, or a HANDLE on Windows.
+    static constexpr std::intptr_t kNone = -1;
+    explicit FileLock(std::intptr_t handle) : m_handle(handle) {}
+    static void Release(std::intptr_t handle) noexcept;
+    std::intptr_t m_handle = kNone;
 };
 
 }  // namespace reuseblocks::tool

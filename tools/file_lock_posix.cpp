@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 #include "file_lock.h"
 #include "tool_error.h"
@@ -28,18 +27,8 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-FileLock::FileLock(FileLock&& other) noexcept : m_handle(std::exchange(other.m_handle, -1)) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        if (m_handle >= 0) ::close(m_handle);
-        m_handle = std::exchange(other.m_handle, -1);
-    }
-    return *this;
-}
-
-FileLock::~FileLock() {
-    if (m_handle >= 0) ::close(m_handle);  // closing releases the lock
+void FileLock::Release(std::intptr_t handle) noexcept {
+    ::close(static_cast<int>(handle));  // closing releases the lock
 }
 
 FileLock FileLock::Acquire(const std::string& path, bool wait) {

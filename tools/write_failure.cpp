@@ -1,7 +1,5 @@
 #include "write_failure.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -21,13 +19,8 @@ std::string WhyWriteFailed(const std::string& path, int error) {
     if (!fs::exists(folder, ignored))
         return "directory " + Quoted(folder.string()) + " does not exist";
     if (!fs::is_directory(folder, ignored)) return Quoted(folder.string()) + " is not a directory";
-    const bool exists = fs::exists(target, ignored);
-    if (exists ? ::access(path.c_str(), W_OK) != 0 : ::access(folder.c_str(), W_OK | X_OK) != 0) {
-        return std::strerror(EACCES);
-    }
     switch (error) {
         case ENOSPC:
-        case EDQUOT:
         case EROFS:
         case EACCES:
         case EPERM:
@@ -36,8 +29,16 @@ std::string WhyWriteFailed(const std::string& path, int error) {
         case EIO:
             return std::strerror(error);
         default:
-            return {};
+            break;
     }
+    // No telling errno: a target that nobody may write is still worth naming.
+    constexpr fs::perms kWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const fs::file_status status = fs::status(target, ignored);
+    if (fs::is_regular_file(status) && (status.permissions() & kWrite) == fs::perms::none) {
+        return std::strerror(EACCES);
+    }
+    return {};
 }
 
 }  // namespace reuseblocks::tool
