@@ -4,6 +4,7 @@
 #include <reuseblocks/diagnostics.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 #include "blocks_io.h"
@@ -82,12 +83,19 @@ int RunCheck(const CheckOptions& options) {
         const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
         std::vector<Problem> problems = LoadProblems(report);
         if (options.strict && report.Code() != LoadResult::kCannotRead) {
-            if (std::optional<Problem> problem = CheckFormatLine(path)) {
-                problems.push_back(std::move(*problem));
+            // Lines are found by reading the file again, which a pipe cannot give twice (and
+            // opening it again could wait forever for a writer).
+            std::error_code ignored;
+            const bool rereadable = std::filesystem::is_regular_file(path, ignored);
+            std::vector<RecordLines> lines;
+            if (rereadable) {
+                if (std::optional<Problem> problem = CheckFormatLine(path)) {
+                    problems.push_back(std::move(*problem));
+                }
+                // After a rejected line the blocks loaded are the first ones of the file.
+                lines = FindRecordLines(path);
+                if (lines.size() < ordered.size()) lines.clear();  // changed meanwhile
             }
-            // After a rejected line the blocks loaded are the first ones of the file.
-            std::vector<RecordLines> lines = FindRecordLines(path);
-            if (lines.size() < ordered.size()) lines.clear();  // changed meanwhile
             const std::vector<Problem> conventions = CheckConventions(ordered, lines);
             const std::vector<Problem> roundTrip = RoundTripProblems(blocks, ordered, lines);
             problems.insert(problems.end(), conventions.begin(), conventions.end());

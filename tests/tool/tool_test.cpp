@@ -246,6 +246,18 @@ TEST(Tool, JsonMatchesWhatTheLibraryReads) {
     EXPECT_EQ(check.err, "") << "with --json everything goes into the JSON";
 }
 
+TEST(Tool, StrictCheckOfAPipeReadsItOnce) {
+    // Finding line numbers reads a file twice; a pipe opened again would wait for a writer.
+    TempDir dir;
+    const ToolRun run = RunProgram(
+        "/bin/sh",
+        {"-c", "mkfifo pipe && { cat \"$1\" > pipe & } && timeout 20 \"$0\" check --strict pipe",
+         REUSEBLOCKS_TOOL, kSample},
+        dir.Path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "pipe: 12 blocks, 30 layer maps\n");
+}
+
 TEST(Tool, MergeJoinsFilesAndRefusesAnIdFoundTwice) {
     TempDir dir;
     WriteText(dir / "extra.blocks",
