@@ -130,5 +130,5 @@ printf '  %-36s %8s %8s   %s\n' "peak RSS of LoadFile / file size" \
     "$(ratio "$((rss[LoadFile (library alone)] * 1024))" "$size")" "" "<= 4"
 printf '  %-36s %8s\n' "peak RSS of reuseblocks check / size" \
     "$(ratio "$((rss[reuseblocks check] * 1024))" "$size")"
-printf '  %-36s %8s\n' "peak RSS of list --format jsonl / size" \
+printf '  %-36s %8s\n' "peak RSS of list jsonl / size" \
     "$(ratio "$((rss[reuseblocks list --format jsonl] * 1024))" "$size")"
