@@ -12,8 +12,8 @@ namespace reuseblocks::tool {
 namespace {
 
 constexpr const char* kExitStatuses =
-    "Exit status: 0 success, 1 a rejected file, a --strict warning or a failed write, 2 a usage "
-    "error.";
+    "Exit status: 0 success, 1 a rejected file, a --strict warning, a refused or failed write or "
+    "lost output, 2 a usage error.";
 constexpr const char* kViewExitStatuses =
     "Exit status: 0 success, 1 a file that does not load or output that cannot be written, 2 a "
     "usage error.";
