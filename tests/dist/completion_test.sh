@@ -42,6 +42,8 @@ expect 'QOR_STATUS=Processed' reuseblocks set plain.blocks /TOP/A QOR_STATUS=P
 expect 'Planned' reuseblocks list --where 'BLOCK_STATUS!' = Plan
 expect 'ID,XLOC' reuseblocks list --fields ID,X
 expect 'csv' reuseblocks import --format c
+expect '--force --from --format' reuseblocks set plain.blocks /TOP/A --f
+expect 'jsonl' reuseblocks set plain.blocks --from u.jsonl --format jsonl
 
 if [[ -e pwned ]]; then
     echo 'FAIL: a file name or block ID was evaluated'
