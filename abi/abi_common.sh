@@ -1,4 +1,5 @@
-# Shared by abi/record.sh and abi/check.sh.
+# Shared by abi/record.sh and abi/check.sh, which use these variables and functions.
+# shellcheck disable=SC2034
 abi_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source_dir=$(dirname "$abi_dir")
 

@@ -5,6 +5,7 @@
 # SOVERSION was raised in the same change: then the library has a new SONAME, no baseline of
 # that name exists yet, and the check says to record one (abi/record.sh BUILD_DIR).
 set -euo pipefail
+# shellcheck source=abi/abi_common.sh
 source "$(dirname "$0")/abi_common.sh"
 
 library=$(shared_library "${1:?usage: abi/check.sh BUILD_DIR}")

@@ -4,6 +4,7 @@
 # Run it for a release that may change the ABI (and only then), with a build that has debug
 # information (RelWithDebInfo or Debug), and commit the result.
 set -euo pipefail
+# shellcheck source=abi/abi_common.sh
 source "$(dirname "$0")/abi_common.sh"
 
 library=$(shared_library "${1:?usage: abi/record.sh BUILD_DIR}")

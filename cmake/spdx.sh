@@ -71,7 +71,7 @@ insert_identifier() {
 main() {
     local path leader missing=0
     while IFS= read -r -d '' path; do
-        [ -f "$path" ] && [ ! -L "$path" ] || continue
+        if [ ! -f "$path" ] || [ -L "$path" ]; then continue; fi
         leader=$(comment_leader "$path")
         [ -n "$leader" ] || continue
         has_identifier "$path" && continue
