@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2016  # the $(...) in names and IDs is meant literally
 # Drives the bash completion function as bash does (COMP_WORDS, COMP_CWORD) and checks COMPREPLY,
 # including hostile file names and block IDs that must never be evaluated.
 set -uo pipefail
-# shellcheck disable=SC2016  # the $(...) in names and IDs is meant literally
 # shellcheck source=completion/reuseblocks
 source "$1"
 work=$(mktemp -d)
