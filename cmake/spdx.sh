@@ -55,13 +55,20 @@ lines_to_keep() {
 }
 
 insert_identifier() {
-    local path=$1 leader=$2 keep tmp
+    local path=$1 leader=$2 keep tmp bom=""
     keep=$(lines_to_keep "$path")
+    # A byte-order mark stays the file's first bytes.
+    [ "$(head -c 3 -- "$path" | od -An -tx1 | tr -d ' \n')" = efbbbf ] && bom=$'\xef\xbb\xbf'
     tmp=$(mktemp)
     {
-        head -n "$keep" -- "$path"
-        printf '%s %s\n' "$leader" "$identifier"
-        tail -n +"$((keep + 1))" -- "$path"
+        if [ "$keep" -eq 0 ]; then
+            printf '%s%s %s\n' "$bom" "$leader" "$identifier"
+            tail -c +"$((${#bom} > 0 ? 4 : 1))" -- "$path"
+        else
+            head -n "$keep" -- "$path"
+            printf '%s %s\n' "$leader" "$identifier"
+            tail -n +"$((keep + 1))" -- "$path"
+        fi
     } >"$tmp"
     # Written back through the existing file, so its mode (an executable script) stays.
     cat "$tmp" >"$path"
