@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string_view>
@@ -75,9 +76,34 @@ std::string AsctimeText(const std::tm& time) {
     return text;
 }
 
+// A line break in a value would end its line early: the rest would read as a record of its own.
+bool HoldsLineBreak(std::string_view text) {
+    // Few values hold any byte as low as the carriage return: one pass that vectorizes decides.
+    unsigned char lowest = 0xff;
+    for (const char c : text) lowest = std::min(lowest, static_cast<unsigned char>(c));
+    return lowest <= '\r' && text.find_first_of("\n\r") != std::string_view::npos;
+}
+
+bool HoldsLineBreak(CReuseBlock& block) {
+    for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+        if (HoldsLineBreak(block.GetProperty(index).GetView())) return true;
+    }
+    for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+            if (HoldsLineBreak(block.GetLayerMap(row, column).GetView())) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
+    // Refused before the target is touched: such a file would not read back as it was written.
+    if (appName && HoldsLineBreak(appName)) return 0;
+    for (POSITION position = GetStartPosition(); position;) {
+        if (HoldsLineBreak(*GetNext(position))) return 0;
+    }
     OutputFile out;
     if (!out.Open(fileName)) return 0;
     WriteHeader(out, appName);
