@@ -70,6 +70,10 @@ TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
     // A target that did not exist is not created half-written.
     EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("new.blocks"), 64 * 1024), 0);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+    ASSERT_EQ(::symlink("new.blocks", dir.File("link").c_str()), 0);  // nor through a link
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("link"), 64 * 1024), 0);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"board.blocks", "link"}));
+    ASSERT_EQ(::unlink(dir.File("link").c_str()), 0);
 
     // With two hard links the file is written in place; the failure is still reported.
     ASSERT_EQ(::link(target.c_str(), dir.File("second-link").c_str()), 0);

@@ -122,6 +122,8 @@ struct OutputTarget::State {
     bool unnamed = false;                     // an O_TMPFILE, named only when complete
     bool emptied = false;                     // kInPlace: the old content is gone
     bool pipe = false;                        // writes may raise SIGPIPE
+    bool createdThroughLink = false;  // an empty file made for a dangling link, gone on failure
+    struct stat created {};
     std::uint64_t random = 0;
 };
 
@@ -139,6 +141,14 @@ void OutputTarget::Discard() noexcept {
         m_state->temporary[0] = '\0';
     }
     m_state->unnamed = false;
+    struct stat now {};
+    if (m_state->createdThroughLink && m_state->directory.IsOpen() &&
+        ::fstatat(m_state->directory.Get(), m_state->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) ==
+            0 &&
+        SameFile(now, m_state->created) && now.st_size == 0) {
+        ::unlinkat(m_state->directory.Get(), m_state->name.c_str(), 0);
+    }
+    m_state->createdThroughLink = false;
 }
 
 bool OutputTarget::Open(const char* path) {
@@ -225,7 +235,8 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
         // A dangling link: the kernel creates the file it names, where its rules allow that
         // (protected symlinks in shared directories). Written as an existing empty file then.
         UniqueFd made(::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
-        if (!made.IsOpen()) retry = false;
+        if (!made.IsOpen() || ::fstat(made.Get(), &created) != 0) retry = false;
+        createdThroughLink = retry && created.st_size == 0;
         return false;
     }
     if (errno != ENOENT) return false;
@@ -330,6 +341,7 @@ bool OutputTarget::Commit() noexcept {
                         state.name.c_str()) == 0;
         if (ok) {
             state.temporary[0] = '\0';
+            state.createdThroughLink = false;
             // Makes the rename durable. Best effort: not every file system can sync a directory.
             UniqueFd synced(
                 ::openat(state.directory.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
