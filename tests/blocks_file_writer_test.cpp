@@ -251,6 +251,16 @@ TEST(WriteFileTest, LineBreakAnywhereWritesNothing) {
         EXPECT_TRUE(refused("test")) << "column";
         block->GetLayerMap(0, 3) = "";
     }
+    // Found far beyond the first buffer's worth, and on a stream too, which cannot be taken back.
+    for (int i = 0; i < 30000; ++i) blocks.NewBlock(("/MANY" + std::to_string(i)).c_str())->Init();
+    blocks.NewBlock("/LAST")->SetProperty(5, "1\n2");
+    const int stream = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(stream, 0);
+    EXPECT_TRUE(refused("test"));
+    EXPECT_EQ(blocks.WriteFile(("/dev/fd/" + std::to_string(stream)).c_str(), "test"), 0);
+    ::close(stream);
+    EXPECT_EQ(ReadFile(path), "kept\n");
+    blocks.RemoveBlock("/LAST");
     // Everything else the format cannot carry is still written.
     block->SetProperty(1, "a b\t\"'");
     EXPECT_EQ(blocks.WriteFile(path.c_str(), "test"), 1);

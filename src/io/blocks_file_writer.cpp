@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string_view>
@@ -11,7 +10,6 @@
 
 using reuseblocks::detail::kMappingKeyword;
 using reuseblocks::detail::OutputFile;
-using reuseblocks::detail::platform::kLineEnd;
 
 namespace {
 
@@ -76,34 +74,11 @@ std::string AsctimeText(const std::tm& time) {
     return text;
 }
 
-// A line break in a value would end its line early: the rest would read as a record of its own.
-bool HoldsLineBreak(std::string_view text) {
-    // Few values hold any byte as low as the carriage return: one pass that vectorizes decides.
-    unsigned char lowest = 0xff;
-    for (const char c : text) lowest = std::min(lowest, static_cast<unsigned char>(c));
-    return lowest <= '\r' && text.find_first_of("\n\r") != std::string_view::npos;
-}
-
-bool HoldsLineBreak(CReuseBlock& block) {
-    for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-        if (HoldsLineBreak(block.GetProperty(index).GetView())) return true;
-    }
-    for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-            if (HoldsLineBreak(block.GetLayerMap(row, column).GetView())) return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
-    // Refused before the target is touched: such a file would not read back as it was written.
-    if (appName && HoldsLineBreak(appName)) return 0;
-    for (POSITION position = GetStartPosition(); position;) {
-        if (HoldsLineBreak(*GetNext(position))) return 0;
-    }
+    // A line break in a value or in `appName` fails the write before its text reaches the
+    // target (OutputFile counts the line ends): such a file would not read back as written.
     OutputFile out;
     if (!out.Open(fileName)) return 0;
     WriteHeader(out, appName);
@@ -119,20 +94,20 @@ void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
     reuseblocks::detail::platform::LocalTime(now, local);
 
     out.Write("# TOLVANE PCB_BLOCKS FILE FORMAT 2.0");
-    out.Write(kLineEnd);
+    out.EndLine();
     out.Write("# Application: ");
     out.Write(application);
-    out.Write(kLineEnd);
+    out.EndLine();
     // asctime's own line end, then the line's: an empty line follows the date.
     out.Write("# Date: ");
     out.Write(AsctimeText(local));
-    out.Write(kLineEnd);
-    out.Write(kLineEnd);
+    out.EndLine();
+    out.EndLine();
     out.Write("#");
-    out.Write(kLineEnd);
+    out.EndLine();
     for (std::string_view line : kHeaderComment) {
         out.Write(line);
-        out.Write(kLineEnd);
+        out.EndLine();
     }
 }
 
@@ -142,7 +117,7 @@ void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) cons
         out.Write(block->m_properties[index].GetView());
         out.Write(" ");
     }
-    out.Write(kLineEnd);
+    out.EndLine();
     const std::string_view id = block->GetBlockID().GetView();
     for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
         out.Write(kMappingKeyword);
@@ -153,6 +128,6 @@ void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) cons
             out.Write(block->RowAt(row).columns[column].GetView());
             out.Write(" ");
         }
-        out.Write(kLineEnd);
+        out.EndLine();
     }
 }

@@ -73,9 +73,9 @@ class OutputTarget {
     // Throws std::bad_alloc only.
     bool Open(const char* path);
 
-    // True when a failed write would leave the target damaged (a file written in place). The
-    // caller then gathers the whole text in memory and hands it over in one Write at the end,
-    // so that running out of memory happens while the target is still whole.
+    // True when a failed write would leave the target damaged (a file written in place, a
+    // stream). The caller then gathers the whole text in memory and hands it over at the end,
+    // so that running out of memory, or text found unfit, leaves the target as it was.
     bool NeedsWholeText() const noexcept;
 
     // Writes all `size` bytes; false on failure. Never raises a signal in the host (a reader of

@@ -314,7 +314,8 @@ bool OutputTarget::State::NameUnnamed() {
 }
 
 bool OutputTarget::NeedsWholeText() const noexcept {
-    return m_state && m_state->mode == State::Mode::kInPlace;
+    // A stream cannot take back what went out: nothing goes before all of it is ready.
+    return m_state && m_state->mode != State::Mode::kReplace;
 }
 
 bool OutputTarget::Write(const char* data, std::size_t size) noexcept {
