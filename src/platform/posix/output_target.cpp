@@ -155,7 +155,7 @@ bool OutputTarget::Open(const char* path) {
     if (!path || !*path) return false;
     m_state = std::make_unique<State>();
     State& state = *m_state;
-    state.random = NextRandom(state.random = NameSeed(this));
+    state.random = NameSeed(this);
 
     const HeldStream held = FindHeldStream(path);
     if (held.kind == HeldStream::kOwn) {
