@@ -59,7 +59,8 @@ class FileReader {
 // it to disk and puts it in the target's place in one atomic step, keeping what the system lets
 // it keep of the old file (mode, owner, attributes). In place: for what cannot be replaced (a
 // device, a pipe, a stream the process already holds, a file several names share, a file whose
-// directory the process may not add to) the text goes to the target itself.
+// directory the process may not add to, a file whose owner, group or attributes a new file could
+// not keep) the text goes to the target itself.
 // Destroying the object before a successful Commit discards the new file: the target keeps its
 // old content when replacing.
 class OutputTarget {
