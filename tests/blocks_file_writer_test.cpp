@@ -281,6 +281,17 @@ TEST(WriteFileTest, HeldStreamsAreWrittenThroughTheOpenFile) {
     for (const std::string& name : {"/dev/fd/" + fd, "/proc/self/fd/" + fd, "/dev/./fd/" + fd}) {
         ASSERT_EQ(blocks.WriteFile(name.c_str(), "test"), 1) << name;
     }
+    // Another process's open file: appended to, as it appends.
+    const pid_t holder = ::fork();
+    ASSERT_NE(holder, -1);
+    if (holder == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    const std::string other = "/proc/" + std::to_string(holder) + "/fd/" + fd;
+    EXPECT_EQ(blocks.WriteFile(other.c_str(), "test"), 1);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
     ::close(appending);
     struct stat after {};
     ASSERT_EQ(::stat(log.c_str(), &after), 0);
@@ -288,7 +299,7 @@ TEST(WriteFileTest, HeldStreamsAreWrittenThroughTheOpenFile) {
     const std::string text = ReadFile(log);
     ASSERT_EQ(blocks.WriteFile(dir.File("once").c_str(), "test"), 1);
     const std::string once = ReadFile(dir.File("once"));
-    EXPECT_EQ(text.size(), 9 + 3 * once.size());
+    EXPECT_EQ(text.size(), 9 + 4 * once.size());
     EXPECT_EQ(text.substr(0, 9), "old line\n");
     EXPECT_EQ(WithoutDate(text.substr(9, once.size())), WithoutDate(once));
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"log.txt", "once"}));

@@ -32,14 +32,6 @@ bool Number(std::string_view text, long& number) {
     return true;
 }
 
-// The path segment up to the next slash, consumed with the slash.
-std::string_view Segment(std::string_view& text) {
-    const std::size_t slash = text.find('/');
-    const std::string_view segment = text.substr(0, slash);
-    text.remove_prefix(slash == std::string_view::npos ? text.size() : slash + 1);
-    return segment;
-}
-
 HeldStream Own(long descriptor) {
     HeldStream held;
     held.kind = HeldStream::kOwn;
@@ -48,6 +40,14 @@ HeldStream Own(long descriptor) {
 }
 
 #if defined(__linux__)
+// The path segment up to the next slash, consumed with the slash.
+std::string_view Segment(std::string_view& text) {
+    const std::size_t slash = text.find('/');
+    const std::string_view segment = text.substr(0, slash);
+    text.remove_prefix(slash == std::string_view::npos ? text.size() : slash + 1);
+    return segment;
+}
+
 // Whether the open file behind /proc/PID/fd/N appends: the "flags:" line of its fdinfo, octal.
 bool Appends(long pid, long descriptor) {
     const std::string path =
