@@ -2,25 +2,31 @@
 
 #include <reuseblocks/diagnostics.h>
 
+#include "standard_streams.h"
 #include "tool_error.h"
 
 namespace reuseblocks::tool {
 
 std::string Diagnostic(const std::string& path, unsigned long line, const char* severity,
                        const std::string& message) {
-    std::string text = path;
+    std::string text = DisplayName(path);
     if (line > 0) text += ":" + std::to_string(line);
     return text + ": " + severity + ": " + message;
 }
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
-    const LoadReport report = LoadFileWithReport(blocks, path.c_str());
+    const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
     if (!report.Succeeded()) {
         throw ToolError(kExitFailure, Diagnostic(path, report.line, "error", report.message));
     }
 }
 
 void WriteOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& app) {
+    if (IsStandardStream(path)) {
+        const std::string complete = ScratchPath("stdout");
+        WriteOrFail(blocks, complete, app);
+        return CopyToStandardOutput(complete);
+    }
     if (blocks.WriteFile(path.c_str(), app.c_str()) == 0) {
         throw ToolError(kExitFailure, "reuseblocks: error: cannot write " + Quoted(path));
     }

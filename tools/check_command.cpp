@@ -10,6 +10,7 @@
 #include "json_output.h"
 #include "record_lines.h"
 
+#include "standard_streams.h"
 #include "text_output.h"
 #include "tool_error.h"
 
@@ -28,7 +29,7 @@ std::string WarningText(const std::string& subject, const std::string& problems)
 
 std::vector<Warning> RoundTripWarnings(const CReuseBlockFile& blocks, const std::string& path) {
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
-    std::vector<RecordLines> lines = FindRecordLines(path);
+    std::vector<RecordLines> lines = FindRecordLines(ReadablePath(path));
     if (lines.size() != ordered.size()) lines.assign(ordered.size(), {});  // changed meanwhile
 
     // Problems come in walk order, so the block they name is found by walking along with them.
@@ -68,7 +69,7 @@ int RunCheck(const CheckOptions& options) {
     Json results = Json::array();
     for (const std::string& path : options.files) {
         CReuseBlockFile blocks;
-        const LoadReport report = LoadFileWithReport(blocks, path.c_str());
+        const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
         Json result = {{"file", path},
                        {"result", report.result},
                        {"result_name", LoadResultName(report.result)}};
@@ -104,7 +105,7 @@ int RunCheck(const CheckOptions& options) {
         for (const Warning& warning : warnings) {
             std::cerr << Diagnostic(path, warning.line, "warning", warning.message) << std::endl;
         }
-        std::cout << path << ": " << Counted(ordered.size(), "block", "blocks") << ", "
+        std::cout << DisplayName(path) << ": " << Counted(ordered.size(), "block", "blocks") << ", "
                   << Counted(layerMaps, "layer map", "layer maps");
         if (!warnings.empty()) std::cout << ", " << Counted(warnings.size(), "warning", "warnings");
         std::cout << std::endl;  // flushed, so that it stays in order with stderr in one log

@@ -21,6 +21,13 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
         ->capture_default_str();
 }
 
+void AddBatchOptions(CLI::App& command, std::string& updates, std::string& format) {
+    command.add_option("--from", updates, "Apply the rows of a CSV or JSON Lines file")
+        ->type_name("UPDATES");
+    command.add_option("--format", format, "Format of the rows: json, jsonl or csv")
+        ->type_name("FORMAT");
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -53,9 +60,9 @@ int RunCommandLine(int argc, char** argv) {
     SetOptions set;
     CLI::App* setCommand = app.add_subcommand("set", "Change properties of a block");
     setCommand->add_option("FILE", set.file, "Blocks file")->required();
-    setCommand->add_option("ID", set.id, "Block ID")->required();
-    setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200")
-        ->required();
+    setCommand->add_option("ID", set.id, "Block ID");
+    setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
+    AddBatchOptions(*setCommand, set.updates, set.format);
     AddWriteOptions(*setCommand, set.write, false);
     setCommand->callback([&] { run = [&] { return RunSet(set); }; });
 
@@ -106,6 +113,8 @@ int RunCommandLine(int argc, char** argv) {
     mergeCommand->add_option("FILE", merge.inputs, "Blocks files; IDs must not repeat")
         ->required()
         ->expected(2, -1);
+    mergeCommand->add_flag("--replace", merge.replace,
+                           "A block of a later file replaces the block of the same ID");
     AddWriteOptions(*mergeCommand, merge.write, true);
     mergeCommand->callback([&] { run = [&] { return RunMerge(merge); }; });
 
@@ -115,6 +124,27 @@ int RunCommandLine(int argc, char** argv) {
     formatCommand->add_option("FILE", format.file, "Blocks file")->required();
     AddWriteOptions(*formatCommand, format.write, false);
     formatCommand->callback([&] { run = [&] { return RunFormat(format); }; });
+
+    DiffOptions diff;
+    CLI::App* diffCommand = app.add_subcommand(
+        "diff", "Compare two files block by block; exit 0 equal, 1 different, 2 trouble");
+    diffCommand->add_option("OLD NEW", diff.files, "Blocks files")->required();
+    diffCommand->add_flag("--json", diff.json, "Print the differences as JSON");
+    diffCommand->add_flag("--stat", diff.stat, "One line per block that differs");
+    diffCommand->add_flag("--git", diff.git,
+                          "Take the arguments git gives a diff driver; exit 0 when different");
+    diffCommand->callback([&] { run = [&] { return RunDiff(diff); }; });
+
+    ImportOptions import;
+    CLI::App* importCommand =
+        app.add_subcommand("import", "Write a blocks file from JSON, JSON Lines or CSV");
+    importCommand->add_option("INPUT", import.input, "Blocks as list --json prints them, or rows")
+        ->required();
+    importCommand
+        ->add_option("--format", import.format, "json, jsonl or csv; default: by extension")
+        ->type_name("FORMAT");
+    AddWriteOptions(*importCommand, import.write, true);
+    importCommand->callback([&] { run = [&] { return RunImport(import); }; });
 
     try {
         app.parse(argc, argv);

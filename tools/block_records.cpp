@@ -1,0 +1,298 @@
+#include "block_records.h"
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "csv_reader.h"
+#include "field_names.h"
+#include "json_output.h"
+#include "tool_error.h"
+#include "value_checks.h"
+
+namespace reuseblocks::tool {
+
+namespace {
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) ==
+               std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+bool EndsWith(const std::string& text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           SameLetters(std::string_view(text).substr(text.size() - suffix.size()), suffix);
+}
+
+// Collects the values of one record, checking each as `set` does.
+class RecordBuilder {
+  public:
+    RecordBuilder(BlockRecord& record, std::vector<InputProblem>& problems)
+        : m_record(record), m_problems(problems) {}
+
+    void Add(const std::string& name, const std::string& value) {
+        if (SameLetters(name, "ID") || SameLetters(name, "BLOCK_HIER_NAME")) {
+            if (m_record.id) return Fail("BLOCK_HIER_NAME is given twice");
+            Check("BLOCK_HIER_NAME", value, ValuePlace::kBlockID);
+            m_record.id = value;
+        } else if (SameLetters(name, "SYMBOL")) {
+            // derived from BLOCK_PATH
+        } else if (SameLetters(name, "MAPS")) {
+            if (value != "0")
+                Fail("layer maps can be imported only from JSON (MAPS is " + value + ")");
+        } else if (const std::optional<std::uint32_t> index = FindProperty(name)) {
+            if (m_given[*index]) return Fail(std::string(PropertyName(*index)) + " is given twice");
+            m_given[*index] = true;
+            Check(PropertyName(*index), value, PlaceOfProperty(*index));
+            m_record.properties.emplace_back(*index, value);
+        } else {
+            Fail("unknown field " + Quoted(name) + "; fields are " + PropertyNameList());
+        }
+    }
+
+    void Fail(const std::string& message) { m_problems.push_back({m_record.line, message}); }
+
+  private:
+    void Check(std::string_view field, const std::string& value, ValuePlace place) {
+        const std::string problem = UnwritableValue(field, value, place);
+        if (!problem.empty()) Fail(problem);
+    }
+
+    BlockRecord& m_record;
+    std::vector<InputProblem>& m_problems;
+    std::array<bool, CReuseBlock::kPropertyCount> m_given{};
+};
+
+// A JSON value as field text: strings as they are, numbers as written.
+std::optional<std::string> JsonText(const Json& value) {
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_number()) return value.dump();
+    return std::nullopt;
+}
+
+void AddJsonField(RecordBuilder& builder, const std::string& name, const Json& value) {
+    const std::optional<std::string> text = JsonText(value);
+    if (!text) return builder.Fail(name + " must be a string");
+    builder.Add(name, *text);
+}
+
+void AddLayerMaps(BlockRecord& record, RecordBuilder& builder, const Json& rows) {
+    if (!rows.is_array()) return builder.Fail("layer_maps must be an array");
+    record.layerMaps.emplace();
+    for (const Json& row : rows) {
+        if (!row.is_object()) return builder.Fail("every layer map must be an object");
+        std::array<std::string, CReuseBlock::kLayerMapColumnCount> columns;
+        std::array<bool, CReuseBlock::kLayerMapColumnCount> given{};
+        for (const auto& [name, value] : row.items()) {
+            std::uint32_t column = 0;
+            while (column < given.size() && !SameLetters(name, kLayerMapColumnNames[column])) {
+                ++column;
+            }
+            const std::optional<std::string> text = JsonText(value);
+            if (column == given.size() || given[column] || !text) {
+                return builder.Fail(
+                    "a layer map may hold only the string columns "
+                    "BLOCK_LAYER_ORDER BLOCK_LAYER_NAME DESIGN_ORDER "
+                    "DESIGN_LAYER_NAME, each once (not " +
+                    Quoted(name) + ")");
+            }
+            const std::string problem =
+                UnwritableValue(kLayerMapColumnNames[column], *text, PlaceOfLayerMapColumn(column));
+            if (!problem.empty()) builder.Fail(problem);
+            given[column] = true;
+            columns[column] = *text;
+        }
+        for (std::uint32_t column = 0; column < given.size(); ++column) {
+            if (!given[column]) {
+                return builder.Fail("a layer map lacks " +
+                                    std::string(kLayerMapColumnNames[column]));
+            }
+        }
+        record.layerMaps->push_back(std::move(columns));
+    }
+}
+
+BlockRecord RecordFromJson(const Json& object, unsigned long line,
+                           std::vector<InputProblem>& problems) {
+    BlockRecord record;
+    record.line = line;
+    RecordBuilder builder(record, problems);
+    if (!object.is_object()) {
+        builder.Fail("expected a block object");
+        return record;
+    }
+    for (const auto& [name, value] : object.items()) {
+        if (name == "symbol") continue;
+        if (name == "layer_maps") {
+            AddLayerMaps(record, builder, value);
+        } else if (name == "properties") {
+            if (!value.is_object()) {
+                builder.Fail("properties must be an object");
+                continue;
+            }
+            for (const auto& [field, text] : value.items()) AddJsonField(builder, field, text);
+        } else {
+            AddJsonField(builder, name, value);
+        }
+    }
+    return record;
+}
+
+// The text after nlohmann's "[json.exception...] parse error at line L, column C: " prefix.
+std::string JsonError(const Json::parse_error& error) {
+    const std::string what = error.what();
+    const std::size_t start = what.find("syntax error");
+    return "not valid JSON: " + (start == std::string::npos ? what : what.substr(start));
+}
+
+// Counts the line feeds the JSON parser has consumed, so that each block is named by its line.
+class LineCountingIterator {
+  public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    LineCountingIterator(const char* at, unsigned long* lineFeeds)
+        : m_at(at), m_lineFeeds(lineFeeds) {}
+    reference operator*() const { return *m_at; }
+    LineCountingIterator& operator++() {
+        if (*m_at++ == '\n') ++*m_lineFeeds;
+        return *this;
+    }
+    LineCountingIterator operator++(int) {
+        LineCountingIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const LineCountingIterator& other) const { return m_at == other.m_at; }
+    bool operator!=(const LineCountingIterator& other) const { return m_at != other.m_at; }
+
+  private:
+    const char* m_at;
+    unsigned long* m_lineFeeds;
+};
+
+std::vector<BlockRecord> ReadJson(std::istream& in, std::vector<InputProblem>& problems) {
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    unsigned long lineFeeds = 0;
+    std::vector<unsigned long>
+        lines;  // where each value of the top array, or the top object, starts
+    const Json::parser_callback_t noteLines = [&](int depth, Json::parse_event_t event, Json&) {
+        const bool starts = event == Json::parse_event_t::object_start ||
+                            event == Json::parse_event_t::array_start ||
+                            event == Json::parse_event_t::value;
+        if (depth <= 1 && starts) lines.push_back(lineFeeds + 1);
+        return true;
+    };
+    Json document;
+    try {
+        document =
+            Json::parse(LineCountingIterator(text.data(), &lineFeeds),
+                        LineCountingIterator(text.data() + text.size(), &lineFeeds), noteLines);
+    } catch (const Json::parse_error& error) {
+        problems.push_back({lineFeeds + 1, JsonError(error)});
+        return {};
+    }
+    std::vector<BlockRecord> records;
+    if (document.is_object()) {
+        records.push_back(RecordFromJson(document, 1, problems));
+        return records;
+    }
+    if (!document.is_array()) {
+        problems.push_back({1, "expected an array of block objects, as list --json prints"});
+        return records;
+    }
+    for (std::size_t index = 0; index < document.size(); ++index) {
+        // lines[0] is the array itself.
+        const unsigned long line = index + 1 < lines.size() ? lines[index + 1] : 1;
+        records.push_back(RecordFromJson(document[index], line, problems));
+    }
+    return records;
+}
+
+std::vector<BlockRecord> ReadJsonLines(std::istream& in, std::vector<InputProblem>& problems) {
+    std::vector<BlockRecord> records;
+    std::string text;
+    for (unsigned long line = 1; std::getline(in, text); ++line) {
+        if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
+        try {
+            records.push_back(RecordFromJson(Json::parse(text), line, problems));
+        } catch (const Json::parse_error& error) {
+            problems.push_back({line, JsonError(error)});
+        }
+    }
+    return records;
+}
+
+std::vector<BlockRecord> ReadCsv(std::istream& in, std::vector<InputProblem>& problems) {
+    CsvReader reader(in);
+    std::vector<std::string> header;
+    std::vector<std::string> fields;
+    unsigned long line = 0;
+    std::vector<BlockRecord> records;
+    if (!reader.Next(header, line)) {
+        problems.push_back({line, reader.Error().empty() ? "no header row" : reader.Error()});
+        return records;
+    }
+    while (reader.Next(fields, line)) {
+        if (fields.size() != header.size()) {
+            problems.push_back({line, "row has " + std::to_string(fields.size()) +
+                                          " fields, the header " + std::to_string(header.size())});
+            continue;
+        }
+        BlockRecord& record = records.emplace_back();
+        record.line = line;
+        RecordBuilder builder(record, problems);
+        for (std::size_t column = 0; column < header.size(); ++column) {
+            builder.Add(header[column], fields[column]);
+        }
+    }
+    if (!reader.Error().empty()) problems.push_back({line, reader.Error()});
+    return records;
+}
+
+}  // namespace
+
+RecordFormat ChooseRecordFormat(const std::string& path, const std::string& name) {
+    const std::string& key = name.empty() ? path : name;
+    const auto is = [&](std::string_view format) {
+        return name.empty() ? EndsWith(key, "." + std::string(format)) : SameLetters(key, format);
+    };
+    if (is("jsonl") || (name.empty() && EndsWith(path, ".ndjson"))) return RecordFormat::kJsonLines;
+    if (is("json")) return RecordFormat::kJson;
+    if (is("csv")) return RecordFormat::kCsv;
+    if (!name.empty())
+        throw UsageError("unknown format " + Quoted(name) + "; formats are json jsonl csv");
+    throw UsageError("cannot tell the format of " + Quoted(path) +
+                     " from its name; add --format json, jsonl or csv");
+}
+
+std::vector<BlockRecord> ReadBlockRecords(const std::string& path, RecordFormat format,
+                                          std::vector<InputProblem>& problems) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        problems.push_back({0, "cannot open the file"});
+        return {};
+    }
+    std::vector<BlockRecord> records;
+    switch (format) {
+        case RecordFormat::kJson:
+            records = ReadJson(in, problems);
+            break;
+        case RecordFormat::kJsonLines:
+            records = ReadJsonLines(in, problems);
+            break;
+        case RecordFormat::kCsv:
+            records = ReadCsv(in, problems);
+            break;
+    }
+    if (in.bad()) problems.push_back({0, "cannot read the file"});
+    return records;
+}
+
+}  // namespace reuseblocks::tool
