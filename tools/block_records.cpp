@@ -115,15 +115,12 @@ void AddLayerMaps(BlockRecord& record, RecordBuilder& builder, const Json& rows)
     }
 }
 
-BlockRecord RecordFromJson(const Json& object, unsigned long line,
-                           std::vector<InputProblem>& problems) {
-    BlockRecord record;
+void AddRecordFromJson(const Json& object, unsigned long line, std::vector<BlockRecord>& records,
+                       std::vector<InputProblem>& problems) {
+    if (!object.is_object()) return problems.push_back({line, "expected a block object"});
+    BlockRecord& record = records.emplace_back();
     record.line = line;
     RecordBuilder builder(record, problems);
-    if (!object.is_object()) {
-        builder.Fail("expected a block object");
-        return record;
-    }
     for (const auto& [name, value] : object.items()) {
         if (name == "symbol") continue;
         if (name == "layer_maps") {
@@ -138,7 +135,6 @@ BlockRecord RecordFromJson(const Json& object, unsigned long line,
             AddJsonField(builder, name, value);
         }
     }
-    return record;
 }
 
 // The text after nlohmann's "[json.exception...] parse error at line L, column C: " prefix.
@@ -200,7 +196,7 @@ std::vector<BlockRecord> ReadJson(std::istream& in, std::vector<InputProblem>& p
     }
     std::vector<BlockRecord> records;
     if (document.is_object()) {
-        records.push_back(RecordFromJson(document, 1, problems));
+        AddRecordFromJson(document, 1, records, problems);
         return records;
     }
     if (!document.is_array()) {
@@ -210,7 +206,7 @@ std::vector<BlockRecord> ReadJson(std::istream& in, std::vector<InputProblem>& p
     for (std::size_t index = 0; index < document.size(); ++index) {
         // lines[0] is the array itself.
         const unsigned long line = index + 1 < lines.size() ? lines[index + 1] : 1;
-        records.push_back(RecordFromJson(document[index], line, problems));
+        AddRecordFromJson(document[index], line, records, problems);
     }
     return records;
 }
@@ -221,7 +217,7 @@ std::vector<BlockRecord> ReadJsonLines(std::istream& in, std::vector<InputProble
     for (unsigned long line = 1; std::getline(in, text); ++line) {
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
         try {
-            records.push_back(RecordFromJson(Json::parse(text), line, problems));
+            AddRecordFromJson(Json::parse(text), line, records, problems);
         } catch (const Json::parse_error& error) {
             problems.push_back({line, JsonError(error)});
         }
@@ -239,6 +235,13 @@ std::vector<BlockRecord> ReadCsv(std::istream& in, std::vector<InputProblem>& pr
         problems.push_back({line, reader.Error().empty() ? "no header row" : reader.Error()});
         return records;
     }
+    // A wrong column name is reported once, not on every row.
+    BlockRecord columns;
+    columns.line = line;
+    RecordBuilder headerCheck(columns, problems);
+    const std::size_t before = problems.size();
+    for (const std::string& name : header) headerCheck.Add(name, "0");
+    if (problems.size() > before) return records;
     while (reader.Next(fields, line)) {
         if (fields.size() != header.size()) {
             problems.push_back({line, "row has " + std::to_string(fields.size()) +

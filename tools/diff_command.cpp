@@ -124,7 +124,7 @@ void PrintStat(const std::vector<BlockChange>& changes, std::ostream& out) {
                 parts += (parts.empty() ? "" : ", ") +
                          Counted(change.layerMaps.size(), "layer map", "layer maps");
             }
-            what = parts;
+            what = parts + " changed";
         }
         table.AddRow({change.id, what});
     }
