@@ -20,9 +20,10 @@ std::string Text(const CString& value) {
 // Every row as a small number, equal numbers for equal rows, so that aligning compares numbers.
 class RowNumbering {
   public:
-    std::vector<std::size_t> Rows(const CReuseBlock& block) {
+    std::vector<std::size_t> Rows(const CReuseBlock& block, std::uint32_t first,
+                                  std::uint32_t end) {
         std::vector<std::size_t> numbers;
-        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+        for (std::uint32_t row = first; row < end; ++row) {
             std::string key;
             for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
                 const std::string value = Text(block.GetLayerMap(row, column));
@@ -36,6 +37,15 @@ class RowNumbering {
   private:
     std::unordered_map<std::string, std::size_t> m_numbers;
 };
+
+bool SameRow(const CReuseBlock& a, std::uint32_t rowA, const CReuseBlock& b, std::uint32_t rowB) {
+    for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+        if (a.GetLayerMap(rowA, column).GetView() != b.GetLayerMap(rowB, column).GetView()) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Rows removed and added between two common rows, turned into changes.
 void FlushStretch(std::vector<long>& removed, std::vector<long>& added,
@@ -57,9 +67,9 @@ void FlushStretch(std::vector<long>& removed, std::vector<long>& added,
 std::vector<PropertyChange> CompareProperties(const CReuseBlock& before, const CReuseBlock& after) {
     std::vector<PropertyChange> changes;
     for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-        std::string old = Text(before.GetProperty(index));
-        std::string now = Text(after.GetProperty(index));
-        if (old != now) changes.push_back({index, std::move(old), std::move(now)});
+        const CString old = before.GetProperty(index);
+        const CString now = after.GetProperty(index);
+        if (old.GetView() != now.GetView()) changes.push_back({index, Text(old), Text(now)});
     }
     return changes;
 }
@@ -67,14 +77,17 @@ std::vector<PropertyChange> CompareProperties(const CReuseBlock& before, const C
 }  // namespace
 
 std::vector<LayerMapChange> CompareLayerMaps(const CReuseBlock& before, const CReuseBlock& after) {
+    // Rows alike at both ends are common; only the stretch between them needs aligning.
+    std::uint32_t first = 0;
+    std::uint32_t endA = before.GetLayerMapCount();
+    std::uint32_t endB = after.GetLayerMapCount();
+    while (first < endA && first < endB && SameRow(before, first, after, first)) ++first;
+    while (endA > first && endB > first && SameRow(before, endA - 1, after, endB - 1)) {
+        --endA, --endB;
+    }
     RowNumbering numbering;
-    const std::vector<std::size_t> a = numbering.Rows(before);
-    const std::vector<std::size_t> b = numbering.Rows(after);
-    std::size_t first = 0;
-    while (first < a.size() && first < b.size() && a[first] == b[first]) ++first;
-    std::size_t endA = a.size();
-    std::size_t endB = b.size();
-    while (endA > first && endB > first && a[endA - 1] == b[endB - 1]) --endA, --endB;
+    const std::vector<std::size_t> a = numbering.Rows(before, first, endA);
+    const std::vector<std::size_t> b = numbering.Rows(after, first, endB);
 
     // common[i][j]: length of the longest common subsequence of a[i..endA) and b[j..endB).
     const std::size_t n = endA - first;
@@ -87,8 +100,8 @@ std::vector<LayerMapChange> CompareLayerMaps(const CReuseBlock& before, const CR
     if (align) {
         for (std::size_t i = n; i-- > 0;) {
             for (std::size_t j = m; j-- > 0;) {
-                at(i, j) = a[first + i] == b[first + j] ? at(i + 1, j + 1) + 1
-                                                        : std::max(at(i + 1, j), at(i, j + 1));
+                at(i, j) =
+                    a[i] == b[j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
             }
         }
     }
@@ -99,7 +112,7 @@ std::vector<LayerMapChange> CompareLayerMaps(const CReuseBlock& before, const CR
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < n || j < m) {
-        const bool same = i < n && j < m && a[first + i] == b[first + j];
+        const bool same = i < n && j < m && a[i] == b[j];
         if (same) {  // taking a common row at once never shortens the alignment
             FlushStretch(removed, added, changes);
             ++i, ++j;

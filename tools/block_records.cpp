@@ -115,10 +115,10 @@ void AddLayerMaps(BlockRecord& record, RecordBuilder& builder, const Json& rows)
     }
 }
 
-void AddRecordFromJson(const Json& object, unsigned long line, std::vector<BlockRecord>& records,
+void AddRecordFromJson(const Json& object, unsigned long line, const RecordSink& sink,
                        std::vector<InputProblem>& problems) {
     if (!object.is_object()) return problems.push_back({line, "expected a block object"});
-    BlockRecord& record = records.emplace_back();
+    BlockRecord record;
     record.line = line;
     RecordBuilder builder(record, problems);
     for (const auto& [name, value] : object.items()) {
@@ -135,6 +135,7 @@ void AddRecordFromJson(const Json& object, unsigned long line, std::vector<Block
             AddJsonField(builder, name, value);
         }
     }
+    sink(record);
 }
 
 // The text after nlohmann's "[json.exception...] parse error at line L, column C: " prefix.
@@ -151,89 +152,81 @@ class LineCountingIterator {
     using value_type = char;
     using difference_type = std::ptrdiff_t;
     using pointer = const char*;
-    using reference = const char&;
+    using reference = char;
 
-    LineCountingIterator(const char* at, unsigned long* lineFeeds)
+    LineCountingIterator(std::istreambuf_iterator<char> at, unsigned long* lineFeeds)
         : m_at(at), m_lineFeeds(lineFeeds) {}
-    reference operator*() const { return *m_at; }
+    char operator*() const { return *m_at; }
     LineCountingIterator& operator++() {
-        if (*m_at++ == '\n') ++*m_lineFeeds;
+        if (*m_at == '\n') ++*m_lineFeeds;
+        ++m_at;
         return *this;
     }
-    LineCountingIterator operator++(int) {
-        LineCountingIterator before = *this;
-        ++*this;
-        return before;
-    }
     bool operator==(const LineCountingIterator& other) const { return m_at == other.m_at; }
-    bool operator!=(const LineCountingIterator& other) const { return m_at != other.m_at; }
+    bool operator!=(const LineCountingIterator& other) const { return !(m_at == other.m_at); }
 
   private:
-    const char* m_at;
+    std::istreambuf_iterator<char> m_at;
     unsigned long* m_lineFeeds;
 };
 
-std::vector<BlockRecord> ReadJson(std::istream& in, std::vector<InputProblem>& problems) {
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// Each block object of the top array goes to `sink` as soon as it is parsed and is then
+// dropped, so memory holds one block of the input at a time, however long the array is.
+void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
     unsigned long lineFeeds = 0;
-    std::vector<unsigned long>
-        lines;  // where each value of the top array, or the top object, starts
-    const Json::parser_callback_t noteLines = [&](int depth, Json::parse_event_t event, Json&) {
-        const bool starts = event == Json::parse_event_t::object_start ||
-                            event == Json::parse_event_t::array_start ||
-                            event == Json::parse_event_t::value;
-        if (depth <= 1 && starts) lines.push_back(lineFeeds + 1);
+    unsigned long blockLine = 0;
+    bool topIsArray = false;
+    const Json::parser_callback_t takeBlocks = [&](int depth, Json::parse_event_t event,
+                                                   Json& parsed) {
+        using Event = Json::parse_event_t;
+        if (depth == 0 && event == Event::array_start) topIsArray = true;
+        if (depth != 1 || !topIsArray) return true;
+        if (event == Event::object_start || event == Event::array_start) {
+            blockLine = lineFeeds + 1;
+        } else if (event == Event::object_end || event == Event::array_end) {
+            AddRecordFromJson(parsed, blockLine, sink, problems);
+            return false;
+        } else if (event == Event::value) {
+            problems.push_back({lineFeeds + 1, "expected a block object"});
+            return false;
+        }
         return true;
     };
     Json document;
     try {
-        document =
-            Json::parse(LineCountingIterator(text.data(), &lineFeeds),
-                        LineCountingIterator(text.data() + text.size(), &lineFeeds), noteLines);
+        document = Json::parse(LineCountingIterator(std::istreambuf_iterator<char>(in), &lineFeeds),
+                               LineCountingIterator(std::istreambuf_iterator<char>(), &lineFeeds),
+                               takeBlocks);
     } catch (const Json::parse_error& error) {
         problems.push_back({lineFeeds + 1, JsonError(error)});
-        return {};
+        return;
     }
-    std::vector<BlockRecord> records;
-    if (document.is_object()) {
-        AddRecordFromJson(document, 1, records, problems);
-        return records;
-    }
-    if (!document.is_array()) {
+    if (document.is_object()) return AddRecordFromJson(document, 1, sink, problems);
+    if (!topIsArray) {
         problems.push_back({1, "expected an array of block objects, as list --json prints"});
-        return records;
     }
-    for (std::size_t index = 0; index < document.size(); ++index) {
-        // lines[0] is the array itself.
-        const unsigned long line = index + 1 < lines.size() ? lines[index + 1] : 1;
-        AddRecordFromJson(document[index], line, records, problems);
-    }
-    return records;
 }
 
-std::vector<BlockRecord> ReadJsonLines(std::istream& in, std::vector<InputProblem>& problems) {
-    std::vector<BlockRecord> records;
+void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
     std::string text;
     for (unsigned long line = 1; std::getline(in, text); ++line) {
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
         try {
-            AddRecordFromJson(Json::parse(text), line, records, problems);
+            AddRecordFromJson(Json::parse(text), line, sink, problems);
         } catch (const Json::parse_error& error) {
             problems.push_back({line, JsonError(error)});
         }
     }
-    return records;
 }
 
-std::vector<BlockRecord> ReadCsv(std::istream& in, std::vector<InputProblem>& problems) {
+void ReadCsv(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
     CsvReader reader(in);
     std::vector<std::string> header;
     std::vector<std::string> fields;
     unsigned long line = 0;
-    std::vector<BlockRecord> records;
     if (!reader.Next(header, line)) {
         problems.push_back({line, reader.Error().empty() ? "no header row" : reader.Error()});
-        return records;
+        return;
     }
     // A wrong column name is reported once, not on every row.
     BlockRecord columns;
@@ -241,22 +234,23 @@ std::vector<BlockRecord> ReadCsv(std::istream& in, std::vector<InputProblem>& pr
     RecordBuilder headerCheck(columns, problems);
     const std::size_t before = problems.size();
     for (const std::string& name : header) headerCheck.Add(name, "0");
-    if (problems.size() > before) return records;
+    if (problems.size() > before) return;
+
     while (reader.Next(fields, line)) {
         if (fields.size() != header.size()) {
             problems.push_back({line, "row has " + std::to_string(fields.size()) +
                                           " fields, the header " + std::to_string(header.size())});
             continue;
         }
-        BlockRecord& record = records.emplace_back();
+        BlockRecord record;
         record.line = line;
         RecordBuilder builder(record, problems);
         for (std::size_t column = 0; column < header.size(); ++column) {
             builder.Add(header[column], fields[column]);
         }
+        sink(record);
     }
     if (!reader.Error().empty()) problems.push_back({line, reader.Error()});
-    return records;
 }
 
 }  // namespace
@@ -275,27 +269,22 @@ RecordFormat ChooseRecordFormat(const std::string& path, const std::string& name
                      " from its name; add --format json, jsonl or csv");
 }
 
-std::vector<BlockRecord> ReadBlockRecords(const std::string& path, RecordFormat format,
-                                          std::vector<InputProblem>& problems) {
+void ReadBlockRecords(const std::string& path, RecordFormat format, const RecordSink& sink,
+                      std::vector<InputProblem>& problems) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        problems.push_back({0, "cannot open the file"});
-        return {};
-    }
-    std::vector<BlockRecord> records;
+    if (!in) return problems.push_back({0, "cannot open the file"});
     switch (format) {
         case RecordFormat::kJson:
-            records = ReadJson(in, problems);
+            ReadJson(in, sink, problems);
             break;
         case RecordFormat::kJsonLines:
-            records = ReadJsonLines(in, problems);
+            ReadJsonLines(in, sink, problems);
             break;
         case RecordFormat::kCsv:
-            records = ReadCsv(in, problems);
+            ReadCsv(in, sink, problems);
             break;
     }
     if (in.bad()) problems.push_back({0, "cannot read the file"});
-    return records;
 }
 
 }  // namespace reuseblocks::tool

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,14 +33,17 @@ struct BlockRecord {
         layerMaps;
 };
 
-// The records of `path` (a local file), in input order; every problem found goes to `problems`.
+using RecordSink = std::function<void(const BlockRecord&)>;
+
+// Hands the records of `path` (a local file) to `sink` one by one, in input order, and every
+// problem found to `problems`; a record is handed on even when it has problems of its own.
 // JSON is what `list --json` or `show --json` print: block objects of "properties",
 // "layer_maps" and the derived "symbol"; field names may also stand at the top of an object.
 // JSON Lines holds one such object per line; CSV has a header row of field names. "ID" names
 // BLOCK_HIER_NAME; SYMBOL is derived and skipped; a MAPS column must say 0, as layer maps
 // come only through JSON.
-std::vector<BlockRecord> ReadBlockRecords(const std::string& path, RecordFormat format,
-                                          std::vector<InputProblem>& problems);
+void ReadBlockRecords(const std::string& path, RecordFormat format, const RecordSink& sink,
+                      std::vector<InputProblem>& problems);
 
 }  // namespace reuseblocks::tool
 

@@ -29,10 +29,10 @@ void FailOnProblems(const std::string& input, std::vector<InputProblem>& problem
                         " in " + DisplayName(input) + "; nothing written");
 }
 
-std::vector<BlockRecord> ReadRecords(const std::string& input, const std::string& format,
-                                     std::vector<InputProblem>& problems) {
+void ReadRecords(const std::string& input, const std::string& format, const RecordSink& sink,
+                 std::vector<InputProblem>& problems) {
     const RecordFormat chosen = ChooseRecordFormat(DisplayName(input), format);
-    return ReadBlockRecords(ReadablePath(input), chosen, problems);
+    ReadBlockRecords(ReadablePath(input), chosen, sink, problems);
 }
 
 void ReplaceLayerMaps(CReuseBlock& block, const BlockRecord& record) {
@@ -55,12 +55,10 @@ void Apply(CReuseBlock& block, const BlockRecord& record) {
 
 int RunImport(const ImportOptions& options) {
     std::vector<InputProblem> problems;
-    const std::vector<BlockRecord> records = ReadRecords(options.input, options.format, problems);
     CReuseBlockFile blocks;
-    for (const BlockRecord& record : records) {
+    const auto add = [&](const BlockRecord& record) {
         if (!record.id) {
-            problems.push_back({record.line, "the block has no BLOCK_HIER_NAME"});
-            continue;
+            return problems.push_back({record.line, "the block has no BLOCK_HIER_NAME"});
         }
         std::array<bool, CReuseBlock::kPropertyCount> given{};
         for (const auto& property : record.properties) given[property.first] = true;
@@ -71,13 +69,13 @@ int RunImport(const ImportOptions& options) {
         }
         CReuseBlock* block = blocks.NewBlock(record.id->c_str());
         if (!block) {
-            problems.push_back(
+            return problems.push_back(
                 {record.line, "block ID " + Quoted(*record.id) + " is already defined"});
-            continue;
         }
         block->Init();
         Apply(*block, record);
-    }
+    };
+    ReadRecords(options.input, options.format, add, problems);
     FailOnProblems(options.input, problems);
     WriteOrFail(blocks, options.write.output, options.write.app);
     return kExitSuccess;
@@ -90,11 +88,10 @@ int RunSetFrom(const SetOptions& options) {
     if (!options.id.empty() || !options.assignments.empty()) {
         throw UsageError("set takes either ID FIELD=VALUE... or --from UPDATES, not both");
     }
-    std::vector<InputProblem> problems;
-    const std::vector<BlockRecord> records = ReadRecords(options.updates, options.format, problems);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
-    for (const BlockRecord& record : records) {
+    std::vector<InputProblem> problems;
+    const auto update = [&](const BlockRecord& record) {
         CReuseBlock* block = nullptr;
         if (!record.id) {
             problems.push_back({record.line, "the row names no block (no BLOCK_HIER_NAME or ID)"});
@@ -104,7 +101,8 @@ int RunSetFrom(const SetOptions& options) {
         } else {
             Apply(*block, record);
         }
-    }
+    };
+    ReadRecords(options.updates, options.format, update, problems);
     FailOnProblems(options.updates, problems);
     WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
     return kExitSuccess;
