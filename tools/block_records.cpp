@@ -138,11 +138,13 @@ void AddRecordFromJson(const Json& object, unsigned long line, const RecordSink&
     sink(record);
 }
 
-// The text after nlohmann's "[json.exception...] parse error at line L, column C: " prefix.
-std::string JsonError(const Json::parse_error& error) {
+// The reason without nlohmann's "[json.exception...] parse error at line L, column C: " prefix.
+std::string JsonError(const Json::exception& error) {
     const std::string what = error.what();
-    const std::size_t start = what.find("syntax error");
-    return "not valid JSON: " + (start == std::string::npos ? what : what.substr(start));
+    std::size_t start = what.find("syntax error");
+    if (start == std::string::npos)
+        start = what.find("] ") == std::string::npos ? 0 : what.find("] ") + 2;
+    return "not valid JSON: " + what.substr(start);
 }
 
 // Counts the line feeds the JSON parser has consumed, so that each block is named by its line.
@@ -197,7 +199,7 @@ void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem
         document = Json::parse(LineCountingIterator(std::istreambuf_iterator<char>(in), &lineFeeds),
                                LineCountingIterator(std::istreambuf_iterator<char>(), &lineFeeds),
                                takeBlocks);
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
         problems.push_back({lineFeeds + 1, JsonError(error)});
         return;
     }
@@ -213,7 +215,7 @@ void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputPr
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
         try {
             AddRecordFromJson(Json::parse(text), line, sink, problems);
-        } catch (const Json::parse_error& error) {
+        } catch (const Json::exception& error) {
             problems.push_back({line, JsonError(error)});
         }
     }

@@ -58,6 +58,7 @@ void Apply(CReuseBlock& block, const std::vector<Assignment>& assignments) {
 
 int RunSet(const SetOptions& options) {
     if (!options.updates.empty()) return RunSetFrom(options);
+    if (!options.format.empty()) throw UsageError("--format describes the file of --from");
     if (options.id.empty() || options.assignments.empty()) {
         throw UsageError("set needs ID FIELD=VALUE... or --from UPDATES");
     }

@@ -16,6 +16,10 @@ ValuePlace PlaceOfLayerMapColumn(std::uint32_t column) {
 }
 
 std::string UnwritableValue(std::string_view field, const std::string& value, ValuePlace place) {
+    // The library takes values as C strings, so a NUL byte would cut the value short.
+    if (value.find('\0') != std::string::npos) {
+        return std::string(field) + " value holds a NUL byte, which a blocks file cannot hold";
+    }
     const std::string problems = DescribeRoundTripReasons(RoundTripReasonsOf(value, place));
     if (problems.empty()) return {};
     return std::string(field) + " value " + Quoted(value) + " " + problems +

@@ -73,8 +73,14 @@ TEST(ToolBulk, ABatchWithOneBadRowIsRefusedWhole) {
               "reuseblocks: error: 2 problems in updates.csv; nothing written\n");
     EXPECT_EQ(ReadText(board), original);
 
-    WriteText(dir / "updates.jsonl", "{\"ID\": \"/TOP/PSU1\", \"XLOCK\": \"1\"}\n");
-    EXPECT_EQ(RunTool({"set", "board.blocks", "--from", "updates.jsonl"}, dir.Path()).status, 1);
+    WriteText(dir / "updates.jsonl",
+              "{\"ID\": \"/TOP/PSU1\", \"XLOCK\": \"1\"}\n{\"ID\": \"/TOP/PSU1\", \"XLOC\": "
+              "\"1\\u00002\"}\n");
+    const ToolRun jsonl = RunTool({"set", "board.blocks", "--from", "updates.jsonl"}, dir.Path());
+    EXPECT_EQ(jsonl.status, 1);
+    EXPECT_NE(jsonl.err.find("updates.jsonl:2: error: XLOC value holds a NUL byte"),
+              std::string::npos)
+        << jsonl.err;
     EXPECT_EQ(ReadText(board), original);
 
     // The good rows alone go through, in one write.
