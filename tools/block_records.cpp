@@ -8,6 +8,7 @@
 #include "csv_reader.h"
 #include "field_names.h"
 #include "json_output.h"
+#include "standard_streams.h"
 #include "tool_error.h"
 #include "value_checks.h"
 
@@ -255,19 +256,36 @@ void ReadCsv(std::istream& in, const RecordSink& sink, std::vector<InputProblem>
     if (!reader.Error().empty()) problems.push_back({line, reader.Error()});
 }
 
+// A pipe has no name to go by, so its first bytes tell: "[" starts a JSON array, a line that
+// is one whole object a JSON Lines stream, another "{" one pretty-printed object, anything else
+// a CSV header.
+RecordFormat SniffRecordFormat(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line) && line.find_first_not_of(" \t\r") == std::string::npos) {
+    }
+    const std::size_t start = line.find_first_not_of(" \t\r");
+    if (start == std::string::npos || line[start] == '[') return RecordFormat::kJson;
+    if (line[start] != '{') return RecordFormat::kCsv;
+    return Json::accept(line) ? RecordFormat::kJsonLines : RecordFormat::kJson;
+}
+
 }  // namespace
 
-RecordFormat ChooseRecordFormat(const std::string& path, const std::string& name) {
-    const std::string& key = name.empty() ? path : name;
-    const auto is = [&](std::string_view format) {
-        return name.empty() ? EndsWith(key, "." + std::string(format)) : SameLetters(key, format);
-    };
-    if (is("jsonl") || (name.empty() && EndsWith(path, ".ndjson"))) return RecordFormat::kJsonLines;
-    if (is("json")) return RecordFormat::kJson;
-    if (is("csv")) return RecordFormat::kCsv;
-    if (!name.empty())
+RecordFormat ChooseRecordFormat(const std::string& argument, const std::string& name) {
+    if (!name.empty()) {
+        if (SameLetters(name, "json")) return RecordFormat::kJson;
+        if (SameLetters(name, "jsonl")) return RecordFormat::kJsonLines;
+        if (SameLetters(name, "csv")) return RecordFormat::kCsv;
         throw UsageError("unknown format " + Quoted(name) + "; formats are json jsonl csv");
-    throw UsageError("cannot tell the format of " + Quoted(path) +
+    }
+    if (EndsWith(argument, ".jsonl") || EndsWith(argument, ".ndjson")) {
+        return RecordFormat::kJsonLines;
+    }
+    if (EndsWith(argument, ".json")) return RecordFormat::kJson;
+    if (EndsWith(argument, ".csv")) return RecordFormat::kCsv;
+    if (IsStandardStream(argument)) return SniffRecordFormat(ReadablePath(argument));
+    throw UsageError("cannot tell the format of " + Quoted(argument) +
                      " from its name; add --format json, jsonl or csv");
 }
 

@@ -14,9 +14,9 @@ namespace reuseblocks::tool {
 
 enum class RecordFormat { kJson, kJsonLines, kCsv };
 
-// `name` ("json", "jsonl", "csv") or, when empty, the extension of `path`; a usage error when
-// neither tells.
-RecordFormat ChooseRecordFormat(const std::string& path, const std::string& name);
+// `name` ("json", "jsonl", "csv") or, when empty, the extension of the file `argument`, or for
+// standard input its first line; a usage error when none of them tells.
+RecordFormat ChooseRecordFormat(const std::string& argument, const std::string& name);
 
 struct InputProblem {
     unsigned long line;  // 0 when the input as a whole is at fault

@@ -31,7 +31,7 @@ void FailOnProblems(const std::string& input, std::vector<InputProblem>& problem
 
 void ReadRecords(const std::string& input, const std::string& format, const RecordSink& sink,
                  std::vector<InputProblem>& problems) {
-    const RecordFormat chosen = ChooseRecordFormat(DisplayName(input), format);
+    const RecordFormat chosen = ChooseRecordFormat(input, format);
     ReadBlockRecords(ReadablePath(input), chosen, sink, problems);
 }
 

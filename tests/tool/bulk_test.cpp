@@ -26,7 +26,7 @@ std::size_t EntriesIn(const fs::path& directory) {
 TEST(ToolBulk, ListJsonImportsBackToAnEqualFileThroughPipes) {
     TempDir dir;
     const ToolRun json = Shell(
-        "$T list --json $S | $T import - --format json -o copy.blocks && "
+        "$T list --json $S | $T import - -o copy.blocks && "
         "$T diff $S copy.blocks",
         dir.Path());
     EXPECT_EQ(json.status, 0) << json.err;
@@ -46,7 +46,7 @@ TEST(ToolBulk, ListJsonImportsBackToAnEqualFileThroughPipes) {
         "2.5, \"SIDE\": \"TOP\", \"ROTATION\": 0, \"UNITS\": \"mm\", \"INT_XLOC\": 1, "
         "\"INT_YLOC\": 2, \"layer_maps\": [{\"BLOCK_LAYER_ORDER\": \"1\", \"BLOCK_LAYER_NAME\": "
         "\"T\", \"DESIGN_ORDER\": \"1\", \"DESIGN_LAYER_NAME\": \"T\"}]}' | $T import - "
-        "--format jsonl -o - | grep /TOP/A",
+        "-o - | grep /TOP/A",
         dir.Path());
     EXPECT_EQ(jsonl.out,
               "/TOP/A $R/a Smashed Unplaced 1 2.5 TOP 0 mm 1 2 Unprocessed \n"
