@@ -14,6 +14,7 @@ int CsvReader::Get() {
 
 bool CsvReader::Next(std::vector<std::string>& fields, unsigned long& line) {
     std::streambuf& in = *m_in.rdbuf();
+    line = m_line;
     if (!m_started) {
         m_started = true;
         if (in.sgetc() == 0xEF) {

@@ -32,15 +32,6 @@ std::string RowText(const CReuseBlock& block, long row) {
     return text;
 }
 
-Json RowJson(const CReuseBlock& block, long row) {
-    Json columns = Json::object();
-    for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-        columns[std::string(LayerMapColumnName(column))] =
-            Text(block.GetLayerMap(static_cast<std::uint32_t>(row), column));
-    }
-    return columns;
-}
-
 const char* KindName(ChangeKind kind) {
     switch (kind) {
         case ChangeKind::kAdded:
@@ -151,8 +142,10 @@ Json ChangeJson(const BlockChange& change) {
         Json item = {{"change", KindName(row.kind)}};
         if (row.oldRow >= 0) item["old_row"] = row.oldRow;
         if (row.newRow >= 0) item["new_row"] = row.newRow;
-        if (row.oldRow >= 0) item["old"] = RowJson(*change.before, row.oldRow);
-        if (row.newRow >= 0) item["new"] = RowJson(*change.after, row.newRow);
+        if (row.oldRow >= 0)
+            item["old"] = LayerMapToJson(*change.before, static_cast<std::uint32_t>(row.oldRow));
+        if (row.newRow >= 0)
+            item["new"] = LayerMapToJson(*change.after, static_cast<std::uint32_t>(row.newRow));
         json["layer_maps"].push_back(std::move(item));
     }
     return json;
