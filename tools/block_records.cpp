@@ -1,9 +1,9 @@
 #include "block_records.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "csv_reader.h"
 #include "field_names.h"

@@ -58,7 +58,8 @@ int RunCommandLine(int argc, char** argv) {
     showCommand->callback([&] { run = [&] { return RunShow(show); }; });
 
     SetOptions set;
-    CLI::App* setCommand = app.add_subcommand("set", "Change properties of a block");
+    CLI::App* setCommand =
+        app.add_subcommand("set", "Change properties of a block, or of many with --from");
     setCommand->add_option("FILE", set.file, "Blocks file")->required();
     setCommand->add_option("ID", set.id, "Block ID");
     setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
@@ -128,7 +129,8 @@ int RunCommandLine(int argc, char** argv) {
     DiffOptions diff;
     CLI::App* diffCommand = app.add_subcommand(
         "diff", "Compare two files block by block; exit 0 equal, 1 different, 2 trouble");
-    diffCommand->add_option("OLD NEW", diff.files, "Blocks files")->required();
+    diffCommand->add_option("FILE", diff.files, "OLD and NEW blocks files (with --git: git's)")
+        ->required();
     diffCommand->add_flag("--json", diff.json, "Print the differences as JSON");
     diffCommand->add_flag("--stat", diff.stat, "One line per block that differs");
     diffCommand->add_flag("--git", diff.git,
