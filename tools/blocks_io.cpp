@@ -35,7 +35,7 @@ void WriteOrFail(CReuseBlockFile& blocks, const std::string& path, const std::st
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {
     CReuseBlock* block = nullptr;
     if (blocks.GetBlock(id.c_str(), block) == 0) {
-        throw UsageError(path + " has no block " + Quoted(id));
+        throw UsageError(DisplayName(path) + " has no block " + Quoted(id));
     }
     return *block;
 }
