@@ -34,7 +34,14 @@ class RecordBuilder {
     RecordBuilder(BlockRecord& record, std::vector<InputProblem>& problems)
         : m_record(record), m_problems(problems) {}
 
-    void Add(const std::string& name, const std::string& value) {
+    // `text` is empty when the input held something other than text, such as a JSON object.
+    void Add(const std::string& name, const std::optional<std::string>& text) {
+        const bool known = SameLetters(name, "ID") || SameLetters(name, "SYMBOL") ||
+                           SameLetters(name, "MAPS") || FindProperty(name);
+        if (!known)
+            return Fail("unknown field " + Quoted(name) + "; fields are " + PropertyNameList());
+        if (!text) return Fail(name + " must be a string or a number");
+        const std::string& value = *text;
         if (SameLetters(name, "ID") || SameLetters(name, "BLOCK_HIER_NAME")) {
             if (m_record.id) return Fail("BLOCK_HIER_NAME is given twice");
             Check("BLOCK_HIER_NAME", value, ValuePlace::kBlockID);
@@ -49,8 +56,6 @@ class RecordBuilder {
             m_given[*index] = true;
             Check(PropertyName(*index), value, PlaceOfProperty(*index));
             m_record.properties.emplace_back(*index, value);
-        } else {
-            Fail("unknown field " + Quoted(name) + "; fields are " + PropertyNameList());
         }
     }
 
@@ -72,12 +77,6 @@ std::optional<std::string> JsonText(const Json& value) {
     if (value.is_string()) return value.get<std::string>();
     if (value.is_number()) return value.dump();
     return std::nullopt;
-}
-
-void AddJsonField(RecordBuilder& builder, const std::string& name, const Json& value) {
-    const std::optional<std::string> text = JsonText(value);
-    if (!text) return builder.Fail(name + " must be a string");
-    builder.Add(name, *text);
 }
 
 void AddLayerMaps(BlockRecord& record, RecordBuilder& builder, const Json& rows) {
@@ -131,9 +130,9 @@ void AddRecordFromJson(const Json& object, unsigned long line, const RecordSink&
                 builder.Fail("properties must be an object");
                 continue;
             }
-            for (const auto& [field, text] : value.items()) AddJsonField(builder, field, text);
+            for (const auto& [field, text] : value.items()) builder.Add(field, JsonText(text));
         } else {
-            AddJsonField(builder, name, value);
+            builder.Add(name, JsonText(value));
         }
     }
     sink(record);
