@@ -45,14 +45,16 @@ int RunMerge(const MergeOptions& options) {
             LoadOrFail(blocks, input);
         }
     }
-    WriteOrFail(blocks, options.write.output, options.write.app);
+    WriteOrFail(blocks, options.write.output, options.write.app, options.write.force);
     return kExitSuccess;
 }
 
 int RunFormat(const FormatOptions& options) {
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 

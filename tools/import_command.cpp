@@ -77,7 +77,7 @@ int RunImport(const ImportOptions& options) {
     };
     ReadRecords(options.input, options.format, add, problems);
     FailOnProblems(options.input, problems);
-    WriteOrFail(blocks, options.write.output, options.write.app);
+    WriteOrFail(blocks, options.write.output, options.write.app, options.write.force);
     return kExitSuccess;
 }
 
@@ -88,6 +88,7 @@ int RunSetFrom(const SetOptions& options) {
     if (!options.id.empty() || !options.assignments.empty()) {
         throw UsageError("set takes either ID FIELD=VALUE... or --from UPDATES, not both");
     }
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     std::vector<InputProblem> problems;
@@ -104,7 +105,8 @@ int RunSetFrom(const SetOptions& options) {
     };
     ReadRecords(options.updates, options.format, update, problems);
     FailOnProblems(options.updates, problems);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/binary_stdio.h"
+#include "binary_stdio.h"
 #include "tool_error.h"
 
 namespace reuseblocks::tool {

@@ -1,5 +1,5 @@
-#ifndef REUSEBLOCKS_TOOLS_PLATFORM_BINARY_STDIO_H
-#define REUSEBLOCKS_TOOLS_PLATFORM_BINARY_STDIO_H
+#ifndef REUSEBLOCKS_TOOLS_BINARY_STDIO_H
+#define REUSEBLOCKS_TOOLS_BINARY_STDIO_H
 
 namespace reuseblocks::tool {
 
@@ -9,4 +9,4 @@ void UseBinaryStandardStreams();
 
 }  // namespace reuseblocks::tool
 
-#endif  // REUSEBLOCKS_TOOLS_PLATFORM_BINARY_STDIO_H
+#endif  // REUSEBLOCKS_TOOLS_BINARY_STDIO_H
