@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "binary_stdio.h"
+#include "standard_output.h"
 #include "tool_error.h"
 
 namespace reuseblocks::tool {
@@ -110,7 +111,7 @@ void CopyToStandardOutput(const std::string& path) {
         std::cout.write(buffer.data(), in.gcount());
     }
     if (in.bad()) throw Failure("cannot read " + path);
-    if (!std::cout.flush()) throw Failure("cannot write to standard output");
+    FinishStandardOutput();  // a full disk or a closed pipe fails the command
 }
 
 }  // namespace reuseblocks::tool
