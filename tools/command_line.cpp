@@ -116,6 +116,18 @@ int RunCommandLine(int argc, char** argv) {
     AddWriteOptions(*formatCommand, format.write, false);
     formatCommand->callback([&] { run = [&] { return RunFormat(format); }; });
 
+    PlotOptions plot;
+    CLI::App* plotCommand = app.add_subcommand("plot", "Draw where the blocks sit, as an SVG");
+    plotCommand->add_option("FILE", plot.file, "Blocks file")->required();
+    plotCommand
+        ->add_option("-o,--output", plot.output, "SVG to write (default FILE.svg; - for stdout)")
+        ->type_name("OUT.svg");
+    plotCommand->add_option("--label", plot.label, "Text beside each block")
+        ->check(CLI::IsMember({"id", "symbol", "none"}))
+        ->capture_default_str();
+    plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
+    plotCommand->callback([&] { run = [&] { return RunPlot(plot); }; });
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -84,6 +84,14 @@ struct FormatOptions {
 };
 int RunFormat(const FormatOptions& options);
 
+struct PlotOptions {
+    std::string file;
+    std::string output;  // empty: FILE with .svg for its extension; "-": standard output
+    std::string label = "symbol";
+    std::string title;  // empty: the file name and its counts
+};
+int RunPlot(const PlotOptions& options);
+
 }  // namespace reuseblocks::tool
 
 #endif  // REUSEBLOCKS_TOOLS_COMMANDS_H

@@ -1,0 +1,93 @@
+#include "units.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+namespace reuseblocks::tool {
+
+namespace {
+
+struct UnitSpelling {
+    std::string_view name;
+    LengthUnit unit;
+};
+
+constexpr std::array<UnitSpelling, 11> kSpellings = {{
+    {"mil", LengthUnit::kMils},
+    {"mils", LengthUnit::kMils},
+    {"thou", LengthUnit::kMils},
+    {"mm", LengthUnit::kMillimetres},
+    {"millimeter", LengthUnit::kMillimetres},
+    {"millimeters", LengthUnit::kMillimetres},
+    {"millimetre", LengthUnit::kMillimetres},
+    {"millimetres", LengthUnit::kMillimetres},
+    {"in", LengthUnit::kInches},
+    {"inch", LengthUnit::kInches},
+    {"inches", LengthUnit::kInches},
+}};
+
+double MilsPer(LengthUnit unit) {
+    switch (unit) {
+        case LengthUnit::kMillimetres:
+            return 1000.0 / 25.4;
+        case LengthUnit::kInches:
+            return 1000.0;
+        case LengthUnit::kMils:
+            break;
+    }
+    return 1.0;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+std::optional<LengthUnit> FindLengthUnit(std::string_view name) {
+    for (const UnitSpelling& spelling : kSpellings) {
+        if (SameLetters(name, spelling.name)) return spelling.unit;
+    }
+    return std::nullopt;
+}
+
+std::string_view LengthUnitName(LengthUnit unit) {
+    switch (unit) {
+        case LengthUnit::kMillimetres:
+            return "mm";
+        case LengthUnit::kInches:
+            return "in";
+        case LengthUnit::kMils:
+            break;
+    }
+    return "mils";
+}
+
+double ConvertLength(double value, LengthUnit from, LengthUnit to) {
+    if (from == to) return value;
+    return value * MilsPer(from) / MilsPer(to);
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+    // from_chars takes no plus sign, and reading it ourselves keeps "+-1" out.
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) ||
+                          text.front() == '-' || text.front() == '.')) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const std::from_chars_result result = std::from_chars(text.data(), end, value);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace reuseblocks::tool
