@@ -10,6 +10,7 @@
 #include "label_space.h"
 #include "svg_writer.h"
 #include "text_output.h"
+#include "text_width.h"
 #include "xml_text.h"
 
 namespace reuseblocks::tool {
@@ -23,12 +24,12 @@ constexpr double kMinFrameHeight = 360;
 constexpr double kMaxFrameHeight = 620;
 constexpr double kPanelWidth = 300;
 constexpr double kLineHeight = 15;
-// Average advance of 11px sans-serif, a little generous so that estimated boxes hold the text.
-constexpr double kCharWidth = 6.6;
-constexpr double kTitleCharWidth = 9.6;
+constexpr double kFontSize = 11;
+constexpr double kTitleFontSize = 16;
+constexpr double kBoldWidening = 1.1;
 constexpr double kLabelHeight = 12;
-constexpr std::size_t kLabelLimit = 24;
-constexpr std::size_t kShortLabelLimit = 8;
+constexpr double kLabelWidth = 160;
+constexpr double kShortLabelWidth = 60;
 constexpr double kKeyIndent = 18;
 // Above this many drawn blocks labels and rotation strokes would bury the board: the tooltips
 // still show them.
@@ -154,10 +155,10 @@ View FitView(const Placement& placement) {
     return view;
 }
 
-std::size_t LongestText(const std::vector<Tick>& ticks) {
-    std::size_t longest = 0;
-    for (const Tick& tick : ticks) longest = std::max(longest, tick.text.size());
-    return longest;
+double WidestText(const std::vector<Tick>& ticks) {
+    double widest = 0;
+    for (const Tick& tick : ticks) widest = std::max(widest, TextWidth(tick.text, kFontSize));
+    return widest;
 }
 
 struct Axes {
@@ -215,13 +216,13 @@ void DrawAxes(SvgWriter& svg, const View& view, const Axes& axes, LengthUnit uni
 
 // Markers grow smaller as the board gets crowded.
 double MarkerSize(std::size_t count) {
-    if (count <= 300) return 10;
+    if (count <= 300) return 12;
     if (count <= 3000) return 7;
     return 4;
 }
 
 double RotationLength(double markerSize) {
-    return markerSize / 2 + 4;
+    return markerSize / 2 + 5;
 }
 
 void DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size) {
@@ -251,13 +252,13 @@ std::vector<std::string> LabelChoices(const CReuseBlock& block, LabelKind kind) 
     const std::string text =
         DisplayText(kind == LabelKind::kId ? block.GetBlockID().GetView()
                                            : block.GetBlockSymbolName().GetView());
-    std::vector<std::string> choices = {Shortened(text, kLabelLimit)};
+    std::vector<std::string> choices = {FittedText(text, kLabelWidth, kFontSize)};
     // The last level of a hierarchical ID tells blocks apart best when space is short.
     std::string shorter = text;
     if (kind == LabelKind::kId && text.find('/') < text.size() - 1) {
         shorter = text.substr(text.rfind('/') + 1);
     }
-    shorter = Shortened(shorter, kShortLabelLimit);
+    shorter = FittedText(shorter, kShortLabelWidth, kFontSize);
     if (shorter != choices.front()) choices.push_back(shorter);
     return choices;
 }
@@ -283,10 +284,10 @@ std::size_t DrawLabels(SvgWriter& svg, const Placement& placement, const View& v
         const double y = view.Y(drawn.y);
         bool placed = false;
         for (const std::string& text : choices) {
-            const double width = static_cast<double>(CharacterCount(text)) * kCharWidth;
+            const double width = TextWidth(text, kFontSize);
             const std::array<Box, 4> spots = {{
-                {x + half + 2, y - kLabelHeight / 2, width, kLabelHeight},
-                {x - half - 2 - width, y - kLabelHeight / 2, width, kLabelHeight},
+                {x + half + 3, y - kLabelHeight / 2, width, kLabelHeight},
+                {x - half - 3 - width, y - kLabelHeight / 2, width, kLabelHeight},
                 {x - width / 2, y - half - 1 - kLabelHeight, width, kLabelHeight},
                 {x - width / 2, y + half + 1, width, kLabelHeight},
             }};
@@ -304,10 +305,6 @@ std::size_t DrawLabels(SvgWriter& svg, const Placement& placement, const View& v
     return hidden;
 }
 
-std::size_t CharactersFitting(double indent) {
-    return static_cast<std::size_t>((kPanelWidth - indent) / kCharWidth);
-}
-
 // Writes the side panel's lines top-down from `top`.
 class Panel {
   public:
@@ -316,7 +313,7 @@ class Panel {
     void Line(const std::string& text, const char* cssClass = "", double indent = 0) {
         m_y += kLineHeight;
         m_svg.TextElement("text", {{"class", cssClass}, {"x", m_left + indent}, {"y", m_y}},
-                          Shortened(DisplayText(text), CharactersFitting(indent)));
+                          FittedText(DisplayText(text), kPanelWidth - indent, kFontSize));
     }
     // A line after a sample shape, drawn by `shape` at the given centre.
     template <typename Shape>
@@ -329,8 +326,7 @@ class Panel {
     void Entry(const std::string& name, const std::string& note, Shape shape) {
         const std::string shownName = DisplayText(name);
         const std::string shownNote = DisplayText(note);
-        if (CharacterCount(shownName) + 2 + CharacterCount(shownNote) >
-            CharactersFitting(kKeyIndent)) {
+        if (TextWidth(shownName + "  " + shownNote, kFontSize) > kPanelWidth - kKeyIndent) {
             KeyLine(name, shape);
             Line(note, "note", kKeyIndent);
             return;
@@ -442,13 +438,18 @@ void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {
 
 std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
     View view = FitView(placement);
-    const double step = RoundStep(std::max(view.width, view.height) / view.scale, 8);
-    const Axes axes{TicksBetween(view.minX, view.minX + view.width / view.scale, step),
-                    TicksBetween(view.minY, view.minY + view.height / view.scale, step)};
-    view.left = kMargin + 24 + static_cast<double>(LongestText(axes.yTicks)) * kCharWidth;
-    const double panelLeft =
-        view.Right() +
-        std::max(28.0, static_cast<double>(LongestText(axes.xTicks)) * kCharWidth / 2 + 16);
+    // One step on both axes keeps the grid square; it grows until the numbers under the X axis
+    // stand apart.
+    double step = RoundStep(std::max(view.width, view.height) / view.scale, 8);
+    Axes axes;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        axes.xTicks = TicksBetween(view.minX, view.minX + view.width / view.scale, step);
+        if (WidestText(axes.xTicks) + 12 <= step * view.scale) break;
+        step = RoundStep(step * 2, 1);
+    }
+    axes.yTicks = TicksBetween(view.minY, view.minY + view.height / view.scale, step);
+    view.left = kMargin + 24 + WidestText(axes.yTicks);
+    const double panelLeft = view.Right() + std::max(28.0, WidestText(axes.xTicks) / 2 + 16);
 
     // The panel's height is known only once it is written, so the parts are written apart.
     SvgWriter panelSvg;
@@ -465,9 +466,9 @@ std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
     svg.TextElement("title", {}, request.title);
     svg.Raw(kStyle);
     svg.Empty("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "#fff"}});
-    const auto titleLimit = static_cast<std::size_t>((width - 2 * kMargin) / kTitleCharWidth);
     svg.TextElement("text", {{"class", "title"}, {"x", kMargin}, {"y", 30.0}},
-                    Shortened(DisplayText(request.title), titleLimit));
+                    FittedText(DisplayText(request.title), width - 2 * kMargin,
+                               kTitleFontSize * kBoldWidening));
     DrawAxes(svg, view, axes, placement.unit);
     DrawBlocks(svg, placement, view, size);
     svg.Raw(labels.Take());

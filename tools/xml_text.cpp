@@ -54,10 +54,6 @@ std::size_t DecodeUtf8(std::string_view bytes, std::size_t at, std::uint32_t& co
     return length;
 }
 
-bool IsContinuationByte(char byte) {
-    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
-
 }  // namespace
 
 std::string DisplayText(std::string_view bytes) {
@@ -92,24 +88,6 @@ std::string DisplayText(std::string_view bytes) {
         at += length;
     }
     return text;
-}
-
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (const char byte : utf8) {
-        if (!IsContinuationByte(byte)) ++count;
-    }
-    return count;
-}
-
-std::string Shortened(std::string_view utf8, std::size_t limit) {
-    if (CharacterCount(utf8) <= limit) return std::string(utf8);
-    std::size_t kept = 0;
-    std::size_t end = 0;
-    for (; end < utf8.size(); ++end) {
-        if (!IsContinuationByte(utf8[end]) && kept++ == limit - 1) break;
-    }
-    return std::string(utf8.substr(0, end)) + "\xE2\x80\xA6";
 }
 
 std::string XmlEscaped(std::string_view utf8) {

@@ -1,7 +1,6 @@
 #ifndef REUSEBLOCKS_TOOLS_XML_TEXT_H
 #define REUSEBLOCKS_TOOLS_XML_TEXT_H
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,12 +10,6 @@ namespace reuseblocks::tool {
 // shows as its control picture (NUL as U+2400, DEL as U+2421), and a byte that is not part of
 // valid UTF-8, a C1 control or a noncharacter as U+FFFD.
 std::string DisplayText(std::string_view bytes);
-
-// The number of characters of valid UTF-8 text.
-std::size_t CharacterCount(std::string_view utf8);
-
-// At most `limit` characters of valid UTF-8 text, ending in "…" when cut (`limit` >= 1).
-std::string Shortened(std::string_view utf8, std::size_t limit);
 
 // Valid UTF-8 text with & < > " ' as character references, safe in content and attributes.
 std::string XmlEscaped(std::string_view utf8);
