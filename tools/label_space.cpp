@@ -14,7 +14,9 @@ std::size_t CellCount(double length, double cellSize) {
 // The cell holding `offset`, clamped to the raster.
 std::size_t CellAt(double offset, double cellSize, std::size_t count) {
     if (!(offset > 0)) return 0;
-    return std::min(count - 1, static_cast<std::size_t>(offset / cellSize));
+    const double cell = std::floor(offset / cellSize);
+    const auto last = static_cast<double>(count - 1);
+    return cell >= last ? count - 1 : static_cast<std::size_t>(cell);
 }
 
 }  // namespace

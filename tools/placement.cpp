@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <optional>
 #include <string_view>
 
 #include "field_names.h"
+#include "letter_case.h"
 #include "tool_error.h"
 
 namespace reuseblocks::tool {
@@ -16,13 +16,6 @@ namespace {
 
 // Beyond this no drawing of a board makes sense, and the arithmetic of the view stays exact.
 constexpr double kFarthest = 1e12;
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // The const accessor returns a copy, so the text is kept rather than viewed.
 std::string PropertyText(const CReuseBlock& block, std::uint32_t index) {

@@ -1,10 +1,11 @@
 #include "units.h"
 
-#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+
+#include "letter_case.h"
 
 namespace reuseblocks::tool {
 
@@ -39,13 +40,6 @@ double MilsPer(LengthUnit unit) {
             break;
     }
     return 1.0;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 }  // namespace
