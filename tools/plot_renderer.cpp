@@ -28,6 +28,7 @@ constexpr double kFontSize = 11;
 constexpr double kTitleFontSize = 16;
 constexpr double kBoldWidening = 1.1;
 constexpr double kLabelHeight = 12;
+constexpr double kLabelPadding = 2;
 constexpr double kLabelWidth = 160;
 constexpr double kShortLabelWidth = 60;
 constexpr double kKeyIndent = 18;
@@ -284,16 +285,18 @@ std::size_t DrawLabels(SvgWriter& svg, const Placement& placement, const View& v
         const double y = view.Y(drawn.y);
         bool placed = false;
         for (const std::string& text : choices) {
-            const double width = TextWidth(text, kFontSize);
+            // A blank of kLabelPadding on either side keeps neighbouring labels apart.
+            const double width = TextWidth(text, kFontSize) + 2 * kLabelPadding;
             const std::array<Box, 4> spots = {{
-                {x + half + 3, y - kLabelHeight / 2, width, kLabelHeight},
-                {x - half - 3 - width, y - kLabelHeight / 2, width, kLabelHeight},
+                {x + half + 1, y - kLabelHeight / 2, width, kLabelHeight},
+                {x - half - 1 - width, y - kLabelHeight / 2, width, kLabelHeight},
                 {x - width / 2, y - half - 1 - kLabelHeight, width, kLabelHeight},
                 {x - width / 2, y + half + 1, width, kLabelHeight},
             }};
             for (const Box& spot : spots) {
                 if (!space.TakeIfFree(spot)) continue;
-                svg.TextElement("text", {{"x", spot.left}, {"y", spot.top + 9}}, text);
+                svg.TextElement("text", {{"x", spot.left + kLabelPadding}, {"y", spot.top + 9}},
+                                text);
                 placed = true;
                 break;
             }

@@ -69,10 +69,13 @@ double ConvertLength(double value, LengthUnit from, LengthUnit to) {
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
-    // from_chars takes no plus sign, and reading it ourselves keeps "+-1" out.
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) ||
-                          text.front() == '-' || text.front() == '.')) {
+    // from_chars takes no plus sign, so it is read here; a sign may not follow it.
+    const bool plus = !text.empty() && text.front() == '+';
+    if (plus) text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    const char first = text.front();
+    if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '.' ||
+          (first == '-' && !plus))) {
         return std::nullopt;
     }
     double value = 0;

@@ -96,5 +96,65 @@ TEST(ToolPlot, FileTextStaysTextAndTheXmlStaysWellFormed) {
     EXPECT_NE(svg.find(">X (mils)<"), std::string::npos);
 }
 
+std::string Block(const std::string& id, const std::string& x, const std::string& units) {
+    return id + " $REUSE/lib/sym Smashed Placed " + x + " 100 TOP 0 " + units + " 0 0 Processed\n";
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(ToolPlot, ReadsNumbersAndUnitsInTheUsualFormsOnly) {
+    std::string file;
+    const char* const numbers[] = {"1200", "+5",  "-0.5", ".5",    "2.5e3", "1,5",
+                                   "0x10", "inf", "nan",  "1.2.3", "+-1",   "12mm"};
+    for (const char* x : numbers) file += Block(std::string("/N/") + x, x, "mils");
+    const char* const units[] = {"MIL", "Thou", "millimeter", "Millimetres", "INCH",
+                                 "in",  "cm",   "mils2",      "\"mils\""};
+    for (const char* unit : units) file += Block(std::string("/U/") + unit, "1", unit);
+    TempDir dir;
+    WriteText(dir / "forms.blocks", file);
+    const ToolRun run = RunTool({"plot", "forms.blocks", "-o", "-"}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("21 blocks, 11 drawn, 10 not drawn"), std::string::npos);
+    EXPECT_NE(run.out.find(">7 with a location that is not a number<"), std::string::npos);
+    EXPECT_NE(run.out.find(">3 in unknown units<"), std::string::npos);
+    EXPECT_NE(run.out.find("UNITS &quot;&quot;mils&quot;&quot; is not mils"), std::string::npos);
+}
+
+TEST(ToolPlot, CrowdedBoardsKeepLabelsApartOrLeaveThemToTheTooltips) {
+    TempDir dir;
+    for (const std::size_t count : {std::size_t{400}, std::size_t{2501}}) {
+        std::string file;
+        for (std::size_t index = 0; index < count; ++index) {
+            file += Block("/TOP/B" + std::to_string(index), std::to_string(index % 20 * 10), "mm");
+        }
+        WriteText(dir / "crowded.blocks", file);
+        const ToolRun run = RunTool({"plot", "crowded.blocks", "-o", "-"}, dir.Path());
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string& svg = run.out;
+        const std::size_t start = svg.find("<g class=\"labels\">");
+        const std::size_t shown =
+            start == std::string::npos
+                ? 0
+                : Count(svg.substr(start, svg.find("</g>", start) - start), "<text ");
+        if (count > 2500) {
+            EXPECT_EQ(shown, 0u);
+            EXPECT_EQ(Count(svg, "class=\"rot\""), 1u) << "only the legend's";
+            EXPECT_NE(svg.find("Too many blocks for labels"), std::string::npos);
+            continue;
+        }
+        // 20 blocks on each of 20 spots: a few labels around each spot, the rest counted.
+        EXPECT_GE(shown, 20u);
+        EXPECT_LE(shown, 80u);
+        EXPECT_NE(svg.find(">" + std::to_string(count - shown) + " labels left out where crowded<"),
+                  std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace reuseblocks::test
