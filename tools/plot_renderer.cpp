@@ -8,8 +8,9 @@
 #include "axis_ticks.h"
 #include "field_names.h"
 #include "label_space.h"
+#include "plot_marks.h"
+#include "plot_panel.h"
 #include "svg_writer.h"
-#include "text_output.h"
 #include "text_width.h"
 #include "xml_text.h"
 
@@ -22,97 +23,12 @@ constexpr double kFrameTop = 52;
 constexpr double kFrameWidth = 760;
 constexpr double kMinFrameHeight = 360;
 constexpr double kMaxFrameHeight = 620;
-constexpr double kPanelWidth = 300;
-constexpr double kLineHeight = 15;
-constexpr double kFontSize = 11;
 constexpr double kTitleFontSize = 16;
 constexpr double kBoldWidening = 1.1;
 constexpr double kLabelHeight = 12;
 constexpr double kLabelPadding = 2;
 constexpr double kLabelWidth = 160;
 constexpr double kShortLabelWidth = 60;
-constexpr double kKeyIndent = 18;
-// Above this many drawn blocks labels and rotation strokes would bury the board: the tooltips
-// still show them.
-constexpr std::size_t kMostDetailed = 2500;
-constexpr double kPi = 3.14159265358979323846;
-
-constexpr const char* kStyle =
-    "<style>\n"
-    "text{font-family:sans-serif;font-size:11px;fill:#222}\n"
-    ".title{font-size:16px;font-weight:bold}\n"
-    ".head{font-weight:bold}\n"
-    ".note{fill:#666}\n"
-    ".grid{stroke:#e8e8e8;stroke-width:1}\n"
-    ".frame{fill:none;stroke:#999;stroke-width:1}\n"
-    ".placed{fill:#009e73;stroke:#009e73}\n"
-    ".planned{fill:#0072b2;stroke:#0072b2}\n"
-    ".unplaced{fill:#d55e00;stroke:#d55e00}\n"
-    ".other{fill:#cc79a7;stroke:#cc79a7}\n"
-    ".side{fill:#777;stroke:#777}\n"
-    ".bottom{fill:#fff;stroke-width:2}\n"
-    ".rot{fill:none;stroke:#222;stroke-width:1.5;stroke-linecap:round}\n"
-    ".labels text{paint-order:stroke;stroke:#fff;stroke-width:3px;stroke-linejoin:round}\n"
-    "</style>\n";
-
-const char* StatusClass(BlockStatus status) {
-    switch (status) {
-        case BlockStatus::kPlaced:
-            return "placed";
-        case BlockStatus::kPlanned:
-            return "planned";
-        case BlockStatus::kUnplaced:
-            return "unplaced";
-        case BlockStatus::kOther:
-            break;
-    }
-    return "other";
-}
-
-std::string Property(const CReuseBlock& block, std::uint32_t index) {
-    return std::string(block.GetProperty(index).GetView());
-}
-
-// The tooltip of a block: every property by name, and how many layer maps it has.
-std::vector<std::string> TooltipLines(const CReuseBlock& block) {
-    std::vector<std::string> lines;
-    for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-        lines.push_back(std::string(PropertyName(index)) + ": " + Property(block, index));
-    }
-    lines.push_back(Counted(block.GetLayerMapCount(), "layer map", "layer maps"));
-    return lines;
-}
-
-// The shape of a block: a square, open on the bottom side, a diamond on any other side.
-void DrawShape(SvgWriter& svg, const char* colourClass, BoardSide side, double x, double y,
-               double size) {
-    std::string classes = colourClass;
-    if (side == BoardSide::kBottom) classes += " bottom";
-    const double half = size / 2;
-    if (side == BoardSide::kOther) {
-        const std::string r = FormattedNumber(half * 1.3, 1);
-        svg.Empty("path",
-                  {{"class", classes},
-                   {"d", "M" + FormattedNumber(x, 1) + " " + FormattedNumber(y - half * 1.3, 1) +
-                             "l" + r + " " + r + "l-" + r + " " + r + "l-" + r + " -" + r + "z"}});
-        return;
-    }
-    // The stroke of an open square grows outwards too: shrink it to keep its size.
-    const double inset = side == BoardSide::kBottom ? 1 : 0;
-    svg.Empty("rect", {{"class", classes},
-                       {"x", x - half + inset},
-                       {"y", y - half + inset},
-                       {"width", size - 2 * inset},
-                       {"height", size - 2 * inset}});
-}
-
-void DrawRotation(SvgWriter& svg, double degrees, double x, double y, double length) {
-    const double radians = degrees * kPi / 180;
-    svg.Empty("path", {{"class", "rot"},
-                       {"d", "M" + FormattedNumber(x, 1) + " " + FormattedNumber(y, 1) + "l" +
-                                 FormattedNumber(length * std::cos(radians), 1) + " " +
-                                 FormattedNumber(-length * std::sin(radians), 1)}});
-}
 
 // The part of the board on the frame: the drawn blocks with a margin, one scale for both axes.
 struct View {
@@ -222,10 +138,6 @@ double MarkerSize(std::size_t count) {
     return 4;
 }
 
-double RotationLength(double markerSize) {
-    return markerSize / 2 + 5;
-}
-
 void DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
     svg.Open("g", {{"class", "blocks"}});
@@ -238,7 +150,8 @@ void DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, do
         svg.Tooltip(TooltipLines(block));
         DrawShape(svg, StatusClass(StatusOf(block)), SideOf(block), x, y, size);
         if (detailed) {
-            if (const std::optional<double> rotation = ParseNumber(Property(block, kRotation))) {
+            if (const std::optional<double> rotation =
+                    ParseNumber(block.GetProperty(kRotation).GetView())) {
                 DrawRotation(svg, std::fmod(*rotation, 360.0), x, y, RotationLength(size));
             }
         }
@@ -308,135 +221,6 @@ std::size_t DrawLabels(SvgWriter& svg, const Placement& placement, const View& v
     return hidden;
 }
 
-// Writes the side panel's lines top-down from `top`.
-class Panel {
-  public:
-    Panel(SvgWriter& svg, double left, double top) : m_svg(svg), m_left(left), m_y(top) {}
-
-    void Line(const std::string& text, const char* cssClass = "", double indent = 0) {
-        m_y += kLineHeight;
-        m_svg.TextElement("text", {{"class", cssClass}, {"x", m_left + indent}, {"y", m_y}},
-                          FittedText(DisplayText(text), kPanelWidth - indent, kFontSize));
-    }
-    // A line after a sample shape, drawn by `shape` at the given centre.
-    template <typename Shape>
-    void KeyLine(const std::string& text, Shape shape) {
-        shape(m_left + 6, m_y + kLineHeight - 4);
-        Line(text, "", kKeyIndent);
-    }
-    // A name and a note after it, on two lines when one cannot hold both.
-    template <typename Shape>
-    void Entry(const std::string& name, const std::string& note, Shape shape) {
-        const std::string shownName = DisplayText(name);
-        const std::string shownNote = DisplayText(note);
-        if (TextWidth(shownName + "  " + shownNote, kFontSize) > kPanelWidth - kKeyIndent) {
-            KeyLine(name, shape);
-            Line(note, "note", kKeyIndent);
-            return;
-        }
-        shape(m_left + 6, m_y + kLineHeight - 4);
-        m_y += kLineHeight;
-        m_svg.Open("text", {{"x", m_left + kKeyIndent}, {"y", m_y}});
-        m_svg.Text(shownName + "  ");
-        m_svg.TextElement("tspan", {{"class", "note"}}, shownNote);
-        m_svg.Close("text");
-    }
-    void Gap() { m_y += kLineHeight / 2; }
-    double Y() const { return m_y; }
-    SvgWriter& Svg() { return m_svg; }
-
-  private:
-    SvgWriter& m_svg;
-    double m_left;
-    double m_y;
-};
-
-void DrawLegend(Panel& panel, const Placement& placement, LabelKind labels, std::size_t hidden) {
-    SvgWriter& svg = panel.Svg();
-    panel.Line("Legend", "head");
-    const auto shape = [&svg](const char* colourClass, BoardSide side) {
-        return [&svg, colourClass, side](double x, double y) {
-            DrawShape(svg, colourClass, side, x, y, 10);
-        };
-    };
-    panel.KeyLine("Placed", shape(StatusClass(BlockStatus::kPlaced), BoardSide::kTop));
-    panel.KeyLine("Planned", shape(StatusClass(BlockStatus::kPlanned), BoardSide::kTop));
-    panel.KeyLine("other status", shape(StatusClass(BlockStatus::kOther), BoardSide::kTop));
-    panel.KeyLine("top side", shape("side", BoardSide::kTop));
-    panel.KeyLine("bottom side", shape("side", BoardSide::kBottom));
-    panel.KeyLine("other side", shape("side", BoardSide::kOther));
-    panel.KeyLine("rotation, counter-clockwise from +X", [&svg](double x, double y) {
-        DrawShape(svg, "side", BoardSide::kTop, x, y, 10);
-        DrawRotation(svg, 0, x, y, RotationLength(10));
-    });
-    panel.Gap();
-    const std::string unit(LengthUnitName(placement.unit));
-    panel.Line("Positions in " + unit, "note");
-    if (placement.converted > 0) {
-        panel.Line(Counted(placement.converted, "block", "blocks") + " converted to " + unit,
-                   "note");
-    }
-    if (labels != LabelKind::kNone) {
-        panel.Line(std::string("Labels: ") + (labels == LabelKind::kId ? "ID" : "symbol"), "note");
-        if (hidden == placement.drawn.size() && hidden > kMostDetailed) {
-            panel.Line("Too many blocks for labels and rotation", "note");
-        } else if (hidden > 0) {
-            panel.Line(Counted(hidden, "label", "labels") + " left out where crowded", "note");
-        }
-    }
-    panel.Line("Hover a block for all its properties", "note");
-}
-
-const char* ReasonName(SkipReason reason) {
-    switch (reason) {
-        case SkipReason::kUnplaced:
-            return "Unplaced";
-        case SkipReason::kNotANumber:
-            return "with a location that is not a number";
-        case SkipReason::kUnknownUnits:
-            return "in unknown units";
-        case SkipReason::kTooFarOut:
-            break;
-    }
-    return "too far out to draw";
-}
-
-void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {
-    if (placement.skipped.empty()) return;
-    SvgWriter& svg = panel.Svg();
-    panel.Gap();
-    panel.Line("Not drawn: " + std::to_string(placement.skipped.size()), "head");
-    std::array<std::size_t, 4> counts{};
-    for (const SkippedBlock& skipped : placement.skipped) {
-        ++counts[static_cast<std::size_t>(skipped.reason)];
-    }
-    for (std::size_t reason = 0; reason < counts.size(); ++reason) {
-        if (counts[reason] == 0) continue;
-        panel.Line(
-            std::to_string(counts[reason]) + " " + ReasonName(static_cast<SkipReason>(reason)),
-            "note");
-    }
-    panel.Gap();
-    // A long list stops beside the board; the counts above still cover every block.
-    std::size_t listed = 0;
-    for (; listed < placement.skipped.size() && (panel.Y() < bottom || listed < 20); ++listed) {
-        const SkippedBlock& skipped = placement.skipped[listed];
-        svg.Open("g");
-        svg.Tooltip(TooltipLines(*skipped.block));
-        const BlockStatus status = StatusOf(*skipped.block);
-        panel.Entry(std::string(skipped.block->GetBlockID().GetView()), skipped.explanation,
-                    [&svg, status](double x, double y) {
-                        DrawShape(svg, StatusClass(status), BoardSide::kTop, x, y, 8);
-                    });
-        svg.Close("g");
-    }
-    if (listed < placement.skipped.size()) {
-        panel.Line("and " + std::to_string(placement.skipped.size() - listed) +
-                       " more: reuseblocks list shows all",
-                   "note", kKeyIndent);
-    }
-}
-
 }  // namespace
 
 std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
@@ -454,20 +238,20 @@ std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
     view.left = kMargin + 24 + WidestText(axes.yTicks);
     const double panelLeft = view.Right() + std::max(28.0, WidestText(axes.xTicks) / 2 + 16);
 
-    // The panel's height is known only once it is written, so the parts are written apart.
-    SvgWriter panelSvg;
-    Panel panel(panelSvg, panelLeft, view.top - kLineHeight + 4);
+    // The size of the picture is known only once the panel is written, so the parts are written
+    // apart.
     const double size = MarkerSize(placement.drawn.size());
     SvgWriter labels;
     const std::size_t hidden = DrawLabels(labels, placement, view, size, request.labels);
-    DrawLegend(panel, placement, request.labels, hidden);
-    DrawSkipped(panel, placement, view.Bottom() + 40);
+    SvgWriter panel;
+    const double panelBottom = DrawPanel(panel, placement, request.labels, hidden, panelLeft,
+                                         view.top + 4, view.Bottom() + 40);
 
     const double width = panelLeft + kPanelWidth + kMargin;
-    const double height = std::max(view.Bottom() + 48, panel.Y() + kMargin);
+    const double height = std::max(view.Bottom() + 48, panelBottom + kMargin);
     SvgWriter svg;
     svg.TextElement("title", {}, request.title);
-    svg.Raw(kStyle);
+    svg.Raw(kPlotStyle);
     svg.Empty("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "#fff"}});
     svg.TextElement("text", {{"class", "title"}, {"x", kMargin}, {"y", 30.0}},
                     FittedText(DisplayText(request.title), width - 2 * kMargin,
@@ -475,7 +259,7 @@ std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
     DrawAxes(svg, view, axes, placement.unit);
     DrawBlocks(svg, placement, view, size);
     svg.Raw(labels.Take());
-    svg.Raw(panelSvg.Take());
+    svg.Raw(panel.Take());
     return SvgWriter::Document(width, height, svg.Take());
 }
 
