@@ -54,8 +54,13 @@ int RunPlot(const PlotOptions& options) {
                         std::to_string(placement.drawn.size()) + " drawn, " +
                         std::to_string(placement.skipped.size()) + " not drawn";
     }
-    const std::string svg = RenderPlot(placement, request);
-    WriteOrFail(svg, options.output.empty() ? DefaultOutput(options.file) : options.output);
+    const std::string output =
+        options.output.empty() ? DefaultOutput(options.file) : options.output;
+    std::error_code ignored;  // a path that cannot be compared is not the input
+    if (output != "-" && std::filesystem::equivalent(output, options.file, ignored)) {
+        throw UsageError("the picture would replace " + Quoted(options.file) + " itself");
+    }
+    WriteOrFail(RenderPlot(placement, request), output);
     return kExitSuccess;
 }
 

@@ -62,6 +62,8 @@ TEST(ToolPlot, SampleGivesTheCommittedPictureByteForByte) {
     EXPECT_EQ(ReadText(dir / "odd.svg"), ReadText(kSample));
     EXPECT_TRUE(fs::exists(dir / "odd.svg.svg"));
 
+    EXPECT_EQ(RunTool({"plot", "board.blocks", "-o", "./board.blocks"}, dir.Path()).status, 2);
+    EXPECT_EQ(ReadText(dir / "board.blocks"), ReadText(kSample));
     EXPECT_EQ(RunTool({"plot", kSample.string(), "--label", "bogus"}).status, 2);
     EXPECT_EQ(RunTool({"plot", "missing.blocks", "-o", "-"}).status, 1);
     EXPECT_EQ(RunTool({"plot", kSample.string(), "-o", (dir / "no/such/dir.svg")}).status, 1);
