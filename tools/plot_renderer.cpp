@@ -21,6 +21,7 @@ namespace {
 constexpr double kMargin = 16;
 constexpr double kFrameTop = 52;
 constexpr double kFrameWidth = 760;
+constexpr double kMinFrameWidth = 400;
 constexpr double kMinFrameHeight = 360;
 constexpr double kMaxFrameHeight = 620;
 constexpr double kTitleFontSize = 16;
@@ -64,9 +65,11 @@ View FitView(const Placement& placement) {
     const double pad = larger * 0.08;
     const double spanX = std::max(maxX - minX, floor) + 2 * pad;
     const double spanY = std::max(maxY - minY, floor) + 2 * pad;
+    // The frame takes the board's shape within bounds, so that a tall board gets a narrow frame.
     View view;
     view.height = std::clamp(kFrameWidth * spanY / spanX, kMinFrameHeight, kMaxFrameHeight);
-    view.scale = std::min(kFrameWidth / spanX, view.height / spanY);
+    view.width = std::clamp(view.height * spanX / spanY, kMinFrameWidth, kFrameWidth);
+    view.scale = std::min(view.width / spanX, view.height / spanY);
     view.minX = (minX + maxX) / 2 - view.width / view.scale / 2;
     view.minY = (minY + maxY) / 2 - view.height / view.scale / 2;
     return view;
