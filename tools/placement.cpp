@@ -8,7 +8,7 @@
 
 #include "field_names.h"
 #include "letter_case.h"
-#include "tool_error.h"
+#include "text_escape.h"
 
 namespace reuseblocks::tool {
 

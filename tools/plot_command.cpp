@@ -1,4 +1,5 @@
 // `plot`: a picture of where the blocks of a file sit, as a self-contained SVG.
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -7,8 +8,10 @@
 #include "commands.h"
 #include "placement.h"
 #include "plot_renderer.h"
+#include "text_escape.h"
 #include "text_output.h"
 #include "tool_error.h"
+#include "write_failure.h"
 
 namespace reuseblocks::tool {
 
@@ -28,17 +31,21 @@ std::string DefaultOutput(const std::string& input) {
     return output.string();
 }
 
-void WriteOrFail(const std::string& svg, const std::string& path) {
+void WritePicture(const std::string& svg, const std::string& path) {
     if (path == "-") {
+        // main reports output that could not be written.
         std::cout.write(svg.data(), static_cast<std::streamsize>(svg.size()));
-        std::cout.flush();
-        if (!std::cout) throw ToolError(kExitFailure, "reuseblocks: error: cannot write the SVG");
         return;
     }
+    errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(svg.data(), static_cast<std::streamsize>(svg.size()));
     out.close();
-    if (!out) throw ToolError(kExitFailure, "reuseblocks: error: cannot write " + Quoted(path));
+    if (!out) {
+        const std::string why = WhyWriteFailed(path, errno);
+        throw ToolError(kExitFailure, "reuseblocks: error: cannot write " + Quoted(path) +
+                                          (why.empty() ? "" : ": " + why));
+    }
 }
 
 }  // namespace
@@ -60,7 +67,7 @@ int RunPlot(const PlotOptions& options) {
     if (output != "-" && std::filesystem::equivalent(output, options.file, ignored)) {
         throw UsageError("the picture would replace " + Quoted(options.file) + " itself");
     }
-    WriteOrFail(RenderPlot(placement, request), output);
+    WritePicture(RenderPlot(placement, request), output);
     return kExitSuccess;
 }
 

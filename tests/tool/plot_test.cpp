@@ -125,7 +125,8 @@ TEST(ToolPlot, ReadsNumbersAndUnitsInTheUsualFormsOnly) {
     EXPECT_NE(run.out.find("21 blocks, 11 drawn, 10 not drawn"), std::string::npos);
     EXPECT_NE(run.out.find(">7 with a location that is not a number<"), std::string::npos);
     EXPECT_NE(run.out.find(">3 in unknown units<"), std::string::npos);
-    EXPECT_NE(run.out.find("UNITS &quot;&quot;mils&quot;&quot; is not mils"), std::string::npos);
+    EXPECT_NE(run.out.find(R"(UNITS &quot;\&quot;mils\&quot;&quot; is not mils)"),
+              std::string::npos);
 }
 
 TEST(ToolPlot, CrowdedBoardsKeepLabelsApartOrLeaveThemToTheTooltips) {
