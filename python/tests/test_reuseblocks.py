@@ -164,3 +164,13 @@ def test_csv_example(tmp_path):
     assert (sensor.int_xloc, sensor.int_yloc, sensor.block_status) == ("914400", "101600", "Placed")
     assert [r.design_layer_name for r in f["/TOP/USB/J1"].layer_maps] == ["BOTTOM", "TOP"]
     assert f.problems() == []
+
+
+def test_readme_example_runs_as_pasted(tmp_path):
+    readme = (ROOT / "README.md").read_text()
+    example = readme.split("```python\n", 1)[1].split("```\n", 1)[0]
+    (tmp_path / "examples").mkdir()
+    (tmp_path / "examples" / "board.blocks").write_bytes(BOARD.read_bytes())
+    subprocess.run([sys.executable, "-c", example], cwd=tmp_path, check=True,
+                   stdout=subprocess.DEVNULL)
+    assert "/TOP/FAN/U40" in rb.BlocksFile.open(tmp_path / "patched.blocks")
