@@ -43,3 +43,9 @@ def _from_list(cls, data):
 
 
 BlocksFile.from_list = classmethod(_from_list)
+
+# Shown and pickled under the name users import them by.
+for _exported in (Block, BlocksFile, LayerMap, LayerMaps, LoadError, Problem, StaleError,
+                  UnreadableFileError):
+    _exported.__module__ = __name__
+del _exported

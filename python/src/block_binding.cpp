@@ -77,9 +77,10 @@ py::dict RowToDict(CReuseBlock& block, std::uint32_t row) {
     for (std::uint32_t column = 0; column < values.size(); ++column) {
         values[column] = ToPython(block.GetLayerMap(row, column).GetView());
     }
+    const DictKeys keys;
     py::dict columns;
     for (std::uint32_t column = 0; column < values.size(); ++column) {
-        columns[py::str(std::string(tool::kLayerMapColumnNames[column]))] = values[column];
+        columns[keys.columns[column]] = values[column];
     }
     return columns;
 }
@@ -188,7 +189,16 @@ void RaiseKeyError(py::handle key) {
     throw py::error_already_set();
 }
 
-py::dict BlockToDict(CReuseBlock& block) {
+DictKeys::DictKeys() {
+    for (std::uint32_t index = 0; index < properties.size(); ++index) {
+        properties[index] = py::str(std::string(tool::kPropertyNames[index]));
+    }
+    for (std::uint32_t column = 0; column < columns.size(); ++column) {
+        columns[column] = py::str(std::string(tool::kLayerMapColumnNames[column]));
+    }
+}
+
+py::dict BlockToDict(CReuseBlock& block, const DictKeys& keys) {
     // Every value becomes a str first: making a str runs no Python code, whereas making a dict
     // may run a garbage collection, whose finalizers may change this very block.
     std::array<py::object, CReuseBlock::kPropertyCount> properties;
@@ -207,21 +217,21 @@ py::dict BlockToDict(CReuseBlock& block) {
 
     py::dict propertyDict;
     for (std::uint32_t index = 0; index < properties.size(); ++index) {
-        propertyDict[py::str(std::string(tool::kPropertyNames[index]))] = properties[index];
+        propertyDict[keys.properties[index]] = properties[index];
     }
-    py::list rows;
-    for (std::size_t first = 0; first < columns.size();
-         first += CReuseBlock::kLayerMapColumnCount) {
-        py::dict row;
+    py::list rows(rowCount);
+    for (std::uint32_t row = 0; row < rowCount; ++row) {
+        py::dict columnDict;
         for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-            row[py::str(std::string(tool::kLayerMapColumnNames[column]))] = columns[first + column];
+            columnDict[keys.columns[column]] =
+                columns[std::size_t{row} * CReuseBlock::kLayerMapColumnCount + column];
         }
-        rows.append(row);
+        rows[row] = columnDict;
     }
     py::dict result;
-    result["symbol"] = symbol;
-    result["properties"] = propertyDict;
-    result["layer_maps"] = rows;
+    result[keys.symbol] = symbol;
+    result[keys.propertiesKey] = propertyDict;
+    result[keys.layerMaps] = rows;
     return result;
 }
 
@@ -285,7 +295,7 @@ StaleError once the block has been removed from it.)doc");
         "Sets the defaults: block_type 'Smashed', block_status 'Unplaced', qor_status "
         "'Unprocessed'.");
     block.def(
-        "to_dict", [](const BlockHandle& self) { return BlockToDict(self.Get()); },
+        "to_dict", [](const BlockHandle& self) { return BlockToDict(self.Get(), DictKeys()); },
         "The block as {'symbol': ..., 'properties': {FIELD: value}, 'layer_maps': [{COLUMN: "
         "value}, ...]}, the shape of `reuseblocks list --json`.");
     block.def(

@@ -119,6 +119,7 @@ py::list ToList(const CollectionPtr& collection) {
         ordered.push_back(blocks.GetNext(position));
     }
     const std::uint64_t version = collection->BlockSetVersion();
+    const DictKeys keys;
     py::list list;
     for (CReuseBlock* block : ordered) {
         // Making the dicts may run finalizers, and one may remove blocks.
@@ -126,7 +127,7 @@ py::list ToList(const CollectionPtr& collection) {
         if (collection->BlockSetVersion() != version) {
             throw std::runtime_error("BlocksFile changed size during to_list()");
         }
-        list.append(BlockToDict(*block));
+        list.append(BlockToDict(*block, keys));
     }
     return list;
 }
