@@ -24,6 +24,9 @@ class LoadError(ValueError):
         self.line = line
         self.message = message
 
+    def __reduce__(self):
+        return type(self), (self.path, self.code, self.name, self.line, self.message)
+
 
 class UnreadableFileError(OSError, LoadError):
     """A blocks file could not be opened or read: a LoadError with code -1 that is also an
@@ -36,6 +39,9 @@ class UnreadableFileError(OSError, LoadError):
         self.name = name
         self.line = line
         self.message = message
+
+    def __reduce__(self):
+        return type(self), (self.path, self.code, self.name, self.line, self.message, self.errno)
 
 
 class Problem(NamedTuple):

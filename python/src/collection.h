@@ -77,7 +77,8 @@ class BlockHandle {
     const std::shared_ptr<Collection>& Owner() const { return m_collection; }
     const CReuseBlock* Address() const { return m_block; }
     bool operator==(const BlockHandle& other) const {
-        return m_block == other.m_block && m_serial == other.m_serial;
+        return m_collection == other.m_collection && m_block == other.m_block &&
+               m_serial == other.m_serial;
     }
 
   private:
@@ -95,7 +96,8 @@ class RowHandle {
     std::uint32_t Index(Access access = Access::kRead) const;
     const BlockHandle& Block() const { return m_block; }
     bool operator==(const RowHandle& other) const {
-        return m_identity == other.m_identity && m_serial == other.m_serial;
+        return m_block == other.m_block && m_identity == other.m_identity &&
+               m_serial == other.m_serial;
     }
     const void* Identity() const { return m_identity; }
 

@@ -1,6 +1,7 @@
 import errno
 import gc
 import os
+import pickle
 import subprocess
 import sys
 from pathlib import Path
@@ -74,6 +75,7 @@ def test_load_and_write_errors(tmp_path):
     error = info.value
     assert (error.code, error.name, error.line, error.path) == (-2, "DefinitionTooShort", 2, bad)
     assert "fields" in error.message and not isinstance(error, OSError)
+    assert pickle.loads(pickle.dumps(error)).line == 2
     assert f.ids() == ["/A"]  # what came before the rejected line stays
 
     for path, number in [(tmp_path / "missing", errno.ENOENT), (tmp_path, errno.EISDIR)]:
@@ -81,6 +83,7 @@ def test_load_and_write_errors(tmp_path):
             f.load(path)
         assert isinstance(info.value, rb.LoadError)
         assert (info.value.code, info.value.errno, info.value.filename) == (-1, number, path)
+        assert pickle.loads(pickle.dumps(info.value)).errno == number
     with pytest.raises(ValueError):
         f.load("bad\0name")
 
