@@ -18,6 +18,9 @@ class LoadError(ValueError):
 
     def __init__(self, path, code, name, line, message):
         super().__init__(f"{os.fsdecode(os.fspath(path))}:{line}: {message}")
+        self._keep(path, code, name, line, message)
+
+    def _keep(self, path, code, name, line, message):
         self.path = path
         self.code = code
         self.name = name
@@ -34,11 +37,7 @@ class UnreadableFileError(OSError, LoadError):
 
     def __init__(self, path, code, name, line, message, error_number):
         OSError.__init__(self, error_number, os.strerror(error_number), path)
-        self.path = path
-        self.code = code
-        self.name = name
-        self.line = line
-        self.message = message
+        self._keep(path, code, name, line, message)
 
     def __reduce__(self):
         return type(self), (self.path, self.code, self.name, self.line, self.message, self.errno)
