@@ -18,12 +18,17 @@ class CMakeBuild(build_ext):
         target = Path(self.get_ext_fullpath(ext.name)).resolve()
         build_dir = Path(self.build_temp).resolve() / "cmake"
         package_dir = build_dir / "package"
+        try:  # the pybind11 this interpreter sees, when it has one; else CMake's search
+            import pybind11
+            hint = [f"-Dpybind11_DIR={pybind11.get_cmake_dir()}"]
+        except ImportError:
+            hint = []
         subprocess.run(
             ["cmake", "-S", str(ROOT), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Release",
              "-DREUSEBLOCKS_BUILD_PYTHON=ON", "-DREUSEBLOCKS_BUILD_TESTS=OFF",
              "-DREUSEBLOCKS_BUILD_EXAMPLES=OFF", "-DREUSEBLOCKS_BUILD_TOOLS=OFF",
              "-DREUSEBLOCKS_INSTALL=OFF", f"-DPython_EXECUTABLE={sys.executable}",
-             f"-DREUSEBLOCKS_PYTHON_PACKAGE_DIR={package_dir}"],
+             f"-DREUSEBLOCKS_PYTHON_PACKAGE_DIR={package_dir}"] + hint,
             check=True)
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.run(["cmake", "--build", str(build_dir), "--target", "reuseblocks_python",

@@ -133,7 +133,9 @@ void BindLayerMaps(py::module_& module) {
     py::class_<LayerMaps>(module, "LayerMaps", R"doc(
 The layer-map rows of a block, in file order: len(), indexing (negative too), iteration, del,
 and append(). A view: it always shows the block's present rows.)doc")
-        .def("__len__", [](const LayerMaps& self) { return self.block.Get().GetLayerMapCount(); })
+        .def(
+            "__len__", [](const LayerMaps& self) { return self.block.Get().GetLayerMapCount(); },
+            "The number of rows.")
         .def(
             "__getitem__",
             [](const LayerMaps& self, py::handle index) {
@@ -147,10 +149,14 @@ and append(). A view: it always shows the block's present rows.)doc")
                 self.block.Owner()->RemoveRow(self.block.Get(Access::kChange), row);
             },
             "Removes the row at index; later rows move down. IndexError when out of range.")
-        .def("__iter__",
-             [](py::handle self) {
-                 return py::reinterpret_steal<py::iterator>(PySeqIter_New(self.ptr()));
-             })
+        .def(
+            "__iter__",
+            [](py::handle self) {
+                PyObject* iterator = PySeqIter_New(self.ptr());
+                if (iterator == nullptr) throw py::error_already_set();
+                return py::reinterpret_steal<py::iterator>(iterator);
+            },
+            "Every row, in order.")
         .def(
             "append",
             [](const LayerMaps& self, py::handle blockLayerOrder, py::handle blockLayerName,

@@ -185,17 +185,21 @@ On a rejected line raises LoadError (a ValueError) with .code (-2 to -5), .name,
 .message and .path; the blocks accepted before that line stay. A file that cannot be read raises
 UnreadableFileError, a LoadError that is also an OSError (code -1, with errno). The interpreter
 lock is released while the file is read.)doc")
-        .def("__len__",
-             [](Collection& self) {
-                 self.Blocks(Access::kRead);
-                 return self.BlockCount();
-             })
-        .def("__contains__",
-             [](Collection& self, py::handle id) {
-                 if (!PyUnicode_Check(id.ptr())) return false;
-                 const auto bytes = IdFromPython(id);
-                 return bytes && Find(self, *bytes) != nullptr;
-             })
+        .def(
+            "__len__",
+            [](Collection& self) {
+                self.Blocks(Access::kRead);
+                return self.BlockCount();
+            },
+            "The number of blocks.")
+        .def(
+            "__contains__",
+            [](Collection& self, py::handle id) {
+                if (!PyUnicode_Check(id.ptr())) return false;
+                const auto bytes = IdFromPython(id);
+                return bytes && Find(self, *bytes) != nullptr;
+            },
+            "Whether a block has this ID.")
         .def(
             "__getitem__",
             [](const CollectionPtr& self, py::handle id) {
@@ -223,7 +227,9 @@ lock is released while the file is read.)doc")
             },
             "Removes the block with this ID; KeyError when there is none. Its Block handles "
             "raise StaleError from now on.")
-        .def("__iter__", [](const CollectionPtr& self) { return BlocksIterator(self); })
+        .def(
+            "__iter__", [](const CollectionPtr& self) { return BlocksIterator(self); },
+            "Every Block, in order; RuntimeError when blocks are added or removed meanwhile.")
         .def(
             "ids",
             [](Collection& self) {
@@ -245,7 +251,7 @@ qor_status 'Unprocessed'; keyword arguments (xloc='10', ...) set properties.)doc
             "write",
             [](Collection& self, py::handle path, py::handle app) { Write(self, path, app); },
             py::arg("path"), py::arg("app") = py::none(),
-            R"doc(Writes every block to path, atomically, naming app in the header.
+            R"doc(Writes every block to path, atomically, naming app in the header ("Unknown" for None).
 
 Raises ValueError, writing nothing, when a value or app holds a line break, which a blocks file
 cannot hold; raises OSError when the file cannot be written, leaving it as it was. The
