@@ -19,7 +19,11 @@ int RunCheck(const CheckOptions& options);
 
 struct ListOptions {
     std::string file;
-    bool json = false;
+    std::vector<std::string> where;   // FIELD=VALUE or FIELD!=VALUE, all must hold
+    std::vector<std::string> fields;  // comma-separated lists; empty: the default columns
+    std::string format = "table";     // table, csv, tsv, json or jsonl
+    bool json = false;                // --json, the same as --format json
+    bool noHeader = false;
 };
 int RunList(const ListOptions& options);
 
@@ -34,6 +38,8 @@ int RunShow(const ShowOptions& options);
 struct WriteOptions {
     std::string output;  // empty: back to the file that was read
     std::string app = "reuseblocks";
+    bool force = false;   // write values that would not read back the same
+    bool noWait = false;  // fail instead of waiting for another edit of the file
 
     const std::string& DestinationFor(const std::string& input) const {
         return output.empty() ? input : output;
@@ -44,9 +50,12 @@ struct SetOptions {
     std::string file;
     std::string id;
     std::vector<std::string> assignments;  // FIELD=VALUE
+    std::string updates;                   // --from: a file of many rows instead
+    std::string format;                    // of the updates; empty: by extension
     WriteOptions write;
 };
 int RunSet(const SetOptions& options);
+int RunSetFrom(const SetOptions& options);
 int RunAdd(const SetOptions& options);
 
 struct RemoveOptions {
@@ -74,7 +83,8 @@ int RunMapRemove(const MapRemoveOptions& options);
 
 struct MergeOptions {
     std::vector<std::string> inputs;
-    WriteOptions write;  // output is required
+    bool replace = false;  // a later block replaces an earlier one of the same ID
+    WriteOptions write;    // output is required
 };
 int RunMerge(const MergeOptions& options);
 
@@ -83,6 +93,21 @@ struct FormatOptions {
     WriteOptions write;
 };
 int RunFormat(const FormatOptions& options);
+
+struct DiffOptions {
+    std::vector<std::string> files;  // OLD NEW, or with git the arguments of a diff driver
+    bool json = false;
+    bool stat = false;
+    bool git = false;
+};
+int RunDiff(const DiffOptions& options);
+
+struct ImportOptions {
+    std::string input;
+    std::string format;  // empty: by extension
+    WriteOptions write;  // output is required
+};
+int RunImport(const ImportOptions& options);
 
 }  // namespace reuseblocks::tool
 

@@ -9,6 +9,7 @@
 #include "blocks_io.h"
 #include "commands.h"
 #include "field_names.h"
+#include "value_checks.h"
 
 #include "tool_error.h"
 
@@ -18,20 +19,15 @@ namespace {
 
 using Assignment = std::pair<std::uint32_t, std::string>;
 
-ValuePlace PlaceOfProperty(std::uint32_t index) {
-    if (index == kBlockHierName) return ValuePlace::kBlockID;
-    return index == kQorStatus ? ValuePlace::kLast : ValuePlace::kMiddle;
-}
-
 void RequireWritable(std::string_view field, const std::string& value, ValuePlace place) {
-    const std::string problems = DescribeRoundTripReasons(RoundTripReasonsOf(value, place));
-    if (!problems.empty()) {
-        throw UsageError(std::string(field) + " value " + Quoted(value) + " " + problems +
-                         ", which a blocks file cannot hold");
-    }
+    const std::string problem = UnwritableValue(field, value, place);
+    if (!problem.empty()) throw UsageError(problem);
 }
 
-Assignment ParseAssignment(const std::string& text) {
+// What set and add tell a person who gave BLOCK_HIER_NAME=...
+enum class Command { kSet, kAdd };
+
+Assignment ParseAssignment(const std::string& text, Command command) {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos) throw UsageError("expected FIELD=VALUE, got " + Quoted(text));
     const std::string name = text.substr(0, equals);
@@ -41,6 +37,11 @@ Assignment ParseAssignment(const std::string& text) {
     }
     // The collection keeps a block under the ID it was created with, so changing the property
     // alone would leave the two disagreeing.
+    if (*index == kBlockHierName && command == Command::kAdd) {
+        throw UsageError(
+            "BLOCK_HIER_NAME is the block ID, given as the ID argument: reuseblocks add FILE ID "
+            "FIELD=VALUE...");
+    }
     if (*index == kBlockHierName) {
         throw UsageError(
             "BLOCK_HIER_NAME is the block ID and cannot be set; add the block under the new ID "
@@ -51,9 +52,9 @@ Assignment ParseAssignment(const std::string& text) {
     return {*index, std::move(value)};
 }
 
-std::vector<Assignment> ParseAssignments(const std::vector<std::string>& texts) {
+std::vector<Assignment> ParseAssignments(const std::vector<std::string>& texts, Command command) {
     std::vector<Assignment> assignments;
-    for (const std::string& text : texts) assignments.push_back(ParseAssignment(text));
+    for (const std::string& text : texts) assignments.push_back(ParseAssignment(text, command));
     return assignments;
 }
 
@@ -64,34 +65,38 @@ void Apply(CReuseBlock& block, const std::vector<Assignment>& assignments) {
 }  // namespace
 
 int RunSet(const SetOptions& options) {
-    const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
+    if (!options.updates.empty()) return RunSetFrom(options);
+    if (!options.format.empty()) throw UsageError("--format describes the file of --from");
+    if (options.id.empty() || options.assignments.empty()) {
+        throw UsageError("set needs ID FIELD=VALUE... or --from UPDATES");
+    }
+    const std::vector<Assignment> assignments =
+        ParseAssignments(options.assignments, Command::kSet);
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     Apply(BlockOrFail(blocks, options.file, options.id), assignments);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
 int RunAdd(const SetOptions& options) {
     RequireWritable("block ID", options.id, ValuePlace::kBlockID);
-    const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
+    const std::vector<Assignment> assignments =
+        ParseAssignments(options.assignments, Command::kAdd);
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     CReuseBlock* existing = nullptr;
     if (blocks.GetBlock(options.id.c_str(), existing) != 0) {
-        throw UsageError(options.file + " already has a block " + Quoted(options.id));
+        throw UsageError(EscapeForDisplay(options.file) + " already has a block " +
+                         Quoted(options.id));
     }
 
-    // An empty value would vanish on reading and shift the rest of the line, so every property
-    // that Init leaves empty must be given.
     std::array<bool, CReuseBlock::kPropertyCount> given{};
-    given[kBlockHierName] = given[kBlockType] = given[kBlockStatus] = given[kQorStatus] = true;
     for (const Assignment& assignment : assignments) given[assignment.first] = true;
-    std::string missing;
-    for (std::uint32_t index = 0; index < given.size(); ++index) {
-        if (!given[index])
-            missing += (missing.empty() ? "" : " ") + std::string(PropertyName(index));
-    }
+    const std::string missing = MissingProperties(given);
     if (!missing.empty()) {
         throw UsageError("block " + Quoted(options.id) + " needs a value for " + missing +
                          " (an empty value cannot be stored in a blocks file)");
@@ -100,26 +105,28 @@ int RunAdd(const SetOptions& options) {
     CReuseBlock* block = blocks.NewBlock(options.id.c_str());
     block->Init();
     Apply(*block, assignments);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
 int RunRemove(const RemoveOptions& options) {
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     for (const std::string& id : options.ids) BlockOrFail(blocks, options.file, id);
     for (const std::string& id : options.ids) blocks.RemoveBlock(id.c_str());
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
 int RunMapAdd(const MapAddOptions& options) {
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-        const ValuePlace place = column + 1 == CReuseBlock::kLayerMapColumnCount
-                                     ? ValuePlace::kLast
-                                     : ValuePlace::kMiddle;
-        RequireWritable(LayerMapColumnName(column), options.columns[column], place);
+        RequireWritable(LayerMapColumnName(column), options.columns[column],
+                        PlaceOfLayerMapColumn(column));
     }
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     CReuseBlock& block = BlockOrFail(blocks, options.file, options.id);
@@ -127,11 +134,13 @@ int RunMapAdd(const MapAddOptions& options) {
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
         block.GetLayerMap(row, column) = options.columns[column].c_str();
     }
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
 int RunMapRemove(const MapRemoveOptions& options) {
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     CReuseBlock& block = BlockOrFail(blocks, options.file, options.id);
@@ -142,7 +151,8 @@ int RunMapRemove(const MapRemoveOptions& options) {
                          std::to_string(block.GetLayerMapCount()) + ")");
     }
     block.RemoveLayerMap(options.row);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
