@@ -1,9 +1,10 @@
 #ifndef REUSEBLOCKS_EXPORT_H
 #define REUSEBLOCKS_EXPORT_H
 
-// The library is built with hidden visibility; only what carries this macro is exported. A static
-// library (REUSEBLOCKS_STATIC, set by the CMake target and the .pc file) exports nothing, so that
-// its code stays private to whatever host links it.
+// The library is built with hidden visibility; only what carries this macro is exported.
+// REUSEBLOCKS_STATIC (set by the CMake target and the .pc file of a static build, and by the Python
+// extension, which compiles the library in) exports nothing, so that the code stays private to the
+// binary that links it and cannot clash with a shared copy loaded into the same process.
 #if defined(REUSEBLOCKS_STATIC)
 #define REUSEBLOCKS_API
 #elif defined(_WIN32)
@@ -20,7 +21,9 @@
 
 // Types defined wholly in the headers whose identity must be shared across the library boundary
 // (an exception type caught by the host) need their type information visible, not exported code.
-#if defined(__GNUC__) || defined(__clang__)
+#if defined(REUSEBLOCKS_STATIC)
+#define REUSEBLOCKS_VISIBLE_TYPE
+#elif defined(__GNUC__) || defined(__clang__)
 #define REUSEBLOCKS_VISIBLE_TYPE __attribute__((visibility("default")))
 #else
 #define REUSEBLOCKS_VISIBLE_TYPE
