@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "model/memory_marks.h"  // whether AddressSanitizer is on
 #include "reuseblocks/reuseblocks.h"
 
 namespace {
@@ -115,18 +116,10 @@ TEST_F(ReuseBlockTest, ReferencesSurviveOtherRowsChanging) {
     EXPECT_EQ(id, "/renamed");
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define REUSEBLOCKS_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define REUSEBLOCKS_TEST_ASAN 1
-#endif
-#endif
-
 // A host bug the pool must not hide: a write through a reference into a removed row is reported
 // at that write, not later as a crash inside the library.
 TEST_F(ReuseBlockTest, WriteToRemovedRowIsReportedWhereItHappens) {
-#if defined(REUSEBLOCKS_TEST_ASAN)
+#if defined(REUSEBLOCKS_ADDRESS_SANITIZER)
     NewRows(2);
     CString& stale = block->GetLayerMap(1, 0);
     block->RemoveLayerMap(1);
