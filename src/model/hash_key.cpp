@@ -24,7 +24,7 @@ bool ReadFromGetrandom(unsigned char* bytes, std::size_t count) noexcept {
         const ssize_t read = ::getrandom(bytes + got, count - got, GRND_NONBLOCK);
         if (read > 0) {
             got += static_cast<std::size_t>(read);
-        } else if (read < 0 && errno != EINTR) {
+        } else if (read == 0 || errno != EINTR) {
             return false;
         }
     }
