@@ -17,4 +17,11 @@ TEST(SipHashTest, ReferenceVectors) {
     EXPECT_EQ((SipHash<2, 4>(key, message, 15)), 0xa129ca6149be45e5ULL);
 }
 
+// A key that came out the same twice would be no secret: a stub or a broken source shows here.
+TEST(SipHashTest, KeysFromTheRandomSourceDiffer) {
+    const reuseblocks::detail::HashKey first = reuseblocks::detail::ReadHashKey();
+    const reuseblocks::detail::HashKey second = reuseblocks::detail::ReadHashKey();
+    EXPECT_FALSE(first.k0 == second.k0 && first.k1 == second.k1);
+}
+
 }  // namespace
