@@ -280,6 +280,22 @@ int RunCommandLine(int argc, char** argv) {
             "write, 2 a usage error.");
     importCommand->callback([&] { run = [&] { return RunImport(import); }; });
 
+    PlotOptions plot;
+    CLI::App* plotCommand = app.add_subcommand("plot", "Draw where the blocks sit, as an SVG");
+    plotCommand->add_option("FILE", plot.file, "Blocks file")->required();
+    plotCommand
+        ->add_option("-o,--output", plot.output, "SVG to write (default FILE.svg; - for stdout)")
+        ->type_name("OUT.svg");
+    plotCommand->add_option("--label", plot.label, "Text beside each block")
+        ->check(CLI::IsMember({"id", "symbol", "none"}))
+        ->capture_default_str();
+    plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
+    SetHelp(*plotCommand,
+            "  reuseblocks plot board.blocks\n"
+            "  reuseblocks plot board.blocks --label id --title \"Rev B\" -o - > review.svg",
+            kViewExitStatuses);
+    plotCommand->callback([&] { run = [&] { return RunPlot(plot); }; });
+
     const std::string unknown = FindUnknownCommand(app, argc, argv);
     if (!unknown.empty()) throw UsageError(unknown);
     try {

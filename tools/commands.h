@@ -109,6 +109,14 @@ struct ImportOptions {
 };
 int RunImport(const ImportOptions& options);
 
+struct PlotOptions {
+    std::string file;
+    std::string output;  // empty: FILE with .svg for its extension; "-": standard output
+    std::string label = "symbol";
+    std::string title;  // empty: the file name and its counts
+};
+int RunPlot(const PlotOptions& options);
+
 }  // namespace reuseblocks::tool
 
 #endif  // REUSEBLOCKS_TOOLS_COMMANDS_H

@@ -135,7 +135,8 @@ class REUSEBLOCKS_API CReuseBlockFile {
 
     // Writes every block, after a header naming `appName` ("Unknown" when null or empty). 1 when
     // the whole file was written; 0 when anything failed, in which case an existing regular file
-    // at `fileName` is left as it was.
+    // at `fileName` is left as it was. A line feed or carriage return in any value or in
+    // `appName` gives 0 before anything is written.
     int WriteFile(const char* fileName, const char* appName);
 
   private:

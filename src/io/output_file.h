@@ -1,33 +1,29 @@
 #ifndef REUSEBLOCKS_IO_OUTPUT_FILE_H
 #define REUSEBLOCKS_IO_OUTPUT_FILE_H
 
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-#include "io/unique_fd.h"
+#include "platform/file_system.h"
 
 namespace reuseblocks::detail {
 
-// A file being written through one large buffer, replaced as a whole or not at all.
+// A file being written through one large buffer, replaced as a whole or not at all where the
+// system allows it (platform::OutputTarget decides). When the target cannot be replaced, the whole
+// text is gathered in memory before the target is touched.
 //
-// When the target is a regular file with a single link, or does not exist yet, the text goes to
-// a temporary file beside it that is renamed over the target only once every write, the flush,
-// fsync and the close have succeeded; a symlink is followed and its target replaced, and an
-// existing file's permission bits (and owner, where allowed) are kept. Anything else (a device, a
-// FIFO, a file with several hard links, a directory where no temporary file can be made) is
-// written in place. If the object is destroyed before Commit succeeds, the temporary file is
-// removed and the target keeps its old content.
+// Line ends are counted: a line feed or carriage return that came in with a value (it would end
+// its line early and start a record of its own) is found before its chunk of text reaches the
+// target, and fails the whole write.
 class OutputFile {
   public:
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile();
 
     // False when the file cannot be opened for writing.
     bool Open(const char* path);
@@ -41,21 +37,31 @@ class OutputFile {
             WriteThrough(text);
         }
     }
+    // Ends a line with the system's line end.
+    void EndLine() {
+        Write(platform::kLineEnd);
+        ++m_lineEnds;  // after the Write, which may have flushed the lines before it
+    }
     // Writes out what is buffered, closes the file and puts it in place. False on any failure.
     bool Commit();
 
   private:
-    void WriteThrough(std::string_view text);
-    bool FlushBuffer();
-    bool OpenReplacement(const std::string& target, const struct stat* existing);
-    void Discard() noexcept;
+    struct Chunk {
+        std::unique_ptr<char[]> data;
+        std::size_t size;
+    };
 
-    UniqueFd m_fd;
+    void WriteThrough(std::string_view text);
+    void Hold(std::size_t needed);
+    bool FlushBuffer();
+
+    platform::OutputTarget m_target;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_capacity = 0;
     std::size_t m_used = 0;
-    std::string m_target;     // the file that a successful Commit leaves holding the text
-    std::string m_temporary;  // empty when writing in place
+    std::size_t m_lineEnds = 0;  // ended since the last flush
+    bool m_wholeText = false;    // keep everything until Commit, in m_held and the buffer
+    std::vector<Chunk> m_held;
     bool m_failed = false;
 };
 
