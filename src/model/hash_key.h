@@ -13,9 +13,7 @@ struct HashKey {
 };
 
 // Sixteen bytes from the system's random source. Never fails and never blocks: where that source
-// cannot be read, the key is mixed from the clock, the process ID and addresses instead. One file
-// per system implements it (this POSIX one reads getrandom or /dev/urandom; Windows would use
-// BCryptGenRandom).
+// cannot be read, the key is mixed from the clocks and addresses instead.
 HashKey ReadHashKey() noexcept;
 
 }  // namespace reuseblocks::detail
