@@ -237,4 +237,31 @@ TEST(AllocationFailure, NewLayerMapAndNewBlockChangeNothingWhenTheyFail) {
     RecordProperty("faults_injected", static_cast<int>(injected));
 }
 
+TEST(AllocationFailure, GetBlocksIDsLeavesTheArrayAsItWas) {
+    if (!fault::AllocationFailureIsInjectable()) GTEST_SKIP() << kNotInjectable;
+    CReuseBlockFile blocks;
+    AddHeldBlocks(blocks);
+    blocks.NewBlock(Value("/THIRD").c_str());
+    std::size_t injected = 0;
+    for (std::size_t nth = 1;; ++nth) {
+        CStringArray ids;
+        ids.Add(Value("kept").c_str());
+        bool threw = false;
+        try {
+            fault::ScopedAllocationFailure failure(nth);
+            EXPECT_EQ(blocks.GetBlocksIDs(ids), 1);
+        } catch (const std::bad_alloc&) {
+            threw = true;
+        }
+        if (!threw) {
+            EXPECT_EQ(ids.GetSize(), 3);
+            break;
+        }
+        ASSERT_EQ(ids.GetSize(), 1) << "allocation " << nth;
+        EXPECT_EQ(ids[0], Value("kept").c_str());
+        ++injected;
+    }
+    EXPECT_GE(injected, 2u);
+}
+
 }  // namespace
