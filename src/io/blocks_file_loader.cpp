@@ -1,7 +1,5 @@
 #include "io/blocks_file_loader.h"
 
-#include <fcntl.h>
-
 #include <array>
 #include <cstring>
 #include <string>
@@ -10,8 +8,8 @@
 #include "io/blocks_format.h"
 #include "io/line_reader.h"
 #include "io/line_tokenizer.h"
-#include "io/unique_fd.h"
 #include "model/layer_map.h"
+#include "platform/file_system.h"
 
 namespace reuseblocks::detail {
 
@@ -55,8 +53,8 @@ std::string CountMessage(const char* kind, std::size_t found, std::size_t expect
            (found == 1 ? " field, " : " fields, ") + std::to_string(expected) + " expected";
 }
 
-std::string ReadFailure(const char* what, const char* path, int error) {
-    return std::string(what) + " " + Quoted(path ? path : "") + ": " + std::strerror(error);
+std::string ReadFailure(const char* what, const char* path, platform::ErrorCode error) {
+    return std::string(what) + " " + Quoted(path ? path : "") + ": " + platform::ErrorText(error);
 }
 
 }  // namespace
@@ -65,18 +63,11 @@ int BlocksFileLoader::Load(const char* path, LoadReport* report) {
     m_report = report;
     m_current = nullptr;
     if (report) *report = LoadReport{};
-    // Opening a FIFO waits for a writer, forever if none comes: open without waiting, so that a
-    // FIFO nobody writes to reads as empty, then read normally from a writer that is there.
-    UniqueFd file(path ? ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1);
-    if (!file.IsOpen()) {
-        const int error = path ? errno : ENOENT;
+    platform::FileReader file;
+    if (const platform::ErrorCode error = file.Open(path)) {
         return Reject(LoadResult::kCannotRead, ReadFailure("cannot open", path, error));
     }
-    const int flags = ::fcntl(file.Get(), F_GETFL);
-    if (flags == -1 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) == -1) {
-        return Reject(LoadResult::kCannotRead, ReadFailure("cannot read", path, errno));
-    }
-    LineReader reader(file.Get());
+    LineReader reader(file);
     std::string_view line;
     while (reader.ReadLine(line)) {
         line = TrimWhiteSpace(line);

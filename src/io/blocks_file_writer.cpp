@@ -5,10 +5,12 @@
 #include "io/blocks_format.h"
 #include "io/output_file.h"
 #include "model/layer_map.h"
+#include "platform/file_system.h"
 #include "reuseblocks/reuseblocks.h"
 
 using reuseblocks::detail::kMappingKeyword;
 using reuseblocks::detail::OutputFile;
+using reuseblocks::detail::platform::kLineEnd;
 
 namespace {
 
@@ -59,7 +61,8 @@ constexpr std::string_view kHeaderComment[] = {
 };
 static_assert(sizeof kHeaderComment / sizeof kHeaderComment[0] == 37);
 
-// The classic asctime() text, "Sun Dec  6 07:32:38 2026\n", without its shared static buffer.
+// The classic asctime() text, "Sun Dec  6 07:32:38 2026", without its line end and its shared
+// static buffer.
 std::string AsctimeText(const std::tm& time) {
     static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -67,7 +70,7 @@ std::string AsctimeText(const std::tm& time) {
     const char* day = time.tm_wday >= 0 && time.tm_wday < 7 ? kDays[time.tm_wday] : "???";
     const char* month = time.tm_mon >= 0 && time.tm_mon < 12 ? kMonths[time.tm_mon] : "???";
     char text[64];
-    std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n", day, month, time.tm_mday,
+    std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", day, month, time.tm_mday,
                   time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
     return text;
 }
@@ -87,17 +90,23 @@ void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
         appName && *appName ? std::string_view(appName) : std::string_view("Unknown");
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (!localtime_r(&now, &local)) local = std::tm{};
+    reuseblocks::detail::platform::LocalTime(now, local);
 
-    out.Write("# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n");
+    out.Write("# TOLVANE PCB_BLOCKS FILE FORMAT 2.0");
+    out.Write(kLineEnd);
     out.Write("# Application: ");
     out.Write(application);
-    out.Write("\n# Date: ");
+    out.Write(kLineEnd);
+    // asctime's own line end, then the line's: an empty line follows the date.
+    out.Write("# Date: ");
     out.Write(AsctimeText(local));
-    out.Write("\n#\n");
+    out.Write(kLineEnd);
+    out.Write(kLineEnd);
+    out.Write("#");
+    out.Write(kLineEnd);
     for (std::string_view line : kHeaderComment) {
         out.Write(line);
-        out.Write("\n");
+        out.Write(kLineEnd);
     }
 }
 
@@ -107,7 +116,7 @@ void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) cons
         out.Write(block->m_properties[index].GetView());
         out.Write(" ");
     }
-    out.Write("\n");
+    out.Write(kLineEnd);
     const std::string_view id = block->GetBlockID().GetView();
     for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
         out.Write(kMappingKeyword);
@@ -118,6 +127,6 @@ void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) cons
             out.Write(block->RowAt(row).columns[column].GetView());
             out.Write(" ");
         }
-        out.Write("\n");
+        out.Write(kLineEnd);
     }
 }

@@ -1,8 +1,5 @@
 #include "io/line_reader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 namespace reuseblocks::detail {
@@ -14,7 +11,7 @@ constexpr std::size_t kFirstBufferSize = 16 * 1024;
 constexpr std::size_t kReadSize = 256 * 1024;
 }  // namespace
 
-LineReader::LineReader(int fd) : m_fd(fd), m_buffer(kFirstBufferSize) {}
+LineReader::LineReader(platform::FileReader& file) : m_file(file), m_buffer(kFirstBufferSize) {}
 
 bool LineReader::ReadLine(std::string_view& line) {
     std::size_t scanned = m_begin;  // no line feed in [m_begin, scanned)
@@ -50,21 +47,12 @@ bool LineReader::Fill() {
         m_begin = 0;
     }
     if (m_buffer.size() - m_end < kReadSize / 2) m_buffer.resize(m_buffer.size() * 2);
-    for (;;) {
-        const ssize_t got = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
-        if (got > 0) {
-            m_end += static_cast<std::size_t>(got);
-            return true;
-        }
-        if (got == 0) {
-            m_atEnd = true;
-            return true;
-        }
-        if (errno != EINTR) {
-            m_error = errno;
-            return false;
-        }
-    }
+    const std::ptrdiff_t got =
+        m_file.Read(m_buffer.data() + m_end, m_buffer.size() - m_end, m_error);
+    if (got < 0) return false;
+    if (got == 0) m_atEnd = true;
+    m_end += static_cast<std::size_t>(got);
+    return true;
 }
 
 }  // namespace reuseblocks::detail

@@ -1,202 +1,57 @@
 #include "io/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <algorithm>
 
 namespace reuseblocks::detail {
 
 namespace {
-
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
-constexpr int kMaxLinkDepth = 40;
-constexpr int kMaxNameAttempts = 64;
-
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string BaseNameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool ReadLink(const std::string& path, std::string& target) {
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t got = ::readlink(path.c_str(), buffer.data(), buffer.size());
-        if (got < 0) return false;
-        if (static_cast<std::size_t>(got) < buffer.size()) {
-            target.assign(buffer.data(), static_cast<std::size_t>(got));
-            return true;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-// Follows a chain of symlinks that ends at a name that does not exist yet, so that writing
-// through a dangling link creates the file it points to rather than replacing the link.
-std::string ResolveDanglingLink(const std::string& path) {
-    std::string current = path;
-    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
-        struct stat info {};
-        std::string link;
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-        if (!ReadLink(current, link) || link.empty()) return current;
-        current = link[0] == '/' ? link : DirectoryOf(current) + "/" + link;
-    }
-    return path;  // a loop: opening the path itself reports it
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Makes the rename durable. Best effort: some file systems cannot sync a directory, and the
-// new content is in place already.
-void SyncDirectory(const std::string& directory) {
-    UniqueFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.IsOpen()) static_cast<void>(::fsync(fd.Get()));
-}
-
-std::uint64_t NameSeed(const void* salt) {
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    return static_cast<std::uint64_t>(ticks) ^ (static_cast<std::uint64_t>(::getpid()) << 32) ^
-           static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(salt));
-}
-
-std::uint64_t NextRandom(std::uint64_t& state) {
-    // splitmix64: cheap, and good enough to make name clashes rare; O_EXCL settles the rest.
-    std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
 }  // namespace
 
-OutputFile::~OutputFile() {
-    Discard();
-}
-
-void OutputFile::Discard() noexcept {
-    m_fd.Reset();
-    if (!m_temporary.empty()) {
-        ::unlink(m_temporary.c_str());
-        m_temporary.clear();
-    }
-}
-
 bool OutputFile::Open(const char* path) {
-    if (!path || !*path) return false;
     if (!m_buffer) {
         m_buffer.reset(new char[kBufferSize]);  // not zeroed: only written bytes are read
         m_capacity = kBufferSize;
     }
-    struct stat existing {};
-    if (::stat(path, &existing) == 0) {
-        // Renaming over a file would replace it even when it is read-only; refuse as writing it
-        // in place would.
-        if (::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0) return false;
-        if (S_ISREG(existing.st_mode) && existing.st_nlink == 1) {
-            std::unique_ptr<char, decltype(&std::free)> real(::realpath(path, nullptr), &std::free);
-            if (real && OpenReplacement(real.get(), &existing)) return true;
-        }
-    } else if (errno == ENOENT) {
-        if (OpenReplacement(ResolveDanglingLink(path), nullptr)) return true;
-    }
-    m_target = path;
-    m_fd = UniqueFd(::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    return m_fd.IsOpen();
-}
-
-bool OutputFile::OpenReplacement(const std::string& target, const struct stat* existing) {
-    const std::string prefix = DirectoryOf(target) + "/." + BaseNameOf(target) + ".";
-    std::uint64_t state = NameSeed(this);
-    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, "%012llx.tmp",
-                      static_cast<unsigned long long>(NextRandom(state) & 0xffffffffffffULL));
-        std::string name = prefix + suffix;
-        // A new file gets the usual 0666 less the umask; an existing file's mode is copied below.
-        const int fd =
-            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existing ? 0600 : 0666);
-        if (fd >= 0) {
-            m_fd = UniqueFd(fd);
-            m_temporary = std::move(name);
-            break;
-        }
-        if (errno != EEXIST) return false;
-    }
-    if (!m_fd.IsOpen()) return false;
-    if (existing) {
-        // Owner first: changing it clears the set-id bits that the mode below restores.
-        if (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) {
-            static_cast<void>(::fchown(m_fd.Get(), existing->st_uid, existing->st_gid));
-        }
-        if (::fchmod(m_fd.Get(), existing->st_mode & 07777) != 0) {
-            Discard();
-            return false;
-        }
-    }
-    m_target = target;
+    if (!m_target.Open(path)) return false;
+    m_wholeText = m_target.NeedsWholeText();
     return true;
 }
 
 void OutputFile::WriteThrough(std::string_view text) {
     if (m_failed) return;
+    if (m_wholeText) {
+        Grow(text.size());
+        std::memcpy(m_buffer.get() + m_used, text.data(), text.size());
+        m_used += text.size();
+        return;
+    }
     if (!FlushBuffer()) return;
     if (text.size() >= m_capacity) {
-        if (!WriteAll(m_fd.Get(), text.data(), text.size())) m_failed = true;
+        if (!m_target.Write(text.data(), text.size())) m_failed = true;
         return;
     }
     std::memcpy(m_buffer.get(), text.data(), text.size());
     m_used = text.size();
 }
 
+void OutputFile::Grow(std::size_t needed) {
+    const std::size_t capacity = std::max(m_capacity * 2, m_used + needed);
+    std::unique_ptr<char[]> larger(new char[capacity]);
+    std::memcpy(larger.get(), m_buffer.get(), m_used);
+    m_buffer = std::move(larger);
+    m_capacity = capacity;
+}
+
 bool OutputFile::FlushBuffer() {
-    if (!m_failed && m_used > 0 && !WriteAll(m_fd.Get(), m_buffer.get(), m_used)) {
-        m_failed = true;
-    }
+    if (!m_failed && m_used > 0 && !m_target.Write(m_buffer.get(), m_used)) m_failed = true;
     m_used = 0;
     return !m_failed;
 }
 
 bool OutputFile::Commit() {
-    if (!m_fd.IsOpen()) return false;
-    bool ok = FlushBuffer();
-    if (ok && !m_temporary.empty() && ::fsync(m_fd.Get()) != 0) ok = false;
-    if (!m_fd.Close()) ok = false;
-    if (ok && !m_temporary.empty()) {
-        // Allocates, so it comes first: once the target is replaced nothing may throw, or the
-        // caller would take a completed write for a failed one.
-        const std::string directory = DirectoryOf(m_target);
-        ok = ::rename(m_temporary.c_str(), m_target.c_str()) == 0;
-        if (ok) {
-            m_temporary.clear();
-            SyncDirectory(directory);
-        }
-    }
-    if (!ok) Discard();
+    const bool ok = FlushBuffer() && m_target.Commit();
+    if (!ok) m_target.Discard();
     return ok;
 }
 

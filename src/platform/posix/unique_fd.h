@@ -1,11 +1,11 @@
-#ifndef REUSEBLOCKS_IO_UNIQUE_FD_H
-#define REUSEBLOCKS_IO_UNIQUE_FD_H
+#ifndef REUSEBLOCKS_PLATFORM_POSIX_UNIQUE_FD_H
+#define REUSEBLOCKS_PLATFORM_POSIX_UNIQUE_FD_H
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace reuseblocks::detail {
+namespace reuseblocks::detail::platform {
 
 // Owns a file descriptor and closes it on every path out of the scope that holds it.
 class UniqueFd {
@@ -39,6 +39,6 @@ class UniqueFd {
     int m_fd = -1;
 };
 
-}  // namespace reuseblocks::detail
+}  // namespace reuseblocks::detail::platform
 
-#endif  // REUSEBLOCKS_IO_UNIQUE_FD_H
+#endif  // REUSEBLOCKS_PLATFORM_POSIX_UNIQUE_FD_H

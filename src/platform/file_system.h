@@ -1,0 +1,99 @@
+#ifndef REUSEBLOCKS_PLATFORM_FILE_SYSTEM_H
+#define REUSEBLOCKS_PLATFORM_FILE_SYSTEM_H
+
+// Everything the loader and the writer need from the operating system, and nothing more. One
+// implementation per system (src/platform/posix, src/platform/win32), chosen by CMake; the code
+// above this header holds no system call and no system #ifdef.
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace reuseblocks::detail::platform {
+
+// What the writer puts at the end of every line: text files as the system's own tools write
+// them. The reader accepts both everywhere.
+#if defined(_WIN32)
+inline constexpr std::string_view kLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kLineEnd = "\n";
+#endif
+
+// A system error number as this layer reports it (errno on POSIX; a Win32 layer may map its own
+// codes), 0 meaning none.
+using ErrorCode = int;
+
+// The text of an error, for load reports. Never empty.
+std::string ErrorText(ErrorCode error);
+
+// The local time of `when`. False, with `local` untouched, when the system cannot convert it.
+bool LocalTime(std::time_t when, std::tm& local) noexcept;
+
+// A file opened for reading from start to end, closed when the object goes.
+class FileReader {
+  public:
+    FileReader() noexcept = default;
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    ~FileReader();
+
+    // Opens `path` (null: not found) for reading; 0, or the error. Never waits: a FIFO with no
+    // writer opens at once and reads as empty; with a writer it reads what is written, blocking as
+    // usual.
+    ErrorCode Open(const char* path) noexcept;
+
+    // Reads up to `size` bytes into `buffer`, retrying interrupted reads. Returns the count read,
+    // 0 at the end of the file, or -1 with `error` set.
+    std::ptrdiff_t Read(char* buffer, std::size_t size, ErrorCode& error) noexcept;
+
+  private:
+    std::intptr_t m_handle = -1;  // the system's handle: a descriptor, a HANDLE
+};
+
+// Where OutputFile puts its text: one file, written so that a failure leaves what was there.
+//
+// Open decides how. Replacing: the text goes to a new file beside the target, and Commit flushes
+// it to disk and puts it in the target's place in one atomic step, keeping what the system lets
+// it keep of the old file (mode, owner, attributes). In place: for what cannot be replaced (a
+// device, a pipe, a stream the process already holds, a file several names share, a file whose
+// directory the process may not add to) the text goes to the target itself.
+// Destroying the object before a successful Commit discards the new file: the target keeps its
+// old content when replacing.
+class OutputTarget {
+  public:
+    OutputTarget() noexcept;
+    OutputTarget(const OutputTarget&) = delete;
+    OutputTarget& operator=(const OutputTarget&) = delete;
+    ~OutputTarget();
+
+    // Prepares writing to `path`. False when it cannot be written; nothing has changed then.
+    // Throws std::bad_alloc only.
+    bool Open(const char* path);
+
+    // True when a failed write would leave the target damaged (a file written in place). The
+    // caller then gathers the whole text in memory and hands it over in one Write at the end,
+    // so that running out of memory happens while the target is still whole.
+    bool NeedsWholeText() const noexcept;
+
+    // Writes all `size` bytes; false on failure. Never raises a signal in the host (a reader of
+    // a pipe gone away is a failure).
+    bool Write(const char* data, std::size_t size) noexcept;
+
+    // Flushes the written text to disk, closes, and replaces the target when replacing. False
+    // on any failure; when replacing, the target then keeps its old content.
+    bool Commit() noexcept;
+
+    // Closes and removes the new file, if any. Called by the destructor.
+    void Discard() noexcept;
+
+  private:
+    struct State;  // the system's side
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace reuseblocks::detail::platform
+
+#endif  // REUSEBLOCKS_PLATFORM_FILE_SYSTEM_H

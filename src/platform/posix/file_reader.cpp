@@ -1,0 +1,47 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_system.h"
+
+namespace reuseblocks::detail::platform {
+
+std::string ErrorText(ErrorCode error) {
+    return std::strerror(error);
+}
+
+FileReader::~FileReader() {
+    if (m_handle >= 0) ::close(static_cast<int>(m_handle));
+}
+
+ErrorCode FileReader::Open(const char* path) noexcept {
+    if (!path) return ENOENT;
+    // Opening a FIFO waits for a writer, forever if none comes: open without waiting, so that a
+    // FIFO nobody writes to reads as empty, then read normally from a writer that is there.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    if (m_handle >= 0) ::close(static_cast<int>(m_handle));
+    m_handle = fd;
+    return 0;
+}
+
+std::ptrdiff_t FileReader::Read(char* buffer, std::size_t size, ErrorCode& error) noexcept {
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(m_handle), buffer, size);
+        if (got >= 0) return got;
+        if (errno != EINTR) {
+            error = errno;
+            return -1;
+        }
+    }
+}
+
+}  // namespace reuseblocks::detail::platform
