@@ -143,7 +143,10 @@ TEST(Tool, EditsAreWrittenBackAndReadBackByTheLibrary) {
         ASSERT_EQ(run.status, 0) << testing::PrintToString(args) << run.err;
         EXPECT_EQ(run.out, "");
     }
-    EXPECT_NE(ReadText(board).find("\n# Application: placer\n"), std::string::npos);
+    const std::string written = ReadText(board);
+    const std::size_t application = written.find("\n# Application: placer");
+    ASSERT_NE(application, std::string::npos);
+    EXPECT_EQ(written.find_first_of("\r\n", application + 1), written.find("placer") + 6);
 
     CReuseBlockFile blocks;
     ASSERT_EQ(blocks.LoadFile(board.c_str()), 0);
