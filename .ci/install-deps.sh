@@ -3,7 +3,8 @@
 # something is missing.
 set -euo pipefail
 packages=(cmake make g++ clang libclang-rt-14-dev llvm-14 libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev nlohmann-json3-dev pkg-config valgrind)
+          libbenchmark-dev libcli11-dev nlohmann-json3-dev pkg-config valgrind
+          g++-mingw-w64-x86-64 wine64 util-linux)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -7,9 +7,11 @@ wine=$1
 prefix=$2
 shift 2
 export WINEPREFIX="$prefix" WINEDEBUG=-all
-if [ ! -f "$prefix/system.reg" ]; then
+if [ ! -f "$prefix.ready" ]; then
     mkdir -p "$(dirname "$prefix")"
-    flock "$prefix.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || "$1" wineboot -i >/dev/null 2>&1' \
+    # Without Mono and Gecko, which tests do not need and which would ask to be downloaded.
+    WINEDLLOVERRIDES='mscoree=;mshtml=' flock "$prefix.lock" sh -c \
+        '[ -f "$WINEPREFIX.ready" ] || { "$1" wineboot -i >/dev/null 2>&1 && touch "$WINEPREFIX.ready"; }' \
         sh "$wine"
 fi
 exec "$wine" "$@"
