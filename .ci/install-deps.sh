@@ -3,8 +3,11 @@
 # something is missing.
 set -euo pipefail
 packages=(cmake make g++ clang libclang-rt-14-dev llvm-14 libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev nlohmann-json3-dev pkg-config valgrind
-          g++-mingw-w64-x86-64 wine64 util-linux)
+          libbenchmark-dev libcli11-dev nlohmann-json3-dev pkg-config valgrind git
+          g++-mingw-w64-x86-64 wine64 util-linux
+          python3 python3-dev python3-venv python3-pybind11 pybind11-dev python3-pytest
+          librsvg2-bin
+          dpkg-dev fakeroot file lintian mandoc abigail-tools bash-completion)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

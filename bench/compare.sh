@@ -50,6 +50,7 @@ q() { printf '%q' "$1"; }
 commands=(
     "wc -l|wc -l $(q "$file")"
     "reuseblocks check|$(q "$tool") check $(q "$file")"
+    "reuseblocks list --format jsonl|$(q "$tool") list --format jsonl $(q "$file")"
     "LoadFile (library alone)|$(q "$loadwrite") $(q "$file")"
     "baseline getline+istringstream|$(q "$baseline") $(q "$file")"
     "cp|cp $(q "$file") $(q "$out")"
@@ -118,6 +119,7 @@ row() {  # label numerator denominator target
 echo
 printf '  %-36s %8s %8s   %s\n' "ratio" "wall" "cpu" "target"
 row "reuseblocks check / wc -l" "reuseblocks check" "wc -l" ""
+row "list --format jsonl / check" "reuseblocks list --format jsonl" "reuseblocks check" "<= 2"
 row "LoadFile / wc -l" "LoadFile (library alone)" "wc -l" "<= 15"
 row "baseline / reuseblocks check" "baseline getline+istringstream" "reuseblocks check" ""
 row "baseline / LoadFile" "baseline getline+istringstream" "LoadFile (library alone)" ">= 5"
@@ -128,3 +130,5 @@ printf '  %-36s %8s %8s   %s\n' "peak RSS of LoadFile / file size" \
     "$(ratio "$((rss[LoadFile (library alone)] * 1024))" "$size")" "" "<= 4"
 printf '  %-36s %8s\n' "peak RSS of reuseblocks check / size" \
     "$(ratio "$((rss[reuseblocks check] * 1024))" "$size")"
+printf '  %-36s %8s\n' "peak RSS of list jsonl / size" \
+    "$(ratio "$((rss[reuseblocks list --format jsonl] * 1024))" "$size")"

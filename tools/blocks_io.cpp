@@ -2,15 +2,20 @@
 
 #include <reuseblocks/diagnostics.h>
 
+#include <cerrno>
+
+#include "round_trip_text.h"
+#include "text_output.h"
 #include "tool_error.h"
+#include "write_failure.h"
 
 namespace reuseblocks::tool {
 
 std::string Diagnostic(const std::string& path, unsigned long line, const char* severity,
                        const std::string& message) {
-    std::string text = path;
+    std::string text = EscapeForDisplay(path);
     if (line > 0) text += ":" + std::to_string(line);
-    return text + ": " + severity + ": " + message;
+    return text + ": " + severity + ": " + EscapeForDisplay(message);
 }
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
@@ -20,16 +25,38 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
     }
 }
 
-void WriteOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& app) {
-    if (blocks.WriteFile(path.c_str(), app.c_str()) == 0) {
-        throw ToolError(kExitFailure, "reuseblocks: error: cannot write " + Quoted(path));
+void WriteOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& app,
+                 bool force) {
+    if (!force) {
+        const std::vector<RoundTripProblem> problems = FindRoundTripProblems(blocks);
+        if (!problems.empty()) {
+            std::string text;
+            for (const RoundTripProblem& problem : problems) {
+                text += "reuseblocks: error: " + RoundTripMessage(problem) + "\n";
+            }
+            throw ToolError(kExitFailure,
+                            text + "reuseblocks: error: not writing " + Quoted(path) + ": " +
+                                Counted(problems.size(), "value", "values") +
+                                " would not read back the same (--force writes anyway)");
+        }
     }
+    errno = 0;
+    if (blocks.WriteFile(path.c_str(), app.c_str()) == 0) {
+        const std::string why = WhyWriteFailed(path, errno);
+        throw ToolError(kExitFailure, "reuseblocks: error: cannot write " + Quoted(path) +
+                                          (why.empty() ? "" : ": " + why));
+    }
+}
+
+FileLock LockForEdit(const std::string& file, const WriteOptions& write) {
+    if (!write.output.empty() && write.output != file) return FileLock();
+    return FileLock::Acquire(file, !write.noWait);
 }
 
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {
     CReuseBlock* block = nullptr;
     if (blocks.GetBlock(id.c_str(), block) == 0) {
-        throw UsageError(path + " has no block " + Quoted(id));
+        throw UsageError(EscapeForDisplay(path) + " has no block " + Quoted(id));
     }
     return *block;
 }

@@ -1,15 +1,18 @@
-// `check`: load files and report what the loader rejected, and with --strict what a write would
-// not give back.
+// `check`: load files and report every problem found; with --strict also values outside the
+// header's conventions, a missing format line, repeated layer maps and values a write would not
+// give back.
 #include <reuseblocks/diagnostics.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 #include "blocks_io.h"
 #include "commands.h"
-#include "field_names.h"
 #include "json_output.h"
+#include "lint.h"
 #include "record_lines.h"
-
+#include "round_trip_text.h"
 #include "text_output.h"
 #include "tool_error.h"
 
@@ -17,48 +20,56 @@ namespace reuseblocks::tool {
 
 namespace {
 
-struct Warning {
-    unsigned long line;
-    std::string message;
-};
-
-std::string WarningText(const std::string& subject, const std::string& problems) {
-    return subject + " " + problems + ": it would not read back the same";
+std::vector<Problem> LoadProblems(const LoadReport& report) {
+    if (report.Succeeded()) return {};
+    std::vector<Problem> problems = {{report.line, "error", LoadResultName(report.result),
+                                      std::nullopt, std::nullopt, report.message}};
+    if (report.line > 0) {
+        problems.push_back({report.line, "note", "LoadingStopped", std::nullopt, std::nullopt,
+                            "loading stops at a rejected line; the lines after it are not "
+                            "checked"});
+    }
+    return problems;
 }
 
-std::vector<Warning> RoundTripWarnings(const CReuseBlockFile& blocks, const std::string& path) {
-    const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
-    std::vector<RecordLines> lines = FindRecordLines(path);
-    if (lines.size() != ordered.size()) lines.assign(ordered.size(), {});  // changed meanwhile
-
+std::vector<Problem> RoundTripProblems(const CReuseBlockFile& blocks,
+                                       const std::vector<CReuseBlock*>& ordered,
+                                       const std::vector<RecordLines>& lines) {
     // Problems come in walk order, so the block they name is found by walking along with them.
-    std::vector<Warning> warnings;
+    std::vector<Problem> problems;
     std::size_t index = 0;
     for (const RoundTripProblem& problem : FindRoundTripProblems(blocks)) {
         while (ordered[index]->GetBlockID().GetView() != problem.blockID) ++index;
-        const std::string id = Quoted(problem.blockID);
-        std::string subject;
-        unsigned long line = lines[index].definition;
-        if (problem.property == kBlockHierName) {
-            subject = "block ID " + id;
-        } else if (problem.property >= 0) {
-            subject = std::string(PropertyName(static_cast<std::uint32_t>(problem.property))) +
-                      " of block " + id;
-        } else {
+        unsigned long line = index < lines.size() ? lines[index].definition : 0;
+        if (problem.row >= 0) {
             const auto row = static_cast<std::size_t>(problem.row);
-            line = row < lines[index].layerMaps.size() ? lines[index].layerMaps[row] : 0;
-            subject = std::string(LayerMapColumnName(static_cast<std::uint32_t>(problem.column))) +
-                      " of layer map " + std::to_string(row) + " of block " + id;
+            line = index < lines.size() && row < lines[index].layerMaps.size()
+                       ? lines[index].layerMaps[row]
+                       : 0;
         }
-        warnings.push_back({line, WarningText(subject, problem.message)});
+        problems.push_back({line, "warning", "RoundTrip", problem.blockID, RoundTripField(problem),
+                            RoundTripMessage(problem)});
     }
-    return warnings;
+    return problems;
 }
 
 std::size_t CountLayerMaps(const std::vector<CReuseBlock*>& blocks) {
     std::size_t count = 0;
     for (const CReuseBlock* block : blocks) count += block->GetLayerMapCount();
     return count;
+}
+
+Json OptionalJson(const std::optional<std::string>& value) {
+    return value ? Json(*value) : Json(nullptr);
+}
+
+Json ProblemJson(const Problem& problem) {
+    return {{"line", problem.line > 0 ? Json(problem.line) : Json(nullptr)},
+            {"severity", problem.severity},
+            {"code", problem.code},
+            {"block", OptionalJson(problem.block)},
+            {"field", OptionalJson(problem.field)},
+            {"message", problem.message}};
 }
 
 }  // namespace
@@ -69,44 +80,59 @@ int RunCheck(const CheckOptions& options) {
     for (const std::string& path : options.files) {
         CReuseBlockFile blocks;
         const LoadReport report = LoadFileWithReport(blocks, path.c_str());
-        Json result = {{"file", path},
-                       {"result", report.result},
-                       {"result_name", LoadResultName(report.result)}};
-        if (!report.Succeeded()) {
-            status = kExitFailure;
-            if (options.json) {
-                result["line"] = report.line > 0 ? Json(report.line) : Json(nullptr);
-                result["message"] = report.message;
-                results.push_back(std::move(result));
-            } else {
-                std::cerr << Diagnostic(path, report.line, "error", report.message) << std::endl;
-            }
-            continue;
-        }
-
         const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
-        const std::size_t layerMaps = CountLayerMaps(ordered);
-        const std::vector<Warning> warnings =
-            options.strict ? RoundTripWarnings(blocks, path) : std::vector<Warning>();
-        if (!warnings.empty()) status = kExitFailure;
-        if (options.json) {
-            result["blocks"] = ordered.size();
-            result["layer_maps"] = layerMaps;
-            result["warnings"] = Json::array();
-            for (const Warning& warning : warnings) {
-                result["warnings"].push_back(
-                    {{"line", warning.line > 0 ? Json(warning.line) : Json(nullptr)},
-                     {"message", warning.message}});
+        std::vector<Problem> problems = LoadProblems(report);
+        if (options.strict && report.Code() != LoadResult::kCannotRead) {
+            // Lines are found by reading the file again, which a pipe cannot give twice (and
+            // opening it again could wait forever for a writer).
+            std::error_code ignored;
+            const bool rereadable = std::filesystem::is_regular_file(path, ignored);
+            std::vector<RecordLines> lines;
+            if (rereadable) {
+                if (std::optional<Problem> problem = CheckFormatLine(path)) {
+                    problems.push_back(std::move(*problem));
+                }
+                // After a rejected line the blocks loaded are the first ones of the file.
+                lines = FindRecordLines(path);
+                if (lines.size() < ordered.size()) lines.clear();  // changed meanwhile
             }
-            results.push_back(std::move(result));
+            const std::vector<Problem> conventions = CheckConventions(ordered, lines);
+            const std::vector<Problem> roundTrip = RoundTripProblems(blocks, ordered, lines);
+            problems.insert(problems.end(), conventions.begin(), conventions.end());
+            problems.insert(problems.end(), roundTrip.begin(), roundTrip.end());
+        }
+        // In file order; what has no line goes last.
+        std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) {
+            return (a.line - 1) < (b.line - 1);
+        });
+        const auto warnings = static_cast<std::size_t>(
+            std::count_if(problems.begin(), problems.end(),
+                          [](const Problem& problem) { return problem.severity == "warning"; }));
+        const bool ok = report.Succeeded() && warnings == 0;
+        if (!ok) status = kExitFailure;
+        const std::size_t layerMaps = CountLayerMaps(ordered);
+
+        if (options.json) {
+            Json problemList = Json::array();
+            for (const Problem& problem : problems) problemList.push_back(ProblemJson(problem));
+            results.push_back({{"file", path},
+                               {"ok", ok},
+                               {"result", report.result},
+                               {"result_name", LoadResultName(report.result)},
+                               {"blocks", ordered.size()},
+                               {"layer_maps", layerMaps},
+                               {"problems", std::move(problemList)}});
             continue;
         }
-        for (const Warning& warning : warnings) {
-            std::cerr << Diagnostic(path, warning.line, "warning", warning.message) << std::endl;
+        for (const Problem& problem : problems) {
+            std::cerr << EscapeForDisplay(Diagnostic(path, problem.line, problem.severity.c_str(),
+                                                     problem.message))
+                      << std::endl;
         }
-        std::cout << path << ": " << Counted(ordered.size(), "block", "blocks") << ", "
-                  << Counted(layerMaps, "layer map", "layer maps");
-        if (!warnings.empty()) std::cout << ", " << Counted(warnings.size(), "warning", "warnings");
+        if (!report.Succeeded()) continue;
+        std::cout << EscapeForDisplay(path) << ": " << Counted(ordered.size(), "block", "blocks")
+                  << ", " << Counted(layerMaps, "layer map", "layer maps");
+        if (warnings > 0) std::cout << ", " << Counted(warnings, "warning", "warnings");
         std::cout << std::endl;  // flushed, so that it stays in order with stderr in one log
     }
     if (options.json) PrintJson(results, std::cout);

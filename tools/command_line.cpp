@@ -4,11 +4,26 @@
 #include <functional>
 
 #include "commands.h"
+#include "near_miss.h"
 #include "tool_error.h"
 
 namespace reuseblocks::tool {
 
 namespace {
+
+constexpr const char* kExitStatuses =
+    "Exit status: 0 success, 1 a rejected file, a --strict warning, a refused or failed write or "
+    "lost output, 2 a usage error.";
+constexpr const char* kViewExitStatuses =
+    "Exit status: 0 success, 1 a file that does not load or output that cannot be written, 2 a "
+    "usage error.";
+constexpr const char* kEditExitStatuses =
+    "Exit status: 0 written, 1 a rejected file, a value that would not read back the same, a "
+    "failed write or a locked file with --no-wait, 2 a usage error (unknown ID or field).";
+
+void SetHelp(CLI::App& command, const std::string& examples, const char* statuses) {
+    command.footer("Examples:\n" + examples + "\n\n" + statuses);
+}
 
 void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired) {
     CLI::Option* output =
@@ -19,6 +34,55 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
     command.add_option("--app", write.app, "Application name in the written header")
         ->type_name("NAME")
         ->capture_default_str();
+    command.add_flag("--force", write.force,
+                     "Write even values that would not read back the same (they are lost)");
+    if (!outputRequired) {
+        command.add_flag("--no-wait", write.noWait,
+                         "Fail at once when another edit holds the file, instead of waiting");
+    }
+}
+
+std::vector<const CLI::App*> CommandsOf(const CLI::App& app) {
+    return app.get_subcommands([](const CLI::App*) { return true; });
+}
+
+// CLI11 reports an unknown command as a stray argument or as a missing subcommand; people
+// want to hear which command they mistyped.
+std::string FindUnknownCommand(const CLI::App& app, int argc, char** argv) {
+    const CLI::App* current = &app;
+    std::string path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--") break;
+        if (!word.empty() && word[0] == '-') {
+            if (word == "-h" || word == "--help" || word == "--version") return {};
+            continue;
+        }
+        const std::vector<const CLI::App*> commands = CommandsOf(*current);
+        if (commands.empty()) return {};
+        std::vector<std::string_view> names;
+        const CLI::App* next = nullptr;
+        for (const CLI::App* command : commands) {
+            names.push_back(command->get_name());
+            if (command->get_name() == word) next = command;
+        }
+        if (next) {
+            current = next;
+            path += word + " ";
+            continue;
+        }
+        std::string message = "unknown command " + Quoted(path + word);
+        const std::string nearest = NearestName(word, names);
+        if (!nearest.empty()) return message + "; did you mean " + Quoted(path + nearest) + "?";
+        return message + "; commands are " + Alternatives(names, " and ");
+    }
+    const std::vector<const CLI::App*> commands = CommandsOf(*current);
+    if (commands.empty()) return {};
+    std::vector<std::string_view> names;
+    for (const CLI::App* command : commands) names.push_back(command->get_name());
+    return "no command given; " +
+           (path.empty() ? std::string("commands are ") : "the commands of " + path + "are ") +
+           Alternatives(names, " and ") + " (see --help)";
 }
 
 }  // namespace
@@ -29,20 +93,49 @@ int RunCommandLine(int argc, char** argv) {
     app.require_subcommand(1);
     // Block IDs start with "/": never read them as Windows-style options, on any system.
     app.allow_windows_style_options(false);
+    SetHelp(app,
+            "  reuseblocks check --strict board.blocks\n"
+            "  reuseblocks list board.blocks --where BLOCK_STATUS=Unplaced --fields ID,SYMBOL",
+            kExitStatuses);
     std::function<int()> run;
 
     CheckOptions check;
     CLI::App* checkCommand = app.add_subcommand("check", "Load files and report what is wrong");
     checkCommand->add_option("FILE", check.files, "Blocks files")->required();
     checkCommand->add_flag("--strict", check.strict,
-                           "Also warn about values a write and a read back would change");
-    checkCommand->add_flag("--json", check.json, "Print the results as JSON");
+                           "Also warn about values outside the header's conventions, a missing "
+                           "format line, repeated layer maps and values a write would change");
+    checkCommand->add_flag("--json", check.json, "Print one record per file as JSON");
+    SetHelp(*checkCommand,
+            "  reuseblocks check board.blocks\n"
+            "  reuseblocks check --strict --json *.blocks",
+            "Exit status: 0 every file is fine, 1 a file was rejected or (--strict) warned "
+            "about, 2 a usage error.");
     checkCommand->callback([&] { run = [&] { return RunCheck(check); }; });
 
     ListOptions list;
     CLI::App* listCommand = app.add_subcommand("list", "One row per block, in file order");
     listCommand->add_option("FILE", list.file, "Blocks file")->required();
-    listCommand->add_flag("--json", list.json, "Print every block as JSON");
+    listCommand
+        ->add_option("--where", list.where,
+                     "Only blocks whose FIELD equals (=) or differs from (!=) VALUE; repeatable, "
+                     "all must hold")
+        ->type_name("FIELD=VALUE");
+    listCommand
+        ->add_option("--fields", list.fields,
+                     "Columns, comma-separated: field names as `set` takes them, ID, SYMBOL, MAPS")
+        ->type_name("LIST");
+    CLI::Option* formatOption =
+        listCommand->add_option("--format", list.format, "table, csv, tsv, json or jsonl")
+            ->check(CLI::IsMember({"table", "csv", "tsv", "json", "jsonl"}))
+            ->capture_default_str();
+    listCommand->add_flag("--json", list.json, "The same as --format json")->excludes(formatOption);
+    listCommand->add_flag("--no-header", list.noHeader,
+                          "Leave out the header row (table, csv, tsv)");
+    SetHelp(*listCommand,
+            "  reuseblocks list board.blocks --where BLOCK_STATUS!=Placed\n"
+            "  reuseblocks list board.blocks --fields ID,XLOC,YLOC --format csv",
+            kViewExitStatuses);
     listCommand->callback([&] { run = [&] { return RunList(list); }; });
 
     ShowOptions show;
@@ -50,6 +143,7 @@ int RunCommandLine(int argc, char** argv) {
     showCommand->add_option("FILE", show.file, "Blocks file")->required();
     showCommand->add_option("ID", show.id, "Block ID (BLOCK_HIER_NAME)")->required();
     showCommand->add_flag("--json", show.json, "Print the block as JSON");
+    SetHelp(*showCommand, "  reuseblocks show board.blocks /TOP/U12/B3", kViewExitStatuses);
     showCommand->callback([&] { run = [&] { return RunShow(show); }; });
 
     SetOptions set;
@@ -59,6 +153,10 @@ int RunCommandLine(int argc, char** argv) {
     setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200")
         ->required();
     AddWriteOptions(*setCommand, set.write, false);
+    SetHelp(*setCommand,
+            "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
+            "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks",
+            kEditExitStatuses);
     setCommand->callback([&] { run = [&] { return RunSet(set); }; });
 
     SetOptions add;
@@ -69,6 +167,10 @@ int RunCommandLine(int argc, char** argv) {
     addCommand->add_option("ID", add.id, "ID of the new block")->required();
     addCommand->add_option("FIELD=VALUE", add.assignments, "e.g. BLOCK_PATH=$REUSE/libs/optics");
     AddWriteOptions(*addCommand, add.write, false);
+    SetHelp(*addCommand,
+            "  reuseblocks add board.blocks /TOP/FAN/U40 BLOCK_PATH='$REUSE/thermal/fan_ctl' "
+            "XLOC=0 YLOC=0 SIDE=TOP ROTATION=0 UNITS=mils INT_XLOC=0 INT_YLOC=0",
+            kEditExitStatuses);
     addCommand->callback([&] { run = [&] { return RunAdd(add); }; });
 
     RemoveOptions remove;
@@ -76,10 +178,16 @@ int RunCommandLine(int argc, char** argv) {
     removeCommand->add_option("FILE", remove.file, "Blocks file")->required();
     removeCommand->add_option("ID", remove.ids, "Block IDs")->required();
     AddWriteOptions(*removeCommand, remove.write, false);
+    SetHelp(*removeCommand, "  reuseblocks remove board.blocks /TOP/PSU2 /TOP/PSU3/LDO1",
+            kEditExitStatuses);
     removeCommand->callback([&] { run = [&] { return RunRemove(remove); }; });
 
     CLI::App* mapCommand = app.add_subcommand("map", "Add or remove layer maps of a block");
     mapCommand->require_subcommand(1);
+    SetHelp(*mapCommand,
+            "  reuseblocks map add board.blocks /TOP/U12/B3 5 SIG2 5 SIG2\n"
+            "  reuseblocks map remove board.blocks /TOP/U12/B3 0",
+            kEditExitStatuses);
 
     MapAddOptions mapAdd;
     CLI::App* mapAddCommand = mapCommand->add_subcommand("add", "Append a layer map to a block");
@@ -90,6 +198,8 @@ int RunCommandLine(int argc, char** argv) {
     mapAddCommand->add_option("DESIGN_ORDER", mapAdd.columns[2], "DESIGN_ORDER")->required();
     mapAddCommand->add_option("DESIGN_NAME", mapAdd.columns[3], "DESIGN_LAYER_NAME")->required();
     AddWriteOptions(*mapAddCommand, mapAdd.write, false);
+    SetHelp(*mapAddCommand, "  reuseblocks map add board.blocks /TOP/U12/B3 5 SIG2 5 SIG2",
+            kEditExitStatuses);
     mapAddCommand->callback([&] { run = [&] { return RunMapAdd(mapAdd); }; });
 
     MapRemoveOptions mapRemove;
@@ -100,6 +210,8 @@ int RunCommandLine(int argc, char** argv) {
     mapRemoveCommand->add_option("ROW", mapRemove.row, "Row, counted from 0 as `show` prints it")
         ->required();
     AddWriteOptions(*mapRemoveCommand, mapRemove.write, false);
+    SetHelp(*mapRemoveCommand, "  reuseblocks map remove board.blocks /TOP/U12/B3 0",
+            kEditExitStatuses);
     mapRemoveCommand->callback([&] { run = [&] { return RunMapRemove(mapRemove); }; });
 
     MergeOptions merge;
@@ -109,6 +221,8 @@ int RunCommandLine(int argc, char** argv) {
         ->required()
         ->expected(2, -1);
     AddWriteOptions(*mergeCommand, merge.write, true);
+    SetHelp(*mergeCommand, "  reuseblocks merge top.blocks power.blocks -o board.blocks",
+            kEditExitStatuses);
     mergeCommand->callback([&] { run = [&] { return RunMerge(merge); }; });
 
     FormatOptions format;
@@ -116,15 +230,22 @@ int RunCommandLine(int argc, char** argv) {
         app.add_subcommand("format", "Load a file and write it again with a fresh header");
     formatCommand->add_option("FILE", format.file, "Blocks file")->required();
     AddWriteOptions(*formatCommand, format.write, false);
+    SetHelp(*formatCommand,
+            "  reuseblocks format board.blocks --app placer\n"
+            "  reuseblocks format old.blocks -o clean.blocks",
+            kEditExitStatuses);
     formatCommand->callback([&] { run = [&] { return RunFormat(format); }; });
 
+    const std::string unknown = FindUnknownCommand(app, argc, argv);
+    if (!unknown.empty()) throw UsageError(unknown);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         // --help and --version arrive here too, with status 0.
-        const int status = app.exit(error);
-        return status == 0 ? kExitSuccess : kExitUsage;
+        if (error.get_exit_code() == 0) return app.exit(error);
+        throw UsageError(std::string(error.what()) + " (see --help)");
     }
+    if (list.json) list.format = "json";
     return run();
 }
 

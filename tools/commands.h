@@ -19,7 +19,11 @@ int RunCheck(const CheckOptions& options);
 
 struct ListOptions {
     std::string file;
-    bool json = false;
+    std::vector<std::string> where;   // FIELD=VALUE or FIELD!=VALUE, all must hold
+    std::vector<std::string> fields;  // comma-separated lists; empty: the default columns
+    std::string format = "table";     // table, csv, tsv, json or jsonl
+    bool json = false;                // --json, the same as --format json
+    bool noHeader = false;
 };
 int RunList(const ListOptions& options);
 
@@ -34,6 +38,8 @@ int RunShow(const ShowOptions& options);
 struct WriteOptions {
     std::string output;  // empty: back to the file that was read
     std::string app = "reuseblocks";
+    bool force = false;   // write values that would not read back the same
+    bool noWait = false;  // fail instead of waiting for another edit of the file
 
     const std::string& DestinationFor(const std::string& input) const {
         return output.empty() ? input : output;

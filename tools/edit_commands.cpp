@@ -31,7 +31,10 @@ void RequireWritable(std::string_view field, const std::string& value, ValuePlac
     }
 }
 
-Assignment ParseAssignment(const std::string& text) {
+// What set and add tell a person who gave BLOCK_HIER_NAME=...
+enum class Command { kSet, kAdd };
+
+Assignment ParseAssignment(const std::string& text, Command command) {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos) throw UsageError("expected FIELD=VALUE, got " + Quoted(text));
     const std::string name = text.substr(0, equals);
@@ -41,6 +44,11 @@ Assignment ParseAssignment(const std::string& text) {
     }
     // The collection keeps a block under the ID it was created with, so changing the property
     // alone would leave the two disagreeing.
+    if (*index == kBlockHierName && command == Command::kAdd) {
+        throw UsageError(
+            "BLOCK_HIER_NAME is the block ID, given as the ID argument: reuseblocks add FILE ID "
+            "FIELD=VALUE...");
+    }
     if (*index == kBlockHierName) {
         throw UsageError(
             "BLOCK_HIER_NAME is the block ID and cannot be set; add the block under the new ID "
@@ -51,9 +59,9 @@ Assignment ParseAssignment(const std::string& text) {
     return {*index, std::move(value)};
 }
 
-std::vector<Assignment> ParseAssignments(const std::vector<std::string>& texts) {
+std::vector<Assignment> ParseAssignments(const std::vector<std::string>& texts, Command command) {
     std::vector<Assignment> assignments;
-    for (const std::string& text : texts) assignments.push_back(ParseAssignment(text));
+    for (const std::string& text : texts) assignments.push_back(ParseAssignment(text, command));
     return assignments;
 }
 
@@ -64,22 +72,28 @@ void Apply(CReuseBlock& block, const std::vector<Assignment>& assignments) {
 }  // namespace
 
 int RunSet(const SetOptions& options) {
-    const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
+    const std::vector<Assignment> assignments =
+        ParseAssignments(options.assignments, Command::kSet);
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     Apply(BlockOrFail(blocks, options.file, options.id), assignments);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
 int RunAdd(const SetOptions& options) {
     RequireWritable("block ID", options.id, ValuePlace::kBlockID);
-    const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
+    const std::vector<Assignment> assignments =
+        ParseAssignments(options.assignments, Command::kAdd);
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     CReuseBlock* existing = nullptr;
     if (blocks.GetBlock(options.id.c_str(), existing) != 0) {
-        throw UsageError(options.file + " already has a block " + Quoted(options.id));
+        throw UsageError(EscapeForDisplay(options.file) + " already has a block " +
+                         Quoted(options.id));
     }
 
     // An empty value would vanish on reading and shift the rest of the line, so every property
@@ -100,16 +114,19 @@ int RunAdd(const SetOptions& options) {
     CReuseBlock* block = blocks.NewBlock(options.id.c_str());
     block->Init();
     Apply(*block, assignments);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
 int RunRemove(const RemoveOptions& options) {
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     for (const std::string& id : options.ids) BlockOrFail(blocks, options.file, id);
     for (const std::string& id : options.ids) blocks.RemoveBlock(id.c_str());
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
@@ -120,6 +137,7 @@ int RunMapAdd(const MapAddOptions& options) {
                                      : ValuePlace::kMiddle;
         RequireWritable(LayerMapColumnName(column), options.columns[column], place);
     }
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     CReuseBlock& block = BlockOrFail(blocks, options.file, options.id);
@@ -127,11 +145,13 @@ int RunMapAdd(const MapAddOptions& options) {
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
         block.GetLayerMap(row, column) = options.columns[column].c_str();
     }
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 
 int RunMapRemove(const MapRemoveOptions& options) {
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     CReuseBlock& block = BlockOrFail(blocks, options.file, options.id);
@@ -142,7 +162,8 @@ int RunMapRemove(const MapRemoveOptions& options) {
                          std::to_string(block.GetLayerMapCount()) + ")");
     }
     block.RemoveLayerMap(options.row);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 

@@ -9,14 +9,16 @@ int RunMerge(const MergeOptions& options) {
     // One collection, so a block ID found in two inputs is rejected as it would be in one file.
     CReuseBlockFile blocks;
     for (const std::string& input : options.inputs) LoadOrFail(blocks, input);
-    WriteOrFail(blocks, options.write.output, options.write.app);
+    WriteOrFail(blocks, options.write.output, options.write.app, options.write.force);
     return kExitSuccess;
 }
 
 int RunFormat(const FormatOptions& options) {
+    const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
-    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app);
+    WriteOrFail(blocks, options.write.DestinationFor(options.file), options.write.app,
+                options.write.force);
     return kExitSuccess;
 }
 

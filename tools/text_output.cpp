@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <ostream>
 
+#include "text_escape.h"
+
 namespace reuseblocks::tool {
 
 void AlignedTable::AddRow(std::vector<std::string> cells) {
     if (m_widths.size() < cells.size()) m_widths.resize(cells.size(), 0);
     for (std::size_t column = 0; column < cells.size(); ++column) {
-        m_widths[column] = std::max(m_widths[column], cells[column].size());
+        m_widths[column] = std::max(m_widths[column], DisplayWidth(cells[column]));
     }
     m_rows.push_back(std::move(cells));
 }
@@ -17,7 +19,9 @@ void AlignedTable::Print(std::ostream& out) const {
     for (const std::vector<std::string>& row : m_rows) {
         std::string line;
         for (std::size_t column = 0; column < row.size(); ++column) {
-            if (column > 0) line.append(m_widths[column - 1] - row[column - 1].size() + 2, ' ');
+            if (column > 0) {
+                line.append(m_widths[column - 1] - DisplayWidth(row[column - 1]) + 2, ' ');
+            }
             line += row[column];
         }
         out << line << '\n';
@@ -25,7 +29,7 @@ void AlignedTable::Print(std::ostream& out) const {
 }
 
 std::string Cell(const std::string& value) {
-    return value.empty() ? "-" : value;
+    return value.empty() ? "-" : EscapeForDisplay(value);
 }
 
 std::string Counted(std::size_t count, const char* singular, const char* plural) {

@@ -8,6 +8,7 @@
 namespace reuseblocks::tool {
 
 // Rows of text cells printed in left-aligned columns two blanks apart, with no trailing blanks.
+// Columns line up by display width, so cells must be valid UTF-8 (Cell makes them so).
 class AlignedTable {
   public:
     void AddRow(std::vector<std::string> cells);
@@ -18,7 +19,8 @@ class AlignedTable {
     std::vector<std::size_t> m_widths;
 };
 
-// A value as a table cell: "-" stands for an empty value, which would otherwise shift columns.
+// A value as a table cell: "-" stands for an empty value, which would otherwise shift columns;
+// control characters and bytes that are not UTF-8 are escaped.
 std::string Cell(const std::string& value);
 
 // "1 block", "12 blocks".

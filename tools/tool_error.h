@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "text_escape.h"
+
 namespace reuseblocks::tool {
 
 // Exit statuses of the tool; scripts depend on them.
@@ -25,11 +27,6 @@ class ToolError : public std::runtime_error {
 // A mistake on the command line that the parser cannot see, such as an unknown block ID.
 inline ToolError UsageError(const std::string& message) {
     return ToolError(kExitUsage, "reuseblocks: error: " + message);
-}
-
-// Text in double quotes, so that an empty value or one with blanks shows as what it is.
-inline std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
 }
 
 }  // namespace reuseblocks::tool

@@ -1,4 +1,4 @@
-// `list` and `show`: read-only views of a loaded file.
+// `show`: one block of a loaded file.
 #include <iostream>
 
 #include "blocks_io.h"
@@ -17,31 +17,6 @@ std::string Value(const CReuseBlock& block, std::uint32_t index) {
 }
 
 }  // namespace
-
-int RunList(const ListOptions& options) {
-    CReuseBlockFile blocks;
-    LoadOrFail(blocks, options.file);
-    const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
-    if (options.json) {
-        Json list = Json::array();
-        for (const CReuseBlock* block : ordered) list.push_back(BlockToJson(*block));
-        PrintJson(list, std::cout);
-        return kExitSuccess;
-    }
-    AlignedTable table;
-    table.AddRow(
-        {"ID", "SYMBOL", "TYPE", "STATUS", "X", "Y", "SIDE", "ROTATION", "UNITS", "QOR", "MAPS"});
-    for (const CReuseBlock* block : ordered) {
-        table.AddRow({Value(*block, kBlockHierName),
-                      Cell(std::string(block->GetBlockSymbolName().GetView())),
-                      Value(*block, kBlockType), Value(*block, kBlockStatus), Value(*block, kXLoc),
-                      Value(*block, kYLoc), Value(*block, kSide), Value(*block, kRotation),
-                      Value(*block, kUnits), Value(*block, kQorStatus),
-                      std::to_string(block->GetLayerMapCount())});
-    }
-    table.Print(std::cout);
-    return kExitSuccess;
-}
 
 int RunShow(const ShowOptions& options) {
     CReuseBlockFile blocks;

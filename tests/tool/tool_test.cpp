@@ -59,6 +59,11 @@ TEST(Tool, ExitStatusSaysSuccessRejectedFileOrUsageError) {
     const std::vector<std::vector<std::string>> usage = {
         {},
         {"frobnicate"},
+        {"chek", kSample},
+        {"map", "ad"},
+        {"list", kSample, "--where", "NOPE=1"},
+        {"list", kSample, "--fields", "ID,,XLOC"},
+        {"list", kSample, "--json", "--format", "csv"},
         {"check"},
         {"list", kSample, "--bogus"},
         {"show", kSample},
@@ -72,6 +77,22 @@ TEST(Tool, ExitStatusSaysSuccessRejectedFileOrUsageError) {
         EXPECT_FALSE(run.err.empty()) << testing::PrintToString(args);
     }
     EXPECT_EQ(RunTool({"show", kSample, "/TOP/NOPE"}).status, 2);
+    EXPECT_EQ(RunTool({"chek", kSample}).err,
+              "reuseblocks: error: unknown command \"chek\"; did you mean \"check\"?\n");
+    // Whatever a value holds, a message shows it escaped, on one line.
+    EXPECT_EQ(RunTool({"show", kSample, "/TOP/\r\x1b[2J\xff"}).err,
+              "reuseblocks: error: " + kSample + " has no block \"/TOP/\\r\\x1b[2J\\xff\"\n");
+
+    // Output that cannot be written is a failure, not a success.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", "--json", kSample}, {"check", kSample}}) {
+        std::vector<std::string> shell = {"-c", "exec \"$0\" \"$@\" > /dev/full", REUSEBLOCKS_TOOL};
+        shell.insert(shell.end(), args.begin(), args.end());
+        const ToolRun full = RunProgram("/bin/sh", shell);
+        EXPECT_EQ(full.status, 1) << testing::PrintToString(args);
+        EXPECT_EQ(full.err,
+                  "reuseblocks: error: cannot write to standard output: No space left on device\n");
+    }
 }
 
 TEST(Tool, RefusedOrFailedEditsLeaveTheFileUntouched) {
@@ -107,9 +128,16 @@ TEST(Tool, RefusedOrFailedEditsLeaveTheFileUntouched) {
     }
 
     // The write itself fails: nothing beside the file may be left either.
-    EXPECT_EQ(RunTool({"set", board, "/TOP/PSU1", "XLOC=5", "-o", dir / "none/out.blocks"}).status,
-              1);
-    EXPECT_EQ(RunTool({"format", board, "-o", "/dev/full"}).status, 1);
+    const ToolRun noDirectory =
+        RunTool({"set", board, "/TOP/PSU1", "XLOC=5", "-o", dir / "none/out.blocks"});
+    EXPECT_EQ(noDirectory.status, 1);
+    EXPECT_NE(noDirectory.err.find("none\" does not exist\n"), std::string::npos);
+    const ToolRun full = RunTool({"format", board, "-o", "/dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err,
+              "reuseblocks: error: cannot write \"/dev/full\": No space left on device\n");
+    EXPECT_NE(RunTool({"add", board, "/TOP/U5", "BLOCK_HIER_NAME=/TOP/U5"}).err.find("ID argument"),
+              std::string::npos);
     EXPECT_EQ(ReadText(board), original);
 
     // A file that does not load is never written, in place or elsewhere.
@@ -211,10 +239,25 @@ TEST(Tool, JsonMatchesWhatTheLibraryReads) {
     EXPECT_EQ(checked[0]["result"], 0);
     EXPECT_EQ(checked[0]["blocks"], 12);
     EXPECT_EQ(checked[0]["layer_maps"], 30);
+    EXPECT_EQ(checked[0]["ok"], true);
+    EXPECT_EQ(checked[1]["ok"], false);
     EXPECT_EQ(checked[1]["result"], -2);
     EXPECT_EQ(checked[1]["result_name"], "DefinitionTooShort");
-    EXPECT_EQ(checked[1]["line"], 1);
+    EXPECT_EQ(checked[1]["problems"][0]["line"], 1);
+    EXPECT_EQ(checked[1]["problems"][0]["code"], "DefinitionTooShort");
     EXPECT_EQ(check.err, "") << "with --json everything goes into the JSON";
+}
+
+TEST(Tool, StrictCheckOfAPipeReadsItOnce) {
+    // Finding line numbers reads a file twice; a pipe opened again would wait for a writer.
+    TempDir dir;
+    const ToolRun run = RunProgram(
+        "/bin/sh",
+        {"-c", "mkfifo pipe && { cat \"$1\" > pipe & } && timeout 20 \"$0\" check --strict pipe",
+         REUSEBLOCKS_TOOL, kSample},
+        dir.Path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "pipe: 12 blocks, 30 layer maps\n");
 }
 
 TEST(Tool, MergeJoinsFilesAndRefusesAnIdFoundTwice) {

@@ -1,0 +1,35 @@
+// Edits that would lose blocks are refused, and edits of one file by several processes at once
+// take turns instead of losing each other's changes.
+#include <gtest/gtest.h>
+#include <reuseblocks/reuseblocks.h>
+
+#include "tool_process.h"
+
+namespace reuseblocks::test {
+namespace {
+
+const std::string kBlock = "/TOP/B $R/b Replica Placed 1 2 TOP 0 mils 1 2 Processed\n";
+
+TEST(EditSafety, ValuesThatWouldNotReadBackAreNotWrittenWithoutForce) {
+    TempDir dir;
+    const std::string file = dir / "hash.blocks";
+    // The loader strips "(" and ")", so this block's ID starts with "#": written back as it is,
+    // the line would read as a comment and the block would be gone.
+    const std::string text = "(#HASH $R/x Smashed Placed 1 2 TOP 0 mils 1 2 Processed)\n" + kBlock;
+    WriteText(file, text);
+    const ToolRun refused = RunTool({"set", file, "/TOP/B", "XLOC=5"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "reuseblocks: error: block ID \"#HASH\" starts with \"#\": it would not read back "
+              "the same\nreuseblocks: error: not writing \"" +
+                  file + "\": 1 value would not read back the same (--force writes anyway)\n");
+    EXPECT_EQ(ReadText(file), text);
+    EXPECT_EQ(RunTool({"format", file, "-o", dir / "out.blocks"}).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.blocks"));
+
+    EXPECT_EQ(RunTool({"set", file, "/TOP/B", "XLOC=5", "--force"}).status, 0);
+    EXPECT_NE(ReadText(file).find("\n#HASH "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace reuseblocks::test

@@ -1,0 +1,106 @@
+// `list` as a query: conditions, chosen columns, and JSON that stays byte for byte what it was
+// when it was built as one tree, whatever bytes the values hold.
+#include <gtest/gtest.h>
+#include <reuseblocks/reuseblocks.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "tool_process.h"
+
+namespace reuseblocks::test {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const std::string kSample = REUSEBLOCKS_SAMPLE;
+
+// The shape `list --json` has always had, built the way it used to be built.
+Json BlockTree(CReuseBlock& block) {
+    static const char* const kFields[] = {
+        "BLOCK_HIER_NAME", "BLOCK_PATH", "BLOCK_TYPE", "BLOCK_STATUS", "XLOC",      "YLOC", "SIDE",
+        "ROTATION",        "UNITS",      "INT_XLOC",   "INT_YLOC",     "QOR_STATUS"};
+    static const char* const kColumns[] = {"BLOCK_LAYER_ORDER", "BLOCK_LAYER_NAME", "DESIGN_ORDER",
+                                           "DESIGN_LAYER_NAME"};
+    Json properties = Json::object();
+    for (std::uint32_t i = 0; i < 12; ++i) {
+        properties[kFields[i]] = std::string(block.GetProperty(i).GetView());
+    }
+    Json rows = Json::array();
+    for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+        Json columns = Json::object();
+        for (std::uint32_t c = 0; c < 4; ++c) {
+            columns[kColumns[c]] = std::string(block.GetLayerMap(row, c).GetView());
+        }
+        rows.push_back(std::move(columns));
+    }
+    Json tree = Json::object();
+    tree["symbol"] = std::string(block.GetBlockSymbolName().GetView());
+    tree["properties"] = std::move(properties);
+    tree["layer_maps"] = std::move(rows);
+    return tree;
+}
+
+std::string Dump(const Json& value) {
+    return value.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+TEST(ListQuery, JsonKeepsItsBytesWhateverTheValuesHold) {
+    TempDir dir;
+    const std::string file = dir / "odd.blocks";
+    // Control characters, a backslash, a comma, UTF-8, bytes that are not UTF-8 and a sequence
+    // cut short: every path through the escaping.
+    WriteText(file,
+              "/TOP/A\x01 $R/a\\b\x7f Smashed Placed 1,5 \xe5\x9b\xbe \xff\xfe x\x1f\x08 mils "
+              "\xc3 \xe2\x82 Processed\n"
+              "map_block_host /TOP/A\x01 1 \xf0\x9f\x98\x80 \x0c\t2 TOP\n"
+              "/TOP/B $R/b Replica Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n");
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(file.c_str()), 0);
+    Json expected = Json::array();
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        expected.push_back(BlockTree(*blocks.GetNext(position)));
+    }
+
+    const ToolRun json = RunTool({"list", "--json", file});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, Dump(expected));
+
+    const ToolRun lines = RunTool({"list", "--format", "jsonl", file});
+    ASSERT_EQ(lines.status, 0) << lines.err;
+    std::istringstream in(lines.out);
+    std::size_t count = 0;
+    for (std::string line; std::getline(in, line); ++count) {
+        ASSERT_LT(count, expected.size());
+        EXPECT_EQ(line, expected[count].dump(-1, ' ', false, Json::error_handler_t::replace));
+    }
+    EXPECT_EQ(count, expected.size());
+
+    const ToolRun csv = RunTool({"list", file, "--fields", "xloc,ID", "--format", "csv"});
+    EXPECT_EQ(csv.out, "XLOC,ID\n\"1,5\",/TOP/A\x01\n0,/TOP/B\n");
+    EXPECT_EQ(RunTool({"list", "--json", dir / "none.blocks"}).out, "");
+
+    WriteText(file, "");
+    EXPECT_EQ(RunTool({"list", "--json", file}).out, "[]\n");
+}
+
+TEST(ListQuery, WhereKeepsTheBlocksThatMeetEveryCondition) {
+    const ToolRun csv = RunTool({"list", kSample, "--where", "BLOCK_STATUS!=Placed", "--where",
+                                 "side=TOP", "--fields", "ID,MAPS", "--format", "csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out,
+              "ID,MAPS\n/TOP/PSU2,2\n/TOP/PSU3/LDO1,0\n/TOP/ETH/PHY0,3\n/TOP/SENS/U21,1\n");
+
+    const ToolRun tsv =
+        RunTool({"list", kSample, "--where", "SYMBOL=optics", "--where", "MAPS=4", "--format",
+                 "tsv", "--no-header", "--fields", "ID", "--fields", "XLOC"});
+    EXPECT_EQ(tsv.out, "/TOP/U12/B3\t1200\n/TOP/U12/B4\t2400\n");
+
+    const ToolRun json = RunTool(
+        {"list", kSample, "--where", "ID=/TOP/PSU1", "--fields", "ID,MAPS", "--format", "jsonl"});
+    EXPECT_EQ(json.out, "{\"ID\":\"/TOP/PSU1\",\"MAPS\":2}\n");
+    EXPECT_EQ(RunTool({"list", kSample, "--where", "ID=/TOP/NONE", "--no-header"}).out, "");
+}
+
+}  // namespace
+}  // namespace reuseblocks::test
