@@ -32,7 +32,10 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // With forward slashes on Windows too, so that messages quoting it need no escaped backslash.
+    std::string operator/(const std::string& name) const {
+        return (m_path / name).generic_string();
+    }
 
   private:
     std::filesystem::path m_path;
