@@ -1,8 +1,11 @@
 #include "blocks_generator.h"
 
+#include "flood_ids.h"
+
 #include <array>
 #include <cinttypes>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace reuseblocks::bench {
@@ -82,14 +85,18 @@ bool WriteBlocksFile(std::FILE* out, const GeneratorOptions& options) {
     writer.Put("# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n# Application: reuseblocks_gen\n#\n");
     const std::uint32_t minRows = options.minRows;
     const std::uint32_t maxRows = options.maxRows < minRows ? minRows : options.maxRows;
-    char id[64];
+    FloodIds floodIds(options.ids == IdKind::kFloodCrafted, options.seed);
+    std::string id;
     for (std::uint64_t index = 0; index < options.blocks; ++index) {
-        // A replicated sub-board: panel, instance and block numbers derived from the index keep
-        // every ID unique whatever the seed.
-        const int idLength =
-            std::snprintf(id, sizeof id, "/TOP/P%" PRIu64 "/U%" PRIu64 "/B%" PRIu64, index / 4096,
-                          (index / 8) % 512, index % 8);
-        const std::string_view blockId(id, static_cast<std::size_t>(idLength));
+        if (options.ids == IdKind::kHierarchical) {
+            // A replicated sub-board: panel, instance and block numbers derived from the index
+            // keep every ID unique whatever the seed.
+            id = "/TOP/P" + std::to_string(index / 4096) + "/U" +
+                 std::to_string((index / 8) % 512) + "/B" + std::to_string(index % 8);
+        } else {
+            id = floodIds.Next();
+        }
+        const std::string_view blockId(id);
         writer.Field(blockId);
         writer.Format("%s/%s", random.Pick(kLibraries).data(), random.Pick(kSymbols).data());
         writer.Field(random.Pick(kTypes));

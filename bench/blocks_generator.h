@@ -7,6 +7,10 @@
 
 namespace reuseblocks::bench {
 
+// Which block IDs a generated file holds: hierarchical names (/TOP/P3/U17/B5), or the 16-byte IDs
+// of flood_ids.h, crafted to share one std::hash value or drawn at random alike.
+enum class IdKind { kHierarchical, kFloodCrafted, kFloodOrdinary };
+
 // What a generated blocks file looks like. The same options always give the same bytes, so
 // numbers taken on different days or machines describe the same input.
 struct GeneratorOptions {
@@ -15,6 +19,7 @@ struct GeneratorOptions {
     std::uint32_t minRows = 8;
     std::uint32_t maxRows = 8;
     std::uint64_t seed = 1;
+    IdKind ids = IdKind::kHierarchical;
 };
 
 // Writes a header and `options.blocks` blocks in the library's own layout. False when a write

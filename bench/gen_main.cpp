@@ -1,4 +1,6 @@
-// reuseblocks_gen OUT [BLOCKS [MIN_ROWS [MAX_ROWS [SEED]]]]: writes a generated blocks file.
+// reuseblocks_gen [--ids=crafted|ordinary] OUT [BLOCKS [MIN_ROWS [MAX_ROWS [SEED]]]]: writes a
+// generated blocks file; --ids gives it the 16-byte IDs of flood_ids.h instead of hierarchical
+// ones.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,15 +18,28 @@ bool ParseNumber(const char* text, unsigned long long& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 6) {
-        std::fprintf(stderr, "usage: %s OUT [BLOCKS [MIN_ROWS [MAX_ROWS [SEED]]]]\n", argv[0]);
+    reuseblocks::bench::GeneratorOptions options;
+    const std::string program = argv[0];
+    bool usable = true;
+    if (argc > 1 && std::string(argv[1]).rfind("--ids=", 0) == 0) {
+        const std::string kind = argv[1] + 6;
+        usable = kind == "crafted" || kind == "ordinary";
+        options.ids = kind == "crafted" ? reuseblocks::bench::IdKind::kFloodCrafted
+                                        : reuseblocks::bench::IdKind::kFloodOrdinary;
+        --argc;
+        ++argv;
+    }
+    if (!usable || argc < 2 || argc > 6) {
+        std::fprintf(
+            stderr,
+            "usage: %s [--ids=crafted|ordinary] OUT [BLOCKS [MIN_ROWS [MAX_ROWS [SEED]]]]\n",
+            program.c_str());
         return 2;
     }
-    reuseblocks::bench::GeneratorOptions options;
     unsigned long long values[4] = {options.blocks, options.minRows, options.maxRows, options.seed};
     for (int arg = 2; arg < argc; ++arg) {
         if (!ParseNumber(argv[arg], values[arg - 2])) {
-            std::fprintf(stderr, "%s: not a number: %s\n", argv[0], argv[arg]);
+            std::fprintf(stderr, "%s: not a number: %s\n", program.c_str(), argv[arg]);
             return 2;
         }
     }
@@ -33,7 +48,7 @@ int main(int argc, char** argv) {
     options.maxRows = static_cast<std::uint32_t>(argc > 4 ? values[2] : values[1]);
     options.seed = values[3];
     if (!reuseblocks::bench::WriteBlocksFile(argv[1], options)) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
+        std::fprintf(stderr, "%s: cannot write %s\n", program.c_str(), argv[1]);
         return 1;
     }
     return 0;

@@ -5,21 +5,26 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <numeric>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "blocks_generator.h"
+#include "flood_ids.h"
 #include "io/line_tokenizer.h"
 #include "reuseblocks/reuseblocks.h"
 
 namespace {
 
 using reuseblocks::bench::GeneratorOptions;
+using reuseblocks::bench::IdKind;
 
 // Generated files are made once per run and shared by every benchmark that needs the same one.
 class Workspace {
@@ -39,16 +44,19 @@ class Workspace {
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    const std::string& File(std::uint64_t blocks, std::uint32_t minRows, std::uint32_t maxRows) {
-        const auto key = std::make_pair(blocks, std::make_pair(minRows, maxRows));
+    const std::string& File(std::uint64_t blocks, std::uint32_t minRows, std::uint32_t maxRows,
+                            IdKind ids = IdKind::kHierarchical) {
+        const auto key = std::make_tuple(blocks, minRows, maxRows, ids);
         auto found = m_files.find(key);
         if (found != m_files.end()) return found->second;
         const std::string path = m_directory + "/blocks-" + std::to_string(blocks) + "-" +
-                                 std::to_string(minRows) + "-" + std::to_string(maxRows) + ".txt";
+                                 std::to_string(minRows) + "-" + std::to_string(maxRows) + "-" +
+                                 std::to_string(static_cast<int>(ids)) + ".txt";
         GeneratorOptions options;
         options.blocks = blocks;
         options.minRows = minRows;
         options.maxRows = maxRows;
+        options.ids = ids;
         if (!reuseblocks::bench::WriteBlocksFile(path, options)) {
             throw std::runtime_error("cannot write " + path);
         }
@@ -58,8 +66,7 @@ class Workspace {
 
   private:
     std::string m_directory;
-    std::map<std::pair<std::uint64_t, std::pair<std::uint32_t, std::uint32_t>>, std::string>
-        m_files;
+    std::map<std::tuple<std::uint64_t, std::uint32_t, std::uint32_t, IdKind>, std::string> m_files;
 };
 
 Workspace& Scratch() {
@@ -114,6 +121,35 @@ void SizeSeries(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_LoadFile)->Apply(SizeSeries)->UseRealTime();
 BENCHMARK(BM_WriteFile)->Apply(SizeSeries)->UseRealTime();
+
+// Hash flooding. Arguments: 1 for IDs crafted to share one std::hash value, 0 for IDs of the same
+// length and bytes drawn at random; blocks, each with two layer maps. The two must cost the same
+// per block. The label tells whether the crafted IDs do collide under this build's std::hash.
+void BM_LoadFloodIds(benchmark::State& state) {
+    const bool crafted = state.range(0) != 0;
+    const auto blocks = static_cast<std::uint64_t>(state.range(1));
+    const std::string& path =
+        Scratch().File(blocks, 2, 2, crafted ? IdKind::kFloodCrafted : IdKind::kFloodOrdinary);
+    for (auto _ : state) {
+        auto collection = std::make_unique<CReuseBlockFile>();
+        if (collection->LoadFile(path.c_str()) != 0) state.SkipWithError("LoadFile failed");
+        state.PauseTiming();
+        collection.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(blocks));
+    reuseblocks::bench::FloodIds ids(true, 1);
+    const std::string first = ids.Next();
+    const std::string second = ids.Next();
+    const bool collide =
+        std::hash<std::string_view>{}(first) == std::hash<std::string_view>{}(second);
+    state.SetLabel(crafted ? (collide ? "crafted, colliding here" : "crafted, not colliding here")
+                           : "ordinary");
+}
+BENCHMARK(BM_LoadFloodIds)
+    ->ArgsProduct({{0, 1}, {2000, 40000}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Argument 0: a definition line, 1: a mapping line, both as the generator writes them.
 void BM_TokenizeLine(benchmark::State& state) {

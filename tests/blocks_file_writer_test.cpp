@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "reuseblocks/reuseblocks.h"
@@ -73,6 +72,37 @@ TEST(WriteFileTest, FailuresReturnZero) {
     EXPECT_EQ(blocks.WriteFile(dir.File("missing/out.blocks").c_str(), "test"), 0);
     EXPECT_EQ(blocks.WriteFile(dir.Path().c_str(), "test"), 0);
     EXPECT_EQ(EntryCount(dir), 0u);
+}
+
+TEST(WriteFileTest, LineBreakAnywhereWritesNothing) {
+    TempDir dir;
+    const std::string path = dir.File("kept.blocks");
+    CReuseBlockFile blocks;
+    CReuseBlock* block = blocks.NewBlock("/B1");
+    block->NewLayerMap();
+    auto refused = [&](const char* application) {
+        WriteText(path, "kept\n");
+        return blocks.WriteFile(path.c_str(), application) == 0 && ReadFile(path) == "kept\n";
+    };
+    EXPECT_TRUE(refused("x\n/EVIL a b c d e f g h i j k"));
+    EXPECT_TRUE(refused("x\r"));
+    for (const char* value : {"a\nb", "\r", "tail\n"}) {
+        block->SetProperty(11, value);
+        EXPECT_TRUE(refused("test")) << "property";
+        block->SetProperty(11, "");
+        block->GetLayerMap(0, 3) = value;
+        EXPECT_TRUE(refused("test")) << "column";
+        block->GetLayerMap(0, 3) = "";
+    }
+    // Found far beyond the first buffer's worth.
+    for (int i = 0; i < 30000; ++i) blocks.NewBlock(("/MANY" + std::to_string(i)).c_str())->Init();
+    blocks.NewBlock("/LAST")->SetProperty(5, "1\n2");
+    EXPECT_TRUE(refused("test"));
+    blocks.RemoveBlock("/LAST");
+    // Everything else the format cannot carry is still written.
+    block->SetProperty(1, "a b\t\"'");
+    EXPECT_EQ(blocks.WriteFile(path.c_str(), "test"), 1);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"kept.blocks"});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "model/memory_marks.h"  // whether AddressSanitizer is on
 #include "reuseblocks/reuseblocks.h"
 
 namespace {
@@ -113,6 +114,19 @@ TEST_F(ReuseBlockTest, ReferencesSurviveOtherRowsChanging) {
     EXPECT_EQ(block->GetProperty(5), "7.5");
     block->SetProperty(0, "/renamed");
     EXPECT_EQ(id, "/renamed");
+}
+
+// A host bug the pool must not hide: a write through a reference into a removed row is reported
+// at that write, not later as a crash inside the library.
+TEST_F(ReuseBlockTest, WriteToRemovedRowIsReportedWhereItHappens) {
+#if defined(REUSEBLOCKS_ADDRESS_SANITIZER)
+    NewRows(2);
+    CString& stale = block->GetLayerMap(1, 0);
+    block->RemoveLayerMap(1);
+    EXPECT_DEATH(stale = "late", "use-after-poison");
+#else
+    GTEST_SKIP() << "needs AddressSanitizer (the sanitize preset)";
+#endif
 }
 
 TEST_F(ReuseBlockTest, BlockSymbolNameSeparators) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "round_trip_text.h"
+#include "standard_streams.h"
 #include "text_output.h"
 #include "tool_error.h"
 #include "write_failure.h"
@@ -13,13 +14,13 @@ namespace reuseblocks::tool {
 
 std::string Diagnostic(const std::string& path, unsigned long line, const char* severity,
                        const std::string& message) {
-    std::string text = EscapeForDisplay(path);
+    std::string text = EscapeForDisplay(DisplayName(path));
     if (line > 0) text += ":" + std::to_string(line);
     return text + ": " + severity + ": " + EscapeForDisplay(message);
 }
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
-    const LoadReport report = LoadFileWithReport(blocks, path.c_str());
+    const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
     if (!report.Succeeded()) {
         throw ToolError(kExitFailure, Diagnostic(path, report.line, "error", report.message));
     }
@@ -40,6 +41,11 @@ void WriteOrFail(CReuseBlockFile& blocks, const std::string& path, const std::st
                                 " would not read back the same (--force writes anyway)");
         }
     }
+    if (IsStandardStream(path)) {
+        const std::string complete = ScratchPath("stdout");
+        WriteOrFail(blocks, complete, app, true);  // checked above
+        return CopyToStandardOutput(complete);
+    }
     errno = 0;
     if (blocks.WriteFile(path.c_str(), app.c_str()) == 0) {
         const std::string why = WhyWriteFailed(path, errno);
@@ -49,14 +55,16 @@ void WriteOrFail(CReuseBlockFile& blocks, const std::string& path, const std::st
 }
 
 FileLock LockForEdit(const std::string& file, const WriteOptions& write) {
-    if (!write.output.empty() && write.output != file) return FileLock();
+    if (IsStandardStream(file) || (!write.output.empty() && write.output != file)) {
+        return FileLock();
+    }
     return FileLock::Acquire(file, !write.noWait);
 }
 
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {
     CReuseBlock* block = nullptr;
     if (blocks.GetBlock(id.c_str(), block) == 0) {
-        throw UsageError(EscapeForDisplay(path) + " has no block " + Quoted(id));
+        throw UsageError(EscapeForDisplay(DisplayName(path)) + " has no block " + Quoted(id));
     }
     return *block;
 }

@@ -13,6 +13,7 @@
 #include "lint.h"
 #include "record_lines.h"
 #include "round_trip_text.h"
+#include "standard_streams.h"
 #include "text_output.h"
 #include "tool_error.h"
 
@@ -79,21 +80,22 @@ int RunCheck(const CheckOptions& options) {
     Json results = Json::array();
     for (const std::string& path : options.files) {
         CReuseBlockFile blocks;
-        const LoadReport report = LoadFileWithReport(blocks, path.c_str());
+        const std::string local = ReadablePath(path);  // standard input, read into a file
+        const LoadReport report = LoadFileWithReport(blocks, local.c_str());
         const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
         std::vector<Problem> problems = LoadProblems(report);
         if (options.strict && report.Code() != LoadResult::kCannotRead) {
             // Lines are found by reading the file again, which a pipe cannot give twice (and
             // opening it again could wait forever for a writer).
             std::error_code ignored;
-            const bool rereadable = std::filesystem::is_regular_file(path, ignored);
+            const bool rereadable = std::filesystem::is_regular_file(local, ignored);
             std::vector<RecordLines> lines;
             if (rereadable) {
-                if (std::optional<Problem> problem = CheckFormatLine(path)) {
+                if (std::optional<Problem> problem = CheckFormatLine(local)) {
                     problems.push_back(std::move(*problem));
                 }
                 // After a rejected line the blocks loaded are the first ones of the file.
-                lines = FindRecordLines(path);
+                lines = FindRecordLines(local);
                 if (lines.size() < ordered.size()) lines.clear();  // changed meanwhile
             }
             const std::vector<Problem> conventions = CheckConventions(ordered, lines);
@@ -130,8 +132,9 @@ int RunCheck(const CheckOptions& options) {
                       << std::endl;
         }
         if (!report.Succeeded()) continue;
-        std::cout << EscapeForDisplay(path) << ": " << Counted(ordered.size(), "block", "blocks")
-                  << ", " << Counted(layerMaps, "layer map", "layer maps");
+        std::cout << EscapeForDisplay(DisplayName(path)) << ": "
+                  << Counted(ordered.size(), "block", "blocks") << ", "
+                  << Counted(layerMaps, "layer map", "layer maps");
         if (warnings > 0) std::cout << ", " << Counted(warnings, "warning", "warnings");
         std::cout << std::endl;  // flushed, so that it stays in order with stderr in one log
     }

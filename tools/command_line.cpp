@@ -85,6 +85,13 @@ std::string FindUnknownCommand(const CLI::App& app, int argc, char** argv) {
            Alternatives(names, " and ") + " (see --help)";
 }
 
+void AddBatchOptions(CLI::App& command, std::string& updates, std::string& format) {
+    command.add_option("--from", updates, "Apply the rows of a CSV or JSON Lines file")
+        ->type_name("UPDATES");
+    command.add_option("--format", format, "Format of the rows: json, jsonl or csv")
+        ->type_name("FORMAT");
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -147,15 +154,17 @@ int RunCommandLine(int argc, char** argv) {
     showCommand->callback([&] { run = [&] { return RunShow(show); }; });
 
     SetOptions set;
-    CLI::App* setCommand = app.add_subcommand("set", "Change properties of a block");
+    CLI::App* setCommand =
+        app.add_subcommand("set", "Change properties of a block, or of many with --from");
     setCommand->add_option("FILE", set.file, "Blocks file")->required();
-    setCommand->add_option("ID", set.id, "Block ID")->required();
-    setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200")
-        ->required();
+    setCommand->add_option("ID", set.id, "Block ID");
+    setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
+    AddBatchOptions(*setCommand, set.updates, set.format);
     AddWriteOptions(*setCommand, set.write, false);
     SetHelp(*setCommand,
             "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
-            "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks",
+            "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
+            "  reuseblocks set board.blocks --from placements.csv",
             kEditExitStatuses);
     setCommand->callback([&] { run = [&] { return RunSet(set); }; });
 
@@ -220,8 +229,12 @@ int RunCommandLine(int argc, char** argv) {
     mergeCommand->add_option("FILE", merge.inputs, "Blocks files; IDs must not repeat")
         ->required()
         ->expected(2, -1);
+    mergeCommand->add_flag("--replace", merge.replace,
+                           "A block of a later file replaces the block of the same ID");
     AddWriteOptions(*mergeCommand, merge.write, true);
-    SetHelp(*mergeCommand, "  reuseblocks merge top.blocks power.blocks -o board.blocks",
+    SetHelp(*mergeCommand,
+            "  reuseblocks merge top.blocks power.blocks -o board.blocks\n"
+            "  reuseblocks merge --replace board.blocks new_power.blocks -o board.blocks",
             kEditExitStatuses);
     mergeCommand->callback([&] { run = [&] { return RunMerge(merge); }; });
 
@@ -235,6 +248,55 @@ int RunCommandLine(int argc, char** argv) {
             "  reuseblocks format old.blocks -o clean.blocks",
             kEditExitStatuses);
     formatCommand->callback([&] { run = [&] { return RunFormat(format); }; });
+
+    DiffOptions diff;
+    CLI::App* diffCommand = app.add_subcommand(
+        "diff", "Compare two files block by block; exit 0 equal, 1 different, 2 trouble");
+    diffCommand->add_option("FILE", diff.files, "OLD and NEW blocks files (with --git: git's)")
+        ->required();
+    diffCommand->add_flag("--json", diff.json, "Print the differences as JSON");
+    diffCommand->add_flag("--stat", diff.stat, "One line per block that differs");
+    diffCommand->add_flag("--git", diff.git,
+                          "Take the arguments git gives a diff driver; exit 0 when different");
+    SetHelp(*diffCommand,
+            "  reuseblocks diff old.blocks new.blocks\n"
+            "  git config diff.blocks.command 'reuseblocks diff --git'",
+            "Exit status: 0 equal, 1 different, 2 trouble (a file that does not load, a usage "
+            "error); with --git 0 unless there is trouble.");
+    diffCommand->callback([&] { run = [&] { return RunDiff(diff); }; });
+
+    ImportOptions import;
+    CLI::App* importCommand =
+        app.add_subcommand("import", "Write a blocks file from JSON, JSON Lines or CSV");
+    importCommand->add_option("INPUT", import.input, "Blocks as list --json prints them, or rows")
+        ->required();
+    importCommand
+        ->add_option("--format", import.format, "json, jsonl or csv; default: by extension")
+        ->type_name("FORMAT");
+    AddWriteOptions(*importCommand, import.write, true);
+    SetHelp(*importCommand,
+            "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
+            "reuseblocks import - -o optics.blocks\n"
+            "  reuseblocks import placements.csv -o board.blocks",
+            "Exit status: 0 written, 1 a problem in the input (nothing is written) or a failed "
+            "write, 2 a usage error.");
+    importCommand->callback([&] { run = [&] { return RunImport(import); }; });
+
+    PlotOptions plot;
+    CLI::App* plotCommand = app.add_subcommand("plot", "Draw where the blocks sit, as an SVG");
+    plotCommand->add_option("FILE", plot.file, "Blocks file")->required();
+    plotCommand
+        ->add_option("-o,--output", plot.output, "SVG to write (default FILE.svg; - for stdout)")
+        ->type_name("OUT.svg");
+    plotCommand->add_option("--label", plot.label, "Text beside each block")
+        ->check(CLI::IsMember({"id", "symbol", "none"}))
+        ->capture_default_str();
+    plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
+    SetHelp(*plotCommand,
+            "  reuseblocks plot board.blocks\n"
+            "  reuseblocks plot board.blocks --label id --title \"Rev B\" -o - > review.svg",
+            kViewExitStatuses);
+    plotCommand->callback([&] { run = [&] { return RunPlot(plot); }; });
 
     const std::string unknown = FindUnknownCommand(app, argc, argv);
     if (!unknown.empty()) throw UsageError(unknown);

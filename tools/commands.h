@@ -50,9 +50,12 @@ struct SetOptions {
     std::string file;
     std::string id;
     std::vector<std::string> assignments;  // FIELD=VALUE
+    std::string updates;                   // --from: a file of many rows instead
+    std::string format;                    // of the updates; empty: by extension
     WriteOptions write;
 };
 int RunSet(const SetOptions& options);
+int RunSetFrom(const SetOptions& options);
 int RunAdd(const SetOptions& options);
 
 struct RemoveOptions {
@@ -80,7 +83,8 @@ int RunMapRemove(const MapRemoveOptions& options);
 
 struct MergeOptions {
     std::vector<std::string> inputs;
-    WriteOptions write;  // output is required
+    bool replace = false;  // a later block replaces an earlier one of the same ID
+    WriteOptions write;    // output is required
 };
 int RunMerge(const MergeOptions& options);
 
@@ -89,6 +93,29 @@ struct FormatOptions {
     WriteOptions write;
 };
 int RunFormat(const FormatOptions& options);
+
+struct DiffOptions {
+    std::vector<std::string> files;  // OLD NEW, or with git the arguments of a diff driver
+    bool json = false;
+    bool stat = false;
+    bool git = false;
+};
+int RunDiff(const DiffOptions& options);
+
+struct ImportOptions {
+    std::string input;
+    std::string format;  // empty: by extension
+    WriteOptions write;  // output is required
+};
+int RunImport(const ImportOptions& options);
+
+struct PlotOptions {
+    std::string file;
+    std::string output;  // empty: FILE with .svg for its extension; "-": standard output
+    std::string label = "symbol";
+    std::string title;  // empty: the file name and its counts
+};
+int RunPlot(const PlotOptions& options);
 
 }  // namespace reuseblocks::tool
 

@@ -9,6 +9,7 @@
 #include "blocks_io.h"
 #include "commands.h"
 #include "field_names.h"
+#include "value_checks.h"
 
 #include "tool_error.h"
 
@@ -18,17 +19,9 @@ namespace {
 
 using Assignment = std::pair<std::uint32_t, std::string>;
 
-ValuePlace PlaceOfProperty(std::uint32_t index) {
-    if (index == kBlockHierName) return ValuePlace::kBlockID;
-    return index == kQorStatus ? ValuePlace::kLast : ValuePlace::kMiddle;
-}
-
 void RequireWritable(std::string_view field, const std::string& value, ValuePlace place) {
-    const std::string problems = DescribeRoundTripReasons(RoundTripReasonsOf(value, place));
-    if (!problems.empty()) {
-        throw UsageError(std::string(field) + " value " + Quoted(value) + " " + problems +
-                         ", which a blocks file cannot hold");
-    }
+    const std::string problem = UnwritableValue(field, value, place);
+    if (!problem.empty()) throw UsageError(problem);
 }
 
 // What set and add tell a person who gave BLOCK_HIER_NAME=...
@@ -72,6 +65,11 @@ void Apply(CReuseBlock& block, const std::vector<Assignment>& assignments) {
 }  // namespace
 
 int RunSet(const SetOptions& options) {
+    if (!options.updates.empty()) return RunSetFrom(options);
+    if (!options.format.empty()) throw UsageError("--format describes the file of --from");
+    if (options.id.empty() || options.assignments.empty()) {
+        throw UsageError("set needs ID FIELD=VALUE... or --from UPDATES");
+    }
     const std::vector<Assignment> assignments =
         ParseAssignments(options.assignments, Command::kSet);
     const FileLock lock = LockForEdit(options.file, options.write);
@@ -96,16 +94,9 @@ int RunAdd(const SetOptions& options) {
                          Quoted(options.id));
     }
 
-    // An empty value would vanish on reading and shift the rest of the line, so every property
-    // that Init leaves empty must be given.
     std::array<bool, CReuseBlock::kPropertyCount> given{};
-    given[kBlockHierName] = given[kBlockType] = given[kBlockStatus] = given[kQorStatus] = true;
     for (const Assignment& assignment : assignments) given[assignment.first] = true;
-    std::string missing;
-    for (std::uint32_t index = 0; index < given.size(); ++index) {
-        if (!given[index])
-            missing += (missing.empty() ? "" : " ") + std::string(PropertyName(index));
-    }
+    const std::string missing = MissingProperties(given);
     if (!missing.empty()) {
         throw UsageError("block " + Quoted(options.id) + " needs a value for " + missing +
                          " (an empty value cannot be stored in a blocks file)");
@@ -132,10 +123,8 @@ int RunRemove(const RemoveOptions& options) {
 
 int RunMapAdd(const MapAddOptions& options) {
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-        const ValuePlace place = column + 1 == CReuseBlock::kLayerMapColumnCount
-                                     ? ValuePlace::kLast
-                                     : ValuePlace::kMiddle;
-        RequireWritable(LayerMapColumnName(column), options.columns[column], place);
+        RequireWritable(LayerMapColumnName(column), options.columns[column],
+                        PlaceOfLayerMapColumn(column));
     }
     const FileLock lock = LockForEdit(options.file, options.write);
     CReuseBlockFile blocks;

@@ -15,6 +15,14 @@ std::string Text(const CString& value) {
 
 }  // namespace
 
+Json LayerMapToJson(const CReuseBlock& block, std::uint32_t row) {
+    Json columns = Json::object();
+    for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+        columns[std::string(LayerMapColumnName(column))] = Text(block.GetLayerMap(row, column));
+    }
+    return columns;
+}
+
 Json BlockToJson(const CReuseBlock& block) {
     Json properties = Json::object();
     for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
@@ -22,11 +30,7 @@ Json BlockToJson(const CReuseBlock& block) {
     }
     Json layerMaps = Json::array();
     for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-        Json columns = Json::object();
-        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-            columns[std::string(LayerMapColumnName(column))] = Text(block.GetLayerMap(row, column));
-        }
-        layerMaps.push_back(std::move(columns));
+        layerMaps.push_back(LayerMapToJson(block, row));
     }
     Json json = Json::object();
     json["symbol"] = Text(block.GetBlockSymbolName());

@@ -11,6 +11,10 @@ namespace reuseblocks::tool {
 // Keys keep the order they were added in, the order of the file's fields.
 using Json = nlohmann::ordered_json;
 
+// {"BLOCK_LAYER_ORDER": ..., "BLOCK_LAYER_NAME": ..., "DESIGN_ORDER": ..., "DESIGN_LAYER_NAME":
+// ...}
+Json LayerMapToJson(const CReuseBlock& block, std::uint32_t row);
+
 // {"symbol": ..., "properties": {FIELD: value, ...}, "layer_maps": [{COLUMN: value, ...}, ...]}
 Json BlockToJson(const CReuseBlock& block);
 

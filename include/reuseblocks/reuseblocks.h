@@ -128,6 +128,11 @@ class REUSEBLOCKS_API CReuseBlockFile {
     POSITION GetStartPosition() const;
     // The block at `position`, which moves on to the next block (null after the last one).
     // A null position gives null.
+    //
+    // While walking, removing the block just returned is safe, and so is adding blocks (a walk
+    // that has not ended reaches them last). Removing the block after it, the one `position` now
+    // names, leaves `position` dangling: the next GetNext reads freed memory. To remove other
+    // blocks, collect their IDs first (GetBlocksIDs, or during the walk) and remove them after it.
     CReuseBlock* GetNext(POSITION& position) const;
 
     // Resizes `ids` to the number of blocks and fills it with their keys in walk order: 1. On an
@@ -147,7 +152,8 @@ class REUSEBLOCKS_API CReuseBlockFile {
 
     // Writes every block, after a header naming `appName` ("Unknown" when null or empty). 1 when
     // the whole file was written; 0 when anything failed, in which case an existing regular file
-    // at `fileName` is left as it was.
+    // at `fileName` is left as it was. A line feed or carriage return in any value or in
+    // `appName` gives 0 before anything is written.
     int WriteFile(const char* fileName, const char* appName);
 
   private:

@@ -10,7 +10,6 @@
 
 using reuseblocks::detail::kMappingKeyword;
 using reuseblocks::detail::OutputFile;
-using reuseblocks::detail::platform::kLineEnd;
 
 namespace {
 
@@ -78,6 +77,8 @@ std::string AsctimeText(const std::tm& time) {
 }  // namespace
 
 int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
+    // A line break in a value or in `appName` fails the write before its text reaches the
+    // target (OutputFile counts the line ends): such a file would not read back as written.
     OutputFile out;
     if (!out.Open(fileName)) return 0;
     WriteHeader(out, appName);
@@ -93,20 +94,20 @@ void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
     reuseblocks::detail::platform::LocalTime(now, local);
 
     out.Write("# TOLVANE PCB_BLOCKS FILE FORMAT 2.0");
-    out.Write(kLineEnd);
+    out.EndLine();
     out.Write("# Application: ");
     out.Write(application);
-    out.Write(kLineEnd);
+    out.EndLine();
     // asctime's own line end, then the line's: an empty line follows the date.
     out.Write("# Date: ");
     out.Write(AsctimeText(local));
-    out.Write(kLineEnd);
-    out.Write(kLineEnd);
+    out.EndLine();
+    out.EndLine();
     out.Write("#");
-    out.Write(kLineEnd);
+    out.EndLine();
     for (std::string_view line : kHeaderComment) {
         out.Write(line);
-        out.Write(kLineEnd);
+        out.EndLine();
     }
 }
 
@@ -116,7 +117,7 @@ void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) cons
         out.Write(block->m_properties[index].GetView());
         out.Write(" ");
     }
-    out.Write(kLineEnd);
+    out.EndLine();
     const std::string_view id = block->GetBlockID().GetView();
     for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
         out.Write(kMappingKeyword);
@@ -127,6 +128,6 @@ void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) cons
             out.Write(block->RowAt(row).columns[column].GetView());
             out.Write(" ");
         }
-        out.Write(kLineEnd);
+        out.EndLine();
     }
 }

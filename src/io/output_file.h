@@ -5,14 +5,20 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 
 namespace reuseblocks::detail {
 
 // A file being written through one large buffer, replaced as a whole or not at all where the
-// system allows it (platform::OutputTarget decides). When the target is written in place, the
-// whole text is gathered in memory before the target is touched.
+// system allows it (platform::OutputTarget decides). When the target cannot be replaced, the whole
+// text is gathered in memory before the target is touched.
+//
+// Line ends are counted: a line feed or carriage return that came in with a value (it would end
+// its line early and start a record of its own) is found before its chunk of text reaches the
+// target, and fails the whole write.
 class OutputFile {
   public:
     OutputFile() = default;
@@ -31,19 +37,31 @@ class OutputFile {
             WriteThrough(text);
         }
     }
+    // Ends a line with the system's line end.
+    void EndLine() {
+        Write(platform::kLineEnd);
+        ++m_lineEnds;  // after the Write, which may have flushed the lines before it
+    }
     // Writes out what is buffered, closes the file and puts it in place. False on any failure.
     bool Commit();
 
   private:
+    struct Chunk {
+        std::unique_ptr<char[]> data;
+        std::size_t size;
+    };
+
     void WriteThrough(std::string_view text);
-    void Grow(std::size_t needed);
+    void Hold(std::size_t needed);
     bool FlushBuffer();
 
     platform::OutputTarget m_target;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_capacity = 0;
     std::size_t m_used = 0;
-    bool m_wholeText = false;  // keep everything until Commit
+    std::size_t m_lineEnds = 0;  // ended since the last flush
+    bool m_wholeText = false;    // keep everything until Commit, in m_held and the buffer
+    std::vector<Chunk> m_held;
     bool m_failed = false;
 };
 

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/memory_marks.h"
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -19,7 +21,9 @@ namespace reuseblocks::detail {
 // parsing itself. Chunks are offered to the kernel for huge pages where it supports that.
 //
 // Objects are constructed and destroyed by the owner of the pool; the pool only hands out and
-// takes back their memory, and releases its chunks when it is destroyed.
+// takes back their memory, and releases its chunks when it is destroyed. Memory not handed out,
+// free slots included, is marked as inaccessible for AddressSanitizer and valgrind, so that a
+// host writing through a pointer to a removed block or row is reported at that write.
 template <typename T>
 class ObjectPool {
   public:
@@ -27,20 +31,33 @@ class ObjectPool {
     ObjectPool(const ObjectPool&) = delete;
     ObjectPool& operator=(const ObjectPool&) = delete;
     ~ObjectPool() {
-        for (void* chunk : m_chunks) ::operator delete(chunk);
+        for (const Chunk& chunk : m_chunks) {
+            MarkUndefined(chunk.memory, chunk.bytes);  // the allocator's own again
+            ::operator delete(chunk.memory);
+        }
     }
 
     // Memory for one T; throws std::bad_alloc and changes nothing when there is none.
     void* Allocate() {
-        if (m_free) return std::exchange(m_free, m_free->next);
-        if (m_next == m_end) AddChunk();
-        return m_next++;
+        Slot* slot;
+        if (m_free) {
+            slot = m_free;
+            MarkDefined(&slot->next, sizeof slot->next);
+            m_free = slot->next;
+        } else {
+            if (m_next == m_end) AddChunk();
+            slot = m_next++;
+        }
+        MarkUndefined(slot, sizeof(Slot));
+        return slot;
     }
     // Memory from Allocate of this pool whose object has been destroyed.
     void Release(void* memory) noexcept {
         Slot* slot = static_cast<Slot*>(memory);
+        MarkUndefined(slot, sizeof(Slot));
         slot->next = m_free;
         m_free = slot;
+        MarkNoAccess(slot, sizeof(Slot));
     }
 
     // Constructs a T in the pool; the memory goes back if the constructor throws.
@@ -72,8 +89,10 @@ class ObjectPool {
         // huge-page boundary: the slack before it is never touched and so costs no memory.
         const bool huge = m_chunkBytes >= kLastChunkBytes;
         m_chunks.reserve(m_chunks.size() + 1);  // the only step that can throw besides new
-        void* chunk = ::operator new(m_chunkBytes + (huge ? kHugePage : 0));
-        m_chunks.push_back(chunk);
+        const std::size_t bytes = m_chunkBytes + (huge ? kHugePage : 0);
+        void* chunk = ::operator new(bytes);
+        m_chunks.push_back(Chunk{chunk, bytes});
+        MarkNoAccess(chunk, bytes);
         auto begin = reinterpret_cast<std::uintptr_t>(chunk);
         if (huge) {
             begin = (begin + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
@@ -94,7 +113,12 @@ class ObjectPool {
 #endif
     }
 
-    std::vector<void*> m_chunks;
+    struct Chunk {
+        void* memory;
+        std::size_t bytes;
+    };
+
+    std::vector<Chunk> m_chunks;
     std::size_t m_chunkBytes = kFirstChunkBytes;
     Slot* m_free = nullptr;
     Slot* m_next = nullptr;

@@ -1,4 +1,4 @@
-#include <stdexcept>
+#include <new>
 
 #include "model/block_storage.h"
 
@@ -64,8 +64,8 @@ std::uint32_t CReuseBlock::GetLayerMapCount() const {
 }
 
 std::uint32_t CReuseBlock::NewLayerMap() {
-    // Row indexes are 32-bit; refuse to grow past what they can address.
-    if (m_layerMaps.size() >= UINT32_MAX) throw std::length_error("too many layer maps");
+    // Row indexes are 32-bit; more rows than they can address count as running out of memory.
+    if (m_layerMaps.size() >= UINT32_MAX) throw std::bad_alloc();
     // Blocks typically carry up to eight rows: one allocation for them rather than growing 1, 2, 4.
     if (m_layerMaps.empty()) m_layerMaps.reserve(8);
     LayerMap* row = m_storage->rows.New();

@@ -1,4 +1,5 @@
 #include <new>
+#include <utility>
 
 #include "model/block_storage.h"
 #include "reuseblocks/reuseblocks.h"
@@ -70,13 +71,17 @@ CReuseBlock* CReuseBlockFile::GetNext(POSITION& position) const {
 
 int CReuseBlockFile::GetBlocksIDs(CStringArray& ids) {
     if (m_blockIndex.IsEmpty()) return 0;
-    ids.SetSize(m_blockIndex.GetCount());
+    // Filled aside and moved in whole, so that running out of memory leaves `ids` as it was.
+    CStringArray filled;
+    filled.SetSize(m_blockIndex.GetCount());
     std::ptrdiff_t next = 0;
     CString key;
     void* value = nullptr;
-    for (POSITION position = m_blockIndex.GetStartPosition(); position && next < ids.GetSize();) {
+    for (POSITION position = m_blockIndex.GetStartPosition();
+         position && next < filled.GetSize();) {
         m_blockIndex.GetNextAssoc(position, key, value);
-        ids[next++] = key;
+        filled[next++] = key;
     }
+    ids = std::move(filled);
     return 1;
 }

@@ -59,7 +59,8 @@ class FileReader {
 // it to disk and puts it in the target's place in one atomic step, keeping what the system lets
 // it keep of the old file (mode, owner, attributes). In place: for what cannot be replaced (a
 // device, a pipe, a stream the process already holds, a file several names share, a file whose
-// directory the process may not add to) the text goes to the target itself.
+// directory the process may not add to, a file whose owner, group or attributes a new file could
+// not keep) the text goes to the target itself.
 // Destroying the object before a successful Commit discards the new file: the target keeps its
 // old content when replacing.
 class OutputTarget {
@@ -73,9 +74,9 @@ class OutputTarget {
     // Throws std::bad_alloc only.
     bool Open(const char* path);
 
-    // True when a failed write would leave the target damaged (a file written in place). The
-    // caller then gathers the whole text in memory and hands it over in one Write at the end,
-    // so that running out of memory happens while the target is still whole.
+    // True when a failed write would leave the target damaged (a file written in place, a
+    // stream). The caller then gathers the whole text in memory and hands it over at the end,
+    // so that running out of memory, or text found unfit, leaves the target as it was.
     bool NeedsWholeText() const noexcept;
 
     // Writes all `size` bytes; false on failure. Never raises a signal in the host (a reader of

@@ -4,6 +4,7 @@
 // before the failure.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <new>
 #include <string>
@@ -137,35 +138,44 @@ TEST(AllocationFailure, WriteFileLeavesTheTargetAndTheCollectionAsTheyWere) {
     const std::string expected = fault::WithoutDateLine(fault::ReadBytes(dir.File("expected")));
     ASSERT_EQ(::unlink(dir.File("expected").c_str()), 0);
 
+    // A file two names share is written in place: it too must be whole until the text is.
     std::size_t injected = 0;
-    for (std::size_t nth = 1;; ++nth) {
-        fault::WriteBytes(target, previous);
-        const std::size_t live = fault::LiveAllocations();
-        const int descriptors = fault::OpenDescriptors();
-        bool threw = false;
-        int result = 0;
-        try {
-            fault::ScopedAllocationFailure failure(nth);
-            result = blocks.WriteFile(target.c_str(), "fault");
-        } catch (const std::bad_alloc&) {
-            threw = true;
+    for (const bool shared : {false, true}) {
+        std::vector<std::string> entries{"board.blocks"};
+        if (shared) {
+            fault::WriteBytes(target, previous);
+            ASSERT_EQ(::link(target.c_str(), dir.File("second").c_str()), 0);
+            entries.push_back("second");
         }
-        const bool fired = fault::DisarmAllocationFailure() || threw;
-        const std::size_t liveAfter = fault::LiveAllocations();
-        const int descriptorsAfter = fault::OpenDescriptors();
-        SCOPED_TRACE("allocation " + std::to_string(nth));
-        EXPECT_EQ(liveAfter, live);
-        EXPECT_EQ(descriptorsAfter, descriptors);
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
-        EXPECT_EQ(ImageOf(blocks), before);
-        if (!threw) {
-            EXPECT_FALSE(fired) << "a failed allocation was swallowed";
-            EXPECT_EQ(result, 1);
-            EXPECT_TRUE(fault::WithoutDateLine(fault::ReadBytes(target)) == expected);
-            break;
+        for (std::size_t nth = 1;; ++nth) {
+            fault::WriteBytes(target, previous);
+            const std::size_t live = fault::LiveAllocations();
+            const int descriptors = fault::OpenDescriptors();
+            bool threw = false;
+            int result = 0;
+            try {
+                fault::ScopedAllocationFailure failure(nth);
+                result = blocks.WriteFile(target.c_str(), "fault");
+            } catch (const std::bad_alloc&) {
+                threw = true;
+            }
+            const bool fired = fault::DisarmAllocationFailure() || threw;
+            const std::size_t liveAfter = fault::LiveAllocations();
+            const int descriptorsAfter = fault::OpenDescriptors();
+            SCOPED_TRACE("allocation " + std::to_string(nth));
+            EXPECT_EQ(liveAfter, live);
+            EXPECT_EQ(descriptorsAfter, descriptors);
+            EXPECT_EQ(dir.Entries(), entries);
+            EXPECT_EQ(ImageOf(blocks), before);
+            if (!threw) {
+                EXPECT_FALSE(fired) << "a failed allocation was swallowed";
+                EXPECT_EQ(result, 1);
+                EXPECT_TRUE(fault::WithoutDateLine(fault::ReadBytes(target)) == expected);
+                break;
+            }
+            ASSERT_TRUE(fault::ReadBytes(target) == previous) << "the target was replaced";
+            ++injected;
         }
-        ASSERT_TRUE(fault::ReadBytes(target) == previous) << "the target was replaced";
-        ++injected;
     }
     EXPECT_GT(injected, 0u);
     RecordProperty("faults_injected", static_cast<int>(injected));
@@ -225,6 +235,33 @@ TEST(AllocationFailure, NewLayerMapAndNewBlockChangeNothingWhenTheyFail) {
     }
     EXPECT_GE(injected, 2u);
     RecordProperty("faults_injected", static_cast<int>(injected));
+}
+
+TEST(AllocationFailure, GetBlocksIDsLeavesTheArrayAsItWas) {
+    if (!fault::AllocationFailureIsInjectable()) GTEST_SKIP() << kNotInjectable;
+    CReuseBlockFile blocks;
+    AddHeldBlocks(blocks);
+    blocks.NewBlock(Value("/THIRD").c_str());
+    std::size_t injected = 0;
+    for (std::size_t nth = 1;; ++nth) {
+        CStringArray ids;
+        ids.Add(Value("kept").c_str());
+        bool threw = false;
+        try {
+            fault::ScopedAllocationFailure failure(nth);
+            EXPECT_EQ(blocks.GetBlocksIDs(ids), 1);
+        } catch (const std::bad_alloc&) {
+            threw = true;
+        }
+        if (!threw) {
+            EXPECT_EQ(ids.GetSize(), 3);
+            break;
+        }
+        ASSERT_EQ(ids.GetSize(), 1) << "allocation " << nth;
+        EXPECT_EQ(ids[0], Value("kept").c_str());
+        ++injected;
+    }
+    EXPECT_GE(injected, 2u);
 }
 
 }  // namespace

@@ -32,15 +32,20 @@ void FillCollection(CReuseBlockFile& blocks) {
     }
 }
 
-// Runs WriteFile in a child whose files may not grow beyond `limit` bytes; SIGXFSZ is ignored so
-// that the write fails with EFBIG instead of killing the child. Returns WriteFile's result, or
-// -1 when the child ended any other way.
-int WriteUnderFileSizeLimit(CReuseBlockFile& blocks, const std::string& target, rlim_t limit) {
+// Runs WriteFile in a child whose files may not grow beyond `limit` bytes and that may hold no
+// more than `descriptors` open files; SIGXFSZ is ignored so that the write fails with EFBIG
+// instead of killing the child, unless `killed`. Returns WriteFile's result, or -1 when the child
+// ended any other way.
+int WriteUnderFileSizeLimit(CReuseBlockFile& blocks, const std::string& target, rlim_t limit,
+                            rlim_t descriptors = RLIM_INFINITY, bool killed = false) {
     const pid_t child = ::fork();
     if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
+        ::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
         const rlimit small{limit, limit};
+        const rlimit few{descriptors, descriptors};
         if (::setrlimit(RLIMIT_FSIZE, &small) != 0) ::_exit(3);
+        // Under valgrind, which keeps descriptors of its own, only the size limit may hold.
+        if (descriptors != RLIM_INFINITY) static_cast<void>(::setrlimit(RLIMIT_NOFILE, &few));
         ::_exit(blocks.WriteFile(target.c_str(), "fault"));
     }
     int status = 0;
@@ -65,6 +70,10 @@ TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
     // A target that did not exist is not created half-written.
     EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("new.blocks"), 64 * 1024), 0);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+    ASSERT_EQ(::symlink("new.blocks", dir.File("link").c_str()), 0);  // nor through a link
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("link"), 64 * 1024), 0);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"board.blocks", "link"}));
+    ASSERT_EQ(::unlink(dir.File("link").c_str()), 0);
 
     // With two hard links the file is written in place; the failure is still reported.
     ASSERT_EQ(::link(target.c_str(), dir.File("second-link").c_str()), 0);
@@ -72,6 +81,31 @@ TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
 
     // The limit is what failed: without it the same write succeeds.
     EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("new.blocks"), RLIM_INFINITY), 1);
+}
+
+// Whatever keeps the temporary file from being made (here: no descriptor left), the target is
+// never emptied and written in place instead; a name near the limit leaves room for it.
+TEST(WriteFailure, NoTemporaryFileMeansNoWriteAtAll) {
+    CReuseBlockFile blocks;
+    FillCollection(blocks);
+    fault::ScratchDir dir;
+    const std::string target = dir.File(std::string(248, 'n') + ".blocks");
+    fault::WriteBytes(target, kPrevious);
+    const int free = ::dup(0);
+    ::close(free);
+    for (rlim_t descriptors = static_cast<rlim_t>(free); descriptors < rlim_t(free) + 6;
+         ++descriptors) {
+        EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, 64 * 1024, descriptors), 0);
+        EXPECT_EQ(fault::ReadBytes(target), kPrevious) << descriptors << " descriptors";
+    }
+    // Killed part-way, the write leaves no temporary file behind where the system allows that.
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, 64 * 1024, RLIM_INFINITY, true), -1);
+    EXPECT_EQ(fault::ReadBytes(target), kPrevious);
+#if defined(__linux__)
+    EXPECT_EQ(dir.Entries().size(), 1u);
+#endif
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, RLIM_INFINITY), 1);
+    EXPECT_EQ(dir.Entries().size(), 1u);
 }
 
 TEST(WriteFailure, DirectoryThatRefusesNewFilesOrIsGoneGivesZero) {

@@ -30,10 +30,14 @@ TEST(Tool, OutputToAFullDeviceIsAFailure) {
 
 TEST(Tool, StrictCheckOfAPipeReadsItOnce) {
     // Finding line numbers reads a file twice; a pipe opened again would wait for a writer.
+    // The shell holds the pipe open before the tool starts, and the padding outgrows the pipe's
+    // buffer, so the shell lets go only after the tool is reading: no race with a late writer.
     TempDir dir;
     const ToolRun run = RunProgram(
         "/bin/sh",
-        {"-c", "mkfifo pipe && { cat \"$1\" > pipe & } && timeout 20 \"$0\" check --strict pipe",
+        {"-c",
+         "mkfifo pipe && exec 3<>pipe && { timeout 20 \"$0\" check --strict pipe 3>&- & } && "
+         "{ cat \"$1\"; yes '#' | head -c 100000; } >&3 && exec 3>&- && wait $!",
          REUSEBLOCKS_TOOL, kSample},
         dir.Path());
     EXPECT_EQ(run.status, 0) << run.err;

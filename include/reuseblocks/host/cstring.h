@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -25,7 +24,9 @@ REUSEBLOCKS_API void FreeStringStorage(char* data) noexcept;
 
 // An 8-bit string with value semantics. Text is stored and compared byte for byte, without any
 // character-set conversion; it may hold NUL bytes (GetLength counts them, GetString stops at the
-// first one). Indexes are int, as in the class library hosts are written against.
+// first one). Indexes are int, as in the class library hosts are written against. Text longer
+// than an int can count throws std::bad_alloc, as running out of memory does: that is all a host
+// needs to catch to survive a huge value.
 //
 // Sixteen bytes: a loaded design holds millions of short strings (a block has twelve properties
 // and four per layer map), so up to 15 bytes live inside the object and only longer text goes to
@@ -313,7 +314,7 @@ class CString {
     // Room for `capacity` bytes and the NUL, keeping the first `keep` bytes of the text; the
     // old storage is freed only once the new one exists.
     char* Grow(std::size_t capacity, std::size_t keep) {
-        if (capacity > kMaxSize) throw std::length_error("CString too long");
+        if (capacity > kMaxSize) throw std::bad_alloc();
         char* data = NewStorage(capacity);
         std::memcpy(data, Data(), keep);
         Release();
@@ -340,7 +341,7 @@ class CString {
             SetHeapSize(size);
             return;
         }
-        if (size > kMaxSize) throw std::length_error("CString too long");
+        if (size > kMaxSize) throw std::bad_alloc();
         char* data = NewStorage(size);
         std::memcpy(data, text, size);
         Release();
@@ -349,7 +350,7 @@ class CString {
     }
     void Append(const char* text, std::size_t count) {
         const std::size_t size = Size();
-        if (count > kMaxSize - size) throw std::length_error("CString too long");
+        if (count > kMaxSize - size) throw std::bad_alloc();
         const std::size_t total = size + count;
         if (total > Capacity()) {
             // Keep the source alive until it has been copied: it may be this string itself.

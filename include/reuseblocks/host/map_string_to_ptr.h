@@ -2,12 +2,19 @@
 #define REUSEBLOCKS_HOST_MAP_STRING_TO_PTR_H
 
 #include <cstddef>
-#include <functional>
 #include <string_view>
 #include <vector>
 
+#include "reuseblocks/export.h"
 #include "reuseblocks/host/cstring.h"
 #include "reuseblocks/host/position.h"
+
+namespace reuseblocks {
+// The hash of every CMapStringToPtr: keyed with a secret drawn from the system's random source
+// once per process, so that no one who writes a file can choose keys that all collide. The same
+// for the life of the process, different in the next one.
+REUSEBLOCKS_API std::size_t KeyedHash(std::string_view key) noexcept;
+}  // namespace reuseblocks
 
 // A map from case-sensitive CString keys to untyped pointers. Lookup, insertion and removal take
 // constant time on average at any size. A walk visits the entries in the order they were
@@ -124,9 +131,7 @@ class CMapStringToPtr {
     };
     static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
-    static std::size_t Hash(std::string_view key) noexcept {
-        return std::hash<std::string_view>{}(key);
-    }
+    static std::size_t Hash(std::string_view key) noexcept { return reuseblocks::KeyedHash(key); }
     std::size_t Mask() const noexcept { return m_slots.size() - 1; }
 
     std::size_t FindSlot(std::string_view key, std::size_t hash) const noexcept {

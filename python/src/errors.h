@@ -1,0 +1,20 @@
+#ifndef REUSEBLOCKS_PYTHON_ERRORS_H
+#define REUSEBLOCKS_PYTHON_ERRORS_H
+
+// The package's own exceptions are Python classes (reuseblocks/_errors.py); these raise them.
+
+#include <pybind11/pybind11.h>
+#include <reuseblocks/diagnostics.h>
+
+namespace reuseblocks::python {
+
+namespace py = pybind11;
+
+[[noreturn]] void RaiseStale(const char* what);
+[[noreturn]] void RaiseBusy();
+[[noreturn]] void RaiseLoadError(py::handle path, const LoadReport& report);
+[[noreturn]] void RaiseWriteError(py::handle path);
+
+}  // namespace reuseblocks::python
+
+#endif  // REUSEBLOCKS_PYTHON_ERRORS_H

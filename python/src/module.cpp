@@ -1,0 +1,10 @@
+#include <pybind11/pybind11.h>
+
+#include "bindings.h"
+
+PYBIND11_MODULE(_core, module) {
+    module.doc() = "The reuseblocks library: blocks files in memory, loaded and written.";
+    module.attr("__version__") = REUSEBLOCKS_VERSION;
+    reuseblocks::python::BindBlock(module);
+    reuseblocks::python::BindBlocksFile(module);
+}

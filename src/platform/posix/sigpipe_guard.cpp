@@ -1,0 +1,47 @@
+#include "platform/posix/sigpipe_guard.h"
+
+#include <pthread.h>
+
+#include <ctime>
+
+namespace reuseblocks::detail::platform {
+
+namespace {
+
+sigset_t PipeSignal() noexcept {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGPIPE);
+    return set;
+}
+
+bool PipeSignalPending() noexcept {
+    sigset_t pending;
+    sigemptyset(&pending);
+    return sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+}
+
+}  // namespace
+
+SigpipeGuard::SigpipeGuard() noexcept {
+    m_wasPending = PipeSignalPending();
+    const sigset_t pipe = PipeSignal();
+    m_blocked = ::pthread_sigmask(SIG_BLOCK, &pipe, &m_previous) == 0;
+}
+
+SigpipeGuard::~SigpipeGuard() {
+    if (!m_blocked) return;
+    if (!m_wasPending && PipeSignalPending()) {
+        const sigset_t pipe = PipeSignal();
+#if defined(__APPLE__)
+        int taken = 0;
+        static_cast<void>(::sigwait(&pipe, &taken));  // pending, so it returns at once
+#else
+        const timespec immediately{0, 0};
+        static_cast<void>(::sigtimedwait(&pipe, nullptr, &immediately));
+#endif
+    }
+    ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+}
+
+}  // namespace reuseblocks::detail::platform

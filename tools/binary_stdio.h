@@ -1,0 +1,12 @@
+#ifndef REUSEBLOCKS_TOOLS_BINARY_STDIO_H
+#define REUSEBLOCKS_TOOLS_BINARY_STDIO_H
+
+namespace reuseblocks::tool {
+
+// Puts standard input and output into binary mode where the platform has a text mode, so that
+// copying a blocks file through them changes no byte (a 0x1A byte would end text-mode input).
+void UseBinaryStandardStreams();
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_BINARY_STDIO_H
