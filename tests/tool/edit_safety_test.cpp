@@ -31,5 +31,20 @@ TEST(EditSafety, ValuesThatWouldNotReadBackAreNotWrittenWithoutForce) {
     EXPECT_NE(ReadText(file).find("\n#HASH "), std::string::npos);
 }
 
+TEST(EditSafety, NoWaitFailsAtOnceWhileAnotherEditHoldsTheLock) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, kBlock);
+    ToolRun busy;
+    {
+        const EditLock held(file);
+        busy = RunTool({"remove", file, "/TOP/B", "--no-wait"});
+    }
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_EQ(busy.err, "reuseblocks: error: \"" + file +
+                            "\" is being edited by another process (--no-wait)\n");
+    EXPECT_EQ(RunTool({"remove", file, "/TOP/B", "--no-wait"}).status, 0);
+}
+
 }  // namespace
 }  // namespace reuseblocks::test

@@ -1,6 +1,7 @@
 #ifndef REUSEBLOCKS_TESTS_TOOL_TOOL_PROCESS_H
 #define REUSEBLOCKS_TESTS_TOOL_TOOL_PROCESS_H
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +23,19 @@ ToolRun RunProgram(const std::string& program, const std::vector<std::string>& a
 
 std::string ReadText(const std::filesystem::path& path);
 void WriteText(const std::filesystem::path& path, const std::string& text);
+
+// Holds the lock the tool takes on a file it edits, as another edit in progress would, for the
+// life of the object.
+class EditLock {
+  public:
+    explicit EditLock(const std::string& path);
+    ~EditLock();
+    EditLock(const EditLock&) = delete;
+    EditLock& operator=(const EditLock&) = delete;
+
+  private:
+    std::intptr_t m_handle;
+};
 
 // A fresh directory, removed with everything in it at the end of the scope.
 class TempDir {

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +40,16 @@ ToolRun RunProgram(const std::string& program, const std::vector<std::string>& a
     run.out = ReadText(outPath);
     run.err = ReadText(errPath);
     return run;
+}
+
+EditLock::EditLock(const std::string& path) : m_handle(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (m_handle < 0 || ::flock(static_cast<int>(m_handle), LOCK_EX) != 0) {
+        throw std::runtime_error("cannot lock " + path);
+    }
+}
+
+EditLock::~EditLock() {
+    ::close(static_cast<int>(m_handle));
 }
 
 }  // namespace reuseblocks::test

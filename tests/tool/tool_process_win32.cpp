@@ -114,4 +114,22 @@ ToolRun RunProgram(const std::string& program, const std::vector<std::string>& a
     return run;
 }
 
+EditLock::EditLock(const std::string& path)
+    : m_handle(reinterpret_cast<std::intptr_t>(::CreateFileW(
+          Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
+    OVERLAPPED where{};
+    where.OffsetHigh = 0x7FFFFFFF;  // the byte the tool locks, beyond any file's end
+    const HANDLE file = reinterpret_cast<HANDLE>(m_handle);
+    if (file == INVALID_HANDLE_VALUE ||
+        !::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where)) {
+        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+        throw std::runtime_error("cannot lock " + path);
+    }
+}
+
+EditLock::~EditLock() {
+    ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));  // closing releases the lock
+}
+
 }  // namespace reuseblocks::test
