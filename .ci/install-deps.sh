@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake make g++ clang libclang-rt-14-dev llvm-14 libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev nlohmann-json3-dev pkg-config valgrind git
-          g++-mingw-w64-x86-64 wine64
+          g++-mingw-w64-x86-64 wine64 util-linux
           python3 python3-dev python3-venv python3-pybind11 pybind11-dev python3-pytest
           python3-setuptools python3-wheel
           librsvg2-bin

@@ -5,16 +5,14 @@
 // message (libFuzzer keeps the input that caused it), a scratch directory, and a comparable image
 // of a collection taken while its invariants are checked.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -131,10 +129,27 @@ inline const std::string& ScratchDirectory() {
         Directory() {
             // fuzz/run.sh names a base it removes afterwards: libFuzzer may end the process
             // without running this destructor.
-            const char* base = std::getenv("REUSEBLOCKS_FUZZ_SCRATCH");
-            if (!base) base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-            path = std::string(base) + "/reuseblocks-fuzz-XXXXXX";
-            if (!::mkdtemp(path.data())) Fail("mkdtemp", __FILE__, __LINE__);
+            std::vector<std::filesystem::path> bases;
+            if (const char* base = std::getenv("REUSEBLOCKS_FUZZ_SCRATCH"))
+                bases.emplace_back(base);
+            bases.emplace_back("/dev/shm");
+            std::error_code error;
+            bases.push_back(std::filesystem::temp_directory_path(error));
+            std::mt19937_64 random(
+                std::random_device{}() ^
+                static_cast<std::uint64_t>(
+                    std::chrono::steady_clock::now().time_since_epoch().count()));
+            for (const std::filesystem::path& base : bases) {
+                for (int attempt = 0; attempt < 16 && path.empty(); ++attempt) {
+                    const std::filesystem::path candidate =
+                        base / ("reuseblocks-fuzz-" + std::to_string(random()));
+                    if (std::filesystem::create_directory(candidate, error))
+                        path = candidate.string();
+                    if (error) break;
+                }
+                if (!path.empty()) return;
+            }
+            Fail("no scratch directory", __FILE__, __LINE__);
         }
         ~Directory() {
             std::error_code ignored;
@@ -147,16 +162,10 @@ inline const std::string& ScratchDirectory() {
 }
 
 inline void WriteBytes(const std::string& path, const void* data, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    HARNESS_CHECK(fd >= 0);
-    const char* next = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(fd, next, size);
-        HARNESS_CHECK(written > 0);
-        next += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    HARNESS_CHECK(::close(fd) == 0);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    HARNESS_CHECK(file != nullptr);
+    const bool written = std::fwrite(data, 1, size, file) == size;
+    HARNESS_CHECK(std::fclose(file) == 0 && written);
 }
 
 }  // namespace harness

@@ -162,8 +162,9 @@ TEST_F(LoadFileTest, WriteLoadWriteRoundTrip) {
     EXPECT_EQ(Dump(blocks), Dump(original));
     const std::string again = dir.File("again.blocks");
     ASSERT_EQ(blocks.WriteFile(again.c_str(), "round trip"), 1);
-    EXPECT_EQ(WithoutDate(ReadFile(again)), WithoutDate(ReadFile(path)));
-    EXPECT_NE(WithoutDate(ReadFile(path)), ReadFile(path));  // the date line was recognised
+    EXPECT_EQ(WithoutDate(ReadWrittenFile(again)), WithoutDate(ReadWrittenFile(path)));
+    EXPECT_NE(WithoutDate(ReadWrittenFile(path)),
+              ReadWrittenFile(path));  // the date line was recognised
 }
 
 TEST_F(LoadFileTest, NulBytesAndLongLinesAreOrdinary) {

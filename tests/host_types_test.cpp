@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 
 #include <climits>
 #include <cstdint>
@@ -70,21 +69,6 @@ TEST(CStringTest, NullPointersNulBytesAndUnsignedCompare) {
     EXPECT_NE(nul, CString("a"));
     EXPECT_LT(CString("a").Compare("\xE9"), 0);
     EXPECT_THROW(nul.GetAt(4), CInvalidArgException);
-}
-
-// More than a CString can count reports as running out of memory, the one allocation error a
-// host is told to expect. The text is a mapped, never touched, region: nothing is copied.
-TEST(CStringTest, TooLongIsBadAlloc) {
-    const std::size_t tooLong = std::size_t{INT_MAX} + 1;
-    void* text =
-        ::mmap(nullptr, tooLong, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    ASSERT_NE(text, MAP_FAILED);
-    const std::string_view view(static_cast<const char*>(text), tooLong);
-    EXPECT_THROW(CString{view}, std::bad_alloc);
-    CString s("x");
-    EXPECT_THROW(s = view, std::bad_alloc);
-    EXPECT_EQ(s, "x");
-    ::munmap(text, tooLong);
 }
 
 TEST(CStringArrayTest, OutOfRangeThrowsAndChangesNothing) {

@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "reuseblocks/reuseblocks.h"
+#include "temporary_directory.h"
 
 // A fresh directory under the system's temporary directory, removed with everything in it.
 class TempDir {
   public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "reuseblocks-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
+        m_path = reuseblocks::test::MakeUniqueDirectory(std::filesystem::temp_directory_path(),
+                                                        "reuseblocks-")
+                     .string();
     }
     ~TempDir() {
         std::error_code ignored;
@@ -52,6 +52,33 @@ class TempDir {
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The line end WriteFile writes: CR LF on Windows, as the text-mode streams there do, LF elsewhere.
+#if defined(_WIN32)
+inline constexpr std::string_view kWrittenLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kWrittenLineEnd = "\n";
+#endif
+
+// A file written by WriteFile with its line ends as LF, so that expectations read the same on
+// every system. A lone LF where CR LF belongs shows as "<LF>" and fails the comparison.
+inline std::string ReadWrittenFile(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    if (kWrittenLineEnd == "\n") return bytes;
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes.compare(i, kWrittenLineEnd.size(), kWrittenLineEnd) == 0) {
+            text += '\n';
+            i += kWrittenLineEnd.size() - 1;
+        } else if (bytes[i] == '\n') {
+            text += "<LF>\n";
+        } else {
+            text += bytes[i];
+        }
+    }
+    return text;
 }
 
 inline void WriteText(const std::string& path, std::string_view text) {

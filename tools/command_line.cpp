@@ -100,6 +100,8 @@ int RunCommandLine(int argc, char** argv) {
     CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
     app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION_STRING);
     app.require_subcommand(1);
+    // Block IDs start with "/": never read them as Windows-style options, on any system.
+    app.allow_windows_style_options(false);
     SetHelp(app,
             "  reuseblocks check --strict board.blocks\n"
             "  reuseblocks list board.blocks --where BLOCK_STATUS=Unplaced --fields ID,SYMBOL",

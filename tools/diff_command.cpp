@@ -51,7 +51,7 @@ void PrintWholeBlock(const CReuseBlock& block, std::ostream& out) {
     }
     out << "  " << values << '\n';
     for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-        out << "  layer map " << row << ": " << RowText(block, row) << '\n';
+        out << "  layer map " << row << ": " << RowText(block, static_cast<long>(row)) << '\n';
     }
 }
 

@@ -25,6 +25,23 @@ struct BlockStorage;
 
 class CReuseBlockFile;
 
+// Building a host with MSVC against the DLL. The exported classes below hold standard-library
+// members (std::array, std::vector, std::unique_ptr and the header-only types), for which MSVC
+// warns (C4251) that they have no DLL interface. They need none: they are private, and only the
+// library's own code, never inline code in this header, works on them. What a host must share
+// with the library is their layout, and that asks for:
+//   - the same compiler family (MSVC with MSVC, MinGW-w64 with MinGW-w64): the classes are C++;
+//   - the same C++ standard library and the same _ITERATOR_DEBUG_LEVEL, that is a release host
+//     with a release DLL and a debug host with a debug DLL;
+//   - for CStringArray (GetBlocksIDs) and for reuseblocks/diagnostics.h, whose std::string and
+//     std::vector change hands, also the same C runtime DLL (/MD).
+// CString alone may cross between any C runtimes: its heap storage always comes from, and goes
+// back to, the library.
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4251)
+#endif
+
 // One reuse block: twelve text properties (the fields of its definition line) and an ordered
 // list of layer maps, each a row of four text columns. Blocks are created and destroyed only by
 // their CReuseBlockFile; the host works through the pointers the collection hands out. Values
@@ -155,5 +172,9 @@ class REUSEBLOCKS_API CReuseBlockFile {
     // Made with the first block, so that an empty collection allocates nothing.
     std::unique_ptr<reuseblocks::detail::BlockStorage> m_storage;
 };
+
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#endif
 
 #endif  // REUSEBLOCKS_REUSEBLOCKS_H

@@ -3,7 +3,10 @@
 #include <array>
 #include <cstdint>
 
-#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#include "io/bit_scan.h"
+
+// SSE2 is part of every x86-64 processor; GCC and Clang say so with __SSE2__, MSVC with _M_X64.
+#if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define REUSEBLOCKS_TOKENIZER_SSE2 1
 #endif
@@ -62,7 +65,7 @@ std::size_t SkipOrdinary(std::string_view line, std::size_t i, const ClassTable&
                              _mm_or_si128(_mm_cmpeq_epi8(chunk, ret), _mm_cmpeq_epi8(chunk, feed))),
                 _mm_or_si128(_mm_cmpeq_epi8(chunk, dquote), _mm_cmpeq_epi8(chunk, squote)));
             const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-            if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (mask != 0) return i + LowestSetBit(mask);
         }
     }
 #else

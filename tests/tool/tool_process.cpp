@@ -1,49 +1,14 @@
 #include "tool_process.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
+
+#include "../temporary_directory.h"
 
 namespace reuseblocks::test {
 
 namespace fs = std::filesystem;
-
-ToolRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                   const fs::path& directory) {
-    TempDir capture;
-    const std::string outPath = capture / "out";
-    const std::string errPath = capture / "err";
-    // Everything the child needs is prepared before fork: only system calls happen after it.
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    const std::string dir = directory.string();
-
-    const pid_t child = ::fork();
-    if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
-        if (!dir.empty() && ::chdir(dir.c_str()) != 0) ::_exit(126);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    int wait = 0;
-    if (::waitpid(child, &wait, 0) != child) throw std::runtime_error("waitpid failed");
-    ToolRun run;
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    run.out = ReadText(outPath);
-    run.err = ReadText(errPath);
-    return run;
-}
 
 ToolRun RunTool(const std::vector<std::string>& args, const fs::path& directory) {
     return RunProgram(REUSEBLOCKS_TOOL, args, directory);
@@ -62,9 +27,7 @@ void WriteText(const fs::path& path, const std::string& text) {
 }
 
 TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "reuseblocks-tool-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
+    m_path = MakeUniqueDirectory(fs::temp_directory_path(), "reuseblocks-tool-");
 }
 
 TempDir::~TempDir() {

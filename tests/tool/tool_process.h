@@ -1,6 +1,7 @@
 #ifndef REUSEBLOCKS_TESTS_TOOL_TOOL_PROCESS_H
 #define REUSEBLOCKS_TESTS_TOOL_TOOL_PROCESS_H
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,6 +24,19 @@ ToolRun RunProgram(const std::string& program, const std::vector<std::string>& a
 std::string ReadText(const std::filesystem::path& path);
 void WriteText(const std::filesystem::path& path, const std::string& text);
 
+// Holds the lock the tool takes on a file it edits, as another edit in progress would, for the
+// life of the object.
+class EditLock {
+  public:
+    explicit EditLock(const std::string& path);
+    ~EditLock();
+    EditLock(const EditLock&) = delete;
+    EditLock& operator=(const EditLock&) = delete;
+
+  private:
+    std::intptr_t m_handle;
+};
+
 // A fresh directory, removed with everything in it at the end of the scope.
 class TempDir {
   public:
@@ -32,7 +46,10 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // With forward slashes on Windows too, so that messages quoting it need no escaped backslash.
+    std::string operator/(const std::string& name) const {
+        return (m_path / name).generic_string();
+    }
 
   private:
     std::filesystem::path m_path;

@@ -10,7 +10,17 @@
 #include <type_traits>
 #include <utility>
 
+#include "reuseblocks/export.h"
 #include "reuseblocks/host/invalid_arg_exception.h"
+
+namespace reuseblocks::detail {
+// CString's heap storage comes from the library and goes back to it, whichever side allocates
+// or frees: a host built with another C runtime (another MSVC runtime, a debug one, /MT) then
+// frees a string the library made, and the library one the host made, without crashing. Null
+// when out of memory; the caller throws std::bad_alloc on its own side of the boundary.
+REUSEBLOCKS_API char* AllocateStringStorage(std::size_t bytes) noexcept;
+REUSEBLOCKS_API void FreeStringStorage(char* data) noexcept;
+}  // namespace reuseblocks::detail
 
 // An 8-bit string with value semantics. Text is stored and compared byte for byte, without any
 // character-set conversion; it may hold NUL bytes (GetLength counts them, GetString stops at the
@@ -20,7 +30,7 @@
 //
 // Sixteen bytes: a loaded design holds millions of short strings (a block has twelve properties
 // and four per layer map), so up to 15 bytes live inside the object and only longer text goes to
-// the heap.
+// the heap, through the library (see AllocateStringStorage): inline text costs no call.
 class CString {
   public:
     CString() noexcept { SetInlineSize(0); }
@@ -292,14 +302,20 @@ class CString {
         m_bytes[15] = static_cast<char>(kHeapFlag | ((capacity >> 24) & 0x7f));
     }
     void Release() noexcept {
-        if (IsHeap()) delete[] HeapData();
+        if (IsHeap()) reuseblocks::detail::FreeStringStorage(HeapData());
+    }
+    // Room for `capacity` bytes and the NUL.
+    static char* NewStorage(std::size_t capacity) {
+        char* data = reuseblocks::detail::AllocateStringStorage(capacity + 1);
+        if (!data) throw std::bad_alloc();
+        return data;
     }
 
     // Room for `capacity` bytes and the NUL, keeping the first `keep` bytes of the text; the
     // old storage is freed only once the new one exists.
     char* Grow(std::size_t capacity, std::size_t keep) {
         if (capacity > kMaxSize) throw std::bad_alloc();
-        char* data = new char[capacity + 1];
+        char* data = NewStorage(capacity);
         std::memcpy(data, Data(), keep);
         Release();
         SetHeap(data, capacity);
@@ -326,7 +342,7 @@ class CString {
             return;
         }
         if (size > kMaxSize) throw std::bad_alloc();
-        char* data = new char[size + 1];
+        char* data = NewStorage(size);
         std::memcpy(data, text, size);
         Release();
         SetHeap(data, size);
@@ -339,7 +355,7 @@ class CString {
         if (total > Capacity()) {
             // Keep the source alive until it has been copied: it may be this string itself.
             const std::size_t capacity = total < 2 * size ? 2 * size : total;
-            char* data = new char[(capacity > kMaxSize ? kMaxSize : capacity) + 1];
+            char* data = NewStorage(capacity > kMaxSize ? kMaxSize : capacity);
             std::memcpy(data, Data(), size);
             std::memcpy(data + size, text, count);
             Release();

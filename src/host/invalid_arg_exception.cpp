@@ -1,0 +1,3 @@
+#include "reuseblocks/host/invalid_arg_exception.h"
+
+CInvalidArgException::~CInvalidArgException() = default;

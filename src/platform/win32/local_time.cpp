@@ -1,0 +1,14 @@
+#include <ctime>
+
+#include "platform/file_system.h"
+
+namespace reuseblocks::detail::platform {
+
+bool LocalTime(std::time_t when, std::tm& local) noexcept {
+    std::tm converted{};
+    if (::localtime_s(&converted, &when) != 0) return false;
+    local = converted;
+    return true;
+}
+
+}  // namespace reuseblocks::detail::platform
