@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Builds the extension with the project's own CMake build, so that it is compiled from the same
 sources and flags as the library; the package metadata is in pyproject.toml."""
 

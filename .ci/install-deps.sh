@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, tests, tool, benchmarks and fuzzers need, only when
 # something is missing.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the .tar.gz and the Debian packages as a distribution would (prefix /usr, Debian's
 # hardening flags), checks them with lintian, unpacks them into a scratch root and builds a host
 # program against that root, with CMake and with pkg-config.

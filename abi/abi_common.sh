@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by abi/record.sh and abi/check.sh, which use these variables and functions.
 # shellcheck disable=SC2034
 abi_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Compares the ABI of the shared library built in BUILD_DIR with the recorded baseline:
 #   abi/check.sh build/ci
 # Compatible changes (added functions and variables) pass; removed or changed ones fail, unless

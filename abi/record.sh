@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Records the ABI of the shared library built in BUILD_DIR as the baseline that abi/check.sh
 # compares every later build with:  abi/record.sh build/ci
 # Run it for a release that may change the ABI (and only then), with a build that has debug

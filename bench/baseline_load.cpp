@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a developer would write without the library: the yardstick the loader is measured
 // against. Reads a blocks file into a map from block ID to its fields (the twelve properties,
 // then four columns per layer map) and prints the number of blocks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "blocks_generator.h"
 
 #include "flood_ids.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the bulk commands on a generated file of BLOCKS blocks (default 1000, 8 layer maps each):
 # `import` of all of them from JSON (as `list --json` prints) and from CSV, and `set --from`
 # changing every block, each in one load and one write; one plain `set` for reference. Prints

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the library against the limits of the machine and a plain baseline, on one generated
 # blocks file and in one run, and prints medians and ratios.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flood_ids.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_BENCH_FLOOD_IDS_H
 #define REUSEBLOCKS_BENCH_FLOOD_IDS_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // reuseblocks_gen [--ids=crafted|ordinary] OUT [BLOCKS [MIN_ROWS [MAX_ROWS [SEED]]]]: writes a
 // generated blocks file; --ids gives it the 16-byte IDs of flood_ids.h instead of hierarchical
 // ones.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // reuseblocks_loadwrite FILE [OUT]: loads FILE with LoadFile and, given OUT, writes it back with
 // WriteFile. A stand-in for the command-line tool when timing the library alone.
 #include <cstdio>

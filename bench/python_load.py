@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """CPU time of the Python package on a blocks file: BlocksFile.open, reading one property of
 every block, and the walk alone; medians of RUNS rounds (default 9).
 

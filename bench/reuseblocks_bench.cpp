@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Throughput of loading, writing, tokenizing and the block index, on generated files.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>

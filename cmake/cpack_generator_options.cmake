@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Read by cpack for each generator in turn.
 if(CPACK_GENERATOR STREQUAL "DEB")
     # The Debian packages carry the licence as their copyright files instead.

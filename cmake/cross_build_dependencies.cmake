@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Dependencies of a cross build, taken from the build machine's Debian packages: GoogleTest is
 # compiled from the sources libgtest-dev ships, CLI11 and nlohmann/json are header-only. Their
 # headers are reached through a directory of their own, never through /usr/include, where the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the library, its headers, the tool with its manual pages and completion, a CMake
 # package, a pkg-config file and the licence, and exports the targets from the build tree as well.
 # Components follow the Debian packages: runtime (the shared library), dev (headers, link, CMake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the manual pages with the project's version filled in, compressed as man-db and Debian
 # expect when gzip is at hand.
 set(REUSEBLOCKS_MAN_PAGES reuseblocks.1 reuseblocks-blocks.5)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64), and runs what
 # was built under Wine (wine64): tests work from a Linux shell as on Windows.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cpack: a .tar.gz of the whole install, and Debian packages split as Debian splits a library:
 #   libreuseblocks1     the shared library (runtime component), with shlibs
 #   libreuseblocks-dev  headers, the .so link, the CMake package and the .pc file (dev)

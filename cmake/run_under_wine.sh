@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Usage: run_under_wine.sh WINE PREFIX PROGRAM [ARGS...]
 # Runs a Windows program under Wine in a prefix of its own, quietly. The first run makes the
 # prefix, which takes a while; runs started meanwhile wait for it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Licence identifiers on every source file.
 #   cmake/spdx.sh --check   lists the source files without one and fails if there are any (CI)
 #   cmake/spdx.sh --fix     puts "SPDX-License-Identifier: MIT" in each of them, as the first line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds a small collection of reuse blocks in memory, the way a host application does, then
 // walks it and prints every block with its layer maps.
 #include <cstdio>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Builds a blocks file from a CSV of placements.
 
     csv_to_blocks.py PLACEMENTS.csv OUT.blocks [--app NAME]

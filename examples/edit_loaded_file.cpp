@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads a blocks file, edits it the way a placement step would, and writes the result: unplaced
 // blocks are placed on a row below the board, one block gains a layer map, a planned block is
 // dropped and a new one added.

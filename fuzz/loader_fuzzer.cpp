@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The loader on arbitrary bytes, through a real file, into a collection that already holds a
 // block. Whatever the bytes, LoadFile and LoadFileWithReport must agree, give a documented code,
 // leave the held block alone and leave a consistent collection of non-empty single-line values;

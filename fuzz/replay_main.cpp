@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a harness over files and directories of inputs without libFuzzer, so that the corpus and
 // every kept finding replay as an ordinary test with any compiler.
 

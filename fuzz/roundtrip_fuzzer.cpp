@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Write -> load round trips of collections built by a random sequence of edits. The first byte
 // chooses the values: with values the format can carry, the loaded collection must equal the
 // written one exactly (and loading the file again into the original must stop at the first ID);

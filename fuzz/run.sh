@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer harnesses with clang (when needed) and runs each one for a bounded time,
 # one job at a time. Exits non-zero on any finding (crash, sanitizer report, leak, timeout,
 # out-of-memory, failed check). A finding is kept under $BUILD_DIR/findings/<harness>/; once it is

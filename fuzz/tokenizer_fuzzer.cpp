@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line tokenizer against a second, deliberately plain reading of its rules: first decide what
 // every character is (separator, field of its own, or part of a field), then cut the line.
 // Input: the low two bits of the first byte give how many of the following bytes are special

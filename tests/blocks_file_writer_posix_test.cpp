@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What only a POSIX system can set up: a file size limit, permission bits, symlinks, hard links,
 // streams reached through /dev/fd and /proc, pipes and signals, ACLs, owners.
 

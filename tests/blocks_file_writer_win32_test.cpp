@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where Windows behaves its own way: line ends, file attributes, sharing, ANSI paths.
 
 #include <windows.h>

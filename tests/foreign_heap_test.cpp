@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host whose operator new and delete are its own, as one built with another C runtime has:
 // on Windows each module keeps its own, so what the library allocated must never reach this
 // operator delete, nor what it frees come from this operator new. Every block this program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CString limits that need a POSIX memory mapping to reach without touching the memory.
 #include <gtest/gtest.h>
 #include <sys/mman.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "axis_ticks.h"
 
 #include <algorithm>

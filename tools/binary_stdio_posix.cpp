@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "binary_stdio.h"
 
 namespace reuseblocks::tool {

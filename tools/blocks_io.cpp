@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "blocks_io.h"
 
 #include <reuseblocks/diagnostics.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `check`: load files and report every problem found; with --strict also values outside the
 // header's conventions, a missing format line, repeated layer maps and values a write would not
 // give back.

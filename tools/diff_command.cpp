@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `diff`: two files compared as collections of blocks, the way a reviewer reads a change.
 #include <iostream>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `set`, `add`, `remove`, `map add`, `map remove`: load, change, write. Every argument is checked
 // before anything changes, and a value the file format cannot carry is refused, because the file
 // would read back differently or not at all.

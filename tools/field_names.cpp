@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "field_names.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `merge` and `format`: whole files loaded and written again.
 #include "blocks_io.h"
 #include "commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "file_lock.h"
 
 #include <utility>

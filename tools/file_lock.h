@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_TOOLS_FILE_LOCK_H
 #define REUSEBLOCKS_TOOLS_FILE_LOCK_H
 

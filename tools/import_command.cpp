@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `import` and `set --from`: many blocks in from scripts and spreadsheets, in one load and one
 // write. Every record is checked before anything is written, and one bad record rejects all.
 #include <algorithm>

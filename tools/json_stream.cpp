@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "json_stream.h"
 
 #include "field_names.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lint.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_TOOLS_LINT_H
 #define REUSEBLOCKS_TOOLS_LINT_H
 

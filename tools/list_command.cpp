@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `list`: the blocks of a file that meet --where, as a table, CSV, TSV, JSON or JSON Lines.
 #include <iostream>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <exception>
 #include <iostream>
 #include <string_view>

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Writes the sample blocks file examples/board.blocks with the tool's own edit commands, so the
 # sample is what the library writes.  Usage: make_board_sample.sh PATH/TO/reuseblocks OUT
 set -eu

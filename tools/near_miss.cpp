@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "near_miss.h"
 
 #include <algorithm>

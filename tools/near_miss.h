@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_TOOLS_NEAR_MISS_H
 #define REUSEBLOCKS_TOOLS_NEAR_MISS_H
 

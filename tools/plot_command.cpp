@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `plot`: a picture of where the blocks of a file sit, as a self-contained SVG.
 #include <cerrno>
 #include <filesystem>

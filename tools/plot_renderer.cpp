@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plot_renderer.h"
 
 #include <algorithm>

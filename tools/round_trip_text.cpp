@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "round_trip_text.h"
 
 #include "field_names.h"

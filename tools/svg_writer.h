@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_TOOLS_SVG_WRITER_H
 #define REUSEBLOCKS_TOOLS_SVG_WRITER_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "text_output.h"
 
 #include <algorithm>

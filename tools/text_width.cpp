@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "text_width.h"
 
 #include <array>

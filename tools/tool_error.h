@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_TOOLS_TOOL_ERROR_H
 #define REUSEBLOCKS_TOOLS_TOOL_ERROR_H
 

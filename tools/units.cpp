@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "units.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "value_checks.h"
 
 #include "field_names.h"

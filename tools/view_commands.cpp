@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `show`: one block of a loaded file.
 #include <iostream>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "write_failure.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_DIAGNOSTICS_H
 #define REUSEBLOCKS_DIAGNOSTICS_H
 

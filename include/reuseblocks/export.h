@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_EXPORT_H
 #define REUSEBLOCKS_EXPORT_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_REUSEBLOCKS_H
 #define REUSEBLOCKS_REUSEBLOCKS_H
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Read, edit and write design-reuse blocks files ("PCB_BLOCKS FILE FORMAT 2.0").
 
 The same loader and writer as the C++ library and the `reuseblocks` tool. Values are str,

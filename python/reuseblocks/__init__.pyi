@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 import os
 from typing import Any, Dict, Iterable, Iterator, List, NamedTuple, Optional, TypeVar, Union, overload
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The package's exceptions and the Problem record; the extension raises and makes them."""
 
 import errno as _errno

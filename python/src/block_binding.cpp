@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Block, its layer-map rows and the sequence of them.
 #include <array>
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BlocksFile: the collection, loading and writing.
 #include <reuseblocks/diagnostics.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_PYTHON_ERRORS_H
 #define REUSEBLOCKS_PYTHON_ERRORS_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <pybind11/pybind11.h>
 #include <reuseblocks/version.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "text.h"
 
 namespace reuseblocks::python {

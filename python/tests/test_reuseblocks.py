@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 import errno
 import gc
 import os

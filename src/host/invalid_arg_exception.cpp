@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reuseblocks/host/invalid_arg_exception.h"
 
 CInvalidArgException::~CInvalidArgException() = default;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_IO_BLOCKS_FORMAT_H
 #define REUSEBLOCKS_IO_BLOCKS_FORMAT_H
 

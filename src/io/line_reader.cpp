@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "io/line_reader.h"
 
 #include <cstring>

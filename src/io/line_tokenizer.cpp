@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "io/line_tokenizer.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "io/blocks_file_loader.h"
 #include "reuseblocks/diagnostics.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_IO_OUTPUT_FILE_H
 #define REUSEBLOCKS_IO_OUTPUT_FILE_H
 

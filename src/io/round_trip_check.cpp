@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a written and re-read blocks file would not give back: the writer puts values on a line
 // unquoted and the reader strips a line's ends and splits it at blanks.
 #include <string_view>

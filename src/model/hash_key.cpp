@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/hash_key.h"
 
 #include <chrono>

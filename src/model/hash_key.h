@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_MODEL_HASH_KEY_H
 #define REUSEBLOCKS_MODEL_HASH_KEY_H
 

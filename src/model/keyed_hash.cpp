@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <string_view>
 
 #include "model/hash_key.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # shellcheck disable=SC2016  # the $(...) in names and IDs is meant literally
 # Drives the bash completion function as bash does (COMP_WORDS, COMP_CWORD) and checks COMPREPLY,
 # including hostile file names and block IDs that must never be evaluated.

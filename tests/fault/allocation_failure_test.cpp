@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every allocation of a LoadFile, a WriteFile, a NewLayerMap and a NewBlock is made to fail in
 // turn. The bad_alloc must reach the caller, and afterwards nothing may leak, no descriptor may
 // stay open, and the collection must hold exactly what it held before or what was accepted

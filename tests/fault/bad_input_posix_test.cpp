@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile input only a POSIX system can set up: symlink loops, devices, permissions, FIFOs.
 
 #include <fcntl.h>

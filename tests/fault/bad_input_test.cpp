@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile and odd input, loaded into a collection that already holds blocks: every case gives
 // its documented code, and the blocks held before are still there, unchanged.
 

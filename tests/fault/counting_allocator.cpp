@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "counting_allocator.h"
 
 #include <cstdlib>

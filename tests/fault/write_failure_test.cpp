@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes that fail at the operating system: a full device, a file-size limit reached part-way, a
 // directory that refuses new files or is gone. Each gives 0, leaves no temporary file and no
 // open descriptor, and leaves an existing target as it was.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Configures, builds and runs the consumer project against the installed PREFIX, with the
 # generator, compiler and flags of the enclosing build.
 file(REMOVE_RECURSE "${WORK_DIR}")

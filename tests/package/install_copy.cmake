@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build tree into a fresh PREFIX and runs the installed tool once (when built), which
 # finds the installed library through its relative run path.
 file(REMOVE_RECURSE "${PREFIX}")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Compiles the consumer with the flags pkg-config gives for the installed PREFIX (--static for a
 # static build), and runs it.
 file(REMOVE_RECURSE "${WORK_DIR}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Comparing files, bulk import and edits, standard input and output, and git's diff driver: each
 // through the tool's process, with pipes made by a real shell.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Edits of one file by several processes at once take turns instead of losing each other's
 // changes: two shell loops.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Edits that would lose blocks are refused, and edits of one file by several processes at once
 // take turns instead of losing each other's changes.
 #include <gtest/gtest.h>

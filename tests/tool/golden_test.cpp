@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Each golden/NAME.expected starts with the command line ("$ reuseblocks check --strict F") and
 // holds what the tool printed, stdout before stderr, then its exit status. The commands run in
 // the golden folder, so file names in the output are short and stable.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `list` as a query: conditions, chosen columns, and JSON that stays byte for byte what it was
 // when it was built as one tree, whatever bytes the values hold.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `plot`: the committed picture of the sample is what the tool draws today, and no text from a
 // file can turn into markup or break the XML.
 #include <gtest/gtest.h>

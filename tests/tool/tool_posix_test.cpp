@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What only a POSIX system can set up for the tool: a full device and a named pipe.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool through its process: exit statuses, what edits write and what they leave alone, and
 // JSON that agrees with the library's own reading of a file.
 #include <gtest/gtest.h>

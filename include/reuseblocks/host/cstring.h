@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef REUSEBLOCKS_HOST_CSTRING_H
 #define REUSEBLOCKS_HOST_CSTRING_H
 

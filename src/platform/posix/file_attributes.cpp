@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/file_attributes.h"
 
 #include <sys/types.h>

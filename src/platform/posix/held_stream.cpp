@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/held_stream.h"
 
 #include <fcntl.h>

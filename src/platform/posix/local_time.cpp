@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <ctime>
 
 #include "platform/file_system.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/sigpipe_guard.h"
 
 #include <pthread.h>

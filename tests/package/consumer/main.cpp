@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Built against an installed copy of the library: writes a block, reads it back, and catches the
 // library's exception type across the shared-library boundary.
 #include <reuseblocks/diagnostics.h>
