@@ -96,10 +96,17 @@ ToolRun RunProgram(const std::string& program, const std::vector<std::string>& a
         startup.hStdError = err.value;
         PROCESS_INFORMATION process{};
         const std::wstring dir = directory.empty() ? std::wstring() : directory.wstring();
-        if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE,
-                              CREATE_NO_WINDOW, nullptr, dir.empty() ? nullptr : dir.c_str(),
-                              &startup, &process)) {
-            throw std::runtime_error("cannot start " + program);
+        // Wine now and then refuses a start while its server is busy; a real failure repeats.
+        bool started = false;
+        for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+            if (attempt > 0) ::Sleep(200);
+            started = ::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                       CREATE_NO_WINDOW, nullptr,
+                                       dir.empty() ? nullptr : dir.c_str(), &startup, &process);
+        }
+        if (!started) {
+            throw std::runtime_error("cannot start " + program + " (error " +
+                                     std::to_string(::GetLastError()) + ")");
         }
         Handle child{process.hProcess};
         Handle thread{process.hThread};
