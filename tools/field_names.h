@@ -2,7 +2,8 @@
 #ifndef REUSEBLOCKS_TOOLS_FIELD_NAMES_H
 #define REUSEBLOCKS_TOOLS_FIELD_NAMES_H
 
-#include <array>
+#include <reuseblocks/fields.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,39 +11,18 @@
 
 namespace reuseblocks::tool {
 
-// Property indexes of CReuseBlock, by the field names of the file format.
-enum Property : std::uint32_t {
-    kBlockHierName,
-    kBlockPath,
-    kBlockType,
-    kBlockStatus,
-    kXLoc,
-    kYLoc,
-    kSide,
-    kRotation,
-    kUnits,
-    kIntXLoc,
-    kIntYLoc,
-    kQorStatus,
-};
+using reuseblocks::kLayerMapColumnNames;
+using reuseblocks::kPropertyNames;
+using reuseblocks::LayerMapColumnName;
+using reuseblocks::Property;
+using reuseblocks::PropertyName;
 
-inline constexpr std::array<std::string_view, 12> kPropertyNames = {
-    "BLOCK_HIER_NAME", "BLOCK_PATH", "BLOCK_TYPE", "BLOCK_STATUS", "XLOC",       "YLOC", "SIDE",
-    "ROTATION",        "UNITS",      "INT_XLOC",   "INT_YLOC",     "QOR_STATUS",
-};
-
-inline constexpr std::array<std::string_view, 4> kLayerMapColumnNames = {
-    "BLOCK_LAYER_ORDER",
-    "BLOCK_LAYER_NAME",
-    "DESIGN_ORDER",
-    "DESIGN_LAYER_NAME",
-};
-
-std::string_view PropertyName(std::uint32_t index);
-std::string_view LayerMapColumnName(std::uint32_t column);
-
-// The property called `name`; case does not matter, so "xloc" finds XLOC.
-std::optional<std::uint32_t> FindProperty(std::string_view name);
+// The property called `name` on the command line; case does not matter, so "xloc" finds XLOC.
+inline std::optional<std::uint32_t> FindProperty(std::string_view name) {
+    const std::optional<Property> property = reuseblocks::FindProperty(name, NameCase::kIgnored);
+    if (!property) return std::nullopt;
+    return *property;
+}
 
 // All property names, blank-separated, for error messages.
 std::string PropertyNameList();

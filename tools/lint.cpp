@@ -14,9 +14,6 @@ namespace reuseblocks::tool {
 
 namespace {
 
-// The writer's first line; readers ignore it, people and other programs look for it.
-constexpr std::string_view kFormatLine = "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0";
-
 struct Convention {
     Property property;
     std::vector<std::string_view> values;
@@ -24,9 +21,9 @@ struct Convention {
 
 const std::array<Convention, 3>& Conventions() {
     static const std::array<Convention, 3> conventions = {{
-        {kBlockType, {"Smashed", "Primitive", "Replica"}},
-        {kBlockStatus, {"Unplaced", "Placed", "Planned"}},
-        {kQorStatus, {"Processed", "Unprocessed"}},
+        {kBlockType, {kBlockTypes.begin(), kBlockTypes.end()}},
+        {kBlockStatus, {kBlockStatuses.begin(), kBlockStatuses.end()}},
+        {kQorStatus, {kQorStatuses.begin(), kQorStatuses.end()}},
     }};
     return conventions;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "reuseblocks/export.h"
+#include "reuseblocks/fields.h"
 #include "reuseblocks/host_types.h"
 
 namespace reuseblocks {
@@ -51,13 +52,15 @@ class CReuseBlockFile;
 // Property indexes: 0 BLOCK_HIER_NAME (the block ID), 1 BLOCK_PATH, 2 BLOCK_TYPE, 3 BLOCK_STATUS,
 // 4 XLOC, 5 YLOC, 6 SIDE, 7 ROTATION, 8 UNITS, 9 INT_XLOC, 10 INT_YLOC, 11 QOR_STATUS.
 // Layer-map columns: 0 BLOCK_LAYER_ORDER, 1 BLOCK_LAYER_NAME, 2 DESIGN_ORDER, 3 DESIGN_LAYER_NAME.
+// reuseblocks/fields.h names them (reuseblocks::kXLoc, reuseblocks::kDesignOrder), and its names
+// go wherever an index does.
 //
 // An index out of range throws CInvalidArgException and changes nothing, except in
 // RemoveLayerMap, which ignores it.
 class REUSEBLOCKS_API CReuseBlock {
   public:
-    static constexpr std::uint32_t kPropertyCount = 12;
-    static constexpr std::uint32_t kLayerMapColumnCount = 4;
+    static constexpr std::uint32_t kPropertyCount = reuseblocks::kPropertyCount;
+    static constexpr std::uint32_t kLayerMapColumnCount = reuseblocks::kLayerMapColumnCount;
 
     CReuseBlock(const CReuseBlock&) = delete;
     CReuseBlock& operator=(const CReuseBlock&) = delete;

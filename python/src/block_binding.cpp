@@ -5,9 +5,9 @@
 #include <functional>
 #include <vector>
 
+#include <reuseblocks/fields.h>
 #include "bindings.h"
 #include "errors.h"
-#include "field_names.h"
 #include "text.h"
 
 namespace reuseblocks::python {
@@ -51,7 +51,8 @@ std::uint32_t RowIndex(const LayerMaps& maps, py::handle index, Access access) {
 }
 
 std::uint32_t PropertyIndex(py::handle field) {
-    const auto index = tool::FindProperty(FromPython(field, "a field name"));
+    const auto index = reuseblocks::FindProperty(FromPython(field, "a field name"),
+                                                 reuseblocks::NameCase::kIgnored);
     if (!index) RaiseKeyError(field);
     return *index;
 }
@@ -92,7 +93,7 @@ One layer-map row of a block: a layer of the block's design paired with a layer 
 design. It follows its row when earlier rows are removed, and raises StaleError once the row or
 its block has been removed.)doc");
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-        const std::string field(tool::kLayerMapColumnNames[column]);
+        const std::string field(reuseblocks::kLayerMapColumnNames[column]);
         row.def_property(
             AttributeName(field).c_str(),
             [column](const RowHandle& self) {
@@ -198,10 +199,10 @@ void RaiseKeyError(py::handle key) {
 
 DictKeys::DictKeys() {
     for (std::uint32_t index = 0; index < properties.size(); ++index) {
-        properties[index] = py::str(std::string(tool::kPropertyNames[index]));
+        properties[index] = py::str(std::string(reuseblocks::kPropertyNames[index]));
     }
     for (std::uint32_t column = 0; column < columns.size(); ++column) {
-        columns[column] = py::str(std::string(tool::kLayerMapColumnNames[column]));
+        columns[column] = py::str(std::string(reuseblocks::kLayerMapColumnNames[column]));
     }
 }
 
@@ -253,7 +254,7 @@ StaleError once the block has been removed from it.)doc");
         "id", [](const BlockHandle& self) { return ToPython(self.Get().GetBlockID().GetView()); },
         "BLOCK_HIER_NAME, the block ID (read-only: add a block under the new ID to rename).");
     for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
-        const std::string field(tool::kPropertyNames[index]);
+        const std::string field(reuseblocks::kPropertyNames[index]);
         block.def_property(
             AttributeName(field).c_str(),
             [index](const BlockHandle& self) {
@@ -281,7 +282,7 @@ StaleError once the block has been removed from it.)doc");
                     "BLOCK_HIER_NAME is the block ID and cannot be set; add the block under the "
                     "new ID and remove the old one");
             }
-            std::string text = FromPython(value, tool::kPropertyNames[index].data());
+            std::string text = FromPython(value, reuseblocks::kPropertyNames[index].data());
             self.Get(Access::kChange).GetProperty(index) = CString(std::move(text));
         },
         "Sets a property by field name. KeyError for an unknown name, ValueError for "

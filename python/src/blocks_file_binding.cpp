@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include <reuseblocks/fields.h>
 #include "bindings.h"
 #include "errors.h"
-#include "field_names.h"
 #include "text.h"
 
 namespace reuseblocks::python {
@@ -47,10 +47,10 @@ void Load(Collection& collection, py::handle path) {
 py::str FieldOf(const RoundTripProblem& problem) {
     if (problem.property >= 0) {
         return py::str(
-            std::string(tool::kPropertyNames[static_cast<std::size_t>(problem.property)]));
+            std::string(reuseblocks::kPropertyNames[static_cast<std::size_t>(problem.property)]));
     }
     return py::str(
-        std::string(tool::kLayerMapColumnNames[static_cast<std::size_t>(problem.column)]));
+        std::string(reuseblocks::kLayerMapColumnNames[static_cast<std::size_t>(problem.column)]));
 }
 
 py::object ProblemToPython(const RoundTripProblem& problem) {
@@ -99,7 +99,7 @@ BlockHandle Add(const CollectionPtr& collection, py::handle id, bool init,
     std::vector<std::pair<std::uint32_t, std::string>> values;
     for (const auto& [key, value] : fields) {
         const std::string name = FromPython(key, "a keyword");
-        const auto index = tool::FindProperty(name);
+        const auto index = reuseblocks::FindProperty(name, reuseblocks::NameCase::kIgnored);
         if (!index || *index == 0) {
             throw py::type_error("add() got an unexpected keyword argument '" + name + "'");
         }

@@ -6,7 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "io/blocks_format.h"
 #include "io/line_reader.h"
 #include "io/line_tokenizer.h"
 #include "model/layer_map.h"
@@ -72,7 +71,7 @@ int BlocksFileLoader::Load(const char* path, LoadReport* report) {
     std::string_view line;
     while (reader.ReadLine(line)) {
         line = TrimWhiteSpace(line);
-        if (line.empty() || line.front() == '#') continue;
+        if (line.empty() || line.front() == kCommentMark) continue;
         const int result = line.find(kMappingKeyword) != std::string_view::npos
                                ? HandleMapping(line)
                                : HandleDefinition(line);

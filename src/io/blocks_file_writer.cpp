@@ -3,13 +3,12 @@
 #include <ctime>
 #include <string_view>
 
-#include "io/blocks_format.h"
 #include "io/output_file.h"
 #include "model/layer_map.h"
 #include "platform/file_system.h"
 #include "reuseblocks/reuseblocks.h"
 
-using reuseblocks::detail::kMappingKeyword;
+using reuseblocks::kMappingKeyword;
 using reuseblocks::detail::OutputFile;
 
 namespace {
@@ -94,7 +93,7 @@ void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
     std::tm local{};
     reuseblocks::detail::platform::LocalTime(now, local);
 
-    out.Write("# TOLVANE PCB_BLOCKS FILE FORMAT 2.0");
+    out.Write(reuseblocks::kFormatLine);
     out.EndLine();
     out.Write("# Application: ");
     out.Write(application);

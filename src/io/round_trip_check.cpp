@@ -3,7 +3,6 @@
 // unquoted and the reader strips a line's ends and splits it at blanks.
 #include <string_view>
 
-#include "io/blocks_format.h"
 #include "reuseblocks/diagnostics.h"
 
 namespace reuseblocks {
@@ -31,8 +30,8 @@ unsigned RoundTripReasonsOf(std::string_view value, ValuePlace place) noexcept {
     if (Holds(value, kWhiteSpace)) reasons |= kRoundTripWhiteSpace;
     if (Holds(value, kLineBreaks)) reasons |= kRoundTripLineBreak;
     if (Holds(value, "\"'")) reasons |= kRoundTripQuote;
-    if (value.find(detail::kMappingKeyword) != std::string_view::npos) reasons |= kRoundTripKeyword;
-    if (place == ValuePlace::kBlockID && value.front() == '#') reasons |= kRoundTripLeadingHash;
+    if (value.find(kMappingKeyword) != std::string_view::npos) reasons |= kRoundTripKeyword;
+    if (place == ValuePlace::kBlockID && value.front() == kCommentMark) reasons |= kRoundTripLeadingHash;
     if (place == ValuePlace::kBlockID && value.front() == '(') {
         reasons |= kRoundTripLeadingParenthesis;
     }

@@ -46,9 +46,9 @@ void CReuseBlock::SetProperty(std::uint32_t index, const char* value) {
 }
 
 void CReuseBlock::Init() {
-    m_properties[2] = "Smashed";
-    m_properties[3] = "Unplaced";
-    m_properties[11] = "Unprocessed";
+    for (const reuseblocks::PropertyDefault& preset : reuseblocks::kInitDefaults) {
+        m_properties[preset.property] = preset.value;
+    }
 }
 
 CString CReuseBlock::GetBlockSymbolName() const {
