@@ -216,7 +216,24 @@ class CString {
     friend bool operator!=(const CString& a, const CString& b) noexcept { return !(a == b); }
     friend bool operator!=(const CString& a, const char* b) noexcept { return !(a == b); }
     friend bool operator!=(const char* a, const CString& b) noexcept { return !(a == b); }
+    // The ordering compares as Compare does, against a CString or a C string on either side,
+    // never the pointers both convert to.
     friend bool operator<(const CString& a, const CString& b) noexcept { return a.Compare(b) < 0; }
+    friend bool operator<(const CString& a, const char* b) noexcept { return a.Compare(b) < 0; }
+    friend bool operator<(const char* a, const CString& b) noexcept { return 0 < b.Compare(a); }
+    friend bool operator<=(const CString& a, const CString& b) noexcept {
+        return a.Compare(b) <= 0;
+    }
+    friend bool operator<=(const CString& a, const char* b) noexcept { return a.Compare(b) <= 0; }
+    friend bool operator<=(const char* a, const CString& b) noexcept { return 0 <= b.Compare(a); }
+    friend bool operator>(const CString& a, const CString& b) noexcept { return a.Compare(b) > 0; }
+    friend bool operator>(const CString& a, const char* b) noexcept { return a.Compare(b) > 0; }
+    friend bool operator>(const char* a, const CString& b) noexcept { return 0 > b.Compare(a); }
+    friend bool operator>=(const CString& a, const CString& b) noexcept {
+        return a.Compare(b) >= 0;
+    }
+    friend bool operator>=(const CString& a, const char* b) noexcept { return a.Compare(b) >= 0; }
+    friend bool operator>=(const char* a, const CString& b) noexcept { return 0 >= b.Compare(a); }
 
     friend CString operator+(const CString& a, const CString& b) {
         CString result(a);

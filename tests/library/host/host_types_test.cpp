@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "reuseblocks/host_types.h"
 
@@ -70,6 +73,32 @@ TEST(CStringTest, NullPointersNulBytesAndUnsignedCompare) {
     EXPECT_NE(nul, CString("a"));
     EXPECT_LT(CString("a").Compare("\xE9"), 0);
     EXPECT_THROW(nul.GetAt(4), CInvalidArgException);
+}
+
+// Every operator compares as Compare does, unsigned bytes and all; none falls back to comparing
+// the two pointers the strings convert to. The array puts the texts in the opposite order of
+// their addresses, so that a pointer comparison gets each answer wrong.
+TEST(CStringTest, OrderingOperatorsCompareText) {
+    const CString desc[] = {CString("b"), CString("a"),
+                            CString(std::string_view("a long text, on the heap"))};
+    EXPECT_TRUE(desc[0] > desc[1]);
+    EXPECT_TRUE(desc[0] >= desc[1]);
+    EXPECT_FALSE(desc[0] <= desc[1]);
+    EXPECT_FALSE(desc[0] < desc[1]);
+    EXPECT_TRUE(desc[1] <= desc[1] && desc[1] >= desc[1]);
+    EXPECT_TRUE(desc[1] < desc[2]);  // a prefix sorts first
+
+    // Against a plain C string, on either side; a null pointer is "".
+    const CString b("b");
+    EXPECT_TRUE(b < "c" && b <= "b" && b > "a" && b >= "b" && !(b > "b") && !(b < "\x01"));
+    EXPECT_TRUE("c" > b && "b" >= b && "a" < b && "b" <= b && !("b" < b) && !("\xE9" <= b));
+    EXPECT_TRUE(CString() <= static_cast<const char*>(nullptr) &&
+                b > static_cast<const char*>(nullptr));
+
+    std::vector<CString> names = {CString("U2"), CString("U10"), CString("\xE9"), CString("U1")};
+    std::sort(names.begin(), names.end(), std::greater<CString>());
+    EXPECT_EQ(names, (std::vector<CString>{CString("\xE9"), CString("U2"), CString("U10"),
+                                           CString("U1")}));
 }
 
 TEST(CStringArrayTest, OutOfRangeThrowsAndChangesNothing) {
