@@ -11,7 +11,7 @@ std::vector<const CReuseBlock*> RepeatedIDs::Find(const CReuseBlockFile& blocks)
     for (POSITION position = blocks.GetStartPosition(); position && !renamed;) {
         const CReuseBlock* block = blocks.GetNext(position);
         void* holder = nullptr;
-        renamed = !blocks.m_blockIndex.LookupKey(block->GetBlockID().GetView(), holder) ||
+        renamed = !blocks.m_blockIndex.LookupView(block->GetBlockID().GetView(), holder) ||
                   holder != block;
     }
     if (!renamed) return repeated;

@@ -16,9 +16,19 @@ CReuseBlock* AsBlock(void* value) {
 CReuseBlockFile::CReuseBlockFile() = default;
 
 CReuseBlockFile::~CReuseBlockFile() {
+    RemoveAll();
+}
+
+void CReuseBlockFile::RemoveAll() noexcept {
     for (POSITION position = m_blockIndex.GetStartPosition(); position;) {
         DestroyBlock(AsBlock(m_blockIndex.GetNextValue(position)));
     }
+    m_blockIndex.RemoveAll();
+    m_storage.reset();
+}
+
+int CReuseBlockFile::GetCount() const {
+    return m_blockIndex.GetCount();
 }
 
 CReuseBlock* CReuseBlockFile::CreateBlock() {
