@@ -61,8 +61,7 @@ bool OutputTarget::State::WriteText(const char* data, std::size_t size) noexcept
         emptied = true;
     }
     if (!pipe) return WriteAll(fd.Get(), data, size);
-    SigpipeGuard guard;
-    return WriteAll(fd.Get(), data, size);
+    return WriteKeepingSigpipe(&WriteAll, fd.Get(), data, size);
 }
 
 }  // namespace reuseblocks::detail::platform
