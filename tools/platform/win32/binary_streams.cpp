@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "platform/binary_streams.h"
+
+namespace reuseblocks::tool {
+
+void UseBinaryStandardStreams() {
+    static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
+    static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+}
+
+}  // namespace reuseblocks::tool
