@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: MIT
-// What only a POSIX system can set up for the tool: a full device and a named pipe.
+// What only a POSIX system can set up for the tool: a full device, a named pipe, standard input
+// from a shell.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
 
 #include "tool_process.h"
 
@@ -43,6 +49,39 @@ TEST(Tool, StrictCheckOfAPipeReadsItOnce) {
         dir.Path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "pipe: 12 blocks, 30 layer maps\n");
+}
+
+TEST(Tool, PlotReplacesThePictureInOneStepKeepingItsMode) {
+    // A reader of the old picture keeps all of it, as a kill or a full disk midway would leave it.
+    TempDir dir;
+    std::filesystem::copy_file(kSample, dir.Path() / "board.blocks");
+    WriteText(dir / "board.svg", "old picture");
+    ASSERT_EQ(::chmod((dir / "board.svg").c_str(), 0640), 0);
+    std::ifstream old(dir / "board.svg", std::ios::binary);
+    struct stat before {};
+    ASSERT_EQ(::stat((dir / "board.svg").c_str(), &before), 0);
+    const ToolRun run = RunTool({"plot", "board.blocks", "-o", "board.svg"}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    struct stat after {};
+    ASSERT_EQ(::stat((dir / "board.svg").c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old picture");
+    EXPECT_EQ(ReadText(dir / "board.svg").rfind("<?xml", 0), 0u);
+}
+
+TEST(Tool, DashIsStandardInputAndOutputNeverAFileName) {
+    TempDir dir;
+    const ToolRun plot = RunProgram(
+        "/bin/sh", {"-c", "exec \"$0\" plot - < \"$1\"", REUSEBLOCKS_TOOL, kSample}, dir.Path());
+    EXPECT_EQ(plot.status, 0) << plot.err;
+    EXPECT_EQ(plot.out.rfind("<?xml", 0), 0u);
+    EXPECT_NE(plot.out.find("&lt;stdin&gt;: 12 blocks"), std::string::npos);
+    const ToolRun format = RunProgram(
+        "/bin/sh", {"-c", "exec \"$0\" format - < \"$1\"", REUSEBLOCKS_TOOL, kSample}, dir.Path());
+    EXPECT_EQ(format.status, 0) << format.err;
+    EXPECT_NE(format.out.find("/TOP/MCU/U1"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 }  // namespace
