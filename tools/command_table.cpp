@@ -13,6 +13,82 @@
 
 namespace reuseblocks::tool {
 
+namespace {
+
+const CommandText kCheckHelp = {
+    "check", "Load files and report what is wrong",
+    "  reuseblocks check board.blocks\n"
+    "  reuseblocks check --strict --json *.blocks",
+    "Exit status: 0 every file is fine, 1 a file was rejected or (--strict) warned "
+    "about, 2 a usage error."};
+
+const CommandText kListHelp = {"list", "One row per block, in file order",
+                               "  reuseblocks list board.blocks --where BLOCK_STATUS!=Placed\n"
+                               "  reuseblocks list board.blocks --fields ID,XLOC,YLOC --format csv",
+                               kViewExitStatuses};
+
+const CommandText kShowHelp = {"show", "Every property and layer map of a block",
+                               "  reuseblocks show board.blocks /TOP/U12/B3", kViewExitStatuses};
+
+const CommandText kSetHelp = {
+    "set", "Change properties of a block, or of many with --from",
+    "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
+    "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
+    "  reuseblocks set board.blocks --from placements.csv",
+    kEditExitStatuses};
+
+const CommandText kAddHelp = {
+    "add", "Add a block: Smashed, Unplaced, Unprocessed unless given; all other fields required",
+    "  reuseblocks add board.blocks /TOP/FAN/U40 BLOCK_PATH='$REUSE/thermal/fan_ctl' "
+    "XLOC=0 YLOC=0 SIDE=TOP ROTATION=0 UNITS=mils INT_XLOC=0 INT_YLOC=0",
+    kEditExitStatuses};
+
+const CommandText kRemoveHelp = {"remove", "Remove blocks",
+                                 "  reuseblocks remove board.blocks /TOP/PSU2 /TOP/PSU3/LDO1",
+                                 kEditExitStatuses};
+
+const CommandText kMapAddHelp = {"add", "Append a layer map to a block",
+                                 "  reuseblocks map add board.blocks /TOP/U12/B3 5 SIG2 5 SIG2",
+                                 kEditExitStatuses};
+
+const CommandText kMapRemoveHelp = {"remove", "Remove a layer map of a block",
+                                    "  reuseblocks map remove board.blocks /TOP/U12/B3 0",
+                                    kEditExitStatuses};
+
+const CommandText kMergeHelp = {
+    "merge", "Write the blocks of several files into one",
+    "  reuseblocks merge top.blocks power.blocks -o board.blocks\n"
+    "  reuseblocks merge --replace board.blocks new_power.blocks -o board.blocks",
+    kEditExitStatuses};
+
+const CommandText kFormatHelp = {"format", "Load a file and write it again with a fresh header",
+                                 "  reuseblocks format board.blocks --app placer\n"
+                                 "  reuseblocks format old.blocks -o clean.blocks",
+                                 kEditExitStatuses};
+
+const CommandText kDiffHelp = {
+    "diff", "Compare two files block by block; exit 0 equal, 1 different, 2 trouble",
+    "  reuseblocks diff old.blocks new.blocks\n"
+    "  git config diff.blocks.command 'reuseblocks diff --git'",
+    "Exit status: 0 equal, 1 different, 2 trouble (a file that does not load, a usage "
+    "error); with --git 0 unless there is trouble."};
+
+const CommandText kImportHelp = {
+    "import", "Write a blocks file from JSON, JSON Lines or CSV",
+    "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
+    "reuseblocks import - -o optics.blocks\n"
+    "  reuseblocks import placements.csv -o board.blocks",
+    "Exit status: 0 written, 1 a problem in the input (nothing is written) or a failed "
+    "write, 2 a usage error."};
+
+const CommandText kPlotHelp = {
+    "plot", "Draw where the blocks sit, as an SVG",
+    "  reuseblocks plot board.blocks\n"
+    "  reuseblocks plot board.blocks --label id --title \"Rev B\" -o - > review.svg",
+    kViewExitStatuses};
+
+}  // namespace
+
 int RunCommandLine(int argc, char** argv) {
     CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
     app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION_STRING);
@@ -26,22 +102,15 @@ int RunCommandLine(int argc, char** argv) {
     std::function<int()> run;
 
     CheckOptions check;
-    CLI::App* checkCommand = app.add_subcommand("check", "Load files and report what is wrong");
+    CLI::App* checkCommand = AddCommand(app, run, RunCheck, check, kCheckHelp);
     checkCommand->add_option("FILE", check.files, "Blocks files")->required();
     checkCommand->add_flag("--strict", check.strict,
                            "Also warn about values outside the header's conventions, a missing "
                            "format line, repeated layer maps and values a write would change");
     checkCommand->add_flag("--json", check.json, "Print one record per file as JSON");
-    SetHelp(*checkCommand,
-            "  reuseblocks check board.blocks\n"
-            "  reuseblocks check --strict --json *.blocks",
-            "Exit status: 0 every file is fine, 1 a file was rejected or (--strict) warned "
-            "about, 2 a usage error.");
-    checkCommand->callback([&] { run = [&] { return RunCheck(check); }; });
 
     ListOptions list;
-    CLI::App* listCommand = app.add_subcommand("list", "One row per block, in file order");
-    listCommand->add_option("FILE", list.file, "Blocks file")->required();
+    CLI::App* listCommand = AddCommand<Takes::kFile>(app, run, RunList, list, kListHelp);
     listCommand
         ->add_option("--where", list.where,
                      "Only blocks whose FIELD equals (=) or differs from (!=) VALUE; repeatable, "
@@ -58,57 +127,28 @@ int RunCommandLine(int argc, char** argv) {
     listCommand->add_flag("--json", list.json, "The same as --format json")->excludes(formatOption);
     listCommand->add_flag("--no-header", list.noHeader,
                           "Leave out the header row (table, csv, tsv)");
-    SetHelp(*listCommand,
-            "  reuseblocks list board.blocks --where BLOCK_STATUS!=Placed\n"
-            "  reuseblocks list board.blocks --fields ID,XLOC,YLOC --format csv",
-            kViewExitStatuses);
-    listCommand->callback([&] { run = [&] { return RunList(list); }; });
 
     ShowOptions show;
-    CLI::App* showCommand = app.add_subcommand("show", "Every property and layer map of a block");
-    showCommand->add_option("FILE", show.file, "Blocks file")->required();
+    CLI::App* showCommand = AddCommand<Takes::kFile>(app, run, RunShow, show, kShowHelp);
     showCommand->add_option("ID", show.id, "Block ID (BLOCK_HIER_NAME)")->required();
     showCommand->add_flag("--json", show.json, "Print the block as JSON");
-    SetHelp(*showCommand, "  reuseblocks show board.blocks /TOP/U12/B3", kViewExitStatuses);
-    showCommand->callback([&] { run = [&] { return RunShow(show); }; });
 
     SetOptions set;
-    CLI::App* setCommand =
-        app.add_subcommand("set", "Change properties of a block, or of many with --from");
-    setCommand->add_option("FILE", set.file, "Blocks file")->required();
+    CLI::App* setCommand = AddCommand<Takes::kFile>(app, run, RunSet, set, kSetHelp);
     setCommand->add_option("ID", set.id, "Block ID");
     setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
     AddBatchOptions(*setCommand, set.updates, set.format);
     AddWriteOptions(*setCommand, set.write, false);
-    SetHelp(*setCommand,
-            "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
-            "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
-            "  reuseblocks set board.blocks --from placements.csv",
-            kEditExitStatuses);
-    setCommand->callback([&] { run = [&] { return RunSet(set); }; });
 
     SetOptions add;
-    CLI::App* addCommand = app.add_subcommand(
-        "add",
-        "Add a block: Smashed, Unplaced, Unprocessed unless given; all other fields required");
-    addCommand->add_option("FILE", add.file, "Blocks file")->required();
+    CLI::App* addCommand = AddCommand<Takes::kFileToEdit>(app, run, RunAdd, add, kAddHelp);
     addCommand->add_option("ID", add.id, "ID of the new block")->required();
     addCommand->add_option("FIELD=VALUE", add.assignments, "e.g. BLOCK_PATH=$REUSE/libs/optics");
-    AddWriteOptions(*addCommand, add.write, false);
-    SetHelp(*addCommand,
-            "  reuseblocks add board.blocks /TOP/FAN/U40 BLOCK_PATH='$REUSE/thermal/fan_ctl' "
-            "XLOC=0 YLOC=0 SIDE=TOP ROTATION=0 UNITS=mils INT_XLOC=0 INT_YLOC=0",
-            kEditExitStatuses);
-    addCommand->callback([&] { run = [&] { return RunAdd(add); }; });
 
     RemoveOptions remove;
-    CLI::App* removeCommand = app.add_subcommand("remove", "Remove blocks");
-    removeCommand->add_option("FILE", remove.file, "Blocks file")->required();
+    CLI::App* removeCommand =
+        AddCommand<Takes::kFileToEdit>(app, run, RunRemove, remove, kRemoveHelp);
     removeCommand->add_option("ID", remove.ids, "Block IDs")->required();
-    AddWriteOptions(*removeCommand, remove.write, false);
-    SetHelp(*removeCommand, "  reuseblocks remove board.blocks /TOP/PSU2 /TOP/PSU3/LDO1",
-            kEditExitStatuses);
-    removeCommand->callback([&] { run = [&] { return RunRemove(remove); }; });
 
     CLI::App* mapCommand = app.add_subcommand("map", "Add or remove layer maps of a block");
     mapCommand->require_subcommand(1);
@@ -118,92 +158,53 @@ int RunCommandLine(int argc, char** argv) {
             kEditExitStatuses);
 
     MapAddOptions mapAdd;
-    CLI::App* mapAddCommand = mapCommand->add_subcommand("add", "Append a layer map to a block");
-    mapAddCommand->add_option("FILE", mapAdd.file, "Blocks file")->required();
+    CLI::App* mapAddCommand =
+        AddCommand<Takes::kFileToEdit>(*mapCommand, run, RunMapAdd, mapAdd, kMapAddHelp);
     mapAddCommand->add_option("ID", mapAdd.id, "Block ID")->required();
     mapAddCommand->add_option("ORDER", mapAdd.columns[0], "BLOCK_LAYER_ORDER")->required();
     mapAddCommand->add_option("NAME", mapAdd.columns[1], "BLOCK_LAYER_NAME")->required();
     mapAddCommand->add_option("DESIGN_ORDER", mapAdd.columns[2], "DESIGN_ORDER")->required();
     mapAddCommand->add_option("DESIGN_NAME", mapAdd.columns[3], "DESIGN_LAYER_NAME")->required();
-    AddWriteOptions(*mapAddCommand, mapAdd.write, false);
-    SetHelp(*mapAddCommand, "  reuseblocks map add board.blocks /TOP/U12/B3 5 SIG2 5 SIG2",
-            kEditExitStatuses);
-    mapAddCommand->callback([&] { run = [&] { return RunMapAdd(mapAdd); }; });
 
     MapRemoveOptions mapRemove;
     CLI::App* mapRemoveCommand =
-        mapCommand->add_subcommand("remove", "Remove a layer map of a block");
-    mapRemoveCommand->add_option("FILE", mapRemove.file, "Blocks file")->required();
+        AddCommand<Takes::kFileToEdit>(*mapCommand, run, RunMapRemove, mapRemove, kMapRemoveHelp);
     mapRemoveCommand->add_option("ID", mapRemove.id, "Block ID")->required();
     mapRemoveCommand->add_option("ROW", mapRemove.row, "Row, counted from 0 as `show` prints it")
         ->required();
-    AddWriteOptions(*mapRemoveCommand, mapRemove.write, false);
-    SetHelp(*mapRemoveCommand, "  reuseblocks map remove board.blocks /TOP/U12/B3 0",
-            kEditExitStatuses);
-    mapRemoveCommand->callback([&] { run = [&] { return RunMapRemove(mapRemove); }; });
 
     MergeOptions merge;
-    CLI::App* mergeCommand =
-        app.add_subcommand("merge", "Write the blocks of several files into one");
+    CLI::App* mergeCommand = AddCommand(app, run, RunMerge, merge, kMergeHelp);
     mergeCommand->add_option("FILE", merge.inputs, "Blocks files; IDs must not repeat")
         ->required()
         ->expected(2, -1);
     mergeCommand->add_flag("--replace", merge.replace,
                            "A block of a later file replaces the block of the same ID");
     AddWriteOptions(*mergeCommand, merge.write, true);
-    SetHelp(*mergeCommand,
-            "  reuseblocks merge top.blocks power.blocks -o board.blocks\n"
-            "  reuseblocks merge --replace board.blocks new_power.blocks -o board.blocks",
-            kEditExitStatuses);
-    mergeCommand->callback([&] { run = [&] { return RunMerge(merge); }; });
 
     FormatOptions format;
-    CLI::App* formatCommand =
-        app.add_subcommand("format", "Load a file and write it again with a fresh header");
-    formatCommand->add_option("FILE", format.file, "Blocks file")->required();
-    AddWriteOptions(*formatCommand, format.write, false);
-    SetHelp(*formatCommand,
-            "  reuseblocks format board.blocks --app placer\n"
-            "  reuseblocks format old.blocks -o clean.blocks",
-            kEditExitStatuses);
-    formatCommand->callback([&] { run = [&] { return RunFormat(format); }; });
+    AddCommand<Takes::kFileToEdit>(app, run, RunFormat, format, kFormatHelp);
 
     DiffOptions diff;
-    CLI::App* diffCommand = app.add_subcommand(
-        "diff", "Compare two files block by block; exit 0 equal, 1 different, 2 trouble");
+    CLI::App* diffCommand = AddCommand(app, run, RunDiff, diff, kDiffHelp);
     diffCommand->add_option("FILE", diff.files, "OLD and NEW blocks files (with --git: git's)")
         ->required();
     diffCommand->add_flag("--json", diff.json, "Print the differences as JSON");
     diffCommand->add_flag("--stat", diff.stat, "One line per block that differs");
     diffCommand->add_flag("--git", diff.git,
                           "Take the arguments git gives a diff driver; exit 0 when different");
-    SetHelp(*diffCommand,
-            "  reuseblocks diff old.blocks new.blocks\n"
-            "  git config diff.blocks.command 'reuseblocks diff --git'",
-            "Exit status: 0 equal, 1 different, 2 trouble (a file that does not load, a usage "
-            "error); with --git 0 unless there is trouble.");
-    diffCommand->callback([&] { run = [&] { return RunDiff(diff); }; });
 
     ImportOptions import;
-    CLI::App* importCommand =
-        app.add_subcommand("import", "Write a blocks file from JSON, JSON Lines or CSV");
+    CLI::App* importCommand = AddCommand(app, run, RunImport, import, kImportHelp);
     importCommand->add_option("INPUT", import.input, "Blocks as list --json prints them, or rows")
         ->required();
     importCommand
         ->add_option("--format", import.format, "json, jsonl or csv; default: by extension")
         ->type_name("FORMAT");
     AddWriteOptions(*importCommand, import.write, true);
-    SetHelp(*importCommand,
-            "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
-            "reuseblocks import - -o optics.blocks\n"
-            "  reuseblocks import placements.csv -o board.blocks",
-            "Exit status: 0 written, 1 a problem in the input (nothing is written) or a failed "
-            "write, 2 a usage error.");
-    importCommand->callback([&] { run = [&] { return RunImport(import); }; });
 
     PlotOptions plot;
-    CLI::App* plotCommand = app.add_subcommand("plot", "Draw where the blocks sit, as an SVG");
-    plotCommand->add_option("FILE", plot.file, "Blocks file")->required();
+    CLI::App* plotCommand = AddCommand<Takes::kFile>(app, run, RunPlot, plot, kPlotHelp);
     plotCommand
         ->add_option("-o,--output", plot.output, "SVG to write (default FILE.svg; - for stdout)")
         ->type_name("OUT.svg");
@@ -211,11 +212,6 @@ int RunCommandLine(int argc, char** argv) {
         ->check(CLI::IsMember({"id", "symbol", "none"}))
         ->capture_default_str();
     plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
-    SetHelp(*plotCommand,
-            "  reuseblocks plot board.blocks\n"
-            "  reuseblocks plot board.blocks --label id --title \"Rev B\" -o - > review.svg",
-            kViewExitStatuses);
-    plotCommand->callback([&] { run = [&] { return RunPlot(plot); }; });
 
     const std::string unknown = FindUnknownCommand(app, argc, argv);
     if (!unknown.empty()) throw UsageError(unknown);

@@ -3,6 +3,7 @@
 #define REUSEBLOCKS_TOOLS_CLI_OPTION_GROUPS_H
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <string>
 
 #include "edit/edit_session.h"
@@ -29,6 +30,34 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
 
 // --from UPDATES and --format, for the commands that take many rows at once.
 void AddBatchOptions(CLI::App& command, std::string& updates, std::string& format);
+
+// What a command's --help says of it.
+struct CommandText {
+    std::string name;
+    std::string description;
+    std::string examples;
+    const char* statuses;
+};
+
+// What a command takes before its own arguments: nothing, a blocks file FILE, or a blocks file
+// it edits, in place unless -o says otherwise.
+enum class Takes { kNothing, kFile, kFileToEdit };
+
+// A command of `parent`; when the command line names it, `run` is left calling `command` with
+// the `options` the parser filled in.
+template <Takes kTakes = Takes::kNothing, typename Options>
+CLI::App* AddCommand(CLI::App& parent, std::function<int()>& run, int (*command)(const Options&),
+                     Options& options, const CommandText& text) {
+    CLI::App* added = parent.add_subcommand(text.name, text.description);
+    SetHelp(*added, text.examples, text.statuses);
+    added->callback(
+        [&run, command, &options] { run = [command, &options] { return command(options); }; });
+    if constexpr (kTakes != Takes::kNothing) {
+        added->add_option("FILE", options.file, "Blocks file")->required();
+    }
+    if constexpr (kTakes == Takes::kFileToEdit) AddWriteOptions(*added, options.write, false);
+    return added;
+}
 
 }  // namespace reuseblocks::tool
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "files/atomic_file.h"
-#include "platform/binary_streams.h"
+#include "platform/console.h"
 #include "platform/random_source.h"
 #include "terminal/tool_error.h"
 

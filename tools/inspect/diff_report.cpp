@@ -22,16 +22,10 @@ std::string RowText(const CReuseBlock& block, long row) {
     return text;
 }
 
+// In the order of ChangeKind.
 const char* KindName(ChangeKind kind) {
-    switch (kind) {
-        case ChangeKind::kAdded:
-            return "added";
-        case ChangeKind::kRemoved:
-            return "removed";
-        case ChangeKind::kChanged:
-            break;
-    }
-    return "changed";
+    static constexpr const char* kNames[] = {"added", "removed", "changed"};
+    return kNames[static_cast<std::size_t>(kind)];
 }
 
 constexpr ChangeKind kKinds[] = {ChangeKind::kAdded, ChangeKind::kRemoved, ChangeKind::kChanged};

@@ -3,10 +3,13 @@
 
 #include <iostream>
 
+#include "platform/console.h"
 #include "records/block_json.h"
 #include "records/fields.h"
 #include "terminal/standard_output.h"
 #include "terminal/table.h"
+#include "terminal/text_escape.h"
+#include "text/words.h"
 
 namespace reuseblocks::tool {
 
@@ -52,24 +55,7 @@ void AppendCsv(std::string& out, const std::string& value) {
 }
 
 void AppendTsv(std::string& out, const std::string& value) {
-    for (const char c : value) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += c;
-        }
-    }
+    AppendReplacing(out, value, {{'\\', "\\\\"}, {'\t', "\\t"}, {'\n', "\\n"}, {'\r', "\\r"}});
 }
 
 // Sends `out` on once it is large, and stops a listing whose output is lost.
@@ -108,12 +94,23 @@ void PrintTable(const CReuseBlockFile& blocks, const std::vector<QueryCondition>
 void PrintSeparated(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
                     const std::vector<QueryField>& fields, bool header, bool csv) {
     const char separator = csv ? ',' : '\t';
-    const auto append = csv ? AppendCsv : AppendTsv;
+    // Data, byte for byte, for a program; on a terminal every cell is shown as a terminal cell.
+    const bool terminal = StandardOutputIsTerminal();
     std::string out;
+    std::string text;
+    const auto append = [&](const std::string& value) {
+        text.clear();
+        if (csv) {
+            AppendCsv(text, terminal ? EscapeForDisplay(value) : value);
+        } else {
+            AppendTsv(text, value);
+        }
+        out += terminal && !csv ? EscapeForDisplay(text) : text;
+    };
     const auto row = [&](auto cell) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
             if (i > 0) out += separator;
-            append(out, cell(fields[i]));
+            append(cell(fields[i]));
         }
         out += '\n';
         Emit(out);

@@ -26,18 +26,10 @@ const char* const kPlotStyle =
     ".labels text{paint-order:stroke;stroke:#fff;stroke-width:3px;stroke-linejoin:round}\n"
     "</style>\n";
 
+// In the order of BlockStatus.
 const char* StatusClass(BlockStatus status) {
-    switch (status) {
-        case BlockStatus::kPlaced:
-            return "placed";
-        case BlockStatus::kPlanned:
-            return "planned";
-        case BlockStatus::kUnplaced:
-            return "unplaced";
-        case BlockStatus::kOther:
-            break;
-    }
-    return "other";
+    static constexpr const char* kClasses[] = {"placed", "planned", "unplaced", "other"};
+    return kClasses[static_cast<std::size_t>(status)];
 }
 
 std::vector<std::string> TooltipLines(const CReuseBlock& block) {

@@ -95,18 +95,11 @@ void DrawLegend(Panel& panel, const Placement& placement, LabelKind labels, std:
     panel.Line("Hover a block for all its properties", "note");
 }
 
+// In the order of SkipReason.
 const char* ReasonName(SkipReason reason) {
-    switch (reason) {
-        case SkipReason::kUnplaced:
-            return "Unplaced";
-        case SkipReason::kNotANumber:
-            return "with a location that is not a number";
-        case SkipReason::kUnknownUnits:
-            return "in unknown units";
-        case SkipReason::kTooFarOut:
-            break;
-    }
-    return "too far out to draw";
+    static constexpr const char* kNames[] = {"Unplaced", "with a location that is not a number",
+                                             "in unknown units", "too far out to draw"};
+    return kNames[static_cast<std::size_t>(reason)];
 }
 
 void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {

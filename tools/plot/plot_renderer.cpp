@@ -19,18 +19,11 @@ namespace reuseblocks::tool {
 
 namespace {
 
-constexpr double kMargin = 16;
-constexpr double kFrameTop = 52;
-constexpr double kFrameWidth = 760;
-constexpr double kMinFrameWidth = 400;
-constexpr double kMinFrameHeight = 360;
-constexpr double kMaxFrameHeight = 620;
-constexpr double kTitleFontSize = 16;
-constexpr double kBoldWidening = 1.1;
-constexpr double kLabelHeight = 12;
-constexpr double kLabelPadding = 2;
-constexpr double kLabelWidth = 160;
-constexpr double kShortLabelWidth = 60;
+// Sizes in pixels.
+constexpr double kMargin = 16, kFrameTop = 52, kFrameWidth = 760;
+constexpr double kMinFrameWidth = 400, kMinFrameHeight = 360, kMaxFrameHeight = 620;
+constexpr double kTitleFontSize = 16, kBoldWidening = 1.1;
+constexpr double kLabelHeight = 12, kLabelPadding = 2, kLabelWidth = 160, kShortLabelWidth = 60;
 
 // The part of the board on the frame: the drawn blocks with a margin, one scale for both axes.
 struct View {

@@ -31,16 +31,10 @@ constexpr std::array<UnitSpelling, 11> kSpellings = {{
     {"inches", LengthUnit::kInches},
 }};
 
+// In the order of LengthUnit.
 double MilsPer(LengthUnit unit) {
-    switch (unit) {
-        case LengthUnit::kMillimetres:
-            return 1000.0 / 25.4;
-        case LengthUnit::kInches:
-            return 1000.0;
-        case LengthUnit::kMils:
-            break;
-    }
-    return 1.0;
+    static constexpr double kMils[] = {1.0, 1000.0 / 25.4, 1000.0};
+    return kMils[static_cast<std::size_t>(unit)];
 }
 
 }  // namespace
@@ -53,15 +47,8 @@ std::optional<LengthUnit> FindLengthUnit(std::string_view name) {
 }
 
 std::string_view LengthUnitName(LengthUnit unit) {
-    switch (unit) {
-        case LengthUnit::kMillimetres:
-            return "mm";
-        case LengthUnit::kInches:
-            return "in";
-        case LengthUnit::kMils:
-            break;
-    }
-    return "mils";
+    static constexpr std::string_view kNames[] = {"mils", "mm", "in"};
+    return kNames[static_cast<std::size_t>(unit)];
 }
 
 double ConvertLength(double value, LengthUnit from, LengthUnit to) {

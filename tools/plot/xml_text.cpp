@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "text/utf8.h"
+#include "text/words.h"
 
 namespace reuseblocks::tool {
 
@@ -50,27 +51,9 @@ std::string DisplayText(std::string_view bytes) {
 std::string XmlEscaped(std::string_view utf8) {
     std::string escaped;
     escaped.reserve(utf8.size());
-    for (const char character : utf8) {
-        switch (character) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            case '\'':
-                escaped += "&#39;";
-                break;
-            default:
-                escaped += character;
-        }
-    }
+    AppendReplacing(
+        escaped, utf8,
+        {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}});
     return escaped;
 }
 

@@ -36,6 +36,19 @@ std::string Upper(std::string text) {
     return text;
 }
 
+void AppendReplacing(std::string& out, std::string_view text,
+                     std::initializer_list<Replacement> replacements) {
+    for (const char c : text) {
+        const auto found = std::find_if(replacements.begin(), replacements.end(),
+                                        [c](const Replacement& r) { return r.from == c; });
+        if (found == replacements.end()) {
+            out += c;
+        } else {
+            out += found->to;
+        }
+    }
+}
+
 std::string Counted(std::size_t count, const char* singular, const char* plural) {
     return std::to_string(count) + " " + (count == 1 ? singular : plural);
 }

@@ -2,6 +2,7 @@
 #ifndef REUSEBLOCKS_TOOLS_TEXT_WORDS_H
 #define REUSEBLOCKS_TOOLS_TEXT_WORDS_H
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,16 @@ bool EndsWithLetters(std::string_view text, std::string_view suffix);
 
 // `text` with its ASCII letters in upper case.
 std::string Upper(std::string text);
+
+// A character and what stands for it in some notation, as "&" for "&amp;" in XML.
+struct Replacement {
+    char from;
+    std::string_view to;
+};
+
+// Appends `text` to `out`, each character that has a replacement replaced.
+void AppendReplacing(std::string& out, std::string_view text,
+                     std::initializer_list<Replacement> replacements);
 
 // "1 block", "12 blocks".
 std::string Counted(std::size_t count, const char* singular, const char* plural);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef REUSEBLOCKS_TOOLS_PLATFORM_BINARY_STREAMS_H
-#define REUSEBLOCKS_TOOLS_PLATFORM_BINARY_STREAMS_H
+#ifndef REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
+#define REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
 
 namespace reuseblocks::tool {
 
@@ -8,6 +8,9 @@ namespace reuseblocks::tool {
 // copying a blocks file through them changes no byte (a 0x1A byte would end text-mode input).
 void UseBinaryStandardStreams();
 
+// True when standard output is a terminal, where a person reads what the tool prints.
+bool StandardOutputIsTerminal();
+
 }  // namespace reuseblocks::tool
 
-#endif  // REUSEBLOCKS_TOOLS_PLATFORM_BINARY_STREAMS_H
+#endif  // REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
