@@ -70,6 +70,21 @@ TEST(Tool, PlotReplacesThePictureInOneStepKeepingItsMode) {
     EXPECT_EQ(ReadText(dir / "board.svg").rfind("<?xml", 0), 0u);
 }
 
+TEST(Tool, CsvOnATerminalShowsCellsEscapedAndInAPipeKeepsTheBytes) {
+    if (RunProgram("/bin/sh", {"-c", "command -v script"}).status != 0) GTEST_SKIP() << "no script";
+    TempDir dir;
+    WriteText(dir / "esc.blocks",
+              "/TOP/\x1b]0;x\x07 $R/a Smashed Placed 1 0 TOP 0 mils 0 0 Processed\n");
+    const std::string list = "\"$TOOL\" list esc.blocks --format csv --fields ID";
+    const std::string tool = "export TOOL=\"$0\"; ";
+    const ToolRun terminal = RunProgram(
+        "/bin/sh", {"-c", tool + "script -qec '" + list + "' /dev/null", REUSEBLOCKS_TOOL},
+        dir.Path());
+    EXPECT_EQ(terminal.out, "ID\r\n/TOP/\\x1b]0;x\\x07\r\n");
+    const ToolRun pipe = RunProgram("/bin/sh", {"-c", tool + list, REUSEBLOCKS_TOOL}, dir.Path());
+    EXPECT_EQ(pipe.out, "ID\n/TOP/\x1b]0;x\x07\n");
+}
+
 TEST(Tool, DashIsStandardInputAndOutputNeverAFileName) {
     TempDir dir;
     const ToolRun plot = RunProgram(
