@@ -23,10 +23,6 @@ int LockOnce(int fd, bool wait) {
     return result == 0 ? 0 : errno;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 }  // namespace
 
 void FileLock::Release(std::intptr_t handle) noexcept {
@@ -53,7 +49,7 @@ FileLock FileLock::Acquire(const std::string& path, bool wait) {
         // The holder before us may have renamed a new file over the path: lock that one.
         struct stat current {};
         if (::stat(path.c_str(), &current) != 0) return FileLock();  // the load will say why
-        if (SameFile(current, locked)) return lock;
+        if (current.st_dev == locked.st_dev && current.st_ino == locked.st_ino) return lock;
     }
 }
 
