@@ -33,7 +33,6 @@ void AddBatchOptions(CLI::App& command, std::string& updates, std::string& forma
 
 // What a command's --help says of it.
 struct CommandText {
-    std::string name;
     std::string description;
     std::string examples;
     const char* statuses;
@@ -46,9 +45,9 @@ enum class Takes { kNothing, kFile, kFileToEdit };
 // A command of `parent`; when the command line names it, `run` is left calling `command` with
 // the `options` the parser filled in.
 template <Takes kTakes = Takes::kNothing, typename Options>
-CLI::App* AddCommand(CLI::App& parent, std::function<int()>& run, int (*command)(const Options&),
-                     Options& options, const CommandText& text) {
-    CLI::App* added = parent.add_subcommand(text.name, text.description);
+CLI::App* AddCommand(CLI::App& parent, const std::string& name, std::function<int()>& run,
+                     int (*command)(const Options&), Options& options, const CommandText& text) {
+    CLI::App* added = parent.add_subcommand(name, text.description);
     SetHelp(*added, text.examples, text.statuses);
     added->callback(
         [&run, command, &options] { run = [command, &options] { return command(options); }; });
