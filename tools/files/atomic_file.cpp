@@ -15,7 +15,9 @@ AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
     if (IsStandardStream(m_path)) return;
     m_target = std::make_unique<detail::platform::OutputTarget>();
     errno = 0;
-    if (!m_target->Open(m_path.c_str())) Fail(errno);
+    if (!m_target->Open(m_path.c_str(), detail::platform::OutputTarget::SharedFile::kReplace)) {
+        Fail(errno);
+    }
     m_whole = m_target->NeedsWholeText();
 }
 

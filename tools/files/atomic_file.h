@@ -15,7 +15,7 @@ namespace reuseblocks::tool {
 // The one way the tool writes a file of its own (a picture, the copy of standard input): through
 // the library's platform layer, exactly as the library writes a blocks file. The text goes to a
 // new file in the target's folder, flushed and renamed over the target, keeping its permission
-// bits, so that a full disk or a kill leaves the old file whole and a hard link to it unchanged;
+// bits, so that a full disk or a kill leaves the old file whole and another name of it unchanged;
 // what cannot be replaced (a FIFO, /dev/stdout) is written in place. "-" is standard output.
 class AtomicFile {
   public:

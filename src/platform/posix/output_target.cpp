@@ -56,10 +56,11 @@ void OutputTarget::Discard() noexcept {
     state.createdThroughLink = false;
 }
 
-bool OutputTarget::Open(const char* path) {
+bool OutputTarget::Open(const char* path, SharedFile shared) {
     if (!path || !*path) return false;
     m_state = std::make_unique<State>();
     State& state = *m_state;
+    state.replaceShared = shared == SharedFile::kReplace;
 
     const HeldStream held = FindHeldStream(path);
     if (held.kind == HeldStream::kOwn) {
@@ -93,9 +94,9 @@ bool OutputTarget::Open(const char* path) {
 }
 
 bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info, const char* path) {
-    // A rename would split a file several names share, and a device or a pipe is no file to
-    // replace.
-    if (!S_ISREG(info.st_mode) || info.st_nlink != 1) {
+    // A rename would split a file several names share, unless that is asked for, and a device or
+    // a pipe is no file to replace.
+    if (!S_ISREG(info.st_mode) || (info.st_nlink != 1 && !replaceShared)) {
         InPlace(std::move(target), S_ISREG(info.st_mode));
         return true;
     }

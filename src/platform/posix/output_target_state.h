@@ -55,6 +55,7 @@ struct OutputTarget::State {
     bool unnamed = false;                     // an O_TMPFILE, named only when complete
     bool emptied = false;                     // kInPlace: the old content is gone
     bool pipe = false;                        // writes may raise SIGPIPE
+    bool replaceShared = false;               // a file with several names is replaced too
     bool createdThroughLink = false;  // an empty file made for a dangling link, gone on failure
     struct stat created {};
 };

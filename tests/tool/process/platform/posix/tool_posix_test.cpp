@@ -51,12 +51,14 @@ TEST(Tool, StrictCheckOfAPipeReadsItOnce) {
     EXPECT_EQ(run.out, "pipe: 12 blocks, 30 layer maps\n");
 }
 
-TEST(Tool, PlotReplacesThePictureInOneStepKeepingItsMode) {
+TEST(Tool, PlotReplacesThePictureInOneStepKeepingItsModeAndOtherNames) {
     // A reader of the old picture keeps all of it, as a kill or a full disk midway would leave it.
     TempDir dir;
     std::filesystem::copy_file(kSample, dir.Path() / "board.blocks");
     WriteText(dir / "board.svg", "old picture");
     ASSERT_EQ(::chmod((dir / "board.svg").c_str(), 0640), 0);
+    // A second name of the old picture keeps the old picture.
+    ASSERT_EQ(::link((dir / "board.svg").c_str(), (dir / "kept.svg").c_str()), 0);
     std::ifstream old(dir / "board.svg", std::ios::binary);
     struct stat before {};
     ASSERT_EQ(::stat((dir / "board.svg").c_str(), &before), 0);
@@ -67,6 +69,7 @@ TEST(Tool, PlotReplacesThePictureInOneStepKeepingItsMode) {
     EXPECT_NE(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode & 07777, 0640u);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old picture");
+    EXPECT_EQ(ReadText(dir / "kept.svg"), "old picture");
     EXPECT_EQ(ReadText(dir / "board.svg").rfind("<?xml", 0), 0u);
 }
 
