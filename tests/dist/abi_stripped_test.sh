@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # abi/check.sh must refuse a library without debug information: abidiff would compare the symbol
 # names alone and call a changed class layout unchanged.
-#   abi_stripped_test.sh SOURCE_DIR LIBRARY STRIP
+#   abi_stripped_test.sh SOURCE_DIR LIBRARY OBJCOPY
 set -uo pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
