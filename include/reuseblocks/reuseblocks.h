@@ -22,6 +22,7 @@ namespace detail {
 class BlocksFileLoader;
 class OutputFile;
 struct BlockStorage;
+struct RepeatedIDs;
 }  // namespace detail
 }  // namespace reuseblocks
 
@@ -72,7 +73,8 @@ class REUSEBLOCKS_API CReuseBlock {
     CString& GetProperty(std::uint32_t index);
     CString GetProperty(std::uint32_t index) const;
     // Property `index` becomes a copy of `value`; a null value stores "". Changing property 0
-    // renames the block in written files, not its key in the collection.
+    // renames the block in written files, not its key in the collection; WriteFile refuses a
+    // collection in which two blocks would be written under one ID.
     void SetProperty(std::uint32_t index, const char* value);
 
     // Sets BLOCK_TYPE "Smashed", BLOCK_STATUS "Unplaced" and QOR_STATUS "Unprocessed"; nothing
@@ -153,17 +155,20 @@ class REUSEBLOCKS_API CReuseBlockFile {
     //   -3 a definition line's ID is already held,
     //   -4 a mapping line names another block than the one defined last,
     //   -5 a mapping line has fewer than six fields.
-    // reuseblocks/diagnostics.h tells the line and the reason as well.
+    // reuseblocks/diagnostics.h tells the line and the reason as well. A FIFO is read as cat
+    // reads it: LoadFile waits for its writer; a signal the host handles ends the wait with -1.
     int LoadFile(const char* path);
 
     // Writes every block, after a header naming `appName` ("Unknown" when null or empty). 1 when
     // the whole file was written; 0 when anything failed, in which case an existing regular file
     // at `fileName` is left as it was. A line feed or carriage return in any value or in
-    // `appName` gives 0 before anything is written.
+    // `appName`, or two blocks whose property 0 is the same (see SetProperty), gives 0 before
+    // anything is written: such a file would not read back.
     int WriteFile(const char* fileName, const char* appName);
 
   private:
     friend class reuseblocks::detail::BlocksFileLoader;
+    friend struct reuseblocks::detail::RepeatedIDs;
 
     void WriteHeader(reuseblocks::detail::OutputFile& out, const char* appName) const;
     void WriteBlock(reuseblocks::detail::OutputFile& out, const CReuseBlock* block) const;

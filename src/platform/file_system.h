@@ -41,9 +41,8 @@ class FileReader {
     FileReader& operator=(const FileReader&) = delete;
     ~FileReader();
 
-    // Opens `path` (null: not found) for reading; 0, or the error. Never waits: a FIFO with no
-    // writer opens at once and reads as empty; with a writer it reads what is written, blocking as
-    // usual.
+    // Opens `path` (null: not found) for reading; 0, or the error. A FIFO is read as cat reads
+    // it: the open waits for its writer, and a signal the host handles ends the wait (EINTR).
     ErrorCode Open(const char* path) noexcept;
 
     // Reads up to `size` bytes into `buffer`, retrying interrupted reads. Returns the count read,
