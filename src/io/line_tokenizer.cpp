@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "io/bit_scan.h"
+#include "platform/bit_scan.h"
 
 // SSE2 is part of every x86-64 processor; GCC and Clang say so with __SSE2__, MSVC with _M_X64.
 #if defined(__SSE2__) || defined(_M_X64)

@@ -9,10 +9,7 @@
 #include <vector>
 
 #include "model/memory_marks.h"
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "platform/memory_advice.h"
 
 namespace reuseblocks::detail {
 
@@ -97,21 +94,11 @@ class ObjectPool {
         auto begin = reinterpret_cast<std::uintptr_t>(chunk);
         if (huge) {
             begin = (begin + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
-            AdviseHugePages(begin, m_chunkBytes);
+            platform::OfferHugePages(reinterpret_cast<void*>(begin), m_chunkBytes);
         }
         m_next = reinterpret_cast<Slot*>(begin);
         m_end = m_next + m_chunkBytes / sizeof(Slot);
         if (!huge) m_chunkBytes = m_chunkBytes * 4 < kHugePage ? m_chunkBytes * 4 : kLastChunkBytes;
-    }
-
-    static void AdviseHugePages(std::uintptr_t begin, std::size_t bytes) noexcept {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-        // A refusal just leaves small pages.
-        static_cast<void>(::madvise(reinterpret_cast<void*>(begin), bytes, MADV_HUGEPAGE));
-#else
-        static_cast<void>(begin);
-        static_cast<void>(bytes);
-#endif
     }
 
     struct Chunk {

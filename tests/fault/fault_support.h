@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../test_support.h"
+#include "test_support.h"
 #include "harness_support.h"
 
 namespace fault {

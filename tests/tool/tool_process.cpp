@@ -5,7 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "../temporary_directory.h"
+#include "temporary_directory.h"
 
 namespace reuseblocks::test {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "model/sip_hash.h"
+#include "host/sip_hash.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef REUSEBLOCKS_IO_BIT_SCAN_H
-#define REUSEBLOCKS_IO_BIT_SCAN_H
+#ifndef REUSEBLOCKS_PLATFORM_BIT_SCAN_H
+#define REUSEBLOCKS_PLATFORM_BIT_SCAN_H
 
 #if defined(_MSC_VER) && !defined(__clang__)
 #include <intrin.h>
@@ -22,4 +22,4 @@ inline unsigned LowestSetBit(unsigned mask) noexcept {
 
 }  // namespace reuseblocks::detail
 
-#endif  // REUSEBLOCKS_IO_BIT_SCAN_H
+#endif  // REUSEBLOCKS_PLATFORM_BIT_SCAN_H

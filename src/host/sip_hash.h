@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#ifndef REUSEBLOCKS_MODEL_SIP_HASH_H
-#define REUSEBLOCKS_MODEL_SIP_HASH_H
+#ifndef REUSEBLOCKS_HOST_SIP_HASH_H
+#define REUSEBLOCKS_HOST_SIP_HASH_H
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "model/hash_key.h"
+#include "host/hash_key.h"
 
 namespace reuseblocks::detail {
 
@@ -91,4 +91,4 @@ std::uint64_t SipHash(const HashKey& key, const unsigned char* data, std::size_t
 
 }  // namespace reuseblocks::detail
 
-#endif  // REUSEBLOCKS_MODEL_SIP_HASH_H
+#endif  // REUSEBLOCKS_HOST_SIP_HASH_H

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <string_view>
 
-#include "model/hash_key.h"
-#include "model/sip_hash.h"
+#include "host/hash_key.h"
+#include "host/sip_hash.h"
 #include "reuseblocks/host/map_string_to_ptr.h"
 
 namespace reuseblocks {

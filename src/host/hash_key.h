@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef REUSEBLOCKS_MODEL_HASH_KEY_H
-#define REUSEBLOCKS_MODEL_HASH_KEY_H
+#ifndef REUSEBLOCKS_HOST_HASH_KEY_H
+#define REUSEBLOCKS_HOST_HASH_KEY_H
 
 #include <cstdint>
 
@@ -19,4 +19,4 @@ HashKey ReadHashKey() noexcept;
 
 }  // namespace reuseblocks::detail
 
-#endif  // REUSEBLOCKS_MODEL_HASH_KEY_H
+#endif  // REUSEBLOCKS_HOST_HASH_KEY_H

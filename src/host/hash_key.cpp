@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "model/hash_key.h"
+#include "host/hash_key.h"
 
 #include <chrono>
 #include <cstring>

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_PLATFORM_MEMORY_ADVICE_H
+#define REUSEBLOCKS_PLATFORM_MEMORY_ADVICE_H
+
+#include <cstddef>
+
+namespace reuseblocks::detail::platform {
+
+// Offers `bytes` of memory at `memory` (aligned to a huge page) to the kernel for huge pages. A
+// refusal, or a system without them, leaves small pages; nothing else changes.
+void OfferHugePages(void* memory, std::size_t bytes) noexcept;
+
+}  // namespace reuseblocks::detail::platform
+
+#endif  // REUSEBLOCKS_PLATFORM_MEMORY_ADVICE_H
