@@ -21,6 +21,7 @@ from __future__ import annotations
 import base64
 import gzip
 import hashlib
+import importlib
 import io
 import os
 import re
@@ -34,7 +35,7 @@ import tempfile
 import time
 import zipfile
 from pathlib import Path
-from typing import Iterator, List, Mapping, Optional, Union
+from typing import IO, Iterator, List, Mapping, Optional, Tuple, Union, cast
 
 ROOT = Path(__file__).resolve().parents[2]
 NAME = "reuseblocks"
@@ -125,7 +126,7 @@ def _build_extension(config_settings: ConfigSettings, build_dir: Path) -> Path:
                       "-DREUSEBLOCKS_BUILD_TESTS=OFF", "-DREUSEBLOCKS_BUILD_EXAMPLES=OFF",
                       "-DREUSEBLOCKS_BUILD_TOOLS=OFF", "-DREUSEBLOCKS_INSTALL=OFF"]
     try:  # the pybind11 this interpreter sees, when it has one; else CMake's own search
-        import pybind11  # type: ignore[import]
+        pybind11 = importlib.import_module("pybind11")
         arguments.append(f"-Dpybind11_DIR={pybind11.get_cmake_dir()}")
     except ImportError:
         pass
@@ -142,8 +143,12 @@ class _Build:
 
     def __init__(self, config_settings: ConfigSettings) -> None:
         asked = _setting(config_settings, "build-dir", "REUSEBLOCKS_PYTHON_BUILD_DIR")
-        self._temporary = None if asked else tempfile.TemporaryDirectory(prefix="reuseblocks-")
-        self.path = Path(asked).resolve() if asked else Path(self._temporary.name)  # type: ignore[union-attr]
+        self._temporary: Optional[tempfile.TemporaryDirectory[str]] = None
+        if asked:
+            self.path = Path(asked).resolve()
+        else:
+            self._temporary = tempfile.TemporaryDirectory(prefix="reuseblocks-")
+            self.path = Path(self._temporary.name)
 
     def __enter__(self) -> Path:
         return self.path
@@ -164,7 +169,7 @@ class _Wheel:
         self._zip = zipfile.ZipFile(Path(directory) / self.name, "w", zipfile.ZIP_DEFLATED)
 
     def add(self, name: str, data: bytes, executable: bool = False) -> None:
-        info = zipfile.ZipInfo(name, date_time=_timestamp()[:6])
+        info = zipfile.ZipInfo(name, date_time=_zip_time())
         info.external_attr = (0o755 if executable else 0o644) << 16
         info.compress_type = zipfile.ZIP_DEFLATED
         self._zip.writestr(info, data)
@@ -178,16 +183,21 @@ class _Wheel:
             f"Tag: {self._tag}\n").encode())
         self.add(f"{self.dist_info}/LICENSE", (ROOT / "LICENSE").read_bytes())
         record = f"{self.dist_info}/RECORD"
-        self._zip.writestr(zipfile.ZipInfo(record, date_time=_timestamp()[:6]),
+        self._zip.writestr(zipfile.ZipInfo(record, date_time=_zip_time()),
                            "\n".join(self._records + [f"{record},,"]) + "\n")
         self._zip.close()
         return self.name
 
 
-def _timestamp() -> time.struct_time:
+def _epoch() -> int:
     # Reproducible when asked; zip cannot hold times before 1980.
-    seconds = int(os.environ.get("SOURCE_DATE_EPOCH", time.time()))
-    return time.gmtime(max(seconds, 315532800))
+    return max(int(os.environ.get("SOURCE_DATE_EPOCH", time.time())), 315532800)
+
+
+def _zip_time() -> Tuple[int, int, int, int, int, int]:
+    moment = time.gmtime(_epoch())
+    return (moment.tm_year, moment.tm_mon, moment.tm_mday, moment.tm_hour, moment.tm_min,
+            moment.tm_sec)
 
 
 def _package_files(package_dir: Path) -> Iterator[Path]:
@@ -289,7 +299,7 @@ def build_sdist(sdist_directory: str, config_settings: ConfigSettings = None) ->
     """A .tar.gz of everything the build and the tests need, with PKG-INFO."""
     top = f"{NAME}-{_version()}"
     name = f"{top}.tar.gz"
-    mtime = int(time.mktime(_timestamp()))
+    mtime = _epoch()
 
     def member(path: str, size: int, mode: int) -> tarfile.TarInfo:
         info = tarfile.TarInfo(f"{top}/{path}")
@@ -299,7 +309,8 @@ def build_sdist(sdist_directory: str, config_settings: ConfigSettings = None) ->
 
     with open(Path(sdist_directory) / name, "wb") as raw, \
             gzip.GzipFile(fileobj=raw, mode="wb", mtime=mtime) as zipped, \
-            tarfile.open(fileobj=zipped, mode="w", format=tarfile.PAX_FORMAT) as tar:
+            tarfile.open(fileobj=cast(IO[bytes], zipped), mode="w",
+                         format=tarfile.PAX_FORMAT) as tar:
         metadata = _metadata().encode("utf-8")
         tar.addfile(member("PKG-INFO", len(metadata), 0o644), io.BytesIO(metadata))
         for path in _sdist_members(ROOT):

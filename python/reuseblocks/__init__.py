@@ -38,7 +38,7 @@ __all__ = [
 _blocks_file.install()
 
 # Shown and pickled under the name users import them by.
-for _exported in (Block, BlockDict, BlocksFile, LayerMap, LayerMaps, LoadError, Problem, RecordError,
-                  RecordProblem, RoundTripError, StaleError, UnreadableFileError):
+for _exported in (Block, BlockDict, BlocksFile, LayerMap, LayerMaps, LoadError, Problem,
+                  RecordError, RecordProblem, RoundTripError, StaleError, UnreadableFileError):
     _exported.__module__ = __name__
 del _exported

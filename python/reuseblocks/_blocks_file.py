@@ -18,7 +18,6 @@ from ._layer_maps import LayerMaps, RowValues, row_values
 if TYPE_CHECKING:
     import pandas  # type: ignore[import]
 
-_T = TypeVar("_T")
 
 
 class BlockDict(TypedDict):

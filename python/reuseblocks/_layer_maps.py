@@ -3,7 +3,8 @@
 
 from __future__ import annotations
 
-from typing import TYPE_CHECKING, Any, Iterable, List, Mapping, MutableSequence, Tuple, Union, overload
+from typing import (TYPE_CHECKING, Any, Iterable, List, Mapping, MutableSequence, Tuple, Union,
+                    overload)
 
 from ._core import LAYER_MAP_COLUMN_NAMES
 
@@ -29,8 +30,9 @@ def row_values(value: RowLike) -> RowValues:
         for name, text in value.items():
             column = _COLUMN_INDEX.get(name.upper()) if isinstance(name, str) else None
             if column is None or columns[column] is not None:
-                raise ValueError(f"a layer-map row holds each of {', '.join(LAYER_MAP_COLUMN_NAMES)}"
-                                 f" once, not {name!r}")
+                columns_named = ", ".join(LAYER_MAP_COLUMN_NAMES)
+                raise ValueError(f"a layer-map row holds each of {columns_named} once, "
+                                 f"not {name!r}")
             columns[column] = text
         missing = [name for name, text in zip(LAYER_MAP_COLUMN_NAMES, columns) if text is None]
         if missing:
