@@ -82,9 +82,10 @@ py::str RowRepr(const RowHandle& row) {
     try {
         const std::uint32_t index = row.Index();
         CReuseBlock& block = row.Block().Get();
+        const py::str id = ToPython(block.GetBlockID().GetView());
+        const py::tuple values = RowValuesOf(block, index);
         return py::str("<reuseblocks.LayerMap {} of {!r}: {}>")
-            .format(index, ToPython(block.GetBlockID().GetView()),
-                    py::str(" ").attr("join")(RowValuesOf(block, index)));
+            .format(index, id, py::str(" ").attr("join")(values));
     } catch (const py::error_already_set&) {
         return py::str("<reuseblocks.LayerMap (removed)>");
     }

@@ -217,15 +217,31 @@ ColumnsList Columns(const CollectionPtr& collection) {
 StateArg GetState(const CollectionPtr& collection) {
     py::list blocks;
     VisitInOrder(*collection, "pickling", [&](CReuseBlock& block) {
+        // Every value becomes a str before any tuple is made: making a str runs no Python code,
+        // whereas making a tuple may run a garbage collection, whose finalizers may change
+        // this very block.
+        constexpr std::uint32_t kColumns = CReuseBlock::kLayerMapColumnCount;
+        const std::uint32_t rowCount = block.GetLayerMapCount();
+        std::vector<py::object> values;
+        values.reserve(CReuseBlock::kPropertyCount + std::size_t{rowCount} * kColumns);
+        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+            values.push_back(ToPython(block.GetProperty(index).GetView()));
+        }
+        for (std::uint32_t row = 0; row < rowCount; ++row) {
+            for (std::uint32_t column = 0; column < kColumns; ++column) {
+                values.push_back(ToPython(block.GetLayerMap(row, column).GetView()));
+            }
+        }
+        auto next = values.begin();
         py::tuple properties(CReuseBlock::kPropertyCount);
         for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-            properties[index] = ToPython(block.GetProperty(index).GetView());
+            properties[index] = std::move(*next++);
         }
-        py::tuple rows(block.GetLayerMapCount());
-        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-            py::tuple columns(CReuseBlock::kLayerMapColumnCount);
-            for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-                columns[column] = ToPython(block.GetLayerMap(row, column).GetView());
+        py::tuple rows(rowCount);
+        for (std::uint32_t row = 0; row < rowCount; ++row) {
+            py::tuple columns(kColumns);
+            for (std::uint32_t column = 0; column < kColumns; ++column) {
+                columns[column] = std::move(*next++);
             }
             rows[row] = std::move(columns);
         }
@@ -282,9 +298,12 @@ class BlocksIterator {
         if (m_position == nullptr) throw py::stop_iteration();
         CReuseBlock& block = *blocks.GetNext(m_position);
         if (m_yield == Yield::kIds) return ToPython(block.GetBlockID().GetView());
+        py::object id;
+        if (m_yield == Yield::kItems) id = ToPython(block.GetBlockID().GetView());
+        // Making the handle may run finalizers: the block is not touched after it.
         py::object handle = py::cast(BlockHandle(m_collection, block));
         if (m_yield == Yield::kBlocks) return handle;
-        return py::make_tuple(ToPython(block.GetBlockID().GetView()), std::move(handle));
+        return py::make_tuple(std::move(id), std::move(handle));
     }
 
   private:
