@@ -198,7 +198,8 @@ class REUSEBLOCKS_API CReuseBlockFile {
     //   -3 a definition line's ID is already held,
     //   -4 a mapping line names another block than the one defined last,
     //   -5 a mapping line has fewer than six fields.
-    // reuseblocks/diagnostics.h tells the line and the reason as well.
+    // reuseblocks/diagnostics.h tells the line and the reason as well. A FIFO is read as cat
+    // reads it: LoadFile waits for its writer; a signal the host handles ends the wait with -1.
     int LoadFile(const char* path);
 
     // Writes every block, after a header naming `appName` ("Unknown" when null or empty). 1 when
