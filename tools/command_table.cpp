@@ -70,7 +70,8 @@ const CommandText kFormatHelp = {"Load a file and write it again with a fresh he
 const CommandText kDiffHelp = {
     "Compare two files block by block; exit 0 equal, 1 different, 2 trouble",
     "  reuseblocks diff old.blocks new.blocks\n"
-    "  git config diff.blocks.command 'reuseblocks diff --git'",
+    "  git config diff.blocks.command 'reuseblocks diff --git'\n"
+    "  git config diff.blocks.textconv 'reuseblocks diff --textconv'",
     "Exit status: 0 equal, 1 different, 2 trouble (a file that does not load, a usage "
     "error); with --git 0 unless there is trouble."};
 
@@ -194,6 +195,12 @@ int RunCommandLine(int argc, char** argv) {
     diffCommand->add_flag("--stat", diff.stat, "One line per block that differs");
     diffCommand->add_flag("--git", diff.git,
                           "Take the arguments git gives a diff driver; exit 0 when different");
+    diffCommand->add_flag("--textconv", diff.textconv, "Print FILE as text for git's line diff");
+    diffCommand->add_flag("-q,--brief", diff.quiet, "Only say whether the files differ");
+    diffCommand->add_option("--color", diff.color, "Colour the differences: auto, always, never")
+        ->check(CLI::IsMember({"auto", "always", "never"}))
+        ->type_name("WHEN")
+        ->capture_default_str();
 
     ImportOptions import;
     CLI::App* importCommand = AddCommand(app, "import", run, RunImport, import, kImportHelp);

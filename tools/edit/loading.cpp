@@ -10,10 +10,13 @@
 namespace reuseblocks::tool {
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
+    LoadOrFail(blocks, path, DisplayName(path));
+}
+
+void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs) {
     const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
     if (!report.Succeeded()) {
-        throw ToolError(kExitFailure,
-                        Diagnostic(DisplayName(path), report.line, "error", report.message));
+        throw ToolError(kExitFailure, Diagnostic(shownAs, report.line, "error", report.message));
     }
 }
 
