@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "cli/command_line.h"
+#include "cli/help_command.h"
 #include "cli/option_groups.h"
 #include "cli/unknown_command.h"
 #include "commands/commands.h"
@@ -92,6 +93,9 @@ const CommandText kPlotHelp = {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
+    std::vector<char*> words = WithHelpAsOption(argc, argv);
+    argc = static_cast<int>(words.size());
+    argv = words.data();
     CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
     app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION_STRING);
     app.require_subcommand(1);
@@ -220,6 +224,8 @@ int RunCommandLine(int argc, char** argv) {
         ->check(CLI::IsMember({"id", "symbol", "none"}))
         ->capture_default_str();
     plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
+
+    AddHelpCommand(app);
 
     const std::string unknown = FindUnknownCommand(app, argc, argv);
     if (!unknown.empty()) throw UsageError(unknown);
