@@ -8,6 +8,7 @@
 #include "cli/command_line.h"
 #include "cli/help_command.h"
 #include "cli/option_groups.h"
+#include "cli/parse_messages.h"
 #include "cli/unknown_command.h"
 #include "commands/commands.h"
 #include "terminal/tool_error.h"
@@ -234,7 +235,7 @@ int RunCommandLine(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         // --help and --version arrive here too, with status 0.
         if (error.get_exit_code() == 0) return app.exit(error);
-        throw UsageError(std::string(error.what()) + " (see --help)");
+        throw UsageError(DescribeParseError(app, argc, argv, error));
     }
     if (list.json) list.format = "json";
     return run();

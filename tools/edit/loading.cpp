@@ -3,7 +3,9 @@
 
 #include <reuseblocks/diagnostics.h>
 
+#include "cli/near_miss.h"
 #include "files/standard_streams.h"
+#include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 
@@ -23,7 +25,13 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::str
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {
     CReuseBlock* block = nullptr;
     if (blocks.GetBlock(id.c_str(), block) == 0) {
-        throw UsageError(EscapeForDisplay(DisplayName(path)) + " has no block " + Quoted(id));
+        std::vector<std::string> ids;
+        for (const CReuseBlock* other : BlocksInOrder(blocks)) {
+            ids.push_back(Text(other->GetProperty(0)));
+        }
+        const std::string nearest = NearestName(id, {ids.begin(), ids.end()});
+        throw UsageError(EscapeForDisplay(DisplayName(path)) + " has no block " + Quoted(id) +
+                         (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?"));
     }
     return *block;
 }

@@ -3,6 +3,9 @@
 // mistyped command line, each the tool's own.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <sstream>
+
 #include "tool_process.h"
 
 namespace reuseblocks::test {
@@ -34,6 +37,97 @@ TEST(ToolMessages, HelpCommandIsTheHelpOfTheCommand) {
     const ToolRun typo = RunTool({"help", "lsit"});
     EXPECT_EQ(typo.status, 2);
     EXPECT_EQ(typo.err, "reuseblocks: error: unknown command \"lsit\"; did you mean \"list\"?\n");
+}
+
+// The lines of `text` after the line `heading`, up to an empty line.
+std::vector<std::string> Section(const std::string& text, const std::string& heading) {
+    std::istringstream in(text.substr(text.find(heading + "\n") + heading.size() + 1));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line) && !line.empty();) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// Every command of the table as --help lists it: "check", ..., "map add", "map remove".
+std::vector<std::string> Commands(const std::string& prefix = {}) {
+    std::vector<std::string> commands;
+    for (const std::string& line :
+         Section(RunTool(Words(prefix + " --help")).out, "Subcommands:")) {
+        const std::string name =
+            prefix + (prefix.empty() ? "" : " ") + line.substr(2, line.find(' ', 2) - 2);
+        const std::vector<std::string> below =
+            name == "map" ? Commands(name) : std::vector<std::string>{};
+        if (name != "help") commands.push_back(name);
+        commands.insert(commands.end(), below.begin(), below.end());
+    }
+    return commands;
+}
+
+// The parser's own texts, which name neither the command nor what was meant, and the tool's
+// scratch directory.
+void ExpectOwnMessage(const std::vector<std::string>& args, const ToolRun& run,
+                      bool mayPass = false) {
+    if (mayPass && run.status == 0) return;
+    static const std::regex kRaw(
+        "following arguments? (was|were) not expected|Could not convert|not in \\{|is "
+        "required|required but received| excludes |basic_filebuf|reuseblocks-[0-9a-f]{6}");
+    EXPECT_NE(run.status, 0) << testing::PrintToString(args);
+    EXPECT_FALSE(std::regex_search(run.err, kRaw)) << testing::PrintToString(args) << run.err;
+    EXPECT_EQ(run.err.rfind("reuseblocks: error: ", 0) == 0 ||
+                  run.err.find(": error: ") != std::string::npos,
+              true)
+        << testing::PrintToString(args) << run.err;
+}
+
+TEST(ToolMessages, EveryCommandSaysWhatIsWrongInItsOwnWords) {
+    TempDir dir;
+    const std::string board = dir / "board.blocks";
+    WriteText(board, ReadText(kSample));
+    const std::vector<std::string> commands = Commands();
+    ASSERT_GE(commands.size(), 13u);
+    for (const std::string& command : commands) {
+        std::vector<std::string> base = Words(command);
+        const std::string help = RunTool([&] {
+                                     auto a = base;
+                                     a.push_back("--help");
+                                     return a;
+                                 }())
+                                     .out;
+        ExpectOwnMessage(base, RunTool(base, dir.Path()));
+        for (const std::string& line : Section(help, "Options:")) {
+            const std::vector<std::string> words = Words(line);
+            if (words.empty() || words[0][0] != '-') continue;
+            const std::string name = words[0].substr(words[0].rfind(',') + 1);
+            const bool takesValue =
+                words.size() > 1 && std::regex_search(words[1], std::regex("^[A-Z][A-Z_=]+"));
+            if (name == "--help") continue;
+            // Misspelled: one letter left out.
+            std::vector<std::string> args = base;
+            args.insert(args.end(), {board, name.substr(0, 3) + name.substr(4), "x"});
+            const ToolRun typo = RunTool(args, dir.Path());
+            ExpectOwnMessage(args, typo);
+            EXPECT_NE(typo.err.find("did you mean \"" + name + "\"?"), std::string::npos)
+                << typo.err;
+            // A bad value, or a value for a flag, then the option with nothing after it.
+            args = base;
+            args.insert(args.end(),
+                        {board, takesValue ? name : name + "=x", takesValue ? "x\nb" : "y"});
+            ExpectOwnMessage(args, RunTool(args, dir.Path()), true);
+            if (takesValue) {
+                args = base;
+                args.insert(args.end(), {board, name});
+                ExpectOwnMessage(args, RunTool(args, dir.Path()));
+            }
+        }
+        // Too many arguments, for the commands that do not take any number of them.
+        base.insert(base.end(),
+                    {board, board, board, board, board, board, board, board, board, board});
+        ExpectOwnMessage(base, RunTool(base, dir.Path()), true);
+    }
 }
 
 }  // namespace
