@@ -37,8 +37,10 @@ const CommandText kSetHelp = {
     "Change properties of a block, or of many with --from",
     "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
     "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
-    "  reuseblocks set board.blocks --from placements.csv",
-    kEditExitStatuses};
+    "  reuseblocks set board.blocks --from placement.csv",
+    "Exit status: 0 written, 1 a rejected file, a problem in UPDATES (an unknown ID or field "
+    "among them), a value that would not read back the same, a failed write or a locked file "
+    "with --no-wait, 2 a usage error (an unknown ID or field on the command line)."};
 
 const CommandText kAddHelp = {
     "Add a block: Smashed, Unplaced, Unprocessed unless given; all other fields required",
@@ -81,7 +83,7 @@ const CommandText kImportHelp = {
     "Write a blocks file from JSON, JSON Lines or CSV",
     "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
     "reuseblocks import - -o optics.blocks\n"
-    "  reuseblocks import placements.csv -o board.blocks",
+    "  reuseblocks import examples/leds.csv -o leds.blocks",
     "Exit status: 0 written, 1 a problem in the input (nothing is written) or a failed "
     "write, 2 a usage error."};
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the tool says: diff's quiet and coloured forms, `help COMMAND`, and the messages of a
-// mistyped command line, each the tool's own.
+// What the tool says and what its documents promise: diff's quiet and coloured forms, `help
+// COMMAND`, the messages of a mistyped command line, each the tool's own, and the example CSV.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -29,6 +29,16 @@ TEST(ToolMessages, DiffSaysOnlyWhetherOrInColourWhenAsked) {
     const ToolRun color = RunTool({"diff", "--color=always", kSample, moved});
     EXPECT_NE(color.out.find("  XLOC: \x1b[31m300\x1b[m -> \x1b[32m450\x1b[m\n"), std::string::npos)
         << color.out;
+}
+
+TEST(ToolMessages, TheExampleCsvIsOneImportReads) {
+    TempDir dir;
+    const std::string csv = std::filesystem::path(kSample).parent_path() / "leds.csv";
+    const ToolRun run = RunTool({"import", csv, "-o", "-"}, dir.Path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("/TOP/LED/D2 $REUSE/indicators/led_0603 Primitive Unplaced 90 50 "),
+              std::string::npos)
+        << run.out;
 }
 
 TEST(ToolMessages, HelpCommandIsTheHelpOfTheCommand) {
@@ -87,6 +97,7 @@ TEST(ToolMessages, EveryCommandSaysWhatIsWrongInItsOwnWords) {
     TempDir dir;
     const std::string board = dir / "board.blocks";
     WriteText(board, ReadText(kSample));
+    const std::string manual = ReadText(REUSEBLOCKS_MAN_PAGE);
     const std::vector<std::string> commands = Commands();
     ASSERT_GE(commands.size(), 13u);
     for (const std::string& command : commands) {
@@ -105,6 +116,9 @@ TEST(ToolMessages, EveryCommandSaysWhatIsWrongInItsOwnWords) {
             const bool takesValue =
                 words.size() > 1 && std::regex_search(words[1], std::regex("^[A-Z][A-Z_=]+"));
             if (name == "--help") continue;
+            const std::string roff = std::regex_replace(name, std::regex("-"), "\\-");
+            EXPECT_NE(manual.find(roff), std::string::npos)
+                << command << " " << name << " in the man page";
             // Misspelled: one letter left out.
             std::vector<std::string> args = base;
             args.insert(args.end(), {board, name.substr(0, 3) + name.substr(4), "x"});
