@@ -31,6 +31,27 @@ TEST(ToolMessages, DiffSaysOnlyWhetherOrInColourWhenAsked) {
         << color.out;
 }
 
+TEST(ToolMessages, WhatCannotBeReadOrWrittenSaysWhy) {
+    TempDir dir;
+    const auto error = [&](const std::vector<std::string>& args) {
+        return RunTool(args, dir.Path()).err;
+    };
+    EXPECT_EQ(error({"--verison"}),
+              "reuseblocks: error: unknown option \"--verison\"; did you mean \"--version\"?\n");
+    EXPECT_EQ(error({"show", kSample, "/TOP/PSU"}), "reuseblocks: error: " + kSample +
+                                                        " has no block \"/TOP/PSU\"; did you mean "
+                                                        "\"/TOP/PSU1\"?\n");
+    EXPECT_NE(error({"import", dir.Path().string(), "--format", "csv", "-o", "-"})
+                  .find(": error: cannot read it: it is a directory\n"),
+              std::string::npos);
+    EXPECT_NE(error({"set", kSample, "--from", "nope.csv", "-o", "-"})
+                  .find("nope.csv: error: cannot open it: No such file or directory\n"),
+              std::string::npos);
+    EXPECT_EQ(error({"format", kSample, "--app", "a\nb", "-o", "-"}),
+              "reuseblocks: error: cannot write to standard output: the application name (--app) "
+              "holds a line break, which would end the header line early\n");
+}
+
 TEST(ToolMessages, TheExampleCsvIsOneImportReads) {
     TempDir dir;
     const std::string csv = std::filesystem::path(kSample).parent_path() / "leds.csv";
