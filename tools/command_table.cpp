@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "cli/command_line.h"
+#include "cli/git_driver_words.h"
 #include "cli/help_command.h"
 #include "cli/option_groups.h"
 #include "cli/parse_messages.h"
@@ -97,6 +98,7 @@ const CommandText kPlotHelp = {
 
 int RunCommandLine(int argc, char** argv) {
     std::vector<char*> words = WithHelpAsOption(argc, argv);
+    MarkGitDriverArguments(words);
     argc = static_cast<int>(words.size());
     argv = words.data();
     CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
