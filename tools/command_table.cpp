@@ -6,7 +6,10 @@
 #include <functional>
 
 #include "cli/command_line.h"
+#include "cli/git_driver_words.h"
+#include "cli/help_command.h"
 #include "cli/option_groups.h"
+#include "cli/parse_messages.h"
 #include "cli/unknown_command.h"
 #include "commands/commands.h"
 #include "terminal/tool_error.h"
@@ -35,8 +38,10 @@ const CommandText kSetHelp = {
     "Change properties of a block, or of many with --from",
     "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
     "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
-    "  reuseblocks set board.blocks --from placements.csv",
-    kEditExitStatuses};
+    "  reuseblocks set board.blocks --from placement.csv",
+    "Exit status: 0 written, 1 a rejected file, a problem in UPDATES (an unknown ID or field "
+    "among them), a value that would not read back the same, a failed write or a locked file "
+    "with --no-wait, 2 a usage error (an unknown ID or field on the command line)."};
 
 const CommandText kAddHelp = {
     "Add a block: Smashed, Unplaced, Unprocessed unless given; all other fields required",
@@ -70,7 +75,8 @@ const CommandText kFormatHelp = {"Load a file and write it again with a fresh he
 const CommandText kDiffHelp = {
     "Compare two files block by block; exit 0 equal, 1 different, 2 trouble",
     "  reuseblocks diff old.blocks new.blocks\n"
-    "  git config diff.blocks.command 'reuseblocks diff --git'",
+    "  git config diff.blocks.command 'reuseblocks diff --git'\n"
+    "  git config diff.blocks.textconv 'reuseblocks diff --textconv'",
     "Exit status: 0 equal, 1 different, 2 trouble (a file that does not load, a usage "
     "error); with --git 0 unless there is trouble."};
 
@@ -78,7 +84,7 @@ const CommandText kImportHelp = {
     "Write a blocks file from JSON, JSON Lines or CSV",
     "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
     "reuseblocks import - -o optics.blocks\n"
-    "  reuseblocks import placements.csv -o board.blocks",
+    "  reuseblocks import examples/leds.csv -o leds.blocks",
     "Exit status: 0 written, 1 a problem in the input (nothing is written) or a failed "
     "write, 2 a usage error."};
 
@@ -91,6 +97,10 @@ const CommandText kPlotHelp = {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
+    std::vector<char*> words = WithHelpAsOption(argc, argv);
+    MarkGitDriverArguments(words);
+    argc = static_cast<int>(words.size());
+    argv = words.data();
     CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
     app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION_STRING);
     app.require_subcommand(1);
@@ -194,6 +204,12 @@ int RunCommandLine(int argc, char** argv) {
     diffCommand->add_flag("--stat", diff.stat, "One line per block that differs");
     diffCommand->add_flag("--git", diff.git,
                           "Take the arguments git gives a diff driver; exit 0 when different");
+    diffCommand->add_flag("--textconv", diff.textconv, "Print FILE as text for git's line diff");
+    diffCommand->add_flag("-q,--brief", diff.quiet, "Only say whether the files differ");
+    diffCommand->add_option("--color", diff.color, "Colour the differences: auto, always, never")
+        ->check(CLI::IsMember({"auto", "always", "never"}))
+        ->type_name("WHEN")
+        ->capture_default_str();
 
     ImportOptions import;
     CLI::App* importCommand = AddCommand(app, "import", run, RunImport, import, kImportHelp);
@@ -214,6 +230,8 @@ int RunCommandLine(int argc, char** argv) {
         ->capture_default_str();
     plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
 
+    AddHelpCommand(app);
+
     const std::string unknown = FindUnknownCommand(app, argc, argv);
     if (!unknown.empty()) throw UsageError(unknown);
     try {
@@ -221,7 +239,7 @@ int RunCommandLine(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         // --help and --version arrive here too, with status 0.
         if (error.get_exit_code() == 0) return app.exit(error);
-        throw UsageError(std::string(error.what()) + " (see --help)");
+        throw UsageError(DescribeParseError(app, argc, argv, error));
     }
     if (list.json) list.format = "json";
     return run();

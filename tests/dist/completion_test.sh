@@ -44,6 +44,10 @@ expect '=Processed =Unprocessed' reuseblocks set plain.blocks /TOP/A qor_status 
 expect 'QOR_STATUS=Processed' reuseblocks set plain.blocks /TOP/A QOR_STATUS=P
 expect 'Planned' reuseblocks list --where 'BLOCK_STATUS!' = Plan
 expect 'ID,XLOC' reuseblocks list --fields ID,X
+expect 'ID=/TOP/A ID=/TOP/B' reuseblocks list plain.blocks --where ID=/
+expect 'symbol=p' reuseblocks list plain.blocks --where symbol=
+expect 'MAPS=' reuseblocks list plain.blocks --where MA
+expect 'BLOCK_PATH= BLOCK_TYPE= BLOCK_STATUS=' reuseblocks set plain.blocks /TOP/A BLOCK_
 expect 'csv' reuseblocks import --format c
 expect '--force --from --format' reuseblocks set plain.blocks /TOP/A --f
 expect 'jsonl' reuseblocks set plain.blocks --from u.jsonl --format jsonl

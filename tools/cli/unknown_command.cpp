@@ -20,11 +20,19 @@ std::string FindUnknownCommand(const CLI::App& app, int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         if (word == "--") break;
+        const std::vector<const CLI::App*> commands = CommandsOf(*current);
         if (!word.empty() && word[0] == '-') {
             if (word == "-h" || word == "--help" || word == "--version") return {};
+            // Before its command an option can only be one of the tool's own.
+            if (!commands.empty() && !current->get_option_no_throw(word)) {
+                std::vector<std::string_view> options = {"--help", "--version"};
+                const std::string nearest = NearestName(word, options);
+                return "unknown option " + Quoted(word) +
+                       (nearest.empty() ? "; a command comes first (see --help)"
+                                        : "; did you mean " + Quoted(nearest) + "?");
+            }
             continue;
         }
-        const std::vector<const CLI::App*> commands = CommandsOf(*current);
         if (commands.empty()) return {};
         std::vector<std::string_view> names;
         const CLI::App* next = nullptr;

@@ -91,6 +91,9 @@ struct DiffOptions {
     bool json = false;
     bool stat = false;
     bool git = false;
+    bool textconv = false;       // FILE as text for git's own line diff
+    bool quiet = false;          // -q: only whether they differ
+    std::string color = "auto";  // auto, always or never
 };
 int RunDiff(const DiffOptions& options);
 

@@ -21,7 +21,7 @@ Assignment ParseAssignment(const std::string& text, AssignmentUse use) {
     const std::string name = text.substr(0, equals);
     const std::optional<std::uint32_t> index = FindProperty(name);
     if (!index) {
-        throw UsageError("unknown field " + Quoted(name) + "; fields are " + PropertyNameList());
+        throw UsageError(UnknownField(name));
     }
     // The collection keeps a block under the ID it was created with, so changing the property
     // alone would leave the two disagreeing.

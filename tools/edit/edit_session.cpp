@@ -40,10 +40,21 @@ void RefuseValuesThatWouldNotReadBack(const CReuseBlockFile& blocks, const std::
 }
 
 void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::string& app) {
+    if (app.find_first_of("\r\n") != std::string::npos) {
+        throw Failure("cannot write " +
+                      (IsStandardStream(path) ? "to standard output" : Quoted(path)) +
+                      ": the application name (--app) holds a line break, which would end the "
+                      "header line early");
+    }
     if (IsStandardStream(path)) {
-        // Complete before any of it goes out: a failed write prints nothing.
+        // Complete before any of it goes out: a failed write prints nothing. The scratch copy
+        // is the tool's own business, never named.
         const std::string complete = ScratchPath("stdout");
-        WriteBlocks(blocks, complete, app);
+        errno = 0;
+        if (blocks.WriteFile(complete.c_str(), app.c_str()) == 0) {
+            const std::string why = WhyWriteFailed(complete, errno);
+            throw Failure("cannot write to standard output" + (why.empty() ? "" : ": " + why));
+        }
         return CopyToStandardOutput(complete);
     }
     errno = 0;

@@ -3,24 +3,35 @@
 
 #include <reuseblocks/diagnostics.h>
 
+#include "cli/near_miss.h"
 #include "files/standard_streams.h"
+#include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
+    LoadOrFail(blocks, path, DisplayName(path));
+}
+
+void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs) {
     const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
     if (!report.Succeeded()) {
-        throw ToolError(kExitFailure,
-                        Diagnostic(DisplayName(path), report.line, "error", report.message));
+        throw ToolError(kExitFailure, Diagnostic(shownAs, report.line, "error", report.message));
     }
 }
 
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {
     CReuseBlock* block = nullptr;
     if (blocks.GetBlock(id.c_str(), block) == 0) {
-        throw UsageError(EscapeForDisplay(DisplayName(path)) + " has no block " + Quoted(id));
+        std::vector<std::string> ids;
+        for (const CReuseBlock* other : BlocksInOrder(blocks)) {
+            ids.push_back(Text(other->GetProperty(0)));
+        }
+        const std::string nearest = NearestName(id, {ids.begin(), ids.end()});
+        throw UsageError(EscapeForDisplay(DisplayName(path)) + " has no block " + Quoted(id) +
+                         (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?"));
     }
     return *block;
 }

@@ -13,6 +13,9 @@ namespace reuseblocks::tool {
 // before anything is written.
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path);
 
+// The same, naming the file `shownAs` in messages (git's name for a file, not its scratch copy).
+void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs);
+
 // The block held under `id`; an unknown ID ends the command as a usage error.
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id);
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "standard_streams.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "files/atomic_file.h"
+#include "files/write_failure.h"
 #include "platform/console.h"
 #include "platform/random_source.h"
 #include "terminal/tool_error.h"
@@ -79,15 +81,22 @@ ScratchDirectory& Scratch() {
 std::string CopyStandardInput() {
     UseBinaryStandardStreams();
     const std::string path = ScratchPath("stdin");
-    AtomicFile copy(path);
     std::vector<char> buffer(kCopyBufferSize);
-    for (;;) {
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
-        copy.Write(std::string_view(buffer.data(), got));
-        if (got < buffer.size()) break;
+    try {
+        AtomicFile copy(path);
+        for (;;) {
+            const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+            copy.Write(std::string_view(buffer.data(), got));
+            if (got < buffer.size()) break;
+        }
+        if (std::ferror(stdin)) throw Failure("cannot read standard input");
+        copy.Commit();
+    } catch (const ToolError&) {
+        if (std::ferror(stdin)) throw;
+        // The scratch copy is the tool's own business: say why, not where.
+        const std::string why = WhyWriteFailed(path, errno);
+        throw Failure("cannot keep a copy of standard input" + (why.empty() ? "" : ": " + why));
     }
-    if (std::ferror(stdin)) throw Failure("cannot read standard input");
-    copy.Commit();
     return path;
 }
 
@@ -114,13 +123,13 @@ std::string ScratchPath(const std::string& name) {
 void CopyToStandardOutput(const std::string& path) {
     UseBinaryStandardStreams();
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw Failure("cannot read " + path);
+    if (!in) throw Failure("cannot read the output back to copy it to standard output");
     AtomicFile out("-");
     std::vector<char> buffer(kCopyBufferSize);
     while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
         out.Write(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
     }
-    if (in.bad()) throw Failure("cannot read " + path);
+    if (in.bad()) throw Failure("cannot read the output back to copy it to standard output");
     out.Commit();  // a full disk or a closed pipe fails the command
 }
 

@@ -35,22 +35,35 @@ std::size_t CountOf(const std::vector<BlockChange>& changes, ChangeKind kind) {
         changes.begin(), changes.end(), [&](const BlockChange& c) { return c.kind == kind; }));
 }
 
-void PrintWholeBlock(const CReuseBlock& block, std::ostream& out) {
+// `text` in `color`, when there is one.
+std::string Paint(const std::string& text, const std::string& color, const DiffColors& colors) {
+    return color.empty() ? text : color + text + colors.reset;
+}
+
+void PrintWholeBlock(const CReuseBlock& block, const std::string& color, const DiffColors& colors,
+                     std::ostream& out) {
     std::string values;
     for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
         values += (index > 1 ? " " : "") + Cell(PropertyText(block, index));
     }
-    out << "  " << values << '\n';
+    out << Paint("  " + values, color, colors) << '\n';
     for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-        out << "  layer map " << row << ": " << RowText(block, static_cast<long>(row)) << '\n';
+        const std::string text =
+            "  layer map " + std::to_string(row) + ": " + RowText(block, static_cast<long>(row));
+        out << Paint(text, color, colors) << '\n';
     }
 }
 
-void PrintChangedRow(const BlockChange& change, const LayerMapChange& row, std::ostream& out) {
+void PrintChangedRow(const BlockChange& change, const LayerMapChange& row, const DiffColors& colors,
+                     std::ostream& out) {
     if (row.kind == ChangeKind::kRemoved) {
-        out << "  layer map " << row.oldRow << " removed: " << RowText(*change.before, row.oldRow);
+        out << Paint("  layer map " + std::to_string(row.oldRow) +
+                         " removed: " + RowText(*change.before, row.oldRow),
+                     colors.removed, colors);
     } else if (row.kind == ChangeKind::kAdded) {
-        out << "  layer map " << row.newRow << " added: " << RowText(*change.after, row.newRow);
+        out << Paint("  layer map " + std::to_string(row.newRow) +
+                         " added: " + RowText(*change.after, row.newRow),
+                     colors.added, colors);
     } else {
         out << "  layer map " << row.newRow << ":";
         const char* separator = " ";
@@ -60,8 +73,9 @@ void PrintChangedRow(const BlockChange& change, const LayerMapChange& row, std::
             const std::string old = LayerMapText(*change.before, oldRow, column);
             const std::string now = LayerMapText(*change.after, newRow, column);
             if (old == now) continue;
-            out << separator << LayerMapColumnName(column) << ' ' << Cell(old) << " -> "
-                << Cell(now);
+            out << separator << LayerMapColumnName(column) << ' '
+                << Paint(Cell(old), colors.removed, colors) << " -> "
+                << Paint(Cell(now), colors.added, colors);
             separator = ", ";
         }
     }
@@ -102,20 +116,46 @@ void WriteChangeJson(JsonWriter& json, const BlockChange& change) {
 }  // namespace
 
 void PrintDiffText(const std::vector<BlockChange>& changes, const std::string& oldName,
-                   const std::string& newName, std::ostream& out) {
-    if (changes.empty()) return;
-    out << "--- " << Cell(oldName) << "\n+++ " << Cell(newName) << '\n';
+                   const std::string& newName, std::ostream& out, const DiffExtras& extras) {
+    if (changes.empty() && extras.notes.empty()) return;
+    const DiffColors& colors = extras.colors;
+    out << Paint("--- " + Cell(oldName), colors.heading, colors) << '\n'
+        << Paint("+++ " + Cell(newName), colors.heading, colors) << '\n';
+    for (const std::string& note : extras.notes) out << note << '\n';
     for (const BlockChange& change : changes) {
-        out << KindName(change.kind) << ' ' << Cell(change.id) << '\n';
+        const std::string& color = change.kind == ChangeKind::kAdded     ? colors.added
+                                   : change.kind == ChangeKind::kRemoved ? colors.removed
+                                                                         : colors.changed;
+        out << Paint(KindName(change.kind) + (' ' + Cell(change.id)), color, colors) << '\n';
         if (change.kind != ChangeKind::kChanged) {
-            PrintWholeBlock(change.after ? *change.after : *change.before, out);
+            PrintWholeBlock(change.after ? *change.after : *change.before, color, colors, out);
             continue;
         }
         for (const PropertyChange& property : change.properties) {
-            out << "  " << PropertyName(property.index) << ": " << Cell(property.before) << " -> "
-                << Cell(property.after) << '\n';
+            out << "  " << PropertyName(property.index) << ": "
+                << Paint(Cell(property.before), colors.removed, colors) << " -> "
+                << Paint(Cell(property.after), colors.added, colors) << '\n';
         }
-        for (const LayerMapChange& row : change.layerMaps) PrintChangedRow(change, row, out);
+        for (const LayerMapChange& row : change.layerMaps)
+            PrintChangedRow(change, row, colors, out);
+    }
+}
+
+void PrintBlocksAsText(const CReuseBlockFile& blocks, std::ostream& out) {
+    std::vector<std::pair<std::string, const CReuseBlock*>> sorted;
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        const CReuseBlock* block = blocks.GetNext(position);
+        sorted.emplace_back(PropertyText(*block, 0), block);
+    }
+    std::sort(sorted.begin(), sorted.end());
+    for (const auto& [id, block] : sorted) {
+        out << "block " << Cell(id) << '\n';
+        for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+            out << "  " << PropertyName(index) << ": " << Cell(PropertyText(*block, index)) << '\n';
+        }
+        for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
+            out << "  layer map " << row << ": " << RowText(*block, static_cast<long>(row)) << '\n';
+        }
     }
 }
 

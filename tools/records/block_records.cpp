@@ -2,6 +2,9 @@
 #include "block_records.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -31,8 +34,7 @@ class RecordBuilder {
     void Add(const std::string& name, const std::optional<std::string>& text) {
         const bool known = SameLetters(name, "ID") || SameLetters(name, "SYMBOL") ||
                            SameLetters(name, "MAPS") || FindProperty(name);
-        if (!known)
-            return Fail("unknown field " + Quoted(name) + "; fields are " + PropertyNameList());
+        if (!known) return Fail(UnknownField(name));
         if (!text) return Fail(name + " must be a string or a number");
         const std::string& value = *text;
         if (SameLetters(name, "ID") || SameLetters(name, "BLOCK_HIER_NAME")) {
@@ -283,8 +285,17 @@ RecordFormat ChooseRecordFormat(const std::string& argument, const std::string& 
 
 void ReadBlockRecords(const std::string& path, RecordFormat format, const RecordSink& sink,
                       std::vector<InputProblem>& problems) {
+    // A directory opens as a stream and fails only once read.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        return problems.push_back({0, "cannot read it: it is a directory"});
+    }
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return problems.push_back({0, "cannot open the file"});
+    if (!in) {
+        return problems.push_back(
+            {0, "cannot open it" + (errno ? ": " + std::string(std::strerror(errno)) : "")});
+    }
     switch (format) {
         case RecordFormat::kJson:
             ReadJson(in, sink, problems);

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "fields.h"
 
+#include <vector>
+
+#include "cli/near_miss.h"
+#include "terminal/text_escape.h"
+
 namespace reuseblocks::tool {
 
 std::optional<std::uint32_t> FindProperty(std::string_view name) {
@@ -16,6 +21,14 @@ std::string PropertyNameList() {
         list += name;
     }
     return list;
+}
+
+std::string UnknownField(std::string_view name) {
+    const std::string nearest = NearestName(
+        name, std::vector<std::string_view>(kPropertyNames.begin(), kPropertyNames.end()));
+    const std::string message = "unknown field " + Quoted(name);
+    if (!nearest.empty()) return message + "; did you mean " + Quoted(nearest) + "?";
+    return message + "; fields are " + PropertyNameList();
 }
 
 std::string Text(const CString& value) {

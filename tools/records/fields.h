@@ -24,6 +24,9 @@ std::optional<std::uint32_t> FindProperty(std::string_view name);
 // All property names, blank-separated, for error messages.
 std::string PropertyNameList();
 
+// 'unknown field "XLO"; did you mean "XLOC"?', or the list of fields when none is near.
+std::string UnknownField(std::string_view name);
+
 // The text of a value, as the tool keeps it.
 std::string Text(const CString& value);
 
