@@ -352,9 +352,7 @@ class BlocksFileLoader::ParallelLoad {
         return m_slots[static_cast<std::size_t>(piece % m_window)];
     }
     // Under the lock: a piece that may be parsed now, whose slot has been joined.
-    bool PieceReady() const noexcept {
-        return m_next < m_pieces && m_next < m_joined + m_window;
-    }
+    bool PieceReady() const noexcept { return m_next < m_pieces && m_next < m_joined + m_window; }
 
     void Work(BlockStorage& pools) noexcept {
         Parser parser(m_storage, pools);
@@ -513,12 +511,12 @@ class BlocksFileLoader::ParallelLoad {
     std::atomic<bool> m_abandon{false};
 };
 
-int BlocksFileLoader::LoadInPieces(platform::FileReader& file, const char* path,
-                                   std::uint64_t size, unsigned threads) {
+int BlocksFileLoader::LoadInPieces(platform::FileReader& file, const char* path, std::uint64_t size,
+                                   unsigned threads) {
     // Tiny pieces are allowed when the caller asked for threads: that is how the joints get
     // tested. Otherwise pieces are about kPieceBytes long.
-    std::uint64_t pieces = std::max<std::uint64_t>(threads * kPiecesPerThread,
-                                                   (size + kPieceBytes - 1) / kPieceBytes);
+    std::uint64_t pieces =
+        std::max<std::uint64_t>(threads * kPiecesPerThread, (size + kPieceBytes - 1) / kPieceBytes);
     pieces = std::min(pieces, size);
     threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, pieces));
     return ParallelLoad(*this, file, path, size, pieces, threads).Run();

@@ -70,7 +70,8 @@ std::ptrdiff_t FileReader::Read(char* buffer, std::size_t size, ErrorCode& error
 
 bool FileReader::RegularFileSize(std::uint64_t& size) const noexcept {
     LARGE_INTEGER bytes{};
-    if (HandleOf(m_handle) == INVALID_HANDLE_VALUE || ::GetFileType(HandleOf(m_handle)) != FILE_TYPE_DISK ||
+    if (HandleOf(m_handle) == INVALID_HANDLE_VALUE ||
+        ::GetFileType(HandleOf(m_handle)) != FILE_TYPE_DISK ||
         !::GetFileSizeEx(HandleOf(m_handle), &bytes)) {
         return false;
     }
