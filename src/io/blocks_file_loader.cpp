@@ -226,7 +226,7 @@ int BlocksFileLoader::LoadOnThisThread(platform::FileReader& file, const char* p
         } else if ((result = parser.ReadDefinition(line, message)) == 0) {
             // Looked up before the block is made, so that a held ID costs nothing.
             const std::string_view id = parser.DefinedID();
-            const std::uint64_t hash = index.Hash(id);
+            const std::uint32_t hash = index.Hash(id);
             if (index.Find(id, hash)) {
                 message = DuplicateMessage(id);
                 result = static_cast<int>(LoadResult::kDuplicateBlockID);
@@ -255,7 +255,7 @@ int BlocksFileLoader::LoadOnThisThread(platform::FileReader& file, const char* p
 struct BlocksFileLoader::Piece {
     struct Block {
         CReuseBlock* block;
-        std::uint64_t hash;  // of its ID
+        std::uint32_t hash;  // of its ID
         unsigned long line;  // of its definition, counted from the piece's first line
     };
     // In file order.

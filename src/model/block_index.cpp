@@ -30,7 +30,7 @@ struct BlockIndex::Entry {
     }
 };
 
-BlockIndex::BlockIndex() noexcept : m_key(ProcessHashKey()) {}
+BlockIndex::BlockIndex() noexcept : m_hash(ProcessHashKey()) {}
 
 BlockIndex::~BlockIndex() {
     for (Position position = m_head; position;) {
@@ -49,36 +49,35 @@ std::string_view BlockIndex::KeyOf(const Entry& entry) noexcept {
     return std::string_view(entry.Inline() ? entry.key : entry.HeapKey(), entry.size);
 }
 
-std::size_t BlockIndex::Probe(std::string_view key, std::uint32_t tag, bool& found) const noexcept {
+std::size_t BlockIndex::Probe(std::string_view key, std::uint32_t hash, bool& found) const noexcept {
     const std::size_t mask = m_capacity - 1;
-    for (std::size_t slot = tag & mask;; slot = (slot + 1) & mask) {
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const std::uint64_t value = m_slots[slot];
         found = value != 0;
         if (!found) return slot;
-        if (static_cast<std::uint32_t>(value >> 32) == tag &&
+        if (static_cast<std::uint32_t>(value >> 32) == hash &&
             KeyOf(At(static_cast<Position>(value))) == key) {
             return slot;
         }
     }
 }
 
-CReuseBlock* BlockIndex::Find(std::string_view key, std::uint64_t hash) const noexcept {
+CReuseBlock* BlockIndex::Find(std::string_view key, std::uint32_t hash) const noexcept {
     if (m_count == 0) return nullptr;
     bool found = false;
-    const std::size_t slot = Probe(key, Tag(hash), found);
+    const std::size_t slot = Probe(key, hash, found);
     return found ? At(static_cast<Position>(m_slots[slot])).block : nullptr;
 }
 
-void BlockIndex::Prefetch(std::uint64_t hash) const noexcept {
-    if (m_capacity != 0) detail::Prefetch(&m_slots[Tag(hash) & (m_capacity - 1)]);
+void BlockIndex::Prefetch(std::uint32_t hash) const noexcept {
+    if (m_capacity != 0) detail::Prefetch(&m_slots[hash & (m_capacity - 1)]);
 }
 
-bool BlockIndex::Add(std::string_view key, std::uint64_t hash, CReuseBlock* block) {
+bool BlockIndex::Add(std::string_view key, std::uint32_t hash, CReuseBlock* block) {
     // Grown first: if that throws, nothing has been added.
     if ((m_count + 1) * 4 > m_capacity * 3) Rehash(m_capacity == 0 ? 16 : m_capacity * 2);
-    const std::uint32_t tag = Tag(hash);
     bool found = false;
-    const std::size_t slot = Probe(key, tag, found);
+    const std::size_t slot = Probe(key, hash, found);
     if (found) return false;
     const Position position = NewEntry(key);
     Entry& entry = At(position);
@@ -87,7 +86,7 @@ bool BlockIndex::Add(std::string_view key, std::uint64_t hash, CReuseBlock* bloc
     entry.next = 0;
     (m_tail ? At(m_tail).next : m_head) = position;
     m_tail = position;
-    m_slots[slot] = (std::uint64_t{tag} << 32) | position;
+    m_slots[slot] = (std::uint64_t{hash} << 32) | position;
     ++m_count;
     return true;
 }
@@ -126,10 +125,10 @@ BlockIndex::Position BlockIndex::NewEntry(std::string_view key) {
     return position;
 }
 
-CReuseBlock* BlockIndex::Remove(std::string_view key, std::uint64_t hash) noexcept {
+CReuseBlock* BlockIndex::Remove(std::string_view key, std::uint32_t hash) noexcept {
     if (m_count == 0) return nullptr;
     bool found = false;
-    std::size_t hole = Probe(key, Tag(hash), found);
+    std::size_t hole = Probe(key, hash, found);
     if (!found) return nullptr;
     const Position position = static_cast<Position>(m_slots[hole]);
     // Close the gap so that no probe sequence runs into an empty slot before its key.

@@ -8,16 +8,15 @@
 #include <string_view>
 #include <vector>
 
-#include "host/hash_key.h"
-#include "host/sip_hash.h"
+#include "host/index_hash.h"
 
 class CReuseBlock;
 
 namespace reuseblocks::detail {
 
 // A collection's blocks by the ID each was added under, in the order they were added; removing
-// one keeps the order of the others. Keys are hashed with SipHash-1-3 under the process's secret
-// key, so that no file can be made of IDs that pile up in one place.
+// one keeps the order of the others. Keys are hashed under the process's secret key (IndexHash),
+// so that no file can be made of IDs that pile up in one place.
 //
 // A lookup reads two cache lines: an 8-byte slot holding part of the hash, then the entry it
 // names, which holds keys of up to 28 bytes itself. Entries are numbered and carved from chunks,
@@ -32,21 +31,21 @@ class BlockIndex {
     BlockIndex(const BlockIndex&) = delete;
     BlockIndex& operator=(const BlockIndex&) = delete;
 
-    std::uint64_t Hash(std::string_view key) const noexcept {
-        return SipHash<1, 3>(m_key, reinterpret_cast<const unsigned char*>(key.data()), key.size());
+    std::uint32_t Hash(std::string_view key) const noexcept {
+        return m_hash(reinterpret_cast<const unsigned char*>(key.data()), key.size());
     }
     std::size_t Count() const noexcept { return m_count; }
 
     // The block held under `key`, whose Hash is `hash`; null when there is none.
-    CReuseBlock* Find(std::string_view key, std::uint64_t hash) const noexcept;
+    CReuseBlock* Find(std::string_view key, std::uint32_t hash) const noexcept;
     // Adds `block` under `key` unless that key is held already: true when added. Throws
     // std::bad_alloc, having added nothing, when memory runs out.
-    bool Add(std::string_view key, std::uint64_t hash, CReuseBlock* block);
+    bool Add(std::string_view key, std::uint32_t hash, CReuseBlock* block);
     // Removes the entry of `key` and returns its block; null when there is none.
-    CReuseBlock* Remove(std::string_view key, std::uint64_t hash) noexcept;
+    CReuseBlock* Remove(std::string_view key, std::uint32_t hash) noexcept;
 
     // Asks the cache for the slot where a lookup of `hash` starts, ahead of that lookup.
-    void Prefetch(std::uint64_t hash) const noexcept;
+    void Prefetch(std::uint32_t hash) const noexcept;
 
     Position First() const noexcept { return m_head; }
     // The block at `position`, which moves on to the next one. A position that names no entry
@@ -57,22 +56,19 @@ class BlockIndex {
 
   private:
     struct Entry;
-    static constexpr unsigned kChunkShift = 12;
+    static constexpr unsigned kChunkShift = 16;
     static constexpr std::size_t kChunkEntries = std::size_t{1} << kChunkShift;
 
     Entry& At(Position position) const noexcept;
     static std::string_view KeyOf(const Entry& entry) noexcept;
-    static std::uint32_t Tag(std::uint64_t hash) noexcept {
-        return static_cast<std::uint32_t>(hash >> 32);
-    }
     // The slot holding `key`, or the empty one where a search for it ends.
-    std::size_t Probe(std::string_view key, std::uint32_t tag, bool& found) const noexcept;
+    std::size_t Probe(std::string_view key, std::uint32_t hash, bool& found) const noexcept;
     Position NewEntry(std::string_view key);
     void Rehash(std::size_t capacity);
 
-    HashKey m_key;
+    IndexHash m_hash;
     // Open addressing with linear probing, at most three quarters full. A slot is 0 when empty,
-    // otherwise the Tag of its key's hash in the high half and the entry's position in the low.
+    // otherwise its key's hash in the high half and the entry's position in the low.
     std::unique_ptr<std::uint64_t[]> m_slots;
     std::size_t m_capacity = 0;  // a power of two, or 0 before the first entry
     std::size_t m_count = 0;

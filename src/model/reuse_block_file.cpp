@@ -48,7 +48,7 @@ CReuseBlock* CReuseBlockFile::NewBlock(const char* name) {
     const std::string_view key(name);
     if (!m_storage) m_storage = std::make_unique<reuseblocks::detail::BlockStorage>();
     BlockIndex& index = m_storage->index;
-    const std::uint64_t hash = index.Hash(key);
+    const std::uint32_t hash = index.Hash(key);
     if (index.Find(key, hash)) return nullptr;
     CReuseBlock* block = CreateBlock();
     try {
