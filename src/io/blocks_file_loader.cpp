@@ -157,19 +157,17 @@ class BlocksFileLoader::Parser {
             message = CountMessage("mapping", m_fields.size(), kMappingFields);
             return static_cast<int>(LoadResult::kMappingTooShort);
         }
-        // Copy the columns before the row exists, so that running out of memory adds no half row.
-        std::array<CString, CReuseBlock::kLayerMapColumnCount> columns;
-        for (std::size_t column = 0; column < columns.size(); ++column) {
-            columns[column] = m_fields[2 + column];
-        }
         std::vector<CReuseBlock::LayerMap*>& rows = m_current->m_layerMaps;
         // Row indexes are 32-bit; more rows than they can address count as running out of memory.
         if (rows.size() >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
         // Blocks typically carry up to eight rows: one allocation for them rather than 1, 2, 4.
         if (rows.empty()) rows.reserve(8);
+        // Filled before the block has it, so that running out of memory adds no half row.
         CReuseBlock::LayerMap* row = m_pools.rows.New();
-        row->columns = std::move(columns);
         try {
+            for (std::size_t column = 0; column < row->columns.size(); ++column) {
+                row->columns[column] = m_fields[2 + column];
+            }
             rows.push_back(row);
         } catch (...) {
             row->~LayerMap();
