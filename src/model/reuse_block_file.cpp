@@ -27,9 +27,14 @@ CReuseBlockFile::CReuseBlockFile() = default;
 
 CReuseBlockFile::~CReuseBlockFile() {
     if (!m_storage) return;
+    // The pools go with the storage, so no slot is handed back to them one by one: only what the
+    // values hold elsewhere is freed.
     const BlockIndex& index = m_storage->index;
     for (BlockIndex::Position position = index.First(); position;) {
-        DestroyBlock(index.Next(position));
+        CReuseBlock* block = index.Next(position);
+        for (CReuseBlock::LayerMap* row : block->m_layerMaps) row->~LayerMap();
+        block->m_layerMaps.clear();
+        block->~CReuseBlock();
     }
 }
 
