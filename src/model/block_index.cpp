@@ -12,7 +12,7 @@
 namespace reuseblocks::detail {
 
 struct BlockIndex::Entry {
-    static constexpr std::size_t kInlineKey = 28;
+    static constexpr std::size_t kInlineKey = 20;
 
     CReuseBlock* block;  // null while the entry is free
     Position prev;
@@ -41,6 +41,7 @@ BlockIndex::~BlockIndex() {
 }
 
 BlockIndex::Entry& BlockIndex::At(Position position) const noexcept {
+    static_assert(sizeof(Entry) == 40, "no padding: five entries to three cache lines");
     const std::uint32_t number = position - 1;
     return m_chunks[number >> kChunkShift][number & (kChunkEntries - 1)];
 }
@@ -49,7 +50,8 @@ std::string_view BlockIndex::KeyOf(const Entry& entry) noexcept {
     return std::string_view(entry.Inline() ? entry.key : entry.HeapKey(), entry.size);
 }
 
-std::size_t BlockIndex::Probe(std::string_view key, std::uint32_t hash, bool& found) const noexcept {
+std::size_t BlockIndex::Probe(std::string_view key, std::uint32_t hash,
+                              bool& found) const noexcept {
     const std::size_t mask = m_capacity - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const std::uint64_t value = m_slots[slot];
@@ -104,10 +106,7 @@ BlockIndex::Position BlockIndex::NewEntry(std::string_view key) {
         if (position == 0) {
             // Positions are 32-bit and 0 is none; more entries count as running out of memory.
             if (m_used == std::numeric_limits<std::uint32_t>::max() - 1) throw std::bad_alloc();
-            if ((m_used >> kChunkShift) == m_chunks.size()) {
-                m_chunks.reserve(m_chunks.size() + 1);
-                m_chunks.emplace_back(new Entry[kChunkEntries]);  // left unset, so not yet touched
-            }
+            if ((m_used >> kChunkShift) == m_chunks.size()) AddChunk();
             position = ++m_used;
         }
     } catch (...) {
@@ -123,6 +122,24 @@ BlockIndex::Position BlockIndex::NewEntry(std::string_view key) {
         std::memcpy(entry.key, key.data(), key.size());
     }
     return position;
+}
+
+// Entries are left unset, so that their pages are touched only as entries are taken.
+void BlockIndex::AddChunk() {
+    m_chunks.reserve(m_chunks.size() + 1);
+    if (m_chunks.size() < kSmallChunks) {
+        m_smallChunks.reserve(m_smallChunks.size() + 1);
+        m_smallChunks.emplace_back(new Entry[kChunkEntries]);
+        m_chunks.push_back(m_smallChunks.back().get());
+        return;
+    }
+    const std::size_t onHugePages = m_chunks.size() - kSmallChunks;
+    if (onHugePages % kChunksOnHugePages == 0) {
+        m_largeChunks.reserve(m_largeChunks.size() + 1);
+        m_largeChunks.emplace_back(kChunksOnHugePages * kChunkEntries * sizeof(Entry));
+    }
+    Entry* const first = static_cast<Entry*>(m_largeChunks.back().Get());
+    m_chunks.push_back(first + (onHugePages % kChunksOnHugePages) * kChunkEntries);
 }
 
 CReuseBlock* BlockIndex::Remove(std::string_view key, std::uint32_t hash) noexcept {
@@ -174,7 +191,19 @@ std::string_view BlockIndex::KeyAt(Position position) const noexcept {
 void BlockIndex::Rehash(std::size_t capacity) {
     // Slot positions are taken from 32 bits of the hash.
     if (static_cast<std::uint64_t>(capacity) > (std::uint64_t{1} << 32)) throw std::bad_alloc();
-    std::unique_ptr<std::uint64_t[]> slots(new std::uint64_t[capacity]());
+    // Tables of a few huge pages or more go on huge pages, where random probes miss the TLB less.
+    const std::size_t bytes = capacity * sizeof(std::uint64_t);
+    std::unique_ptr<std::uint64_t[]> small;
+    HugePageMemory large;
+    std::uint64_t* slots;
+    if (bytes >= 2 * HugePageMemory::kHugePage) {
+        large = HugePageMemory(bytes);
+        slots = static_cast<std::uint64_t*>(large.Get());
+    } else {
+        small.reset(new std::uint64_t[capacity]);
+        slots = small.get();
+    }
+    std::memset(slots, 0, bytes);
     const std::size_t mask = capacity - 1;
     for (std::size_t old = 0; old < m_capacity; ++old) {
         const std::uint64_t value = m_slots[old];
@@ -183,7 +212,9 @@ void BlockIndex::Rehash(std::size_t capacity) {
         while (slots[slot] != 0) slot = (slot + 1) & mask;
         slots[slot] = value;
     }
-    m_slots = std::move(slots);
+    m_smallSlots = std::move(small);
+    m_largeSlots = std::move(large);
+    m_slots = slots;
     m_capacity = capacity;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/index_hash.h"
+#include "model/huge_page_memory.h"
 
 class CReuseBlock;
 
@@ -18,8 +19,8 @@ namespace reuseblocks::detail {
 // one keeps the order of the others. Keys are hashed under the process's secret key (IndexHash),
 // so that no file can be made of IDs that pile up in one place.
 //
-// A lookup reads two cache lines: an 8-byte slot holding part of the hash, then the entry it
-// names, which holds keys of up to 28 bytes itself. Entries are numbered and carved from chunks,
+// A lookup reads two cache lines: an 8-byte slot holding the hash, then the entry it names,
+// which holds keys of up to 20 bytes itself. Entries are numbered and carved from chunks,
 // so slots and the walk order link them by 32-bit number instead of by pointer.
 class BlockIndex {
   public:
@@ -56,23 +57,32 @@ class BlockIndex {
 
   private:
     struct Entry;
-    static constexpr unsigned kChunkShift = 16;
+    static constexpr unsigned kChunkShift = 12;
     static constexpr std::size_t kChunkEntries = std::size_t{1} << kChunkShift;
+    // Chunks from the ninth on are carved, this many at a time, from memory on huge pages: five
+    // whole ones for 40-byte entries.
+    static constexpr std::size_t kSmallChunks = 8;
+    static constexpr std::size_t kChunksOnHugePages = 64;
 
     Entry& At(Position position) const noexcept;
     static std::string_view KeyOf(const Entry& entry) noexcept;
     // The slot holding `key`, or the empty one where a search for it ends.
     std::size_t Probe(std::string_view key, std::uint32_t hash, bool& found) const noexcept;
     Position NewEntry(std::string_view key);
+    void AddChunk();
     void Rehash(std::size_t capacity);
 
     IndexHash m_hash;
     // Open addressing with linear probing, at most three quarters full. A slot is 0 when empty,
     // otherwise its key's hash in the high half and the entry's position in the low.
-    std::unique_ptr<std::uint64_t[]> m_slots;
+    std::uint64_t* m_slots = nullptr;
     std::size_t m_capacity = 0;  // a power of two, or 0 before the first entry
+    std::unique_ptr<std::uint64_t[]> m_smallSlots;
+    HugePageMemory m_largeSlots;
     std::size_t m_count = 0;
-    std::vector<std::unique_ptr<Entry[]>> m_chunks;
+    std::vector<Entry*> m_chunks;
+    std::vector<std::unique_ptr<Entry[]>> m_smallChunks;
+    std::vector<HugePageMemory> m_largeChunks;
     std::uint32_t m_used = 0;  // entries ever carved from the chunks
     Position m_free = 0;       // removed entries, linked through `next`
     Position m_head = 0;

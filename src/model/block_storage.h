@@ -13,12 +13,14 @@ namespace reuseblocks::detail {
 // blocks. Owned by the collection and destroyed after every block in it. A load on several
 // threads gives each worker one of its own for the pools, which the collection's adopts.
 struct BlockStorage {
-    ObjectPool<CReuseBlock> blocks;
-    ObjectPool<CReuseBlock::LayerMap> rows;
+    ChunkArena arena;
+    ObjectPool<CReuseBlock> blocks{arena};
+    ObjectPool<CReuseBlock::LayerMap> rows{arena};
     BlockIndex index;
 
-    // Takes over the pools' memory of `other`, whose blocks and rows now belong here.
+    // Takes over the memory of `other`, whose blocks and rows now belong here.
     void Adopt(BlockStorage& other) noexcept {
+        arena.Adopt(other.arena);
         blocks.Adopt(other.blocks);
         rows.Adopt(other.rows);
     }
