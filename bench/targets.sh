@@ -11,7 +11,9 @@
 # BUILD_DIR is a build with -DREUSEBLOCKS_BUILD_BENCHMARKS=ON (Release or RelWithDebInfo). RUNS
 # (environment, default 5) sets the rounds; the commands take turns within each round, so that
 # load from other processes hits them alike. Every load is a fresh process, which pays for every
-# page it touches.
+# page it touches. UNKEYED_BUILD (environment, optional) is a benchmark build of the sources
+# before the index hash was keyed (commit bf09ccd): its GetBlock then runs in the same run, as
+# the anchor measured here rather than the 269 ms of its day.
 set -euo pipefail
 
 if [[ $# -ne 1 ]]; then
@@ -44,25 +46,27 @@ out=$work/out.blocks
 size=$(stat -c %s "$ref")
 large_size=$(stat -c %s "$large")
 
+# Each command is one program (run through eval: no extra shell is timed) and must succeed.
+names=()
+declare -A run
+timed() { names+=("$1"); run[$1]=$2; }
 q() { printf '%q' "$1"; }
-commands=(
-    "wc -l|wc -l $(q "$ref")"
-    "load|$(q "$loadwrite") $(q "$ref")"
-    "load, one core|${one_core[*]} $(q "$loadwrite") $(q "$ref")"
-    "cp + fsync|dd if=$(q "$ref") of=$(q "$out") bs=1M conv=fsync status=none"
-    "load + write back|$(q "$loadwrite") $(q "$ref") $(q "$out")"
-    "load 1M|$(q "$loadwrite") $(q "$large")"
-)
+timed "wc -l" "wc -l $(q "$ref")"
+timed "load" "$(q "$loadwrite") $(q "$ref")"
+timed "load, one core" "${one_core[*]} $(q "$loadwrite") $(q "$ref")"
+timed "cp + fsync" "dd if=$(q "$ref") of=$(q "$out") bs=1M conv=fsync status=none"
+timed "load + write back" "$(q "$loadwrite") $(q "$ref") $(q "$out")"
+timed "load 1M" "$(q "$loadwrite") $(q "$large")"
 declare -A walls
 TIMEFORMAT='%3R'
-for entry in "${commands[@]}"; do eval "${entry#*|}" >/dev/null; done  # page cache, programs
+for name in "${names[@]}"; do eval "${run[$name]}" >/dev/null; done  # page cache, programs
 # LoadFile alone, in a fresh process each time, microseconds.
 declare -A inner
 for ((round = 0; round < runs; ++round)); do
-    for entry in "${commands[@]}"; do
+    for name in "${names[@]}"; do
         rm -f "$out"
-        { time eval "${entry#*|}" >/dev/null; } 2>"$work/time"
-        walls[${entry%%|*}]+="$(awk '{printf "%d", $1 * 1e6}' "$work/time") "
+        { time eval "${run[$name]}" >/dev/null; } 2>"$work/time"
+        walls[$name]+="$(awk '{printf "%d", $1 * 1e6}' "$work/time") "
     done
     for file in "$small" "$large"; do inner[$file]+="$("$loadwrite" --time "$file") "; done
 done
@@ -87,26 +91,32 @@ spread() {  # (max - min) / median of the numbers on stdin, in percent
 # times.
 "$bench" --benchmark_filter='BM_GetBlock|BM_LoadFloodIds/./40000' \
     --benchmark_repetitions="$runs" --benchmark_format=csv 2>/dev/null >"$work/gbench.csv"
-repetitions() { awk -F, -v n="\"$1/real_time\"" '$1 == n {print $3}' "$work/gbench.csv"; }
+repetitions() {  # NAME [CSV]
+    awk -F, -v n="\"$1/real_time\"" '$1 == n {print $3}' "${2:-$work/gbench.csv}"
+}
 get_block=$(repetitions BM_GetBlock | median)
+anchor=269
+anchor_what="269 ms (before the keyed hash)"
+if [[ -n ${UNKEYED_BUILD:-} ]]; then
+    "$UNKEYED_BUILD/bench/reuseblocks_bench" --benchmark_filter='BM_GetBlock' \
+        --benchmark_repetitions="$runs" --benchmark_format=csv 2>/dev/null >"$work/unkeyed.csv"
+    anchor=$(repetitions BM_GetBlock "$work/unkeyed.csv" | median)
+    anchor_what="unkeyed, this run"
+fi
 ordinary=$(repetitions BM_LoadFloodIds/0/40000 | median)
 crafted=$(repetitions BM_LoadFloodIds/1/40000 | median)
 per10k=$(echo "${inner[$small]}" | tr ' ' '\n' | median)
 per1m=$(echo "${inner[$large]}" | tr ' ' '\n' | median)
 
 declare -A med
-for entry in "${commands[@]}"; do
-    name=${entry%%|*}
-    med[$name]=$(echo "${walls[$name]}" | tr ' ' '\n' | median)
-done
+for name in "${names[@]}"; do med[$name]=$(echo "${walls[$name]}" | tr ' ' '\n' | median); done
 ms() { awk -v t="$1" 'BEGIN {printf "%.1f", t / 1000}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 row() { printf '  %-46s %9s   %s\n' "$@"; }
 
 echo "reference file: 100000 blocks x 8 layer maps, $size bytes; 1M blocks: $large_size bytes"
 echo "processes: medians of $runs rounds, wall ms; load average $(cut -d ' ' -f 1-3 /proc/loadavg)"
-for entry in "${commands[@]}"; do
-    name=${entry%%|*}
+for name in "${names[@]}"; do
     printf '  %-20s %9s   (%s)\n' "$name" "$(ms "${med[$name]}")" \
         "$(for t in ${walls[$name]}; do printf '%s ' "$(ms "$t")"; done | sed 's/ $//')"
 done
@@ -118,6 +128,7 @@ for file in "$small" "$large"; do
 done
 echo "reuseblocks_bench, medians of $runs repetitions, ms:"
 printf '  %-20s %9.1f\n' "GetBlock 1M" "$get_block"
+[[ -n ${UNKEYED_BUILD:-} ]] && printf '  %-20s %9.1f\n' "GetBlock 1M, unkeyed" "$anchor"
 printf '  %-20s %9.1f\n' "40k ordinary IDs" "$ordinary"
 printf '  %-20s %9.1f\n' "40k crafted IDs" "$crafted"
 
@@ -137,7 +148,7 @@ row "peak RSS / file, 1M blocks" "$(ratio "$((peak_large * 1024))" "$large_size"
     "<= 2 ($((peak_large / 1024)) MiB)"
 row "load + write back / (load + cp + fsync)" \
     "$(ratio "${med[load + write back]}" "$((med[load] + med[cp + fsync]))")" "<= 1.1"
-row "1M GetBlock / 269 ms (before the keyed hash)" "$(ratio "$get_block" 269)" \
+row "1M GetBlock / $anchor_what" "$(ratio "$get_block" "$anchor")" \
     "<= 1.2 ($(printf '%.0f' "$get_block") ms)"
 row "40k crafted IDs / 40k ordinary IDs" "$(ratio "$crafted" "$ordinary")" \
     "about 1 ($(printf '%.1f vs %.1f ms' "$crafted" "$ordinary"))"
