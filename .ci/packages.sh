@@ -1,35 +1,55 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the .tar.gz and the Debian packages as a distribution would (prefix /usr, Debian's
-# hardening flags), checks them with lintian, unpacks them into a scratch root and builds a host
-# program against that root, with CMake and with pkg-config.
+# The packages as they ship: the .tar.gz that cpack makes, and the Debian source and binary
+# packages that dpkg-buildpackage makes from debian/, checked with lintian. The Debian packages
+# are then unpacked into a scratch root, and a host program is built against that root with CMake
+# and with pkg-config, and the Python module imported from it.
 #   .ci/packages.sh [BUILD_DIR]   (default build/packages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/packages}
+version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt | head -n 1)
 
-# Build type None, as Debian builds with CMake: the flags are dpkg-buildflags' alone. Without -g,
-# since cpack strips the binaries anyway and CI time is short.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
-    -DREUSEBLOCKS_BUILD_TESTS=OFF -DREUSEBLOCKS_BUILD_EXAMPLES=OFF \
-    "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-    "-DCMAKE_SHARED_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" \
-    "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+# The .tar.gz, built as a distribution builds (prefix /usr, Debian's hardening flags; build type
+# None, so the flags are dpkg-buildflags' alone). Without -g: cpack strips the binaries anyway.
+(
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+        -DREUSEBLOCKS_BUILD_TESTS=OFF -DREUSEBLOCKS_BUILD_EXAMPLES=OFF \
+        "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+        "-DCMAKE_SHARED_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" \
+        "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+)
 cmake --build "$build" -j2
-rm -f "$build"/*.deb "$build"/*.tar.gz
-(cd "$build" && cpack -G "DEB;TGZ")
+rm -f "$build"/*.tar.gz
+(cd "$build" && cpack -G TGZ)
 
-# Errors and warnings fail the build, except two warnings that stay, and why:
-#  initial-upload-closes-no-bugs  the changelog closes no Debian ITP bug: these packages are not
-#                                 uploaded to Debian
-#  maintscript-calls-ldconfig     cpack's own postinst/postrm beside our ldconfig trigger
-lintian --fail-on error,warning \
-    --suppress-tags initial-upload-closes-no-bugs,maintscript-calls-ldconfig "$build"/*.deb
+# The Debian packages, from a copy of the committed tree with the changes to tracked files (what
+# a clean clone would hold, plus the work in progress), since dpkg-buildpackage writes beside the
+# source tree. The upstream tarball is that tree without debian/.
+debian=$build/debian
+rm -rf "$debian"
+mkdir -p "$debian"
+tree=$(git stash create)
+tree=${tree:-HEAD}
+git archive --format=tar --prefix="reuseblocks-$version/" "$tree" -- . ':(exclude)debian' |
+    gzip -9n >"$debian/reuseblocks_$version.orig.tar.gz"
+git archive --format=tar --prefix="reuseblocks-$version/" "$tree" | tar -x -C "$debian"
+(cd "$debian/reuseblocks-$version" &&
+    DEB_BUILD_OPTIONS="parallel=2 ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc)
+
+# Errors and warnings fail the build, but for one warning: initial-upload-closes-no-bugs asks the
+# first changelog entry to close the bug that announced the package to Debian, and these packages
+# are not uploaded to Debian.
+lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs \
+    "$debian"/reuseblocks_*.changes
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-for package in "$build"/*.deb; do dpkg-deb -x "$package" "$root"; done
+for package in "$debian"/*.deb; do
+    case "$package" in *-dbgsym_*) continue ;; esac
+    dpkg-deb -x "$package" "$root"
+done
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 libdir=$root/usr/lib/$multiarch
 test -f "$root/usr/share/doc/libreuseblocks1/copyright"
@@ -45,3 +65,8 @@ flags=$(PKG_CONFIG_SYSROOT_DIR=$root PKG_CONFIG_LIBDIR=$libdir/pkgconfig \
 # shellcheck disable=SC2086  # the flags are words
 c++ -std=c++17 tests/package/consumer/main.cpp $flags -o "$root/pc_consumer"
 LD_LIBRARY_PATH=$libdir "$root/pc_consumer" "$root/written2.blocks"
+
+# The module's own tests, run from outside the clone so that only the packaged module is found.
+(cd "$root" && PYTHONPATH=$root/usr/lib/python3/dist-packages LD_LIBRARY_PATH=$libdir \
+    PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q -p no:cacheprovider \
+    "$OLDPWD/python/tests")

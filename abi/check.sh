@@ -10,6 +10,7 @@ set -euo pipefail
 source "$(dirname "$0")/abi_common.sh"
 
 library=$(shared_library "${1:?usage: abi/check.sh BUILD_DIR}")
+require_debug_info "$library"
 soname=$(soname_of "$library")
 baseline="$abi_dir/$soname.abi"
 if [ ! -f "$baseline" ]; then
@@ -19,8 +20,8 @@ if [ ! -f "$baseline" ]; then
 fi
 
 status=0
-report=$(abidiff --no-default-suppression --suppressions "$abi_dir/suppressions.abignore" \
-    --exported-interfaces-only "$baseline" "$library") || status=$?
+report=$(abidiff --no-default-suppression --exported-interfaces-only "$baseline" "$library") ||
+    status=$?
 [ -z "$report" ] || printf '%s\n' "$report"
 # abidiff's status is a bit set: 1 error, 2 usage error, 4 ABI change, 8 incompatible change. Bit 4
 # alone covers harmless additions and changed types alike (a class that grew a member), so the

@@ -9,6 +9,7 @@ set -euo pipefail
 source "$(dirname "$0")/abi_common.sh"
 
 library=$(shared_library "${1:?usage: abi/record.sh BUILD_DIR}")
+require_debug_info "$library"
 soname=$(soname_of "$library")
 # Only what the public headers declare, without paths of this machine, so that the baseline
 # reads the same wherever it is recorded.

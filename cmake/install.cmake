@@ -2,7 +2,8 @@
 # Installs the library, its headers, the tool with its manual pages and completion, a CMake
 # package, a pkg-config file and the licence, and exports the targets from the build tree as well.
 # Components follow the Debian packages: runtime (the shared library), dev (headers, link, CMake
-# package, .pc, static library), tool (program, manual pages, completion), licence.
+# package, .pc, static library), tool (program, manual pages, completion), licence, and python
+# (the Python package, when asked for).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -23,6 +24,18 @@ if(TARGET reuseblocks_cli)
         DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions" COMPONENT tool)
 endif()
 include("${CMAKE_CURRENT_LIST_DIR}/manpages.cmake")
+# The Python package goes where a distribution's interpreter looks (Debian:
+# lib/python3/dist-packages), and only when that is named; pip installs it otherwise.
+set(REUSEBLOCKS_PYTHON_INSTALL_DIR "" CACHE STRING
+    "Where to install the Python package, relative to the prefix (empty: not installed)")
+if(TARGET reuseblocks_python AND REUSEBLOCKS_PYTHON_INSTALL_DIR)
+    install(TARGETS reuseblocks_python
+        LIBRARY DESTINATION "${REUSEBLOCKS_PYTHON_INSTALL_DIR}/reuseblocks" COMPONENT python)
+    install(DIRECTORY "${PROJECT_SOURCE_DIR}/python/reuseblocks/"
+        DESTINATION "${REUSEBLOCKS_PYTHON_INSTALL_DIR}/reuseblocks" COMPONENT python
+        FILES_MATCHING PATTERN "*.py" PATTERN "*.pyi" PATTERN "py.typed"
+        PATTERN "__pycache__" EXCLUDE)
+endif()
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION "${CMAKE_INSTALL_DOCDIR}"
     COMPONENT licence)
 

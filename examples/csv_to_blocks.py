@@ -34,29 +34,28 @@ def main():
     # surrogateescape: bytes that are not UTF-8 reach the blocks file unchanged.
     with open(args.placements, newline="", encoding="utf-8", errors="surrogateescape") as file:
         for line, row in enumerate(csv.DictReader(file), start=2):
-            if row["id"] in blocks:
-                sys.exit(f"{args.placements}:{line}: block {row['id']!r} is already defined")
             try:
-                block = blocks.add(
+                block = blocks.add(  # ValueError for an empty or repeated ID
                     row["id"], block_path=row["block_path"], block_type=row["block_type"],
                     block_status="Placed", xloc=row["x"], yloc=row["y"], side=row["side"],
                     rotation=row["rotation"], units=row["units"],
                     int_xloc=database_units(row["x"], row["units"]),
                     int_yloc=database_units(row["y"], row["units"]))
                 for mapping in filter(None, row["layers"].split(";")):
-                    block.layer_maps.append(*mapping.split())
+                    block.layer_maps.append(mapping.split())  # ValueError unless four values
             except KeyError as error:
                 sys.exit(f"{args.placements}:{line}: unknown column or units {error.args[0]!r}")
-            except (TypeError, ArithmeticError):
-                sys.exit(f"{args.placements}:{line}: a location or layer map is malformed")
+            except ArithmeticError:
+                sys.exit(f"{args.placements}:{line}: a location is not a number")
+            except ValueError as error:
+                sys.exit(f"{args.placements}:{line}: {error}")
 
-    problems = blocks.problems()
-    for problem in problems:
-        print(f"{args.placements}: {problem.field} of {problem.block_id!r} {problem.message}",
-              file=sys.stderr)
-    if problems:
-        sys.exit(f"{args.output}: not written: {len(problems)} values would not read back")
-    blocks.write(args.output, app=args.app)
+    try:
+        blocks.write(args.output, app=args.app)  # checks that every value reads back the same
+    except rb.RoundTripError as error:
+        for problem in error.problems:
+            print(f"{args.placements}: {problem}", file=sys.stderr)
+        sys.exit(f"{args.output}: not written: {len(error.problems)} values would not read back")
     print(f"{args.output}: {len(blocks)} blocks")
 
 

@@ -3,7 +3,8 @@
 // chooses the values: with values the format can carry, the loaded collection must equal the
 // written one exactly (and loading the file again into the original must stop at the first ID);
 // with any values, loading must still give a documented code and a consistent collection, and a
-// collection holding a line break must be refused before anything is written.
+// collection holding a line break or writing one ID twice must be refused before anything is
+// written.
 
 #include <algorithm>
 #include <cstddef>
@@ -135,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<reuseblocks::RoundTripProblem> problems =
         reuseblocks::FindRoundTripProblems(blocks);
     if (std::any_of(problems.begin(), problems.end(), [](const auto& problem) {
-            return (problem.reasons & reuseblocks::kRoundTripLineBreak) != 0;
+            return (problem.reasons &
+                    (reuseblocks::kRoundTripLineBreak | reuseblocks::kRoundTripRepeatedID)) != 0;
         })) {
         harness::WriteBytes(path, "kept", 4);
         HARNESS_CHECK(blocks.WriteFile(path.c_str(), "roundtrip fuzzer") == 0);

@@ -73,6 +73,9 @@ enum RoundTripReason : unsigned {
     kRoundTripLeadingHash = 1u << 5,  // a block ID starting with "#": a comment line
     kRoundTripLeadingParenthesis = 1u << 6,   // a block ID starting with "(": stripped
     kRoundTripTrailingParenthesis = 1u << 7,  // a line's last value ending in ")": stripped
+    // A block ID that a block earlier in the walk is written under too, after a rename through
+    // property 0: the loader rejects the line (-3). WriteFile refuses to write it.
+    kRoundTripRepeatedID = 1u << 8,
 };
 
 // Where a value stands on its line, which decides what it may hold.
@@ -100,7 +103,7 @@ struct RoundTripProblem {
 
 // Every value of `blocks` that a WriteFile followed by a LoadFile would not give back, in walk
 // order, properties before rows. Empty when the collection would come back exactly. A value with
-// kRoundTripLineBreak makes WriteFile refuse the whole collection.
+// kRoundTripLineBreak or kRoundTripRepeatedID makes WriteFile refuse the whole collection.
 REUSEBLOCKS_API std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& blocks);
 
 }  // namespace reuseblocks

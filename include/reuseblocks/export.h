@@ -30,4 +30,17 @@
 #define REUSEBLOCKS_VISIBLE_TYPE
 #endif
 
+// Lets GCC and Clang check the arguments of a printf-style member (the indexes count
+// `this` as 1). MinGW-w64's GCC would otherwise check against the old Microsoft runtime's
+// formats, while its C++ library prints with the C99 ones.
+#if defined(__MINGW32__) && defined(__GNUC__) && !defined(__clang__)
+#define REUSEBLOCKS_PRINTF_FORMAT(formatIndex, firstIndex) \
+    __attribute__((format(gnu_printf, formatIndex, firstIndex)))
+#elif defined(__GNUC__) || defined(__clang__)
+#define REUSEBLOCKS_PRINTF_FORMAT(formatIndex, firstIndex) \
+    __attribute__((format(printf, formatIndex, firstIndex)))
+#else
+#define REUSEBLOCKS_PRINTF_FORMAT(formatIndex, firstIndex)
+#endif
+
 #endif  // REUSEBLOCKS_EXPORT_H

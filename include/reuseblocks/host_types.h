@@ -4,7 +4,9 @@
 
 // The string and collection types that cross the library's interface. They live in the global
 // namespace under the names of the class library hosts are written against, so host code
-// written for that library compiles unchanged.
+// written for that library compiles unchanged. Where the class library leaves a bad index
+// undefined or writes past a buffer, these throw CInvalidArgException and change nothing.
+// reuseblocks/reuseblocks.h states what they promise about threads, memory and errno.
 #include "reuseblocks/host/cstring.h"
 #include "reuseblocks/host/cstring_array.h"
 #include "reuseblocks/host/cstring_list.h"

@@ -5,6 +5,38 @@
 // The one header a host includes: the design-reuse block record, the collection of the blocks
 // of one blocks file ("PCB_BLOCKS FILE FORMAT 2.0"), and the string and collection types that
 // cross their interface.
+//
+// What a host may count on, for this header, reuseblocks/diagnostics.h and the host types alike:
+//
+// Threads. Collections share nothing but the hash key every CMapStringToPtr uses, taken once per
+// process under the C++ rules for a static local. Different objects (collections, strings, host
+// collections) may be used on different threads at the same time. One object may be read on
+// several threads at once as long as no thread changes it: for a CReuseBlockFile, reading means
+// its const members, GetBlock, GetBlocksIDs, WriteFile and FindRoundTripProblems, and the const
+// members of its blocks; anything else needs the object to itself. Collate and CollateNoCase
+// read the C locale, which a concurrent setlocale changes under them.
+//
+// Memory. Any call that allocates may throw std::bad_alloc: NewBlock, SetProperty, assigning to
+// a property or column, NewLayerMap, the const GetProperty and GetLayerMap (they copy),
+// GetBlocksIDs, LoadFile, LoadFileWithReport, WriteFile, FindRoundTripProblems, and the host
+// types' members that build or grow text or containers. The call then has had no effect, with
+// two exceptions: LoadFile keeps the blocks accepted before the failure, as it does before a
+// rejected line, and WriteFile leaves its target file as it was. Text longer than an int can
+// count is reported the same way. Nothing else throws, apart from CInvalidArgException for an
+// index out of range (see each member). GetBlock, the walk, GetCount, RemoveBlock, RemoveAll,
+// GetBlockID, the Ref accessors and every destructor do not allocate.
+//
+// Pointers and references. A CReuseBlock* and every reference into its block (GetBlockID,
+// GetProperty, GetPropertyRef) stay valid until that block is removed: by RemoveBlock of its
+// key, by RemoveAll, or with the collection. A layer-map column's reference lasts until its row
+// is removed, too. LoadFile only ever adds, whether it succeeds or not: what was handed out
+// before stays valid, and so do the blocks it accepted before a failure. A POSITION of the
+// collection's walk follows the rules at GetNext, and RemoveAll leaves every one dangling.
+//
+// errno. LoadFile, LoadFileWithReport and WriteFile call the system and may leave errno changed
+// whatever they return; it tells nothing about their result (LoadFileWithReport says why a load
+// failed). CString::Format and AppendFormat may set it as vsnprintf does, and a call that throws
+// std::bad_alloc may have set it on the way. Nothing else touches it.
 
 #include "reuseblocks/version.h"
 
@@ -22,6 +54,7 @@ namespace detail {
 class BlocksFileLoader;
 class OutputFile;
 struct BlockStorage;
+struct RepeatedIDs;
 }  // namespace detail
 }  // namespace reuseblocks
 
@@ -70,9 +103,14 @@ class REUSEBLOCKS_API CReuseBlock {
 
     // Property `index` (0 to 11), to read or change in place; valid for the block's whole life.
     CString& GetProperty(std::uint32_t index);
+    // A copy: `const char* p = constBlock->GetProperty(1);` points into a temporary that is gone
+    // at the semicolon. GetPropertyRef gives the property itself.
     CString GetProperty(std::uint32_t index) const;
+    // Property `index` (0 to 11) to read, valid for the block's whole life.
+    const CString& GetPropertyRef(std::uint32_t index) const;
     // Property `index` becomes a copy of `value`; a null value stores "". Changing property 0
-    // renames the block in written files, not its key in the collection.
+    // renames the block in written files, not its key in the collection; WriteFile refuses a
+    // collection in which two blocks would be written under one ID.
     void SetProperty(std::uint32_t index, const char* value);
 
     // Sets BLOCK_TYPE "Smashed", BLOCK_STATUS "Unplaced" and QOR_STATUS "Unprocessed"; nothing
@@ -91,7 +129,10 @@ class REUSEBLOCKS_API CReuseBlock {
     // Column `column` (0 to 3) of row `row`. The reference stays valid until that row is removed,
     // whatever happens to other rows.
     CString& GetLayerMap(std::uint32_t row, std::uint32_t column);
+    // A copy, as the const GetProperty is; GetLayerMapRef gives the column itself, valid as long
+    // as the non-const GetLayerMap's reference is.
     CString GetLayerMap(std::uint32_t row, std::uint32_t column) const;
+    const CString& GetLayerMapRef(std::uint32_t row, std::uint32_t column) const;
 
   private:
     friend class CReuseBlockFile;
@@ -129,6 +170,10 @@ class REUSEBLOCKS_API CReuseBlockFile {
     int GetBlock(const char* name, CReuseBlock*& block);
     // 1 when the block held under `name` has been removed and destroyed; 0 when there is none.
     int RemoveBlock(const char* name);
+    // The number of blocks held.
+    int GetCount() const;
+    // Removes and destroys every block, and gives back the memory they used.
+    void RemoveAll() noexcept;
 
     // Null when the collection is empty; pass it to GetNext until it becomes null again.
     POSITION GetStartPosition() const;
@@ -153,17 +198,20 @@ class REUSEBLOCKS_API CReuseBlockFile {
     //   -3 a definition line's ID is already held,
     //   -4 a mapping line names another block than the one defined last,
     //   -5 a mapping line has fewer than six fields.
-    // reuseblocks/diagnostics.h tells the line and the reason as well.
+    // reuseblocks/diagnostics.h tells the line and the reason as well. A FIFO is read as cat
+    // reads it: LoadFile waits for its writer; a signal the host handles ends the wait with -1.
     int LoadFile(const char* path);
 
     // Writes every block, after a header naming `appName` ("Unknown" when null or empty). 1 when
     // the whole file was written; 0 when anything failed, in which case an existing regular file
     // at `fileName` is left as it was. A line feed or carriage return in any value or in
-    // `appName` gives 0 before anything is written.
+    // `appName`, or two blocks whose property 0 is the same (see SetProperty), gives 0 before
+    // anything is written: such a file would not read back.
     int WriteFile(const char* fileName, const char* appName);
 
   private:
     friend class reuseblocks::detail::BlocksFileLoader;
+    friend struct reuseblocks::detail::RepeatedIDs;
 
     void WriteHeader(reuseblocks::detail::OutputFile& out, const char* appName) const;
     void WriteBlock(reuseblocks::detail::OutputFile& out, const CReuseBlock* block) const;

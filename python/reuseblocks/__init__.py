@@ -6,47 +6,39 @@ decoded from the file's bytes as UTF-8 with surrogateescape, so that any byte su
 an edit and a write.
 """
 
-from ._core import Block, BlocksFile, LayerMap, LayerMaps, __version__
-from ._errors import LoadError, Problem, StaleError, UnreadableFileError
+from . import _blocks_file
+from ._blocks_file import BlockDict
+from ._core import (LAYER_MAP_COLUMN_NAMES, PROPERTY_NAMES, Block, BlocksFile, LayerMap,
+                    __version__)
+from ._errors import (LoadError, PathArg, Problem, RecordError, RecordProblem, RoundTripError,
+                      StaleError, UnreadableFileError)
+from ._layer_maps import LayerMaps, RowLike, RowValues
 
 __all__ = [
+    "LAYER_MAP_COLUMN_NAMES",
+    "PROPERTY_NAMES",
     "Block",
+    "BlockDict",
     "BlocksFile",
     "LayerMap",
     "LayerMaps",
     "LoadError",
+    "PathArg",
     "Problem",
+    "RecordError",
+    "RecordProblem",
+    "RoundTripError",
+    "RowLike",
+    "RowValues",
     "StaleError",
     "UnreadableFileError",
+    "__version__",
 ]
 
-
-
-def _from_list(cls, data):
-    """A new BlocksFile from dicts of the shape to_list() gives (`reuseblocks list --json`).
-
-    "symbol" is ignored (it follows from BLOCK_PATH); missing properties stay empty.
-    """
-    blocks = cls()
-    for entry in data:
-        properties = dict(entry["properties"])
-        block = blocks.add(properties.pop("BLOCK_HIER_NAME"), init=False)
-        for field, value in properties.items():
-            block[field] = value
-        for row in entry.get("layer_maps", ()):
-            block.layer_maps.append(
-                row["BLOCK_LAYER_ORDER"],
-                row["BLOCK_LAYER_NAME"],
-                row["DESIGN_ORDER"],
-                row["DESIGN_LAYER_NAME"],
-            )
-    return blocks
-
-
-BlocksFile.from_list = classmethod(_from_list)
+_blocks_file.install()
 
 # Shown and pickled under the name users import them by.
-for _exported in (Block, BlocksFile, LayerMap, LayerMaps, LoadError, Problem, StaleError,
-                  UnreadableFileError):
+for _exported in (Block, BlockDict, BlocksFile, LayerMap, LayerMaps, LoadError, Problem,
+                  RecordError, RecordProblem, RoundTripError, StaleError, UnreadableFileError):
     _exported.__module__ = __name__
 del _exported

@@ -32,6 +32,9 @@ std::string AttributeName(std::string_view field);
 
 [[noreturn]] void RaiseKeyError(py::handle key);
 
+// The four columns of a row, from a sequence of four str; TypeError for anything else.
+RowValues RowFromPython(py::handle values);
+
 }  // namespace reuseblocks::python
 
 #endif  // REUSEBLOCKS_PYTHON_BINDINGS_H

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Block, its layer-map rows and the sequence of them.
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <functional>
@@ -9,6 +10,7 @@
 #include "bindings.h"
 #include "errors.h"
 #include "text.h"
+#include "typed.h"
 
 namespace reuseblocks::python {
 
@@ -36,18 +38,24 @@ constexpr std::array<const char*, CReuseBlock::kLayerMapColumnCount> kColumnMean
     "the physical layer name in the host design",
 };
 
-// The sequence `block.layer_maps`; it holds no rows of its own.
-struct LayerMaps {
-    BlockHandle block;
-};
-
-std::uint32_t RowIndex(const LayerMaps& maps, py::handle index, Access access) {
-    const Py_ssize_t count = maps.block.Get(access).GetLayerMapCount();
+// A row index as Python takes one: any integer, negative from the end; IndexError when out of
+// range.
+std::uint32_t RowIndex(CReuseBlock& block, py::handle index) {
+    const Py_ssize_t count = block.GetLayerMapCount();
     Py_ssize_t row = PyNumber_AsSsize_t(index.ptr(), PyExc_IndexError);
     if (row == -1 && PyErr_Occurred()) throw py::error_already_set();
     if (row < 0) row += count;
     if (row < 0 || row >= count) throw py::index_error("layer-map row index out of range");
     return static_cast<std::uint32_t>(row);
+}
+
+// Where list.insert would put a value: clamped to the ends.
+std::uint32_t InsertionIndex(CReuseBlock& block, py::handle index) {
+    const Py_ssize_t count = block.GetLayerMapCount();
+    Py_ssize_t row = PyNumber_AsSsize_t(index.ptr(), PyExc_IndexError);
+    if (row == -1 && PyErr_Occurred()) throw py::error_already_set();
+    if (row < 0) row = std::max<Py_ssize_t>(row + count, 0);
+    return static_cast<std::uint32_t>(std::min(row, count));
 }
 
 std::uint32_t PropertyIndex(py::handle field) {
@@ -57,31 +65,37 @@ std::uint32_t PropertyIndex(py::handle field) {
     return *index;
 }
 
-py::object RowRepr(const RowHandle& row) {
-    if (row.Block().IsStale()) return py::str("<reuseblocks.LayerMap (removed)>");
+py::tuple RowValuesOf(CReuseBlock& block, std::uint32_t row) {
+    std::array<py::object, CReuseBlock::kLayerMapColumnCount> values;
+    for (std::uint32_t column = 0; column < values.size(); ++column) {
+        values[column] = ToPython(block.GetLayerMap(row, column).GetView());
+    }
+    return py::make_tuple(values[0], values[1], values[2], values[3]);
+}
+
+py::tuple RowValuesOf(const RowHandle& row) {
+    const std::uint32_t index = row.Index();
+    return RowValuesOf(row.Block().Get(), index);
+}
+
+py::str RowRepr(const RowHandle& row) {
     try {
         const std::uint32_t index = row.Index();
         CReuseBlock& block = row.Block().Get();
-        py::list columns;
-        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-            columns.append(ToPython(block.GetLayerMap(index, column).GetView()));
-        }
+        const py::str id = ToPython(block.GetBlockID().GetView());
+        const py::tuple values = RowValuesOf(block, index);
         return py::str("<reuseblocks.LayerMap {} of {!r}: {}>")
-            .format(index, ToPython(block.GetBlockID().GetView()),
-                    py::str(" ").attr("join")(columns));
+            .format(index, id, py::str(" ").attr("join")(values));
     } catch (const py::error_already_set&) {
         return py::str("<reuseblocks.LayerMap (removed)>");
     }
 }
 
 py::dict RowToDict(CReuseBlock& block, std::uint32_t row) {
-    std::array<py::object, CReuseBlock::kLayerMapColumnCount> values;
-    for (std::uint32_t column = 0; column < values.size(); ++column) {
-        values[column] = ToPython(block.GetLayerMap(row, column).GetView());
-    }
+    const py::tuple values = RowValuesOf(block, row);
     const DictKeys keys;
     py::dict columns;
-    for (std::uint32_t column = 0; column < values.size(); ++column) {
+    for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
         columns[keys.columns[column]] = values[column];
     }
     return columns;
@@ -90,8 +104,9 @@ py::dict RowToDict(CReuseBlock& block, std::uint32_t row) {
 void BindRow(py::module_& module) {
     py::class_<RowHandle> row(module, "LayerMap", R"doc(
 One layer-map row of a block: a layer of the block's design paired with a layer of the host
-design. It follows its row when earlier rows are removed, and raises StaleError once the row or
-its block has been removed.)doc");
+design. Its four columns are attributes, and it unpacks and compares as the tuple of them. It
+follows its row when rows before it are removed or inserted, and raises StaleError once the row
+or its block has been removed.)doc");
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
         const std::string field(reuseblocks::kLayerMapColumnNames[column]);
         row.def_property(
@@ -101,9 +116,9 @@ its block has been removed.)doc");
                 return ToPython(self.Block().Get().GetLayerMap(index, column).GetView());
             },
             [column, field](const RowHandle& self, py::handle value) {
-                std::string text = FromPython(value, field.c_str());
+                CString text(FromPython(value, field.c_str()));
                 const std::uint32_t index = self.Index(Access::kChange);
-                self.Block().Get().GetLayerMap(index, column) = CString(std::move(text));
+                self.Block().Get().GetLayerMap(index, column) = std::move(text);
             },
             (field + ": " + kColumnMeanings[column] + " (str).").c_str());
     }
@@ -121,70 +136,74 @@ its block has been removed.)doc");
         "to_dict",
         [](const RowHandle& self) {
             const std::uint32_t index = self.Index();
-            return RowToDict(self.Block().Get(), index);
+            return Wrap<RowDict>(RowToDict(self.Block().Get(), index));
         },
         "The row as {COLUMN_NAME: value}, as `reuseblocks show --json` prints it.");
     row.def(
-        "__eq__", [](const RowHandle& a, const RowHandle& b) { return a == b; }, py::is_operator());
-    row.def("__hash__",
-            [](const RowHandle& self) { return std::hash<const void*>()(self.Identity()); });
+        "__iter__",
+        [](const RowHandle& self) { return Wrap<StrIterator>(py::iter(RowValuesOf(self))); },
+        "The four columns, in file order.");
+    row.def(
+        "__eq__",
+        [](const RowHandle& self, const py::object& other) {
+            if (py::isinstance<RowHandle>(other)) {
+                const py::tuple others = RowValuesOf(other.cast<const RowHandle&>());
+                return Wrap<BoolResult>(py::bool_(RowValuesOf(self).equal(others)));
+            }
+            if (PyTuple_Check(other.ptr())) {
+                return Wrap<BoolResult>(py::bool_(RowValuesOf(self).equal(other)));
+            }
+            return Wrap<BoolResult>(py::reinterpret_borrow<py::object>(Py_NotImplemented));
+        },
+        py::is_operator(), py::arg("other"),
+        "Whether the other row, or tuple, holds the same four values.");
+    row.attr("__hash__") = py::none();  // mutable, and equal to tuples
     row.def("__repr__", &RowRepr);
 }
 
-void BindLayerMaps(py::module_& module) {
-    py::class_<LayerMaps>(module, "LayerMaps", R"doc(
-The layer-map rows of a block, in file order: len(), indexing (negative too), iteration, del,
-and append(). A view: it always shows the block's present rows.)doc")
-        .def(
-            "__len__", [](const LayerMaps& self) { return self.block.Get().GetLayerMapCount(); },
-            "The number of rows.")
-        .def(
-            "__getitem__",
-            [](const LayerMaps& self, py::handle index) {
-                return RowHandle(self.block, RowIndex(self, index, Access::kRead));
-            },
-            "The row at index; IndexError when out of range.")
-        .def(
-            "__delitem__",
-            [](const LayerMaps& self, py::handle index) {
-                const std::uint32_t row = RowIndex(self, index, Access::kChange);
-                self.block.Owner()->RemoveRow(self.block.Get(Access::kChange), row);
-            },
-            "Removes the row at index; later rows move down. IndexError when out of range.")
-        .def(
-            "__iter__",
-            [](py::handle self) {
-                PyObject* iterator = PySeqIter_New(self.ptr());
-                if (iterator == nullptr) throw py::error_already_set();
-                return py::reinterpret_steal<py::iterator>(iterator);
-            },
-            "Every row, in order.")
-        .def(
-            "append",
-            [](const LayerMaps& self, py::handle blockLayerOrder, py::handle blockLayerName,
-               py::handle designOrder, py::handle designLayerName) {
-                std::array<std::string, CReuseBlock::kLayerMapColumnCount> values = {
-                    FromPython(blockLayerOrder, "block_layer_order"),
-                    FromPython(blockLayerName, "block_layer_name"),
-                    FromPython(designOrder, "design_order"),
-                    FromPython(designLayerName, "design_layer_name")};
-                CReuseBlock& block = self.block.Get(Access::kChange);
-                const std::uint32_t row = self.block.Owner()->AppendRow(block);
-                for (std::uint32_t column = 0; column < values.size(); ++column) {
-                    block.GetLayerMap(row, column) = CString(std::move(values[column]));
-                }
-                return RowHandle(self.block, row);
-            },
-            py::arg("block_layer_order"), py::arg("block_layer_name"), py::arg("design_order"),
-            py::arg("design_layer_name"), "Appends a row and returns it.")
-        .def("__repr__", [](const LayerMaps& self) {
-            if (self.block.IsStale()) return std::string("<reuseblocks.LayerMaps (removed)>");
-            return "<reuseblocks.LayerMaps of " +
-                   std::to_string(self.block.Get().GetLayerMapCount()) + " rows>";
+void BindRowAccess(py::class_<BlockHandle>& block) {
+    block.def("_row_count", [](const BlockHandle& self) { return self.Get().GetLayerMapCount(); });
+    block.def("_row", [](const BlockHandle& self, const IndexArg& index) {
+        return RowHandle(self, RowIndex(self.Get(), index.object));
+    });
+    block.def("_set_row", [](const BlockHandle& self, const IndexArg& index, const RowArg& values) {
+        RowValues row = RowFromPython(values.object);
+        std::array<CString, CReuseBlock::kLayerMapColumnCount> texts;
+        for (std::uint32_t column = 0; column < texts.size(); ++column) {
+            texts[column] = CString(std::move(row[column]));
+        }
+        CReuseBlock& owner = self.Get(Access::kChange);
+        const std::uint32_t at = RowIndex(owner, index.object);
+        for (std::uint32_t column = 0; column < texts.size(); ++column) {
+            owner.GetLayerMap(at, column) = std::move(texts[column]);
+        }
+    });
+    block.def(
+        "_insert_row", [](const BlockHandle& self, const IndexArg& index, const RowArg& values) {
+            RowValues row = RowFromPython(values.object);
+            CReuseBlock& owner = self.Get(Access::kChange);
+            self.Owner()->InsertRow(owner, InsertionIndex(owner, index.object), std::move(row));
         });
+    block.def("_remove_row", [](const BlockHandle& self, const IndexArg& index) {
+        CReuseBlock& owner = self.Get(Access::kChange);
+        self.Owner()->RemoveRow(owner, RowIndex(owner, index.object));
+    });
 }
 
 }  // namespace
+
+RowValues RowFromPython(py::handle values) {
+    const py::sequence sequence = py::reinterpret_borrow<py::sequence>(values);
+    if (!PySequence_Check(values.ptr()) || py::len(sequence) != CReuseBlock::kLayerMapColumnCount) {
+        throw py::type_error("a layer-map row is four str");
+    }
+    RowValues row;
+    for (std::uint32_t column = 0; column < row.size(); ++column) {
+        row[column] =
+            FromPython(sequence[column], reuseblocks::kLayerMapColumnNames[column].data());
+    }
+    return row;
+}
 
 std::string AttributeName(std::string_view field) {
     std::string name(field);
@@ -245,14 +264,21 @@ py::dict BlockToDict(CReuseBlock& block, const DictKeys& keys) {
 
 void BindBlock(py::module_& module) {
     BindRow(module);
-    BindLayerMaps(module);
     py::class_<BlockHandle> block(module, "Block", R"doc(
 One block of a BlocksFile: twelve text properties and its layer-map rows. Values are str (the
 file's bytes as UTF-8 with surrogateescape). A Block keeps its BlocksFile alive, and raises
-StaleError once the block has been removed from it.)doc");
+StaleError once the block has been removed from it. Blocks compare equal when they are the
+same block of the same BlocksFile.)doc");
     block.def_property_readonly(
         "id", [](const BlockHandle& self) { return ToPython(self.Get().GetBlockID().GetView()); },
-        "BLOCK_HIER_NAME, the block ID (read-only: add a block under the new ID to rename).");
+        "BLOCK_HIER_NAME, the block ID; BlocksFile.rename() changes it.");
+    block.def_property_readonly(
+        "file",
+        [](const BlockHandle& self) {
+            self.Get();
+            return self.Owner();
+        },
+        "The BlocksFile the block belongs to.");
     for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
         const std::string field(reuseblocks::kPropertyNames[index]);
         block.def_property(
@@ -268,54 +294,52 @@ StaleError once the block has been removed from it.)doc");
     }
     block.def(
         "__getitem__",
-        [](const BlockHandle& self, py::handle field) {
-            const std::uint32_t index = PropertyIndex(field);
+        [](const BlockHandle& self, const StrArg& field) {
+            const std::uint32_t index = PropertyIndex(field.object);
             return ToPython(self.Get().GetProperty(index).GetView());
         },
+        py::arg("field"),
         "A property by field name (\"XLOC\"; case does not matter). KeyError for an unknown name.");
     block.def(
         "__setitem__",
-        [](const BlockHandle& self, py::handle field, py::handle value) {
-            const std::uint32_t index = PropertyIndex(field);
+        [](const BlockHandle& self, const StrArg& field, const StrArg& value) {
+            const std::uint32_t index = PropertyIndex(field.object);
             if (index == 0) {
                 throw py::value_error(
-                    "BLOCK_HIER_NAME is the block ID and cannot be set; add the block under the "
-                    "new ID and remove the old one");
+                    "BLOCK_HIER_NAME is the block ID; BlocksFile.rename() changes it");
             }
-            std::string text = FromPython(value, reuseblocks::kPropertyNames[index].data());
+            std::string text = FromPython(value.object, reuseblocks::kPropertyNames[index].data());
             self.Get(Access::kChange).GetProperty(index) = CString(std::move(text));
         },
+        py::arg("field"), py::arg("value"),
         "Sets a property by field name. KeyError for an unknown name, ValueError for "
-        "BLOCK_HIER_NAME.");
+        "BLOCK_HIER_NAME (see BlocksFile.rename()).");
     block.def_property_readonly(
         "symbol_name",
         [](const BlockHandle& self) { return ToPython(self.Get().GetBlockSymbolName().GetView()); },
         "The last component of block_path: after the last backslash, else after the last '/'.");
-    block.def_property_readonly(
-        "layer_maps",
-        [](const BlockHandle& self) {
-            self.Get();
-            return LayerMaps{self};
-        },
-        "The block's layer-map rows (LayerMaps).");
     block.def(
         "init", [](const BlockHandle& self) { self.Get(Access::kChange).Init(); },
         "Sets the defaults: block_type 'Smashed', block_status 'Unplaced', qor_status "
         "'Unprocessed'.");
     block.def(
-        "to_dict", [](const BlockHandle& self) { return BlockToDict(self.Get(), DictKeys()); },
+        "to_dict",
+        [](const BlockHandle& self) {
+            return Wrap<BlockDictResult>(BlockToDict(self.Get(), DictKeys()));
+        },
         "The block as {'symbol': ..., 'properties': {FIELD: value}, 'layer_maps': [{COLUMN: "
         "value}, ...]}, the shape of `reuseblocks list --json`.");
     block.def(
         "__eq__", [](const BlockHandle& a, const BlockHandle& b) { return a == b; },
-        py::is_operator());
+        py::is_operator(), py::arg("other"));
     block.def("__hash__",
-              [](const BlockHandle& self) { return std::hash<const void*>()(self.Address()); });
-    block.def("__repr__", [](const BlockHandle& self) -> py::object {
+              [](const BlockHandle& self) { return std::hash<std::uint64_t>()(self.Serial()); });
+    block.def("__repr__", [](const BlockHandle& self) -> py::str {
         if (self.IsStale()) return py::str("<reuseblocks.Block (removed)>");
         return py::str("<reuseblocks.Block {!r}>")
             .format(ToPython(self.Get().GetBlockID().GetView()));
     });
+    BindRowAccess(block);
 }
 
 }  // namespace reuseblocks::python

@@ -12,6 +12,7 @@
 #include "bindings.h"
 #include "errors.h"
 #include "text.h"
+#include "typed.h"
 
 namespace reuseblocks::python {
 
@@ -19,17 +20,47 @@ namespace {
 
 using CollectionPtr = std::shared_ptr<Collection>;
 
-// The library takes IDs as C strings, so an ID holding NUL can name no block.
+// The ID a lookup names: none for anything but a str, nor for a str holding NUL, since the
+// library takes IDs as C strings; such keys are simply absent, as in a dict.
 std::optional<std::string> IdFromPython(py::handle id) {
+    if (!PyUnicode_Check(id.ptr())) return std::nullopt;
     std::string bytes = FromPython(id, "a block ID");
     if (bytes.find('\0') != std::string::npos) return std::nullopt;
     return bytes;
+}
+
+// An ID a block is given: TypeError unless a str, ValueError when empty or holding NUL.
+std::string NewIdFromPython(py::handle id) {
+    std::string bytes = FromPython(id, "a block ID");
+    if (bytes.empty()) throw py::value_error("a block ID cannot be empty");
+    if (bytes.find('\0') != std::string::npos) throw py::value_error("a block ID cannot hold NUL");
+    return bytes;
+}
+
+// `value` as a tuple of `size` items; ValueError saying what it is not otherwise.
+py::tuple TupleOf(py::handle value, std::size_t size, const char* what) {
+    if (!PyTuple_Check(value.ptr()) ||
+        static_cast<std::size_t>(PyTuple_GET_SIZE(value.ptr())) != size) {
+        throw py::value_error(std::string("not ") + what);
+    }
+    return py::reinterpret_borrow<py::tuple>(value);
+}
+
+[[noreturn]] void RaiseTaken(py::handle id) {
+    const py::str message = py::str("block ID {!r} is already taken").format(id);
+    PyErr_SetObject(PyExc_ValueError, message.ptr());
+    throw py::error_already_set();
 }
 
 CReuseBlock* Find(Collection& collection, const std::string& id) {
     CReuseBlock* block = nullptr;
     collection.Blocks(Access::kRead).GetBlock(id.c_str(), block);
     return block;
+}
+
+CReuseBlock* Find(Collection& collection, py::handle id) {
+    const auto bytes = IdFromPython(id);
+    return bytes ? Find(collection, *bytes) : nullptr;
 }
 
 void Load(Collection& collection, py::handle path) {
@@ -60,101 +91,226 @@ py::object ProblemToPython(const RoundTripProblem& problem) {
                          py::str(problem.message));
 }
 
-void Write(Collection& collection, py::handle path, py::handle app) {
+py::list ProblemsToPython(const std::vector<RoundTripProblem>& problems) {
+    py::list list;
+    for (const RoundTripProblem& problem : problems) list.append(ProblemToPython(problem));
+    return list;
+}
+
+// What WriteFile itself refuses to write, whatever the caller knows.
+constexpr unsigned kRefusedReasons = kRoundTripLineBreak;
+
+void Write(Collection& collection, py::handle path, py::handle app, bool check) {
     const std::string pathBytes = PathFromPython(path);
     const std::string appBytes = app.is_none() ? std::string() : FromPython(app, "app");
     if (appBytes.find_first_of(std::string_view("\0\n\r", 3)) != std::string::npos) {
         throw py::value_error("the application name cannot hold a line break or NUL");
     }
-    std::optional<RoundTripProblem> refused;
+    std::vector<RoundTripProblem> refused;
     int written = 0;
     {
         Collection::Busy busy(collection, Access::kRead);
         py::gil_scoped_release unlocked;
         for (RoundTripProblem& problem : FindRoundTripProblems(busy.Blocks())) {
-            if (problem.reasons & kRoundTripLineBreak) {
-                refused = std::move(problem);
-                break;
-            }
+            if (check || (problem.reasons & kRefusedReasons)) refused.push_back(std::move(problem));
         }
-        if (!refused) written = busy.Blocks().WriteFile(pathBytes.c_str(), appBytes.c_str());
+        if (refused.empty()) written = busy.Blocks().WriteFile(pathBytes.c_str(), appBytes.c_str());
     }
-    if (refused) {
-        const py::str message =
-            py::str("{} of block {!r}{} {}: a blocks file cannot hold it; nothing was written")
-                .format(FieldOf(*refused), ToPython(refused->blockID),
-                        refused->row < 0 ? py::str("")
-                                         : py::str(", layer-map row {},").format(refused->row),
-                        py::str(refused->message));
-        PyErr_SetObject(PyExc_ValueError, message.ptr());
-        throw py::error_already_set();
-    }
+    if (!refused.empty()) RaiseRoundTripError(path, ProblemsToPython(refused), check);
     if (written == 0) RaiseWriteError(path);
 }
 
-BlockHandle Add(const CollectionPtr& collection, py::handle id, bool init,
+BlockHandle Add(const CollectionPtr& collection, const StrArg& idArg, bool init,
                 const py::kwargs& fields) {
-    const std::optional<std::string> bytes = IdFromPython(id);
-    if (!bytes) throw py::value_error("a block ID cannot hold NUL");
-    std::vector<std::pair<std::uint32_t, std::string>> values;
+    const py::handle id = idArg.object;
+    const std::string bytes = NewIdFromPython(id);
+    std::vector<std::pair<std::uint32_t, CString>> values;
     for (const auto& [key, value] : fields) {
         const std::string name = FromPython(key, "a keyword");
         const auto index = reuseblocks::FindProperty(name, reuseblocks::NameCase::kIgnored);
         if (!index || *index == 0) {
             throw py::type_error("add() got an unexpected keyword argument '" + name + "'");
         }
-        values.emplace_back(*index, FromPython(value, name.c_str()));
+        values.emplace_back(*index, CString(FromPython(value, name.c_str())));
     }
-    CReuseBlock* block = collection->AddBlock(bytes->c_str());
-    if (block == nullptr) RaiseKeyError(id);
+    if (Find(*collection, bytes) != nullptr) RaiseTaken(id);
+    CReuseBlock* block = collection->AddBlock(bytes.c_str());
+    if (block == nullptr) RaiseTaken(id);
     if (init) block->Init();
-    for (auto& [index, value] : values) block->GetProperty(index) = CString(std::move(value));
-    return BlockHandle(collection, block);
+    for (auto& [index, value] : values) block->GetProperty(index) = std::move(value);
+    return BlockHandle(collection, *block);
 }
 
-py::list ToList(const CollectionPtr& collection) {
-    CReuseBlockFile& blocks = collection->Blocks(Access::kRead);
+// Checks every rename before any is made: each old ID held once, each new one valid and free
+// once the renamed blocks have let go of theirs.
+void Rename(Collection& collection, const PairsArg& pairs) {
+    std::unordered_map<std::string, std::string> renames;
+    std::unordered_map<std::string, py::object> newIds;
+    for (py::handle pair : py::iter(pairs.object)) {
+        const py::tuple oldAndNew = TupleOf(pair, 2, "an (old ID, new ID) pair");
+        const auto old = IdFromPython(oldAndNew[0]);
+        if (!old || Find(collection, *old) == nullptr) RaiseKeyError(oldAndNew[0]);
+        std::string renamed = NewIdFromPython(oldAndNew[1]);
+        if (!newIds.emplace(renamed, oldAndNew[1]).second) {
+            const py::str message = py::str("two blocks would be named {!r}").format(oldAndNew[1]);
+            PyErr_SetObject(PyExc_ValueError, message.ptr());
+            throw py::error_already_set();
+        }
+        renames.emplace(*old, std::move(renamed));
+    }
+    for (const auto& [id, given] : newIds) {
+        if (renames.count(id) == 0 && Find(collection, id) != nullptr) RaiseTaken(given);
+    }
+    for (auto entry = renames.begin(); entry != renames.end();) {
+        entry = entry->first == entry->second ? renames.erase(entry) : std::next(entry);
+    }
+    if (!renames.empty()) collection.Rename(renames);
+}
+
+std::vector<CReuseBlock*> InOrder(Collection& collection) {
+    CReuseBlockFile& blocks = collection.Blocks(Access::kRead);
     std::vector<CReuseBlock*> ordered;
-    ordered.reserve(collection->BlockCount());
+    ordered.reserve(collection.BlockCount());
     for (POSITION position = blocks.GetStartPosition(); position;) {
         ordered.push_back(blocks.GetNext(position));
     }
-    const std::uint64_t version = collection->BlockSetVersion();
+    return ordered;
+}
+
+// Runs `visit` on every block in order. Making Python objects may run finalizers, and one may
+// change the collection: then the walk ends with RuntimeError, as a dict's does.
+template <typename Visit>
+void VisitInOrder(Collection& collection, const char* what, Visit visit) {
+    const std::vector<CReuseBlock*> ordered = InOrder(collection);
+    const std::uint64_t version = collection.BlockSetVersion();
+    for (CReuseBlock* block : ordered) {
+        collection.Blocks(Access::kRead);
+        if (collection.BlockSetVersion() != version) {
+            throw std::runtime_error(std::string("BlocksFile changed size during ") + what);
+        }
+        visit(*block);
+    }
+}
+
+BlockDictList ToList(const CollectionPtr& collection) {
     const DictKeys keys;
     py::list list;
-    for (CReuseBlock* block : ordered) {
-        // Making the dicts may run finalizers, and one may remove blocks.
-        collection->Blocks(Access::kRead);
-        if (collection->BlockSetVersion() != version) {
-            throw std::runtime_error("BlocksFile changed size during to_list()");
+    VisitInOrder(*collection, "to_list()",
+                 [&](CReuseBlock& block) { list.append(BlockToDict(block, keys)); });
+    return Wrap<BlockDictList>(std::move(list));
+}
+
+// Every property as a column: a list per field, in field order.
+ColumnsList Columns(const CollectionPtr& collection) {
+    std::array<py::list, CReuseBlock::kPropertyCount> columns;
+    VisitInOrder(*collection, "to_dataframe()", [&](CReuseBlock& block) {
+        for (std::uint32_t index = 0; index < columns.size(); ++index) {
+            columns[index].append(ToPython(block.GetProperty(index).GetView()));
         }
-        list.append(BlockToDict(*block, keys));
+    });
+    py::list list;
+    for (py::list& column : columns) list.append(std::move(column));
+    return Wrap<ColumnsList>(std::move(list));
+}
+
+// The pickled form: (1, [(12 properties, ((4 columns), ...)), ...]).
+StateArg GetState(const CollectionPtr& collection) {
+    py::list blocks;
+    VisitInOrder(*collection, "pickling", [&](CReuseBlock& block) {
+        // Every value becomes a str before any tuple is made: making a str runs no Python code,
+        // whereas making a tuple may run a garbage collection, whose finalizers may change
+        // this very block.
+        constexpr std::uint32_t kColumns = CReuseBlock::kLayerMapColumnCount;
+        const std::uint32_t rowCount = block.GetLayerMapCount();
+        std::vector<py::object> values;
+        values.reserve(CReuseBlock::kPropertyCount + std::size_t{rowCount} * kColumns);
+        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+            values.push_back(ToPython(block.GetProperty(index).GetView()));
+        }
+        for (std::uint32_t row = 0; row < rowCount; ++row) {
+            for (std::uint32_t column = 0; column < kColumns; ++column) {
+                values.push_back(ToPython(block.GetLayerMap(row, column).GetView()));
+            }
+        }
+        auto next = values.begin();
+        py::tuple properties(CReuseBlock::kPropertyCount);
+        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+            properties[index] = std::move(*next++);
+        }
+        py::tuple rows(rowCount);
+        for (std::uint32_t row = 0; row < rowCount; ++row) {
+            py::tuple columns(kColumns);
+            for (std::uint32_t column = 0; column < kColumns; ++column) {
+                columns[column] = std::move(*next++);
+            }
+            rows[row] = std::move(columns);
+        }
+        blocks.append(py::make_tuple(std::move(properties), std::move(rows)));
+    });
+    return Wrap<StateArg>(py::make_tuple(1, std::move(blocks)));
+}
+
+// A pickle may come from anyone: it gets the checks of add() and of a row.
+CollectionPtr SetState(const StateArg& given) {
+    constexpr const char* kNotState = "the pickled state of a BlocksFile";
+    const py::tuple state = TupleOf(given.object, 2, kNotState);
+    const py::object version = state[0];
+    if (!version.equal(py::int_(1))) throw py::value_error(kNotState);
+    auto collection = std::make_shared<Collection>();
+    for (py::handle entry : py::iter(state[1])) {
+        const py::tuple block = TupleOf(entry, 2, kNotState);
+        const py::tuple properties = TupleOf(block[0], CReuseBlock::kPropertyCount, kNotState);
+        std::array<CString, CReuseBlock::kPropertyCount> values;
+        for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+            values[index] =
+                CString(FromPython(properties[index], reuseblocks::kPropertyNames[index].data()));
+        }
+        const std::string id = NewIdFromPython(properties[0]);
+        CReuseBlock* added = Find(*collection, id) ? nullptr : collection->AddBlock(id.c_str());
+        if (added == nullptr) RaiseTaken(properties[0]);
+        for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+            added->GetProperty(index) = std::move(values[index]);
+        }
+        for (py::handle row : py::iter(block[1])) {
+            collection->InsertRow(*added, added->GetLayerMapCount(), RowFromPython(row));
+        }
     }
-    return list;
+    return collection;
 }
 
 // A walk in the collection's order; like a dict's, it ends with RuntimeError when blocks are
 // added or removed meanwhile, since its position may then point at a removed block.
 class BlocksIterator {
   public:
-    explicit BlocksIterator(CollectionPtr collection)
+    enum class Yield { kBlocks, kIds, kItems };
+
+    BlocksIterator(CollectionPtr collection, Yield yield)
         : m_collection(std::move(collection)),
           m_position(m_collection->Blocks(Access::kRead).GetStartPosition()),
-          m_version(m_collection->BlockSetVersion()) {}
+          m_version(m_collection->BlockSetVersion()),
+          m_yield(yield) {}
 
-    BlockHandle Next() {
+    py::object Next() {
         const CReuseBlockFile& blocks = m_collection->Blocks(Access::kRead);
         if (m_collection->BlockSetVersion() != m_version) {
             throw std::runtime_error("BlocksFile changed size during iteration");
         }
         if (m_position == nullptr) throw py::stop_iteration();
-        return BlockHandle(m_collection, blocks.GetNext(m_position));
+        CReuseBlock& block = *blocks.GetNext(m_position);
+        if (m_yield == Yield::kIds) return ToPython(block.GetBlockID().GetView());
+        py::object id;
+        if (m_yield == Yield::kItems) id = ToPython(block.GetBlockID().GetView());
+        // Making the handle may run finalizers: the block is not touched after it.
+        py::object handle = py::cast(BlockHandle(m_collection, block));
+        if (m_yield == Yield::kBlocks) return handle;
+        return py::make_tuple(std::move(id), std::move(handle));
     }
 
   private:
     CollectionPtr m_collection;
     POSITION m_position;
     std::uint64_t m_version;
+    Yield m_yield;
 };
 
 }  // namespace
@@ -167,19 +323,21 @@ void BindBlocksFile(py::module_& module) {
     py::class_<Collection, CollectionPtr>(module, "BlocksFile", R"doc(
 The blocks of one blocks file, by block ID, in the order they were added or loaded.
 
-BlocksFile() is empty; BlocksFile.open(path) loads a file. Indexing by ID gives a Block,
-iteration gives every Block in order, `in` tests an ID, del removes a block.)doc")
+BlocksFile() is empty; BlocksFile.open(path) loads a file. It maps IDs to Blocks as a dict does
+(len, in, [], del, get, pop, keys, values, items), except that iterating it gives the Blocks,
+in order. It pickles and copies, Blocks with it.)doc")
         .def(py::init<>())
         .def_static(
             "open",
-            [](py::handle path) {
+            [](const PathArg& path) {
                 auto collection = std::make_shared<Collection>();
-                Load(*collection, path);
+                Load(*collection, path.object);
                 return collection;
             },
             py::arg("path"), "A new BlocksFile loaded from path (str or os.PathLike); see load().")
         .def(
-            "load", [](Collection& self, py::handle path) { Load(self, path); }, py::arg("path"),
+            "load", [](Collection& self, const PathArg& path) { Load(self, path.object); },
+            py::arg("path"),
             R"doc(Adds the blocks of the file at path (str or os.PathLike).
 
 On a rejected line raises LoadError (a ValueError) with .code (-2 to -5), .name, .line,
@@ -195,42 +353,51 @@ lock is released while the file is read.)doc")
             "The number of blocks.")
         .def(
             "__contains__",
-            [](Collection& self, py::handle id) {
-                if (!PyUnicode_Check(id.ptr())) return false;
-                const auto bytes = IdFromPython(id);
-                return bytes && Find(self, *bytes) != nullptr;
-            },
-            "Whether a block has this ID.")
+            [](Collection& self, const py::object& id) { return Find(self, id) != nullptr; },
+            py::arg("id"), "Whether a block has this ID.")
         .def(
             "__getitem__",
-            [](const CollectionPtr& self, py::handle id) {
-                const auto bytes = IdFromPython(id);
-                CReuseBlock* block = bytes ? Find(*self, *bytes) : nullptr;
-                if (block == nullptr) RaiseKeyError(id);
-                return BlockHandle(self, block);
+            [](const CollectionPtr& self, const StrArg& id) {
+                CReuseBlock* block = Find(*self, id.object);
+                if (block == nullptr) RaiseKeyError(id.object);
+                return BlockHandle(self, *block);
             },
-            "The Block with this ID; KeyError when there is none.")
+            py::arg("id"), "The Block with this ID; KeyError when there is none.")
         .def(
             "get",
-            [](const CollectionPtr& self, py::handle id, py::object fallback) -> py::object {
-                const auto bytes = IdFromPython(id);
-                CReuseBlock* block = bytes ? Find(*self, *bytes) : nullptr;
-                if (block == nullptr) return fallback;
-                return py::cast(BlockHandle(self, block));
+            [](const CollectionPtr& self, const StrArg& id, const py::object& fallback) {
+                CReuseBlock* block = Find(*self, id.object);
+                if (block == nullptr) return Wrap<BlockOrDefault>(fallback);
+                return Wrap<BlockOrDefault>(py::cast(BlockHandle(self, *block)));
             },
             py::arg("id"), py::arg("default") = py::none(),
             "The Block with this ID, or default when there is none.")
         .def(
             "__delitem__",
-            [](Collection& self, py::handle id) {
-                const auto bytes = IdFromPython(id);
-                if (!bytes || !self.RemoveBlock(bytes->c_str())) RaiseKeyError(id);
+            [](Collection& self, const StrArg& id) {
+                const auto bytes = IdFromPython(id.object);
+                if (!bytes || !self.RemoveBlock(bytes->c_str())) RaiseKeyError(id.object);
             },
+            py::arg("id"),
             "Removes the block with this ID; KeyError when there is none. Its Block handles "
             "raise StaleError from now on.")
         .def(
-            "__iter__", [](const CollectionPtr& self) { return BlocksIterator(self); },
+            "__iter__",
+            [](const CollectionPtr& self) {
+                return Wrap<BlockIterator>(
+                    py::cast(BlocksIterator(self, BlocksIterator::Yield::kBlocks)));
+            },
             "Every Block, in order; RuntimeError when blocks are added or removed meanwhile.")
+        .def("_iter_ids",
+             [](const CollectionPtr& self) {
+                 return Wrap<IdIterator>(
+                     py::cast(BlocksIterator(self, BlocksIterator::Yield::kIds)));
+             })
+        .def("_iter_items",
+             [](const CollectionPtr& self) {
+                 return Wrap<ItemIterator>(
+                     py::cast(BlocksIterator(self, BlocksIterator::Yield::kItems)));
+             })
         .def(
             "ids",
             [](Collection& self) {
@@ -240,37 +407,40 @@ lock is released while the file is read.)doc")
                 for (int index = 0; index < ids.GetSize(); ++index) {
                     list.append(ToPython(ids[index].GetView()));
                 }
-                return list;
+                return Wrap<StrList>(std::move(list));
             },
             "The IDs of all blocks, in order (a list of str).")
         .def("add", &Add, py::arg("id"), py::kw_only(), py::arg("init") = true,
-             R"doc(Adds a block and returns it; KeyError when the ID is taken.
+             R"doc(Adds a block and returns it; ValueError when the ID is empty or taken.
 
 With init (the default) the block gets block_type 'Smashed', block_status 'Unplaced' and
 qor_status 'Unprocessed'; keyword arguments (xloc='10', ...) set properties.)doc")
+        .def("_rename", &Rename, py::arg("pairs"))
         .def(
             "write",
-            [](Collection& self, py::handle path, py::handle app) { Write(self, path, app); },
-            py::arg("path"), py::arg("app") = py::none(),
+            [](Collection& self, const PathArg& path, const OptionalStrArg& app, bool check) {
+                Write(self, path.object, app.object, check);
+            },
+            py::arg("path"), py::arg("app") = Wrap<OptionalStrArg>(py::none()), py::kw_only(),
+            py::arg("check") = true,
             R"doc(Writes every block to path, atomically, naming app in the header ("Unknown" for None).
 
-Raises ValueError, writing nothing, when a value or app holds a line break, which a blocks file
-cannot hold; raises OSError when the file cannot be written, leaving it as it was. The
-interpreter lock is released while the file is written.)doc")
+Checks first that every value would read back the same, and raises RoundTripError (a
+ValueError) naming each that would not, writing nothing; check=False writes them anyway,
+except a line break, which a blocks file cannot hold at all. Raises OSError when the file cannot
+be written, leaving it as it was. The interpreter lock is released while the file is written.)doc")
         .def(
             "problems",
             [](Collection& self) {
-                py::list list;
-                for (const RoundTripProblem& problem :
-                     FindRoundTripProblems(self.Blocks(Access::kRead))) {
-                    list.append(ProblemToPython(problem));
-                }
-                return list;
+                return Wrap<ProblemList>(
+                    ProblemsToPython(FindRoundTripProblems(self.Blocks(Access::kRead))));
             },
             "The values that a write followed by a load would not give back (a list of Problem); "
             "empty when the blocks would come back exactly.")
         .def("to_list", &ToList,
              "Every block as a dict, in order: the shape of `reuseblocks list --json`.")
+        .def("_columns", &Columns)
+        .def(py::pickle(&GetState, &SetState))
         .def("__repr__", [](Collection& self) {
             self.Blocks(Access::kRead);
             return "<reuseblocks.BlocksFile of " + std::to_string(self.BlockCount()) + " blocks>";

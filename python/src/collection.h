@@ -3,16 +3,20 @@
 #define REUSEBLOCKS_PYTHON_COLLECTION_H
 
 // The collection behind a BlocksFile and the handles that Python holds on its blocks and rows.
-// A handle never trusts its pointer: it asks the collection first whether the object is still
-// the one it was made for, so a handle on a removed block raises StaleError instead of reading
-// freed memory, also when a later block reuses the address.
+// A handle holds a serial, never a pointer: the collection maps serials to the blocks and rows
+// alive now, so a handle on a removed block raises StaleError instead of reading freed memory,
+// and handles follow their blocks when a rename rebuilds the collection.
 
 #include <reuseblocks/reuseblocks.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace reuseblocks::python {
 
@@ -20,22 +24,34 @@ namespace reuseblocks::python {
 // another thread loads or writes it with the interpreter lock released.
 enum class Access { kRead, kChange };
 
+using RowValues = std::array<std::string, CReuseBlock::kLayerMapColumnCount>;
+
 class Collection {
   public:
+    Collection();
+
     CReuseBlockFile& Blocks(Access access);
     std::size_t BlockCount() const { return m_blockCount; }
 
     // Counts every change to the set of blocks, so a walk can tell that it was overtaken.
     std::uint64_t BlockSetVersion() const { return m_blockSetVersion; }
 
-    // The serial of a live block or row, given the first time a handle is made for it.
-    std::uint64_t SerialOf(const void* object);
-    bool IsCurrent(const void* object, std::uint64_t serial) const;
+    // The serial of a live block, given the first time a handle is made for it, and back.
+    std::uint64_t SerialOf(CReuseBlock& block);
+    CReuseBlock* BlockOf(std::uint64_t serial) const;
+    // The same for a row of a block that has a serial.
+    std::uint64_t RowSerialOf(CReuseBlock& block, std::uint32_t row);
+    std::optional<std::uint32_t> RowOf(CReuseBlock& block, std::uint64_t serial,
+                                       std::uint32_t hint) const;
 
     // Every change to the set of blocks and rows goes through these, to keep the serials right.
     CReuseBlock* AddBlock(const char* id);
     bool RemoveBlock(const char* id);
-    std::uint32_t AppendRow(CReuseBlock& block);
+    // Gives blocks new IDs (old -> new, each old one held, the new ones free once the old ones
+    // are gone) keeping their order and their handles; the library cannot rekey a block, so
+    // this builds the collection anew, in one pass.
+    void Rename(const std::unordered_map<std::string, std::string>& renames);
+    void InsertRow(CReuseBlock& block, std::uint32_t row, RowValues&& values);
     void RemoveRow(CReuseBlock& block, std::uint32_t row);
 
     // Marks the collection as being loaded or written while the interpreter lock is released.
@@ -47,7 +63,7 @@ class Collection {
         Busy& operator=(const Busy&) = delete;
 
         // Without the interpreter lock: the one thread allowed to use the collection now.
-        CReuseBlockFile& Blocks() { return m_collection.m_blocks; }
+        CReuseBlockFile& Blocks() { return *m_collection.m_blocks; }
         void RecountBlocks();
 
       private:
@@ -56,8 +72,18 @@ class Collection {
     };
 
   private:
-    CReuseBlockFile m_blocks;
-    std::unordered_map<const void*, std::uint64_t> m_serials;
+    struct Tracked {
+        std::uint64_t serial = 0;
+        // Row index -> serial (0 for none yet); kept only once a row handle was made.
+        bool rowsTracked = false;
+        std::vector<std::uint64_t> rows;
+    };
+    Tracked* TrackedOf(const CReuseBlock& block);
+    const Tracked* TrackedOf(const CReuseBlock& block) const;
+
+    std::unique_ptr<CReuseBlockFile> m_blocks;
+    std::unordered_map<const CReuseBlock*, Tracked> m_tracked;
+    std::unordered_map<std::uint64_t, CReuseBlock*> m_bySerial;
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_blockSetVersion = 0;
     std::size_t m_blockCount = 0;
@@ -65,26 +91,21 @@ class Collection {
     int m_writers = 0;
 };
 
-// What a row is known by: its first column, whose address stays put while the row lives.
-const void* RowIdentity(CReuseBlock& block, std::uint32_t row);
-
 class BlockHandle {
   public:
-    BlockHandle(std::shared_ptr<Collection> collection, CReuseBlock* block);
+    BlockHandle(std::shared_ptr<Collection> collection, CReuseBlock& block);
 
     // The block, or StaleError when it was removed.
     CReuseBlock& Get(Access access = Access::kRead) const;
-    bool IsStale() const;
+    bool IsStale() const { return m_collection->BlockOf(m_serial) == nullptr; }
     const std::shared_ptr<Collection>& Owner() const { return m_collection; }
-    const CReuseBlock* Address() const { return m_block; }
+    std::uint64_t Serial() const { return m_serial; }
     bool operator==(const BlockHandle& other) const {
-        return m_collection == other.m_collection && m_block == other.m_block &&
-               m_serial == other.m_serial;
+        return m_collection == other.m_collection && m_serial == other.m_serial;
     }
 
   private:
     std::shared_ptr<Collection> m_collection;
-    CReuseBlock* m_block;
     std::uint64_t m_serial;
 };
 
@@ -92,19 +113,13 @@ class RowHandle {
   public:
     RowHandle(BlockHandle block, std::uint32_t row);
 
-    // The row's present index, which moves when earlier rows are removed; StaleError when the
-    // row or its block was removed.
+    // The row's present index, which moves when earlier rows are removed or inserted;
+    // StaleError when the row or its block was removed.
     std::uint32_t Index(Access access = Access::kRead) const;
     const BlockHandle& Block() const { return m_block; }
-    bool operator==(const RowHandle& other) const {
-        return m_block == other.m_block && m_identity == other.m_identity &&
-               m_serial == other.m_serial;
-    }
-    const void* Identity() const { return m_identity; }
 
   private:
     BlockHandle m_block;
-    const void* m_identity;
     std::uint64_t m_serial;
     mutable std::uint32_t m_lastIndex;
 };

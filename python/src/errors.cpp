@@ -33,4 +33,8 @@ void RaiseWriteError(py::handle path) {
     Raise(Errors().attr("_write_error")(path));
 }
 
+void RaiseRoundTripError(py::handle path, const py::list& problems, bool checked) {
+    Raise(Errors().attr("RoundTripError")(path, problems, py::arg("checked") = checked));
+}
+
 }  // namespace reuseblocks::python

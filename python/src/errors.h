@@ -15,6 +15,9 @@ namespace py = pybind11;
 [[noreturn]] void RaiseBusy();
 [[noreturn]] void RaiseLoadError(py::handle path, const LoadReport& report);
 [[noreturn]] void RaiseWriteError(py::handle path);
+// `problems` (a list of Problem) kept the collection from being written to `path`; `checked`
+// when the caller asked for the check, otherwise they are what no blocks file can hold.
+[[noreturn]] void RaiseRoundTripError(py::handle path, const py::list& problems, bool checked);
 
 }  // namespace reuseblocks::python
 

@@ -1,12 +1,27 @@
 // SPDX-License-Identifier: MIT
 #include <pybind11/pybind11.h>
+#include <reuseblocks/fields.h>
 #include <reuseblocks/version.h>
 
 #include "bindings.h"
 
+namespace {
+
+template <std::size_t N>
+pybind11::tuple NamesTuple(const std::array<std::string_view, N>& names) {
+    pybind11::tuple tuple(N);
+    for (std::size_t index = 0; index < N; ++index)
+        tuple[index] = pybind11::str(names[index].data(), names[index].size());
+    return tuple;
+}
+
+}  // namespace
+
 PYBIND11_MODULE(_core, module) {
     module.doc() = "The reuseblocks library: blocks files in memory, loaded and written.";
     module.attr("__version__") = REUSEBLOCKS_VERSION_STRING;
+    module.attr("PROPERTY_NAMES") = NamesTuple(reuseblocks::kPropertyNames);
+    module.attr("LAYER_MAP_COLUMN_NAMES") = NamesTuple(reuseblocks::kLayerMapColumnNames);
     reuseblocks::python::BindBlock(module);
     reuseblocks::python::BindBlocksFile(module);
 }

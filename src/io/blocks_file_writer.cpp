@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "io/output_file.h"
+#include "io/repeated_ids.h"
 #include "model/layer_map.h"
 #include "platform/file_system.h"
 #include "reuseblocks/reuseblocks.h"
@@ -137,6 +138,8 @@ void WriteLine(OutputFile& out, std::string_view lead,
 int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
     // A line break in a value or in `appName` fails the write before its text reaches the
     // target (OutputFile counts the line ends): such a file would not read back as written.
+    // Neither would one with an ID written twice, which is known before anything is opened.
+    if (!reuseblocks::detail::RepeatedIDs::Find(*this).empty()) return 0;
     OutputFile out;
     if (!out.Open(fileName)) return 0;
     WriteHeader(out, appName);

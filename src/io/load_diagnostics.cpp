@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include <utility>
 #include "io/blocks_file_loader.h"
+
 #include "reuseblocks/diagnostics.h"
 
 namespace reuseblocks {
@@ -16,19 +18,16 @@ LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path,
 }
 
 const char* LoadResultName(int result) noexcept {
-    switch (static_cast<LoadResult>(result)) {
-        case LoadResult::kSuccess:
-            return "Success";
-        case LoadResult::kCannotRead:
-            return "CannotRead";
-        case LoadResult::kDefinitionTooShort:
-            return "DefinitionTooShort";
-        case LoadResult::kDuplicateBlockID:
-            return "DuplicateBlockID";
-        case LoadResult::kForeignMapping:
-            return "ForeignMapping";
-        case LoadResult::kMappingTooShort:
-            return "MappingTooShort";
+    static constexpr std::pair<LoadResult, const char*> kNames[] = {
+        {LoadResult::kSuccess, "Success"},
+        {LoadResult::kCannotRead, "CannotRead"},
+        {LoadResult::kDefinitionTooShort, "DefinitionTooShort"},
+        {LoadResult::kDuplicateBlockID, "DuplicateBlockID"},
+        {LoadResult::kForeignMapping, "ForeignMapping"},
+        {LoadResult::kMappingTooShort, "MappingTooShort"},
+    };
+    for (const auto& [code, name] : kNames) {
+        if (static_cast<int>(code) == result) return name;
     }
     return "Unknown";
 }

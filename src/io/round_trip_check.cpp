@@ -3,6 +3,7 @@
 // unquoted and the reader strips a line's ends and splits it at blanks.
 #include <string_view>
 
+#include "io/repeated_ids.h"
 #include "reuseblocks/diagnostics.h"
 
 namespace reuseblocks {
@@ -31,7 +32,8 @@ unsigned RoundTripReasonsOf(std::string_view value, ValuePlace place) noexcept {
     if (Holds(value, kLineBreaks)) reasons |= kRoundTripLineBreak;
     if (Holds(value, "\"'")) reasons |= kRoundTripQuote;
     if (value.find(kMappingKeyword) != std::string_view::npos) reasons |= kRoundTripKeyword;
-    if (place == ValuePlace::kBlockID && value.front() == kCommentMark) reasons |= kRoundTripLeadingHash;
+    if (place == ValuePlace::kBlockID && value.front() == kCommentMark)
+        reasons |= kRoundTripLeadingHash;
     if (place == ValuePlace::kBlockID && value.front() == '(') {
         reasons |= kRoundTripLeadingParenthesis;
     }
@@ -50,6 +52,7 @@ std::string DescribeRoundTripReasons(unsigned reasons) {
         {kRoundTripLeadingHash, "starts with \"#\""},
         {kRoundTripLeadingParenthesis, "starts with \"(\""},
         {kRoundTripTrailingParenthesis, "ends in \")\""},
+        {kRoundTripRepeatedID, "repeats an earlier block's ID"},
     };
     std::vector<std::string_view> parts;
     if (reasons & kRoundTripEmpty) parts.emplace_back("is empty");
@@ -80,14 +83,21 @@ std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& block
         problems.push_back({std::string(block.GetBlockID().GetView()), property, row, column,
                             reasons, DescribeRoundTripReasons(reasons)});
     };
+    // In walk order, as the blocks are.
+    const std::vector<const CReuseBlock*> repeated = detail::RepeatedIDs::Find(blocks);
+    auto nextRepeated = repeated.begin();
     for (POSITION position = blocks.GetStartPosition(); position;) {
         const CReuseBlock& block = *blocks.GetNext(position);
         for (std::uint32_t index = 0; index <= kLastProperty; ++index) {
             const ValuePlace place = index == 0               ? ValuePlace::kBlockID
                                      : index == kLastProperty ? ValuePlace::kLast
                                                               : ValuePlace::kMiddle;
-            note(block, RoundTripReasonsOf(block.GetProperty(index).GetView(), place),
-                 static_cast<int>(index), -1, -1);
+            unsigned reasons = RoundTripReasonsOf(block.GetProperty(index).GetView(), place);
+            if (index == 0 && nextRepeated != repeated.end() && *nextRepeated == &block) {
+                reasons |= kRoundTripRepeatedID;
+                ++nextRepeated;
+            }
+            note(block, reasons, static_cast<int>(index), -1, -1);
         }
         for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
             for (std::uint32_t column = 0; column <= kLastColumn; ++column) {

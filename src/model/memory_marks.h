@@ -25,40 +25,46 @@
 
 namespace reuseblocks::detail {
 
-// No access at all until marked otherwise.
+enum class MemoryAccess {
+    kNone,       // no access at all until marked otherwise
+    kUndefined,  // usable, its content not yet set
+    kDefined,    // usable, with content the library wrote earlier
+};
+
+inline void MarkMemory(const void* memory, std::size_t bytes, MemoryAccess access) noexcept {
+#if defined(REUSEBLOCKS_ADDRESS_SANITIZER)
+    if (access == MemoryAccess::kNone) {
+        ASAN_POISON_MEMORY_REGION(memory, bytes);
+    } else {
+        ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
+    }
+#endif
+#if defined(REUSEBLOCKS_HAVE_VALGRIND_MEMCHECK_H)
+    switch (access) {
+        case MemoryAccess::kNone:
+            VALGRIND_MAKE_MEM_NOACCESS(memory, bytes);
+            break;
+        case MemoryAccess::kUndefined:
+            VALGRIND_MAKE_MEM_UNDEFINED(memory, bytes);
+            break;
+        case MemoryAccess::kDefined:
+            VALGRIND_MAKE_MEM_DEFINED(memory, bytes);
+            break;
+    }
+#endif
+    static_cast<void>(memory);
+    static_cast<void>(bytes);
+    static_cast<void>(access);
+}
+
 inline void MarkNoAccess(const void* memory, std::size_t bytes) noexcept {
-#if defined(REUSEBLOCKS_ADDRESS_SANITIZER)
-    ASAN_POISON_MEMORY_REGION(memory, bytes);
-#endif
-#if defined(REUSEBLOCKS_HAVE_VALGRIND_MEMCHECK_H)
-    VALGRIND_MAKE_MEM_NOACCESS(memory, bytes);
-#endif
-    static_cast<void>(memory);
-    static_cast<void>(bytes);
+    MarkMemory(memory, bytes, MemoryAccess::kNone);
 }
-
-// Usable, its content not yet set.
 inline void MarkUndefined(const void* memory, std::size_t bytes) noexcept {
-#if defined(REUSEBLOCKS_ADDRESS_SANITIZER)
-    ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
-#endif
-#if defined(REUSEBLOCKS_HAVE_VALGRIND_MEMCHECK_H)
-    VALGRIND_MAKE_MEM_UNDEFINED(memory, bytes);
-#endif
-    static_cast<void>(memory);
-    static_cast<void>(bytes);
+    MarkMemory(memory, bytes, MemoryAccess::kUndefined);
 }
-
-// Usable, with content the library wrote earlier.
 inline void MarkDefined(const void* memory, std::size_t bytes) noexcept {
-#if defined(REUSEBLOCKS_ADDRESS_SANITIZER)
-    ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
-#endif
-#if defined(REUSEBLOCKS_HAVE_VALGRIND_MEMCHECK_H)
-    VALGRIND_MAKE_MEM_DEFINED(memory, bytes);
-#endif
-    static_cast<void>(memory);
-    static_cast<void>(bytes);
+    MarkMemory(memory, bytes, MemoryAccess::kDefined);
 }
 
 }  // namespace reuseblocks::detail

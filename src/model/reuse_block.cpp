@@ -41,6 +41,10 @@ CString CReuseBlock::GetProperty(std::uint32_t index) const {
     return m_properties[CheckedProperty(index)];
 }
 
+const CString& CReuseBlock::GetPropertyRef(std::uint32_t index) const {
+    return m_properties[CheckedProperty(index)];
+}
+
 void CReuseBlock::SetProperty(std::uint32_t index, const char* value) {
     m_properties[CheckedProperty(index)] = value;
 }
@@ -96,5 +100,9 @@ CString& CReuseBlock::GetLayerMap(std::uint32_t row, std::uint32_t column) {
 }
 
 CString CReuseBlock::GetLayerMap(std::uint32_t row, std::uint32_t column) const {
+    return RowAt(row).columns[CheckedColumn(column)];
+}
+
+const CString& CReuseBlock::GetLayerMapRef(std::uint32_t row, std::uint32_t column) const {
     return RowAt(row).columns[CheckedColumn(column)];
 }

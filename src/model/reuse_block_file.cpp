@@ -26,6 +26,10 @@ BlockIndex::Position FromPosition(POSITION position) {
 CReuseBlockFile::CReuseBlockFile() = default;
 
 CReuseBlockFile::~CReuseBlockFile() {
+    RemoveAll();
+}
+
+void CReuseBlockFile::RemoveAll() noexcept {
     if (!m_storage) return;
     // The pools go with the storage, so no slot is handed back to them one by one: only what the
     // values hold elsewhere is freed.
@@ -36,6 +40,11 @@ CReuseBlockFile::~CReuseBlockFile() {
         block->m_layerMaps.clear();
         block->~CReuseBlock();
     }
+    m_storage.reset();
+}
+
+int CReuseBlockFile::GetCount() const {
+    return m_storage ? static_cast<int>(m_storage->index.Count()) : 0;
 }
 
 CReuseBlock* CReuseBlockFile::CreateBlock() {

@@ -41,9 +41,8 @@ class FileReader {
     FileReader& operator=(const FileReader&) = delete;
     ~FileReader();
 
-    // Opens `path` (null: not found) for reading; 0, or the error. Never waits: a FIFO with no
-    // writer opens at once and reads as empty; with a writer it reads what is written, blocking as
-    // usual.
+    // Opens `path` (null: not found) for reading; 0, or the error. A FIFO is read as cat reads
+    // it: the open waits for its writer, and a signal the host handles ends the wait (EINTR).
     ErrorCode Open(const char* path) noexcept;
 
     // Reads up to `size` bytes into `buffer`, retrying interrupted reads. Returns the count read,
@@ -68,7 +67,8 @@ class FileReader {
 // Open decides how. Replacing: the text goes to a new file beside the target, and Commit flushes
 // it to disk and puts it in the target's place in one atomic step, keeping what the system lets
 // it keep of the old file (mode, owner, attributes). In place: for what cannot be replaced (a
-// device, a pipe, a stream the process already holds, a file several names share, a file whose
+// device, a pipe, a stream the process already holds, a file several names share (unless told
+// otherwise), a file whose
 // directory the process may not add to, a file whose owner, group or attributes a new file could
 // not keep) the text goes to the target itself.
 // Destroying the object before a successful Commit discards the new file: the target keeps its
@@ -80,9 +80,15 @@ class OutputTarget {
     OutputTarget& operator=(const OutputTarget&) = delete;
     ~OutputTarget();
 
+    // What Open does with a regular file that several names share (hard links).
+    enum class SharedFile {
+        kWriteInPlace,  // every name sees the new text, as a blocks file's other names expect
+        kReplace,       // this name gets the new file; the other names keep the old one
+    };
+
     // Prepares writing to `path`. False when it cannot be written; nothing has changed then.
     // Throws std::bad_alloc only.
-    bool Open(const char* path);
+    bool Open(const char* path, SharedFile shared = SharedFile::kWriteInPlace);
 
     // True when a failed write would leave the target damaged (a file written in place, a
     // stream). The caller then gathers the whole text in memory and hands it over at the end,

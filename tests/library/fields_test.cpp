@@ -43,4 +43,11 @@ TEST(FieldsTest, EnumeratorsGoWhereIndexesDo) {
     const std::uint32_t row = block->NewLayerMap();
     block->GetLayerMap(row, kDesignLayerName) = "SIG1";
     EXPECT_EQ(block->GetLayerMap(row, 3), "SIG1");
+    block->GetProperty(kBlockPath) = "$LIB/x";
+    const CReuseBlock& view = *block;
+    EXPECT_EQ(view.GetProperty(kBlockPath), "$LIB/x");
+    EXPECT_EQ(&view.GetPropertyRef(kBlockPath), &block->GetProperty(1));
+    EXPECT_EQ(view.GetLayerMap(row, kDesignLayerName), "SIG1");
+    EXPECT_EQ(&view.GetLayerMapRef(row, kDesignLayerName), &block->GetLayerMap(row, 3));
+    EXPECT_THROW(view.GetPropertyRef(kPropertyCount), CInvalidArgException);
 }

@@ -1,10 +1,14 @@
 # SPDX-License-Identifier: MIT
 # Installs the build tree into a fresh PREFIX and runs the installed tool once (when built), which
-# finds the installed library through its relative run path.
+# finds the installed library through its relative run path, or through LIBRARY_PATH when it has
+# none.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
     --config "${CONFIG}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 if(TOOL)
+    if(LIBRARY_PATH)
+        set(ENV{LD_LIBRARY_PATH} "${LIBRARY_PATH}")
+    endif()
     execute_process(COMMAND "${PREFIX}/${BINDIR}/reuseblocks" --version
         OUTPUT_VARIABLE version COMMAND_ERROR_IS_FATAL ANY)
     if(NOT version MATCHES "^reuseblocks ${EXPECTED_VERSION}\n$")

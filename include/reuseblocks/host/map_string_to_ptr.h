@@ -3,6 +3,7 @@
 #define REUSEBLOCKS_HOST_MAP_STRING_TO_PTR_H
 
 #include <cstddef>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +44,46 @@ class CMapStringToPtr {
         if (slot == kNotFound) return false;
         value = m_slots[slot].node->value;
         return true;
+    }
+
+    // As Lookup, for a key that may hold NUL bytes. LookupKey(std::string_view, void*&) is its
+    // earlier name, kept for the code that calls it; the class library's LookupKey is the one
+    // below.
+    bool LookupView(std::string_view key, void*& value) const { return LookupKey(key, value); }
+    // As in the class library: true and `storedKey` pointing at the map's own copy of the key
+    // when it is present, otherwise `storedKey` left as it was. The pointer stays valid until
+    // that entry is removed.
+    bool LookupKey(const char* key, const char*& storedKey) const {
+        const std::string_view view = key ? std::string_view(key) : std::string_view();
+        const std::size_t slot = FindSlot(view, Hash(view));
+        if (slot == kNotFound) return false;
+        storedKey = m_slots[slot].node->key.GetString();
+        return true;
+    }
+
+    // Makes room for `count` entries, so that inserting that many never grows the table, and
+    // allocates it now whatever `allocateNow` says. It may be called at any time, also on a map
+    // that holds entries (the class library asks for an empty one); it never shrinks the table.
+    // Out of memory throws std::bad_alloc and leaves the map as it was.
+    void InitHashTable(unsigned int count, bool allocateNow = true) {
+        static_cast<void>(allocateNow);
+        // Three quarters full at most, as Insert keeps it.
+        const unsigned long long needed = count + count / 3ULL + 1;
+        std::size_t capacity = 16;
+        while (capacity < needed) {
+            if (capacity > m_slots.max_size() / 2) throw std::bad_alloc();
+            capacity *= 2;
+        }
+        if (capacity > m_slots.size()) Rehash(capacity);
+    }
+    // The number of slots of the table, 0 before the first insertion or InitHashTable.
+    unsigned int GetHashTableSize() const noexcept {
+        return static_cast<unsigned int>(m_slots.size());
+    }
+    // The hash the map files `key` under; null counts as "". Keyed per process (see KeyedHash),
+    // so it differs from one run to the next and must not be stored.
+    unsigned int HashKey(const char* key) const noexcept {
+        return static_cast<unsigned int>(Hash(key ? std::string_view(key) : std::string_view()));
     }
 
     // The value stored under `key`, inserted as null when the key is new.

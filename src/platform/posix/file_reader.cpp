@@ -20,16 +20,10 @@ FileReader::~FileReader() {
 
 ErrorCode FileReader::Open(const char* path) noexcept {
     if (!path) return ENOENT;
-    // Opening a FIFO waits for a writer, forever if none comes: open without waiting, so that a
-    // FIFO nobody writes to reads as empty, then read normally from a writer that is there.
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // As cat does: a FIFO waits here for its writer, and a signal the host handles (EINTR) ends
+    // the wait.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return errno;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
-        const int error = errno;
-        ::close(fd);
-        return error;
-    }
     if (m_handle >= 0) ::close(static_cast<int>(m_handle));
     m_handle = fd;
     return 0;

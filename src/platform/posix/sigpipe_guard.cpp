@@ -2,6 +2,7 @@
 #include "platform/posix/sigpipe_guard.h"
 
 #include <pthread.h>
+#include <signal.h>
 
 #include <ctime>
 
@@ -22,7 +23,16 @@ bool PipeSignalPending() noexcept {
     return sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
 }
 
-}  // namespace
+class SigpipeGuard {
+  public:
+    SigpipeGuard() noexcept;
+    ~SigpipeGuard();
+
+  private:
+    sigset_t m_previous{};
+    bool m_blocked = false;
+    bool m_wasPending = false;  // someone else's: left for them
+};
 
 SigpipeGuard::SigpipeGuard() noexcept {
     m_wasPending = PipeSignalPending();
@@ -43,6 +53,13 @@ SigpipeGuard::~SigpipeGuard() {
 #endif
     }
     ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+}
+
+}  // namespace
+
+bool WriteKeepingSigpipe(RawWrite write, int fd, const char* data, std::size_t size) noexcept {
+    const SigpipeGuard guard;
+    return write(fd, data, size);
 }
 
 }  // namespace reuseblocks::detail::platform

@@ -2,25 +2,16 @@
 #ifndef REUSEBLOCKS_PLATFORM_POSIX_SIGPIPE_GUARD_H
 #define REUSEBLOCKS_PLATFORM_POSIX_SIGPIPE_GUARD_H
 
-#include <signal.h>
+#include <cstddef>
 
 namespace reuseblocks::detail::platform {
 
-// Keeps SIGPIPE from the host while the calling thread writes to a pipe whose reader may be gone:
-// blocks it in this thread only, and consumes the one the writes raised, so that the write fails
-// with EPIPE instead. The process's handlers are never touched.
-class SigpipeGuard {
-  public:
-    SigpipeGuard() noexcept;
-    SigpipeGuard(const SigpipeGuard&) = delete;
-    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
-    ~SigpipeGuard();
+using RawWrite = bool (*)(int fd, const char* data, std::size_t size) noexcept;
 
-  private:
-    sigset_t m_previous{};
-    bool m_blocked = false;
-    bool m_wasPending = false;  // someone else's: left for them
-};
+// Calls `write` with SIGPIPE kept from the host, for a pipe whose reader may be gone: the signal
+// is blocked in this thread only, and the one the writes raised is consumed, so that the write
+// fails with EPIPE instead. The process's handlers are never touched.
+bool WriteKeepingSigpipe(RawWrite write, int fd, const char* data, std::size_t size) noexcept;
 
 }  // namespace reuseblocks::detail::platform
 

@@ -93,7 +93,7 @@ void OutputTarget::Discard() noexcept {
     }
 }
 
-bool OutputTarget::Open(const char* path) {
+bool OutputTarget::Open(const char* path, SharedFile shared) {
     if (!path || !*path) return false;
     m_state = std::make_unique<State>();
     std::wstring wide;
@@ -108,8 +108,9 @@ bool OutputTarget::Open(const char* path) {
             if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
             // Replacing would get past the read-only attribute: refuse, as writing in place would.
             if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return false;
-            // A file several names share is written in place, or replacing would split them.
-            if (info.nNumberOfLinks == 1) {
+            // A file several names share is written in place, or replacing would split them,
+            // unless that is asked for.
+            if (info.nNumberOfLinks == 1 || shared == SharedFile::kReplace) {
                 const std::wstring real = FinalPathOf(existing.Get());
                 existing.Close();
                 const DWORD kept = info.dwFileAttributes & kKeptAttributes;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "reuseblocks/host_types.h"
 
@@ -25,51 +28,17 @@ std::string WalkKeys(const CMapStringToPtr& map) {
     return keys;
 }
 
-TEST(CStringTest, TrimsCLocaleWhiteSpaceOnlyAndNeverHighBytes) {
-    CString s("\v\f \t\r\nab c\n\v\f\r");
-    EXPECT_EQ(s.TrimLeft(), "ab c\n\v\f\r");
-    EXPECT_EQ(s.TrimRight(), "ab c");
-    // 0xA0 and 0x85 are white space in some 8-bit locales, and negative as plain char.
-    CString high("\xA0\x85x\x85\xA0");
-    EXPECT_EQ(high.TrimLeft().TrimRight(), "\xA0\x85x\x85\xA0");
-
-    CString paren("(( a ))");
-    EXPECT_EQ(paren.TrimLeft("( \t"), "a ))");
-    EXPECT_EQ(paren.TrimRight(") \t\n"), "a");
-    EXPECT_EQ(paren.TrimLeft(static_cast<const char*>(nullptr)), "a");
+std::string Joined(const CStringArray& array) {
+    std::string joined;
+    for (std::ptrdiff_t i = 0; i < array.GetSize(); ++i) joined.append(array[i].GetView()) += ',';
+    return joined;
 }
 
-TEST(CStringTest, FindReverseFindLeftRightEdges) {
-    const CString s("abcabc");
-    EXPECT_EQ(s.Find('b'), 1);
-    EXPECT_EQ(s.Find('b', 1), 1);  // the start index itself is searched
-    EXPECT_EQ(s.Find('b', 2), 4);
-    EXPECT_EQ(s.Find('b', 5), -1);
-    EXPECT_EQ(s.Find('a', 6), -1);
-    EXPECT_EQ(s.Find('a', -1), -1);
-    EXPECT_EQ(s.Find("ca"), 2);
-    EXPECT_EQ(s.Find("bc", 3), 4);
-    EXPECT_EQ(CString().Find('a'), -1);
-    EXPECT_EQ(s.ReverseFind('a'), 3);
-    EXPECT_EQ(s.ReverseFind('z'), -1);
-
-    EXPECT_EQ(s.Left(2), "ab");
-    EXPECT_EQ(s.Left(100), "abcabc");
-    EXPECT_EQ(s.Left(0), "");
-    EXPECT_EQ(s.Left(-3), "");
-    EXPECT_EQ(s.Right(2), "bc");
-    EXPECT_EQ(s.Right(100), "abcabc");
-    EXPECT_EQ(s.Right(-1), "");
-}
-
-TEST(CStringTest, NullPointersNulBytesAndUnsignedCompare) {
-    CString s(static_cast<const char*>(nullptr));
-    EXPECT_TRUE(s.IsEmpty());
-    const CString nul("a\0b", 3);
-    EXPECT_EQ(nul.GetLength(), 3);
-    EXPECT_NE(nul, CString("a"));
-    EXPECT_LT(CString("a").Compare("\xE9"), 0);
-    EXPECT_THROW(nul.GetAt(4), CInvalidArgException);
+std::string Joined(const CStringList& list) {
+    std::string joined;
+    for (POSITION pos = list.GetHeadPosition(); pos;)
+        joined.append(list.GetNext(pos).GetView()) += ',';
+    return joined;
 }
 
 TEST(CStringArrayTest, OutOfRangeThrowsAndChangesNothing) {
@@ -97,6 +66,55 @@ TEST(CStringArrayTest, OutOfRangeThrowsAndChangesNothing) {
     EXPECT_THROW(a.GetAt(1), std::invalid_argument);
 }
 
+TEST(CStringArrayTest, InsertGrowAppendCopy) {
+    CStringArray a;
+    EXPECT_EQ(a.GetData(), nullptr);
+    a.Add("b");
+    a.InsertAt(0, "a");
+    a.InsertAt(2, CString("c"), 2);
+    EXPECT_EQ(Joined(a), "a,b,c,c,");
+    a.InsertAt(6, "g");  // past the end: empty strings up to it
+    EXPECT_EQ(Joined(a), "a,b,c,c,,,g,");
+    a.InsertAt(1, "never", 0);
+    EXPECT_EQ(a.GetSize(), 7);
+    a.SetAtGrow(8, a[0]);  // an element of the array itself, while it grows
+    EXPECT_EQ(Joined(a), "a,b,c,c,,,g,,a,");
+    a.SetAtGrow(1, "B");
+    EXPECT_EQ(a[1], "B");
+
+    CStringArray b;
+    b.Add("x");
+    b.Add("y");
+    a.SetSize(2);
+    a.InsertAt(1, &b);
+    EXPECT_EQ(Joined(a), "a,x,y,B,");
+    EXPECT_EQ(b.Append(a), 2);  // the index of the first appended element
+    EXPECT_EQ(Joined(b), "x,y,a,x,y,B,");
+    EXPECT_EQ(b.Append(b), 6);
+    EXPECT_EQ(b.GetSize(), 12);
+    b.InsertAt(0, &b);
+    EXPECT_EQ(b.GetSize(), 24);
+    b.Copy(a);
+    b.Copy(b);
+    EXPECT_EQ(Joined(b), "a,x,y,B,");
+    b.FreeExtra();
+    ASSERT_NE(b.GetData(), nullptr);
+    EXPECT_EQ(b.GetData()[3], "B");
+
+    for (auto bad : {std::ptrdiff_t{-1}}) {
+        EXPECT_THROW(a.InsertAt(bad, "z"), CInvalidArgException);
+        EXPECT_THROW(a.InsertAt(0, "z", bad), CInvalidArgException);
+        EXPECT_THROW(a.InsertAt(bad, &b), CInvalidArgException);
+        EXPECT_THROW(a.SetAtGrow(bad, "z"), CInvalidArgException);
+    }
+    EXPECT_THROW(a.InsertAt(0, static_cast<const CStringArray*>(nullptr)), CInvalidArgException);
+    // More than memory could hold is running out of memory, whichever way it is asked for.
+    EXPECT_THROW(a.SetAtGrow(PTRDIFF_MAX, "z"), std::bad_alloc);
+    EXPECT_THROW(a.InsertAt(PTRDIFF_MAX, "z"), std::bad_alloc);
+    EXPECT_THROW(a.SetSize(PTRDIFF_MAX), std::bad_alloc);
+    EXPECT_EQ(Joined(a), "a,x,y,B,");
+}
+
 TEST(CStringListTest, WalkAndNullPosition) {
     CStringList list(10);
     POSITION pos = list.GetHeadPosition();
@@ -106,6 +124,55 @@ TEST(CStringListTest, WalkAndNullPosition) {
     std::string walked;
     for (pos = list.GetHeadPosition(); pos;) walked.append(list.GetNext(pos).GetView());
     EXPECT_EQ(walked, "ab");
+}
+
+TEST(CStringListTest, EditingByPosition) {
+    CStringList list;
+    list.AddTail("b");
+    const POSITION d = list.AddTail("d");
+    list.InsertBefore(d, "c");
+    list.InsertAfter(d, CString("e"));
+    list.InsertBefore(nullptr, "a");  // null: at the head
+    list.InsertAfter(nullptr, "f");   // null: at the tail
+    EXPECT_EQ(Joined(list), "a,b,c,d,e,f,");
+    EXPECT_EQ(list.GetCount(), 6);
+
+    EXPECT_EQ(list.FindIndex(3), d);
+    EXPECT_EQ(list.FindIndex(6), nullptr);
+    EXPECT_EQ(list.FindIndex(-1), nullptr);
+    list.SetAt(list.FindIndex(0), "b");
+    EXPECT_EQ(list.Find("b"), list.FindIndex(0));
+    EXPECT_EQ(list.Find("b", list.FindIndex(0)), list.FindIndex(1));  // searches after it
+    EXPECT_EQ(list.Find("b", list.FindIndex(1)), nullptr);
+    EXPECT_EQ(list.Find("B"), nullptr);
+
+    EXPECT_EQ(list.RemoveHead(), "b");
+    EXPECT_EQ(list.RemoveTail(), "f");
+    list.RemoveAt(d);
+    EXPECT_EQ(Joined(list), "b,c,e,");
+    EXPECT_EQ(list.GetCount(), 3);
+
+    CStringList other;
+    other.AddTail("x");
+    other.AddTail("y");
+    list.AddHead(&other);  // keeps the order of the list added
+    list.AddTail(&other);
+    EXPECT_EQ(Joined(list), "x,y,b,c,e,x,y,");
+    list.AddTail(&list);
+    EXPECT_EQ(list.GetCount(), 14);
+    EXPECT_EQ(list.GetTail(), "y");
+    POSITION eighth = list.FindIndex(7);
+    EXPECT_EQ(list.GetPrev(eighth), "x");
+    EXPECT_EQ(list.GetAt(eighth), "y");
+
+    CStringList empty;
+    EXPECT_THROW(empty.RemoveHead(), CInvalidArgException);
+    EXPECT_THROW(empty.RemoveTail(), CInvalidArgException);
+    EXPECT_THROW(empty.RemoveAt(nullptr), CInvalidArgException);
+    EXPECT_THROW(empty.SetAt(nullptr, "x"), CInvalidArgException);
+    EXPECT_THROW(empty.AddTail(static_cast<const CStringList*>(nullptr)), CInvalidArgException);
+    empty.AddHead(&empty);
+    EXPECT_TRUE(empty.IsEmpty());
 }
 
 TEST(CMapStringToPtrTest, InsertionOrderWalkSurvivesRemovals) {
@@ -165,6 +232,37 @@ TEST(CMapStringToPtrTest, MillionKeysInsertFindRemove) {
     EXPECT_EQ(expected, kKeys + 1);
     EXPECT_FALSE(map.Lookup("0", value));
     EXPECT_FALSE(map.Lookup(std::to_string(kKeys).c_str(), value));
+}
+
+TEST(CMapStringToPtrTest, LookupKeyHashTableSizeAndHashKey) {
+    CMapStringToPtr map;
+    EXPECT_EQ(map.GetHashTableSize(), 0u);
+    map.InitHashTable(1000);
+    const unsigned int slots = map.GetHashTableSize();
+    EXPECT_GE(slots, 1000u);
+    for (int i = 0; i < 1000; ++i) map[std::to_string(i).c_str()] = AsValue(1);
+    EXPECT_EQ(map.GetHashTableSize(), slots);  // room was made for all of them
+    map.InitHashTable(10);                     // never shrinks
+    EXPECT_EQ(map.GetHashTableSize(), slots);
+
+    const std::string key = "a key longer than a string holds in itself";
+    map[key.c_str()] = AsValue(7);
+    const char* stored = "untouched";
+    EXPECT_FALSE(map.LookupKey("absent", stored));
+    EXPECT_STREQ(stored, "untouched");
+    EXPECT_TRUE(map.LookupKey(key.c_str(), stored));
+    EXPECT_NE(stored, key.c_str());  // the map's own copy
+    EXPECT_EQ(stored, key);
+    // The value lookup under its own name, and under the name it had, for a key with a NUL.
+    void* value = nullptr;
+    map.Insert(std::string_view("n\0l", 3)) = AsValue(9);
+    EXPECT_TRUE(map.LookupView(std::string_view("n\0l", 3), value) && value == AsValue(9));
+    EXPECT_TRUE(map.LookupKey(std::string_view(key), value) && value == AsValue(7));
+    EXPECT_FALSE(map.Lookup("n", value));
+
+    EXPECT_EQ(map.HashKey("abc"), map.HashKey(CString("abc")));
+    EXPECT_EQ(map.HashKey(nullptr), map.HashKey(""));
+    EXPECT_EQ(map.GetCount(), 1002);
 }
 
 }  // namespace

@@ -106,4 +106,32 @@ TEST(WriteFileTest, LineBreakAnywhereWritesNothing) {
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"kept.blocks"});
 }
 
+TEST(WriteFileTest, RepeatedIDWritesNothing) {
+    TempDir dir;
+    const std::string path = dir.File("kept.blocks");
+    CReuseBlockFile blocks;
+    for (const char* id : {"/B1", "/B2", "/B3"}) {
+        CReuseBlock* block = blocks.NewBlock(id);
+        for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index)
+            block->SetProperty(index, "v");
+    }
+    CReuseBlock* renamed = nullptr;
+    ASSERT_EQ(blocks.GetBlock("/B2", renamed), 1);
+    renamed->SetProperty(0, "/B1");
+    WriteText(path, "kept\n");
+    EXPECT_EQ(blocks.WriteFile(path.c_str(), "test"), 0);
+    EXPECT_EQ(ReadFile(path), "kept\n");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"kept.blocks"});
+
+    // Swapped names collide with nothing: the file reads back whole.
+    ASSERT_EQ(blocks.GetBlock("/B1", renamed), 1);
+    renamed->SetProperty(0, "/B2");
+    ASSERT_EQ(blocks.WriteFile(path.c_str(), "test"), 1);
+    CReuseBlockFile loaded;
+    EXPECT_EQ(loaded.LoadFile(path.c_str()), 0);
+    CStringArray ids;
+    loaded.GetBlocksIDs(ids);
+    EXPECT_EQ(ids.GetSize(), 3);
+}
+
 }  // namespace

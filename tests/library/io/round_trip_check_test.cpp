@@ -47,3 +47,31 @@ TEST(RoundTripCheck, NamesEachValueThatWouldNotReadBack) {
     EXPECT_EQ(problems[4].column, 3);
     EXPECT_EQ(problems[4].message, "is empty");
 }
+
+// Property 0 renames a block in written files only; a second line with an ID already read is
+// rejected, and nothing after it is read.
+TEST(RoundTripCheck, NamesEachBlockWrittenUnderAnEarlierBlocksID) {
+    CReuseBlockFile blocks;
+    CarriableBlock(blocks, "/B1");
+    CarriableBlock(blocks, "/B2")->SetProperty(0, "/B3");  // before the block it collides with
+    CarriableBlock(blocks, "/B3");
+    CarriableBlock(blocks, "/B4")->SetProperty(0, "/NEW");
+    CarriableBlock(blocks, "/B5")->SetProperty(0, "/NEW");
+    CarriableBlock(blocks, "/B6")->SetProperty(0, "#NEW");
+    CarriableBlock(blocks, "/B7")->SetProperty(0, "#NEW");
+    // A swap of names collides with nothing.
+    CarriableBlock(blocks, "/S1")->SetProperty(0, "/S2");
+    CarriableBlock(blocks, "/S2")->SetProperty(0, "/S1");
+
+    const std::vector<RoundTripProblem> problems = FindRoundTripProblems(blocks);
+    ASSERT_EQ(problems.size(), 4u);
+    EXPECT_EQ(problems[0].blockID, "/B3");
+    EXPECT_EQ(problems[0].property, 0);
+    EXPECT_EQ(problems[0].reasons, reuseblocks::kRoundTripRepeatedID);
+    EXPECT_EQ(problems[0].message, "repeats an earlier block's ID");
+    EXPECT_EQ(problems[1].blockID, "/NEW");
+    EXPECT_EQ(problems[2].reasons, reuseblocks::kRoundTripLeadingHash);
+    EXPECT_EQ(problems[3].reasons,
+              reuseblocks::kRoundTripLeadingHash | reuseblocks::kRoundTripRepeatedID);
+    EXPECT_EQ(problems[3].message, "starts with \"#\" and repeats an earlier block's ID");
+}

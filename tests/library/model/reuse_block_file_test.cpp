@@ -64,6 +64,25 @@ TEST(ReuseBlockFileTest, NamesAreUniqueCaseSensitiveAndMayBeEmpty) {
     EXPECT_EQ(Walk(blocks), "B1 b1  ");
 }
 
+TEST(ReuseBlockFileTest, CountAndRemoveAll) {
+    CReuseBlockFile blocks;
+    EXPECT_EQ(blocks.GetCount(), 0);
+    blocks.RemoveAll();
+    for (const char* id : {"/A", "/B", "/C"}) blocks.NewBlock(id)->NewLayerMap();
+    EXPECT_EQ(blocks.GetCount(), 3);
+    blocks.RemoveBlock("/B");
+    EXPECT_EQ(blocks.GetCount(), 2);
+    blocks.RemoveAll();
+    EXPECT_EQ(blocks.GetCount(), 0);
+    EXPECT_EQ(blocks.GetStartPosition(), nullptr);
+    CReuseBlock* found = nullptr;
+    EXPECT_EQ(blocks.GetBlock("/A", found), 0);
+    // The names are free again, and the collection works as a new one.
+    ASSERT_NE(blocks.NewBlock("/A"), nullptr);
+    blocks.NewBlock("/D")->NewLayerMap();
+    EXPECT_EQ(Walk(blocks), "/A /D ");
+}
+
 TEST(ReuseBlockFileTest, KeyIsTheCreationNameNotProperty0) {
     CReuseBlockFile blocks;
     CReuseBlock* block = blocks.NewBlock("old");

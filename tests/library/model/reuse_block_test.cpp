@@ -37,6 +37,9 @@ TEST_F(ReuseBlockTest, NewBlockAndInit) {
 
     block->Init();
     const CReuseBlock& view = *block;
+    // The read-only reference is the property itself, not a copy that dies with the statement.
+    const char* type = view.GetPropertyRef(2);
+    EXPECT_STREQ(type, "Smashed");
     EXPECT_EQ(view.GetProperty(0), "/B2");
     EXPECT_EQ(view.GetProperty(2), "Smashed");
     EXPECT_EQ(view.GetProperty(3), "Unplaced");
@@ -70,6 +73,9 @@ TEST_F(ReuseBlockTest, OutOfRangeIndexesThrowAndChangeNothing) {
     EXPECT_THROW(block->GetLayerMap(kNoIndex, kNoIndex), CInvalidArgException);
     EXPECT_THROW(view.GetLayerMap(2, 0), CInvalidArgException);
     EXPECT_THROW(view.GetLayerMap(0, 4), CInvalidArgException);
+    EXPECT_THROW(view.GetPropertyRef(12), CInvalidArgException);
+    EXPECT_THROW(view.GetLayerMapRef(2, 0), CInvalidArgException);
+    EXPECT_THROW(view.GetLayerMapRef(0, 4), CInvalidArgException);
     EXPECT_EQ(view.GetProperty(0), "/B2");
     for (std::uint32_t p = 1; p < 12; ++p) EXPECT_TRUE(view.GetProperty(p).IsEmpty());
     EXPECT_EQ(view.GetLayerMapCount(), 2u);

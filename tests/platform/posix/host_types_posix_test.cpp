@@ -26,4 +26,13 @@ TEST(CStringTest, TooLongIsBadAlloc) {
     ::munmap(text, tooLong);
 }
 
+// In the "C" locale glibc cannot print a wide character beyond ASCII: vsnprintf fails.
+TEST(CStringTest, FormatTheCLibraryCannotPrintLeavesTheText) {
+    CString s("kept");
+    s.Format("%ls", L"\u00e9");
+    EXPECT_EQ(s, "kept");
+    s.AppendFormat("%d%ls", 1, L"\u00e9");
+    EXPECT_EQ(s, "kept");
+}
+
 }  // namespace

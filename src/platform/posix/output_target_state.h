@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_PLATFORM_POSIX_OUTPUT_TARGET_STATE_H
+#define REUSEBLOCKS_PLATFORM_POSIX_OUTPUT_TARGET_STATE_H
+
+// The POSIX side of OutputTarget, shared by the files that choose the target
+// (output_target.cpp), replace a regular file (replace_file.cpp) and write in place
+// (write_in_place.cpp).
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/posix/temporary_name.h"
+#include "platform/posix/unique_fd.h"
+
+namespace reuseblocks::detail::platform {
+
+// Without O_PATH a directory the process may search but not list cannot be held open.
+#if defined(O_PATH)
+inline constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+inline constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+struct OutputTarget::State {
+    enum class Mode {
+        kReplace,  // a new file in `directory`, renamed over `name` by Commit
+        kInPlace,  // the target itself, emptied just before the first write
+        kStream,   // a device, a pipe or an open file the process holds: written as it stands
+    };
+
+    // Choosing the target.
+    bool OpenExisting(UniqueFd target, const struct stat& info, const char* path);
+    bool OpenNew(const char* path, bool& retry);
+    bool LocateDirectory(const char* path, const struct stat& info);
+
+    // Replacing a regular file.
+    int CreateTemporary(mode_t mode);
+    bool NameUnnamed();
+    bool PutInPlace() noexcept;
+    void RemoveTemporary() noexcept;
+
+    // Writing to the target itself.
+    void InPlace(UniqueFd target, bool regular);
+    bool WriteText(const char* data, std::size_t size) noexcept;
+
+    Mode mode = Mode::kStream;
+    UniqueFd fd;         // where the text goes
+    UniqueFd directory;  // kReplace: the target's directory, all names relative to it
+    std::string name;    // kReplace: the target's name in `directory`
+    char temporary[kTemporaryNameSize] = {};  // the new file's name; empty while it has none
+    bool unnamed = false;                     // an O_TMPFILE, named only when complete
+    bool emptied = false;                     // kInPlace: the old content is gone
+    bool pipe = false;                        // writes may raise SIGPIPE
+    bool replaceShared = false;               // a file with several names is replaced too
+    bool createdThroughLink = false;  // an empty file made for a dangling link, gone on failure
+    struct stat created {};
+};
+
+// Clears O_NONBLOCK, which the target was opened with so that a FIFO without a reader does not
+// wait. False when the descriptor's flags cannot be read or set.
+bool ClearNonBlocking(int fd) noexcept;
+// Makes what was written to `fd` durable.
+bool FlushToDisk(int fd) noexcept;
+
+}  // namespace reuseblocks::detail::platform
+
+#endif  // REUSEBLOCKS_PLATFORM_POSIX_OUTPUT_TARGET_STATE_H

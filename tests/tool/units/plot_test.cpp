@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "plot/label_space.h"
+#include "plot/svg_writer.h"
+#include "plot/units.h"
+#include "plot/xml_text.h"
+
+namespace reuseblocks::tool {
+namespace {
+
+TEST(Plot, NumbersAndUnitsAreReadInTheUsualFormsOnly) {
+    EXPECT_EQ(ParseNumber("+91.44"), 91.44);
+    EXPECT_EQ(ParseNumber("2.5e3"), 2500.0);
+    for (const char* text : {"", "1,5", "0x10", "inf", "nan", "1 ", "+-1"}) {
+        EXPECT_EQ(ParseNumber(text), std::nullopt) << text;
+    }
+    EXPECT_EQ(FindLengthUnit("MILLIMETRES"), LengthUnit::kMillimetres);
+    EXPECT_EQ(FindLengthUnit("feet"), std::nullopt);
+    EXPECT_DOUBLE_EQ(ConvertLength(1, LengthUnit::kInches, LengthUnit::kMillimetres), 25.4);
+    EXPECT_EQ(FormattedNumber(-0.01, 1), "0");
+    EXPECT_EQ(FormattedNumber(2.50, 2), "2.5");
+}
+
+TEST(Plot, FileTextBecomesVisibleXmlText) {
+    EXPECT_EQ(DisplayText("a\x01\x7f"), "a\xe2\x90\x81\xe2\x90\xa1");
+    EXPECT_EQ(DisplayText("\xff\xc2\x85"), "\xef\xbf\xbd\xef\xbf\xbd");  // bad byte, C1 control
+    EXPECT_EQ(XmlEscaped("<a href='x'>&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&amp;&quot;&lt;/a&gt;");
+    SvgWriter svg;
+    svg.TextElement("text", {{"class", "a\"b"}}, "<\x1b>");
+    EXPECT_EQ(svg.Take(), "<text class=\"a&quot;b\">&lt;\xe2\x90\x9b&gt;</text>\n");
+}
+
+TEST(Plot, LabelSpaceTakesOnlyFreeBoxesInsideItsArea) {
+    LabelSpace space({0, 0, 100, 100}, 3);
+    EXPECT_TRUE(space.TakeIfFree({10, 10, 20, 10}));
+    EXPECT_FALSE(space.TakeIfFree({15, 12, 20, 10}));
+    EXPECT_TRUE(space.TakeIfFree({30, 10, 20, 10}));  // touching is not overlapping
+    EXPECT_FALSE(space.TakeIfFree({90, 90, 20, 5}));
+}
+
+}  // namespace
+}  // namespace reuseblocks::tool

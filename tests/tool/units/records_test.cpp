@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "records/csv_reader.h"
+#include "records/fields.h"
+#include "records/json_writer.h"
+
+namespace reuseblocks::tool {
+namespace {
+
+// A value with every shape the tool writes, and the same value written by the writer.
+void Write(JsonWriter& json) {
+    json.BeginObject()
+        .Key("id")
+        .String(
+            "/T\x1b\"\\\n\xff\xe2\x82"
+            "A")
+        .Key("n")
+        .Number(-3);
+    json.Key("ok").Bool(false).Key("none").Null().Key("empty").BeginObject().EndObject();
+    json.Key("rows").BeginArray().BeginArray().EndArray();
+    json.BeginObject().Key("\xc3\xa9").Number(std::size_t{7}).EndObject().EndArray();
+    json.EndObject();
+}
+
+TEST(Records, JsonWriterPrintsWhatNlohmannPrints) {
+    const nlohmann::ordered_json value = {
+        {"id",
+         "/T\x1b\"\\\n\xff\xe2\x82"
+         "A"},
+        {"n", -3},
+        {"ok", false},
+        {"none", nullptr},
+        {"empty", nlohmann::ordered_json::object()},
+        {"rows", {nlohmann::ordered_json::array(), {{"\xc3\xa9", 7}}}}};
+    const auto replace = nlohmann::ordered_json::error_handler_t::replace;
+    for (const auto layout : {JsonWriter::Layout::kPretty, JsonWriter::Layout::kCompact}) {
+        std::string out;
+        JsonWriter json(out, layout);
+        Write(json);
+        const int indent = layout == JsonWriter::Layout::kPretty ? 2 : -1;
+        EXPECT_EQ(out, value.dump(indent, ' ', false, replace));
+    }
+}
+
+TEST(Records, CsvReaderTakesWhatSpreadsheetsWrite) {
+    std::istringstream in("\xEF\xBB\xBFID,X\r\n\r\n\"a,\"\"b\"\"\nc\",2\nd,\n");
+    CsvReader reader(in);
+    std::vector<std::string> fields;
+    unsigned long line = 0;
+    ASSERT_TRUE(reader.Next(fields, line));
+    EXPECT_EQ(fields, (std::vector<std::string>{"ID", "X"}));
+    ASSERT_TRUE(reader.Next(fields, line));
+    EXPECT_EQ(line, 3u);
+    EXPECT_EQ(fields, (std::vector<std::string>{"a,\"b\"\nc", "2"}));
+    ASSERT_TRUE(reader.Next(fields, line));
+    EXPECT_EQ(fields, (std::vector<std::string>{"d", ""}));
+    EXPECT_FALSE(reader.Next(fields, line));
+    EXPECT_EQ(reader.Error(), "");
+
+    std::istringstream open("\"never closed\n");
+    CsvReader broken(open);
+    EXPECT_FALSE(broken.Next(fields, line));
+    EXPECT_EQ(broken.Error(), "a quoted field is not closed");
+}
+
+TEST(Records, FieldNamesAreFoundWhateverTheirCase) {
+    EXPECT_EQ(FindProperty("xloc"), std::optional<std::uint32_t>(kXLoc));
+    EXPECT_EQ(FindProperty("ID"), std::nullopt);
+    EXPECT_EQ(PropertyNameList().substr(0, 27), "BLOCK_HIER_NAME BLOCK_PATH ");
+}
+
+}  // namespace
+}  // namespace reuseblocks::tool

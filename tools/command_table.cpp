@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: MIT
+// The command table: every command, its arguments and options, and its help.
+#include <reuseblocks/version.h>
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+#include "cli/command_line.h"
+#include "cli/option_groups.h"
+#include "cli/unknown_command.h"
+#include "commands/commands.h"
+#include "terminal/tool_error.h"
+
+namespace reuseblocks::tool {
+
+namespace {
+
+// What each command's --help says: what it does, examples, what its exit statuses mean.
+const CommandText kCheckHelp = {
+    "Load files and report what is wrong",
+    "  reuseblocks check board.blocks\n"
+    "  reuseblocks check --strict --json *.blocks",
+    "Exit status: 0 every file is fine, 1 a file was rejected or (--strict) warned "
+    "about, 2 a usage error."};
+
+const CommandText kListHelp = {"One row per block, in file order",
+                               "  reuseblocks list board.blocks --where BLOCK_STATUS!=Placed\n"
+                               "  reuseblocks list board.blocks --fields ID,XLOC,YLOC --format csv",
+                               kViewExitStatuses};
+
+const CommandText kShowHelp = {"Every property and layer map of a block",
+                               "  reuseblocks show board.blocks /TOP/U12/B3", kViewExitStatuses};
+
+const CommandText kSetHelp = {
+    "Change properties of a block, or of many with --from",
+    "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
+    "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
+    "  reuseblocks set board.blocks --from placements.csv",
+    kEditExitStatuses};
+
+const CommandText kAddHelp = {
+    "Add a block: Smashed, Unplaced, Unprocessed unless given; all other fields required",
+    "  reuseblocks add board.blocks /TOP/FAN/U40 BLOCK_PATH='$REUSE/thermal/fan_ctl' "
+    "XLOC=0 YLOC=0 SIDE=TOP ROTATION=0 UNITS=mils INT_XLOC=0 INT_YLOC=0",
+    kEditExitStatuses};
+
+const CommandText kRemoveHelp = {"Remove blocks",
+                                 "  reuseblocks remove board.blocks /TOP/PSU2 /TOP/PSU3/LDO1",
+                                 kEditExitStatuses};
+
+const CommandText kMapAddHelp = {"Append a layer map to a block",
+                                 "  reuseblocks map add board.blocks /TOP/U12/B3 5 SIG2 5 SIG2",
+                                 kEditExitStatuses};
+
+const CommandText kMapRemoveHelp = {"Remove a layer map of a block",
+                                    "  reuseblocks map remove board.blocks /TOP/U12/B3 0",
+                                    kEditExitStatuses};
+
+const CommandText kMergeHelp = {
+    "Write the blocks of several files into one",
+    "  reuseblocks merge top.blocks power.blocks -o board.blocks\n"
+    "  reuseblocks merge --replace board.blocks new_power.blocks -o board.blocks",
+    kEditExitStatuses};
+
+const CommandText kFormatHelp = {"Load a file and write it again with a fresh header",
+                                 "  reuseblocks format board.blocks --app placer\n"
+                                 "  reuseblocks format old.blocks -o clean.blocks",
+                                 kEditExitStatuses};
+
+const CommandText kDiffHelp = {
+    "Compare two files block by block; exit 0 equal, 1 different, 2 trouble",
+    "  reuseblocks diff old.blocks new.blocks\n"
+    "  git config diff.blocks.command 'reuseblocks diff --git'",
+    "Exit status: 0 equal, 1 different, 2 trouble (a file that does not load, a usage "
+    "error); with --git 0 unless there is trouble."};
+
+const CommandText kImportHelp = {
+    "Write a blocks file from JSON, JSON Lines or CSV",
+    "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
+    "reuseblocks import - -o optics.blocks\n"
+    "  reuseblocks import placements.csv -o board.blocks",
+    "Exit status: 0 written, 1 a problem in the input (nothing is written) or a failed "
+    "write, 2 a usage error."};
+
+const CommandText kPlotHelp = {
+    "Draw where the blocks sit, as an SVG",
+    "  reuseblocks plot board.blocks\n"
+    "  reuseblocks plot board.blocks --label id --title \"Rev B\" -o - > review.svg",
+    kViewExitStatuses};
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+    CLI::App app("Check, list and edit PCB_BLOCKS 2.0 design-reuse block files.", "reuseblocks");
+    app.set_version_flag("--version", "reuseblocks " REUSEBLOCKS_VERSION_STRING);
+    app.require_subcommand(1);
+    // Block IDs start with "/": never read them as Windows-style options, on any system.
+    app.allow_windows_style_options(false);
+    SetHelp(app,
+            "  reuseblocks check --strict board.blocks\n"
+            "  reuseblocks list board.blocks --where BLOCK_STATUS=Unplaced --fields ID,SYMBOL",
+            kExitStatuses);
+    std::function<int()> run;
+
+    CheckOptions check;
+    CLI::App* checkCommand = AddCommand(app, "check", run, RunCheck, check, kCheckHelp);
+    checkCommand->add_option("FILE", check.files, "Blocks files")->required();
+    checkCommand->add_flag("--strict", check.strict,
+                           "Also warn about values outside the header's conventions, a missing "
+                           "format line, repeated layer maps and values a write would change");
+    checkCommand->add_flag("--json", check.json, "Print one record per file as JSON");
+
+    ListOptions list;
+    CLI::App* listCommand = AddCommand<Takes::kFile>(app, "list", run, RunList, list, kListHelp);
+    listCommand
+        ->add_option("--where", list.where,
+                     "Only blocks whose FIELD equals (=) or differs from (!=) VALUE; repeatable, "
+                     "all must hold")
+        ->type_name("FIELD=VALUE");
+    listCommand
+        ->add_option("--fields", list.fields,
+                     "Columns, comma-separated: field names as `set` takes them, ID, SYMBOL, MAPS")
+        ->type_name("LIST");
+    CLI::Option* formatOption =
+        listCommand->add_option("--format", list.format, "table, csv, tsv, json or jsonl")
+            ->check(CLI::IsMember({"table", "csv", "tsv", "json", "jsonl"}))
+            ->capture_default_str();
+    listCommand->add_flag("--json", list.json, "The same as --format json")->excludes(formatOption);
+    listCommand->add_flag("--no-header", list.noHeader,
+                          "Leave out the header row (table, csv, tsv)");
+
+    ShowOptions show;
+    CLI::App* showCommand = AddCommand<Takes::kFile>(app, "show", run, RunShow, show, kShowHelp);
+    showCommand->add_option("ID", show.id, "Block ID (BLOCK_HIER_NAME)")->required();
+    showCommand->add_flag("--json", show.json, "Print the block as JSON");
+
+    SetOptions set;
+    CLI::App* setCommand = AddCommand<Takes::kFile>(app, "set", run, RunSet, set, kSetHelp);
+    setCommand->add_option("ID", set.id, "Block ID");
+    setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
+    AddBatchOptions(*setCommand, set.updates, set.format);
+    AddWriteOptions(*setCommand, set.write, false);
+
+    SetOptions add;
+    CLI::App* addCommand = AddCommand<Takes::kFileToEdit>(app, "add", run, RunAdd, add, kAddHelp);
+    addCommand->add_option("ID", add.id, "ID of the new block")->required();
+    addCommand->add_option("FIELD=VALUE", add.assignments, "e.g. BLOCK_PATH=$REUSE/libs/optics");
+
+    RemoveOptions remove;
+    CLI::App* removeCommand =
+        AddCommand<Takes::kFileToEdit>(app, "remove", run, RunRemove, remove, kRemoveHelp);
+    removeCommand->add_option("ID", remove.ids, "Block IDs")->required();
+
+    CLI::App* mapCommand = app.add_subcommand("map", "Add or remove layer maps of a block");
+    mapCommand->require_subcommand(1);
+    SetHelp(*mapCommand,
+            "  reuseblocks map add board.blocks /TOP/U12/B3 5 SIG2 5 SIG2\n"
+            "  reuseblocks map remove board.blocks /TOP/U12/B3 0",
+            kEditExitStatuses);
+
+    MapAddOptions mapAdd;
+    CLI::App* mapAddCommand =
+        AddCommand<Takes::kFileToEdit>(*mapCommand, "add", run, RunMapAdd, mapAdd, kMapAddHelp);
+    mapAddCommand->add_option("ID", mapAdd.id, "Block ID")->required();
+    mapAddCommand->add_option("ORDER", mapAdd.columns[0], "BLOCK_LAYER_ORDER")->required();
+    mapAddCommand->add_option("NAME", mapAdd.columns[1], "BLOCK_LAYER_NAME")->required();
+    mapAddCommand->add_option("DESIGN_ORDER", mapAdd.columns[2], "DESIGN_ORDER")->required();
+    mapAddCommand->add_option("DESIGN_NAME", mapAdd.columns[3], "DESIGN_LAYER_NAME")->required();
+
+    MapRemoveOptions mapRemove;
+    CLI::App* mapRemoveCommand = AddCommand<Takes::kFileToEdit>(
+        *mapCommand, "remove", run, RunMapRemove, mapRemove, kMapRemoveHelp);
+    mapRemoveCommand->add_option("ID", mapRemove.id, "Block ID")->required();
+    mapRemoveCommand->add_option("ROW", mapRemove.row, "Row, counted from 0 as `show` prints it")
+        ->required();
+
+    MergeOptions merge;
+    CLI::App* mergeCommand = AddCommand(app, "merge", run, RunMerge, merge, kMergeHelp);
+    mergeCommand->add_option("FILE", merge.inputs, "Blocks files; IDs must not repeat")
+        ->required()
+        ->expected(2, -1);
+    mergeCommand->add_flag("--replace", merge.replace,
+                           "A block of a later file replaces the block of the same ID");
+    AddWriteOptions(*mergeCommand, merge.write, true);
+
+    FormatOptions format;
+    AddCommand<Takes::kFileToEdit>(app, "format", run, RunFormat, format, kFormatHelp);
+
+    DiffOptions diff;
+    CLI::App* diffCommand = AddCommand(app, "diff", run, RunDiff, diff, kDiffHelp);
+    diffCommand->add_option("FILE", diff.files, "OLD and NEW blocks files (with --git: git's)")
+        ->required();
+    diffCommand->add_flag("--json", diff.json, "Print the differences as JSON");
+    diffCommand->add_flag("--stat", diff.stat, "One line per block that differs");
+    diffCommand->add_flag("--git", diff.git,
+                          "Take the arguments git gives a diff driver; exit 0 when different");
+
+    ImportOptions import;
+    CLI::App* importCommand = AddCommand(app, "import", run, RunImport, import, kImportHelp);
+    importCommand->add_option("INPUT", import.input, "Blocks as list --json prints them, or rows")
+        ->required();
+    importCommand
+        ->add_option("--format", import.format, "json, jsonl or csv; default: by extension")
+        ->type_name("FORMAT");
+    AddWriteOptions(*importCommand, import.write, true);
+
+    PlotOptions plot;
+    CLI::App* plotCommand = AddCommand<Takes::kFile>(app, "plot", run, RunPlot, plot, kPlotHelp);
+    plotCommand
+        ->add_option("-o,--output", plot.output, "SVG to write (default FILE.svg; - for stdout)")
+        ->type_name("OUT.svg");
+    plotCommand->add_option("--label", plot.label, "Text beside each block")
+        ->check(CLI::IsMember({"id", "symbol", "none"}))
+        ->capture_default_str();
+    plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
+
+    const std::string unknown = FindUnknownCommand(app, argc, argv);
+    if (!unknown.empty()) throw UsageError(unknown);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // --help and --version arrive here too, with status 0.
+        if (error.get_exit_code() == 0) return app.exit(error);
+        throw UsageError(std::string(error.what()) + " (see --help)");
+    }
+    if (list.json) list.format = "json";
+    return run();
+}
+
+}  // namespace reuseblocks::tool

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_COMMANDS_COMMANDS_H
+#define REUSEBLOCKS_TOOLS_COMMANDS_COMMANDS_H
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "edit/edit_session.h"
+
+namespace reuseblocks::tool {
+
+// The commands, one file each under commands/, and what the command line gives them. Every
+// command returns its exit status or throws ToolError.
+
+struct CheckOptions {
+    std::vector<std::string> files;
+    bool strict = false;
+    bool json = false;
+};
+int RunCheck(const CheckOptions& options);
+
+struct ListOptions {
+    std::string file;
+    std::vector<std::string> where;   // FIELD=VALUE or FIELD!=VALUE, all must hold
+    std::vector<std::string> fields;  // comma-separated lists; empty: the default columns
+    std::string format = "table";     // table, csv, tsv, json or jsonl
+    bool json = false;                // --json, the same as --format json
+    bool noHeader = false;
+};
+int RunList(const ListOptions& options);
+
+struct ShowOptions {
+    std::string file;
+    std::string id;
+    bool json = false;
+};
+int RunShow(const ShowOptions& options);
+
+struct SetOptions {
+    std::string file;
+    std::string id;
+    std::vector<std::string> assignments;  // FIELD=VALUE
+    std::string updates;                   // --from: a file of many rows instead
+    std::string format;                    // of the updates; empty: by extension
+    WriteOptions write;
+};
+int RunSet(const SetOptions& options);
+int RunSetFrom(const SetOptions& options);
+int RunAdd(const SetOptions& options);
+
+struct RemoveOptions {
+    std::string file;
+    std::vector<std::string> ids;
+    WriteOptions write;
+};
+int RunRemove(const RemoveOptions& options);
+
+struct MapAddOptions {
+    std::string file;
+    std::string id;
+    std::array<std::string, 4> columns;
+    WriteOptions write;
+};
+int RunMapAdd(const MapAddOptions& options);
+
+struct MapRemoveOptions {
+    std::string file;
+    std::string id;
+    std::uint32_t row = 0;
+    WriteOptions write;
+};
+int RunMapRemove(const MapRemoveOptions& options);
+
+struct MergeOptions {
+    std::vector<std::string> inputs;
+    bool replace = false;  // a later block replaces an earlier one of the same ID
+    WriteOptions write;    // output is required
+};
+int RunMerge(const MergeOptions& options);
+
+struct FormatOptions {
+    std::string file;
+    WriteOptions write;
+};
+int RunFormat(const FormatOptions& options);
+
+struct DiffOptions {
+    std::vector<std::string> files;  // OLD NEW, or with git the arguments of a diff driver
+    bool json = false;
+    bool stat = false;
+    bool git = false;
+};
+int RunDiff(const DiffOptions& options);
+
+struct ImportOptions {
+    std::string input;
+    std::string format;  // empty: by extension
+    WriteOptions write;  // output is required
+};
+int RunImport(const ImportOptions& options);
+
+struct PlotOptions {
+    std::string file;
+    std::string output;  // empty: FILE with .svg for its extension, or "-" for FILE "-"
+    std::string label = "symbol";
+    std::string title;  // empty: the file name and its counts
+};
+int RunPlot(const PlotOptions& options);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_COMMANDS_COMMANDS_H

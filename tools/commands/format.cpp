@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+// `format`: a file loaded and written again with a fresh header.
+#include "commands/commands.h"
+#include "terminal/tool_error.h"
+
+namespace reuseblocks::tool {
+
+int RunFormat(const FormatOptions& options) {
+    EditSession edit(options.file, options.write);
+    edit.Write();
+    return kExitSuccess;
+}
+
+}  // namespace reuseblocks::tool

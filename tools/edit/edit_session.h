@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_EDIT_EDIT_SESSION_H
+#define REUSEBLOCKS_TOOLS_EDIT_EDIT_SESSION_H
+
+#include <reuseblocks/reuseblocks.h>
+
+#include <string>
+
+#include "platform/file_lock.h"
+
+namespace reuseblocks::tool {
+
+// Where an edited or newly made collection goes.
+struct WriteOptions {
+    std::string output;  // empty: back to the file that was read; "-": standard output
+    std::string app = "reuseblocks";
+    bool force = false;   // write values that would not read back the same
+    bool noWait = false;  // fail instead of waiting for another edit of the file
+};
+
+// The one way a command changes a blocks file: lock, load, change, check that every value reads
+// back the same, write, report. The lock is held from the load to the write when the edit writes
+// back in place, so that two edits of one file take turns; the library writes the file
+// atomically; a failure ends the command before the file changes.
+class EditSession {
+  public:
+    // Locks and loads `file` ("-": standard input, and then standard output by default).
+    EditSession(const std::string& file, const WriteOptions& write);
+    // A new collection, for commands that make a file from others: nothing is locked or loaded.
+    explicit EditSession(const WriteOptions& write);
+    EditSession(const EditSession&) = delete;
+    EditSession& operator=(const EditSession&) = delete;
+
+    CReuseBlockFile& Blocks() { return m_blocks; }
+    // The block under `id`; an unknown ID is a usage error.
+    CReuseBlock& Block(const std::string& id);
+    // How the file edited is named in messages.
+    const std::string& File() const { return m_file; }
+
+    // Writes every block to the destination. Unless --force, a collection holding values that
+    // would not read back the same is refused first, each value named.
+    void Write();
+
+  private:
+    std::string m_file;
+    const WriteOptions& m_write;
+    FileLock m_lock;
+    CReuseBlockFile m_blocks;
+};
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_EDIT_EDIT_SESSION_H

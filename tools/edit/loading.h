@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_EDIT_LOADING_H
+#define REUSEBLOCKS_TOOLS_EDIT_LOADING_H
+
+#include <reuseblocks/reuseblocks.h>
+
+#include <string>
+#include <vector>
+
+namespace reuseblocks::tool {
+
+// Adds the blocks of `path` ("-": standard input); a rejected file ends the command (status 1)
+// before anything is written.
+void LoadOrFail(CReuseBlockFile& blocks, const std::string& path);
+
+// The block held under `id`; an unknown ID ends the command as a usage error.
+CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id);
+
+// The blocks in walk order, the order of the file.
+std::vector<CReuseBlock*> BlocksInOrder(const CReuseBlockFile& blocks);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_EDIT_LOADING_H

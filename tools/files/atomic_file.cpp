@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#include "atomic_file.h"
+
+#include <cerrno>
+#include <iostream>
+
+#include "files/standard_streams.h"
+#include "files/write_failure.h"
+#include "platform/file_system.h"
+#include "terminal/standard_output.h"
+
+namespace reuseblocks::tool {
+
+AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
+    if (IsStandardStream(m_path)) return;
+    m_target = std::make_unique<detail::platform::OutputTarget>();
+    errno = 0;
+    if (!m_target->Open(m_path.c_str(), detail::platform::OutputTarget::SharedFile::kReplace)) {
+        Fail(errno);
+    }
+    m_whole = m_target->NeedsWholeText();
+}
+
+AtomicFile::~AtomicFile() = default;
+
+void AtomicFile::Write(std::string_view text) {
+    if (!m_target) {
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return ThrowIfStandardOutputFailed();
+    }
+    if (m_whole) {
+        m_text += text;
+        return;
+    }
+    errno = 0;
+    if (!m_target->Write(text.data(), text.size())) Fail(errno);
+}
+
+void AtomicFile::Commit() {
+    if (!m_target) return FinishStandardOutput();
+    errno = 0;
+    if (m_whole && !m_target->Write(m_text.data(), m_text.size())) Fail(errno);
+    if (!m_target->Commit()) Fail(errno);
+}
+
+void AtomicFile::Fail(int error) const {
+    const int cause = error;
+    if (m_target) m_target->Discard();
+    throw CannotWrite(m_path, cause);
+}
+
+void WriteWholeFile(const std::string& path, std::string_view text) {
+    AtomicFile file(path);
+    file.Write(text);
+    file.Commit();
+}
+
+}  // namespace reuseblocks::tool

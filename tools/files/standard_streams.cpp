@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: MIT
+#include "standard_streams.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "files/atomic_file.h"
+#include "platform/console.h"
+#include "platform/random_source.h"
+#include "terminal/tool_error.h"
+
+namespace reuseblocks::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMaxNameAttempts = 64;
+constexpr std::size_t kCopyBufferSize = std::size_t{1} << 16;
+
+// A name no other process can guess, from the system's random source.
+std::string RandomName() {
+    unsigned char bytes[8] = {};
+    if (!detail::platform::ReadRandomBytes(bytes, sizeof bytes)) {
+        throw Failure("cannot name a temporary directory: no random source");
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string name = "reuseblocks-";
+    for (const unsigned char byte : bytes) {
+        name += kDigits[byte >> 4];
+        name += kDigits[byte & 0xF];
+    }
+    return name;
+}
+
+// A directory only this user can enter, so that the copy of standard input (design data,
+// perhaps) cannot be read by others; removed with its content when the process exits normally.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() {
+        std::error_code error;
+        const fs::path base = fs::temp_directory_path(error);
+        if (error) throw Failure("no temporary directory: " + error.message());
+        for (int attempt = 0; attempt < kMaxNameAttempts && m_path.empty(); ++attempt) {
+            const std::string name = RandomName();
+            // create_directory fails for an existing name, so an existing one is never reused.
+            if (fs::create_directory(base / name, error)) m_path = base / name;
+        }
+        if (m_path.empty())
+            throw Failure("cannot create a temporary directory in " + base.string());
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::replace, error);
+        if (error) {
+            Remove();
+            throw Failure("cannot protect a temporary directory: " + error.message());
+        }
+    }
+    ~ScratchDirectory() { Remove(); }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    fs::path Path() const { return m_path; }
+
+  private:
+    void Remove() noexcept {
+        std::error_code ignored;  // nothing can be reported at exit; the directory is scratch
+        if (!m_path.empty()) fs::remove_all(m_path, ignored);
+    }
+
+    fs::path m_path;
+};
+
+ScratchDirectory& Scratch() {
+    static ScratchDirectory directory;
+    return directory;
+}
+
+std::string CopyStandardInput() {
+    UseBinaryStandardStreams();
+    const std::string path = ScratchPath("stdin");
+    AtomicFile copy(path);
+    std::vector<char> buffer(kCopyBufferSize);
+    for (;;) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+        copy.Write(std::string_view(buffer.data(), got));
+        if (got < buffer.size()) break;
+    }
+    if (std::ferror(stdin)) throw Failure("cannot read standard input");
+    copy.Commit();
+    return path;
+}
+
+}  // namespace
+
+bool IsStandardStream(const std::string& argument) {
+    return argument == "-";
+}
+
+std::string ReadablePath(const std::string& argument) {
+    if (!IsStandardStream(argument)) return argument;
+    static const std::string copy = CopyStandardInput();
+    return copy;
+}
+
+std::string DisplayName(const std::string& argument) {
+    return IsStandardStream(argument) ? "<stdin>" : argument;
+}
+
+std::string ScratchPath(const std::string& name) {
+    return (Scratch().Path() / name).string();
+}
+
+void CopyToStandardOutput(const std::string& path) {
+    UseBinaryStandardStreams();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Failure("cannot read " + path);
+    AtomicFile out("-");
+    std::vector<char> buffer(kCopyBufferSize);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+        out.Write(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    if (in.bad()) throw Failure("cannot read " + path);
+    out.Commit();  // a full disk or a closed pipe fails the command
+}
+
+}  // namespace reuseblocks::tool

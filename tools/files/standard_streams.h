@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_FILES_STANDARD_STREAMS_H
+#define REUSEBLOCKS_TOOLS_FILES_STANDARD_STREAMS_H
+
+#include <string>
+
+namespace reuseblocks::tool {
+
+// "-" as a file argument means standard input, and as an output standard output. The library
+// reads and writes paths, so standard input is copied once into a file of a private temporary
+// directory, and output is written to such a file and copied out only once it is complete: a
+// failed write prints nothing. This works alike for pipes, terminals and redirected files, on
+// every platform, and lets a command read its input twice. No file named "-" is ever created.
+bool IsStandardStream(const std::string& argument);
+
+// The path to hand to the library for `argument`: the argument itself, or for "-" the copy of
+// standard input (read on first use; later uses see the same bytes).
+std::string ReadablePath(const std::string& argument);
+
+// How `argument` is named in messages: "<stdin>" for "-".
+std::string DisplayName(const std::string& argument);
+
+// A path for a new file in the private temporary directory, removed at exit.
+std::string ScratchPath(const std::string& name);
+
+// Copies the file at `path` to standard output; a failure ends the command.
+void CopyToStandardOutput(const std::string& path);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_FILES_STANDARD_STREAMS_H

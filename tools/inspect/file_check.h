@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_INSPECT_FILE_CHECK_H
+#define REUSEBLOCKS_TOOLS_INSPECT_FILE_CHECK_H
+
+#include <reuseblocks/diagnostics.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "inspect/lint.h"
+#include "records/json_writer.h"
+
+namespace reuseblocks::tool {
+
+// What `check` finds in one file.
+struct FileCheck {
+    LoadReport report;
+    std::size_t blocks = 0;
+    std::size_t layerMaps = 0;
+    std::size_t warnings = 0;
+    std::vector<Problem> problems;  // in file order; those without a line last
+
+    bool Ok() const { return report.Succeeded() && warnings == 0; }
+};
+
+// Loads `path` ("-": standard input) and reports what is wrong: the rejected line, and with
+// `strict` the format line, values outside the header's conventions, repeated layer maps and
+// values a write would not give back.
+FileCheck CheckFile(const std::string& path, bool strict);
+
+// {"file", "ok", "result", "result_name", "blocks", "layer_maps", "problems": [{"line",
+// "severity", "code", "block", "field", "message"}, ...]}
+void WriteFileCheckJson(JsonWriter& json, const std::string& path, const FileCheck& check);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_INSPECT_FILE_CHECK_H

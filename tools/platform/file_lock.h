@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_PLATFORM_FILE_LOCK_H
+#define REUSEBLOCKS_TOOLS_PLATFORM_FILE_LOCK_H
+
+#include <cstdint>
+#include <string>
+
+namespace reuseblocks::tool {
+
+// An advisory lock on a blocks file, held from the load of an edit to its write so that two
+// edits of one file take turns instead of one losing the other's change. Edits replace the file
+// by renaming a new one over it, so the lock is taken on the file the path names and taken again
+// when the path has moved on to another file meanwhile. Only tools that lock take turns; a
+// program that does not lock is not held back.
+//
+// posix/file_lock.cpp (flock) and win32/file_lock.cpp (LockFileEx) are the only places that
+// know the platform's locking call.
+class FileLock {
+  public:
+    FileLock() = default;
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock();
+
+    // Locks the regular file at `path`, waiting for another holder unless `wait` is false.
+    // Returns an empty lock when there is nothing to lock (no such file, not a regular file),
+    // which the load that follows reports. Throws ToolError when `wait` is false and the file is
+    // locked, or when locking fails.
+    static FileLock Acquire(const std::string& path, bool wait);
+
+    bool Held() const { return m_handle != kNone; }
+
+  private:
+    // A file descriptor, or a HANDLE on Windows.
+    static constexpr std::intptr_t kNone = -1;
+    explicit FileLock(std::intptr_t handle) : m_handle(handle) {}
+    static void Release(std::intptr_t handle) noexcept;
+    // The file is locked and the caller would not wait.
+    [[noreturn]] static void ThrowBusy(const std::string& path);
+    std::intptr_t m_handle = kNone;
+};
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_PLATFORM_FILE_LOCK_H

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_lock.h"
+#include "terminal/text_escape.h"
+#include "terminal/tool_error.h"
+
+namespace reuseblocks::tool {
+
+namespace {
+
+int LockOnce(int fd, bool wait) {
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB));
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void FileLock::Release(std::intptr_t handle) noexcept {
+    ::close(static_cast<int>(handle));  // closing releases the lock
+}
+
+FileLock FileLock::Acquire(const std::string& path, bool wait) {
+    for (;;) {
+        // Non-blocking, so that a FIFO without a writer cannot hold the open.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return FileLock();
+        FileLock lock(fd);
+        struct stat locked {};
+        if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) return FileLock();
+        const int error = LockOnce(fd, wait);
+        if (error == EWOULDBLOCK) {
+            ThrowBusy(path);
+        }
+        if (error != 0) {
+            // A file system without locks: editing without one is what every other tool does.
+            if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS) return FileLock();
+            throw Failure("cannot lock " + Quoted(path) + ": " + std::strerror(error));
+        }
+        // The holder before us may have renamed a new file over the path: lock that one.
+        struct stat current {};
+        if (::stat(path.c_str(), &current) != 0) return FileLock();  // the load will say why
+        if (current.st_dev == locked.st_dev && current.st_ino == locked.st_ino) return lock;
+    }
+}
+
+}  // namespace reuseblocks::tool

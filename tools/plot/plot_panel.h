@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_PLOT_PLOT_PANEL_H
+#define REUSEBLOCKS_TOOLS_PLOT_PLOT_PANEL_H
+
+#include <cstddef>
+
+#include "plot/placement.h"
+#include "plot/plot_renderer.h"
+#include "plot/svg_writer.h"
+
+namespace reuseblocks::tool {
+
+inline constexpr double kPanelWidth = 300;
+
+// The column beside the board, from `top` down: the legend, then the blocks not drawn with the
+// reason, listed at least down to `listBottom` and counted in full. Returns where it ends.
+double DrawPanel(SvgWriter& svg, const Placement& placement, LabelKind labels,
+                 std::size_t hiddenLabels, double left, double top, double listBottom);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_PLOT_PLOT_PANEL_H

@@ -1,0 +1,263 @@
+// SPDX-License-Identifier: MIT
+#include "plot/plot_renderer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+#include "plot/axis_ticks.h"
+#include "plot/label_space.h"
+#include "plot/plot_marks.h"
+#include "plot/plot_panel.h"
+#include "plot/svg_writer.h"
+#include "plot/text_width.h"
+#include "plot/xml_text.h"
+#include "records/fields.h"
+
+namespace reuseblocks::tool {
+
+namespace {
+
+// Sizes in pixels.
+constexpr double kMargin = 16, kFrameTop = 52, kFrameWidth = 760;
+constexpr double kMinFrameWidth = 400, kMinFrameHeight = 360, kMaxFrameHeight = 620;
+constexpr double kTitleFontSize = 16, kBoldWidening = 1.1;
+constexpr double kLabelHeight = 12, kLabelPadding = 2, kLabelWidth = 160, kShortLabelWidth = 60;
+
+// The part of the board on the frame: the drawn blocks with a margin, one scale for both axes.
+struct View {
+    double minX = 0;
+    double minY = 0;
+    double scale = 1;
+    double left = 0;
+    double top = kFrameTop;
+    double width = kFrameWidth;
+    double height = kMinFrameHeight;
+
+    double X(double x) const { return left + (x - minX) * scale; }
+    double Y(double y) const { return top + height - (y - minY) * scale; }
+    double Right() const { return left + width; }
+    double Bottom() const { return top + height; }
+};
+
+View FitView(const Placement& placement) {
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    if (placement.drawn.empty()) {
+        maxX = maxY = ConvertLength(1000, LengthUnit::kMils, placement.unit);
+    } else {
+        minX = maxX = placement.drawn.front().x;
+        minY = maxY = placement.drawn.front().y;
+        for (const DrawnBlock& drawn : placement.drawn) {
+            minX = std::min(minX, drawn.x), maxX = std::max(maxX, drawn.x);
+            minY = std::min(minY, drawn.y), maxY = std::max(maxY, drawn.y);
+        }
+    }
+    // A single block, or a row of them, still gets a view of a sensible size.
+    const double floor = ConvertLength(100, LengthUnit::kMils, placement.unit);
+    const double larger = std::max({maxX - minX, maxY - minY, floor});
+    const double pad = larger * 0.08;
+    const double spanX = std::max(maxX - minX, floor) + 2 * pad;
+    const double spanY = std::max(maxY - minY, floor) + 2 * pad;
+    // The frame takes the board's shape within bounds, so that a tall board gets a narrow frame.
+    View view;
+    view.height = std::clamp(kFrameWidth * spanY / spanX, kMinFrameHeight, kMaxFrameHeight);
+    view.width = std::clamp(view.height * spanX / spanY, kMinFrameWidth, kFrameWidth);
+    view.scale = std::min(view.width / spanX, view.height / spanY);
+    view.minX = (minX + maxX) / 2 - view.width / view.scale / 2;
+    view.minY = (minY + maxY) / 2 - view.height / view.scale / 2;
+    return view;
+}
+
+double WidestText(const std::vector<Tick>& ticks) {
+    double widest = 0;
+    for (const Tick& tick : ticks) widest = std::max(widest, TextWidth(tick.text, kFontSize));
+    return widest;
+}
+
+struct Axes {
+    std::vector<Tick> xTicks;
+    std::vector<Tick> yTicks;
+};
+
+void DrawAxes(SvgWriter& svg, const View& view, const Axes& axes, LengthUnit unit) {
+    svg.Open("g", {{"class", "grid"}});
+    for (const Tick& tick : axes.xTicks) {
+        svg.Empty("line", {{"x1", view.X(tick.value)},
+                           {"y1", view.top},
+                           {"x2", view.X(tick.value)},
+                           {"y2", view.Bottom()}});
+    }
+    for (const Tick& tick : axes.yTicks) {
+        svg.Empty("line", {{"x1", view.left},
+                           {"y1", view.Y(tick.value)},
+                           {"x2", view.Right()},
+                           {"y2", view.Y(tick.value)}});
+    }
+    svg.Close("g");
+    svg.Empty("rect", {{"class", "frame"},
+                       {"x", view.left},
+                       {"y", view.top},
+                       {"width", view.width},
+                       {"height", view.height}});
+    svg.Open("g", {{"class", "ticks"}});
+    for (const Tick& tick : axes.xTicks) {
+        svg.TextElement(
+            "text",
+            {{"x", view.X(tick.value)}, {"y", view.Bottom() + 16}, {"text-anchor", "middle"}},
+            tick.text);
+    }
+    for (const Tick& tick : axes.yTicks) {
+        svg.TextElement(
+            "text", {{"x", view.left - 6}, {"y", view.Y(tick.value) + 4}, {"text-anchor", "end"}},
+            tick.text);
+    }
+    const std::string unitName(LengthUnitName(unit));
+    svg.TextElement(
+        "text",
+        {{"x", view.left + view.width / 2}, {"y", view.Bottom() + 36}, {"text-anchor", "middle"}},
+        "X (" + unitName + ")");
+    const double middle = view.top + view.height / 2;
+    svg.TextElement("text",
+                    {{"x", kMargin + 10},
+                     {"y", middle},
+                     {"text-anchor", "middle"},
+                     {"transform", "rotate(-90 " + FormattedNumber(kMargin + 10, 1) + " " +
+                                       FormattedNumber(middle, 1) + ")"}},
+                    "Y (" + unitName + ")");
+    svg.Close("g");
+}
+
+// Markers grow smaller as the board gets crowded.
+double MarkerSize(std::size_t count) {
+    if (count <= 300) return 12;
+    if (count <= 3000) return 7;
+    return 4;
+}
+
+void DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size) {
+    const bool detailed = placement.drawn.size() <= kMostDetailed;
+    svg.Open("g", {{"class", "blocks"}});
+    svg.Raw("\n");
+    for (const DrawnBlock& drawn : placement.drawn) {
+        const CReuseBlock& block = *drawn.block;
+        const double x = view.X(drawn.x);
+        const double y = view.Y(drawn.y);
+        svg.Open("g");
+        svg.Tooltip(TooltipLines(block));
+        DrawShape(svg, StatusClass(StatusOf(block)), SideOf(block), x, y, size);
+        if (detailed) {
+            if (const std::optional<double> rotation =
+                    ParseNumber(block.GetProperty(kRotation).GetView())) {
+                DrawRotation(svg, std::fmod(*rotation, 360.0), x, y, RotationLength(size));
+            }
+        }
+        svg.Close("g");
+    }
+    svg.Close("g");
+}
+
+// The label texts to try for a block, longest first; none for --label none.
+std::vector<std::string> LabelChoices(const CReuseBlock& block, LabelKind kind) {
+    if (kind == LabelKind::kNone) return {};
+    const std::string text =
+        DisplayText(kind == LabelKind::kId ? block.GetBlockID().GetView()
+                                           : block.GetBlockSymbolName().GetView());
+    std::vector<std::string> choices = {FittedText(text, kLabelWidth, kFontSize)};
+    // The last level of a hierarchical ID tells blocks apart best when space is short.
+    std::string shorter = text;
+    if (kind == LabelKind::kId && text.find('/') < text.size() - 1) {
+        shorter = text.substr(text.rfind('/') + 1);
+    }
+    shorter = FittedText(shorter, kShortLabelWidth, kFontSize);
+    if (shorter != choices.front()) choices.push_back(shorter);
+    return choices;
+}
+
+// Labels go where they cover no block and no other label, inside the frame; returns how many
+// found no place.
+std::size_t DrawLabels(SvgWriter& svg, const Placement& placement, const View& view, double size,
+                       LabelKind kind) {
+    if (kind == LabelKind::kNone) return 0;
+    if (placement.drawn.size() > kMostDetailed) return placement.drawn.size();
+    LabelSpace space({view.left, view.top, view.width, view.height}, 3);
+    // Around each block, room for its rotation stroke, which may point anywhere.
+    const double half = RotationLength(size) + 1;
+    for (const DrawnBlock& drawn : placement.drawn) {
+        space.Take({view.X(drawn.x) - half, view.Y(drawn.y) - half, 2 * half, 2 * half});
+    }
+    std::size_t hidden = 0;
+    svg.Open("g", {{"class", "labels"}});
+    svg.Raw("\n");
+    for (const DrawnBlock& drawn : placement.drawn) {
+        const std::vector<std::string> choices = LabelChoices(*drawn.block, kind);
+        const double x = view.X(drawn.x);
+        const double y = view.Y(drawn.y);
+        bool placed = false;
+        for (const std::string& text : choices) {
+            // A blank of kLabelPadding on either side keeps neighbouring labels apart.
+            const double width = TextWidth(text, kFontSize) + 2 * kLabelPadding;
+            const std::array<Box, 4> spots = {{
+                {x + half + 1, y - kLabelHeight / 2, width, kLabelHeight},
+                {x - half - 1 - width, y - kLabelHeight / 2, width, kLabelHeight},
+                {x - width / 2, y - half - 1 - kLabelHeight, width, kLabelHeight},
+                {x - width / 2, y + half + 1, width, kLabelHeight},
+            }};
+            for (const Box& spot : spots) {
+                if (!space.TakeIfFree(spot)) continue;
+                svg.TextElement("text", {{"x", spot.left + kLabelPadding}, {"y", spot.top + 9}},
+                                text);
+                placed = true;
+                break;
+            }
+            if (placed) break;
+        }
+        if (!placed) ++hidden;
+    }
+    svg.Close("g");
+    return hidden;
+}
+
+}  // namespace
+
+std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
+    View view = FitView(placement);
+    // One step on both axes keeps the grid square; it grows until the numbers under the X axis
+    // stand apart.
+    double step = RoundStep(std::max(view.width, view.height) / view.scale, 8);
+    Axes axes;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        axes.xTicks = TicksBetween(view.minX, view.minX + view.width / view.scale, step);
+        if (WidestText(axes.xTicks) + 12 <= step * view.scale) break;
+        step = RoundStep(step * 2, 1);
+    }
+    axes.yTicks = TicksBetween(view.minY, view.minY + view.height / view.scale, step);
+    view.left = kMargin + 24 + WidestText(axes.yTicks);
+    const double panelLeft = view.Right() + std::max(28.0, WidestText(axes.xTicks) / 2 + 16);
+
+    // The size of the picture is known only once the panel is written, so the parts are written
+    // apart.
+    const double size = MarkerSize(placement.drawn.size());
+    SvgWriter labels;
+    const std::size_t hidden = DrawLabels(labels, placement, view, size, request.labels);
+    SvgWriter panel;
+    const double panelBottom = DrawPanel(panel, placement, request.labels, hidden, panelLeft,
+                                         view.top + 4, view.Bottom() + 40);
+
+    const double width = panelLeft + kPanelWidth + kMargin;
+    const double height = std::max(view.Bottom() + 48, panelBottom + kMargin);
+    SvgWriter svg;
+    svg.TextElement("title", {}, request.title);
+    svg.Raw(kPlotStyle);
+    svg.Empty("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "#fff"}});
+    svg.TextElement("text", {{"class", "title"}, {"x", kMargin}, {"y", 30.0}},
+                    FittedText(DisplayText(request.title), width - 2 * kMargin,
+                               kTitleFontSize * kBoldWidening));
+    DrawAxes(svg, view, axes, placement.unit);
+    DrawBlocks(svg, placement, view, size);
+    svg.Raw(labels.Take());
+    svg.Raw(panel.Take());
+    return SvgWriter::Document(width, height, svg.Take());
+}
+
+}  // namespace reuseblocks::tool

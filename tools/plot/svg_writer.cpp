@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: MIT
+#include "plot/svg_writer.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "plot/xml_text.h"
+
+namespace reuseblocks::tool {
+
+std::string FormattedNumber(double value, int decimals) {
+    if (!std::isfinite(value)) return "0";
+    std::array<char, 400> digits{};  // room for the largest double written out in full
+    const std::to_chars_result result = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                                      value, std::chars_format::fixed, decimals);
+    std::string text(digits.data(), result.ptr);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+    return text;
+}
+
+void SvgWriter::StartTag(std::string_view tag, Attributes attributes) {
+    m_out += '<';
+    m_out += tag;
+    for (const SvgAttribute& attribute : attributes) {
+        if (attribute.value.empty()) continue;
+        m_out += ' ';
+        m_out += attribute.name;
+        m_out += "=\"";
+        m_out += XmlEscaped(DisplayText(attribute.value));
+        m_out += '"';
+    }
+}
+
+void SvgWriter::Open(std::string_view tag, Attributes attributes) {
+    StartTag(tag, attributes);
+    m_out += ">";
+}
+
+void SvgWriter::Close(std::string_view tag) {
+    m_out += "</";
+    m_out += tag;
+    m_out += ">\n";
+}
+
+void SvgWriter::Empty(std::string_view tag, Attributes attributes) {
+    StartTag(tag, attributes);
+    m_out += "/>\n";
+}
+
+void SvgWriter::Text(std::string_view text) {
+    m_out += XmlEscaped(DisplayText(text));
+}
+
+void SvgWriter::TextElement(std::string_view tag, Attributes attributes, std::string_view text) {
+    StartTag(tag, attributes);
+    m_out += '>';
+    m_out += XmlEscaped(DisplayText(text));
+    m_out += "</";
+    m_out += tag;
+    m_out += ">\n";
+}
+
+void SvgWriter::Tooltip(const std::vector<std::string>& lines) {
+    m_out += "<title>";
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        if (index > 0) m_out += '\n';
+        m_out += XmlEscaped(DisplayText(lines[index]));
+    }
+    m_out += "</title>";
+}
+
+void SvgWriter::Raw(std::string_view markup) {
+    m_out += markup;
+}
+
+std::string SvgWriter::Take() {
+    return std::move(m_out);
+}
+
+std::string SvgWriter::Document(double width, double height, std::string_view body) {
+    SvgWriter svg;
+    svg.Raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    svg.Open("svg",
+             {{"xmlns", "http://www.w3.org/2000/svg"},
+              {"width", width},
+              {"height", height},
+              {"viewBox", "0 0 " + FormattedNumber(width, 1) + " " + FormattedNumber(height, 1)}});
+    svg.Raw("\n");
+    svg.Raw(body);
+    svg.Close("svg");
+    return svg.Take();
+}
+
+}  // namespace reuseblocks::tool

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_PLOT_SVG_WRITER_H
+#define REUSEBLOCKS_TOOLS_PLOT_SVG_WRITER_H
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace reuseblocks::tool {
+
+// `value` with at most `decimals` digits after the point, trailing zeros dropped and never "-0",
+// the same whatever the locale.
+std::string FormattedNumber(double value, int decimals);
+
+// One attribute; numbers get one decimal, enough for a drawing in pixels. An empty value leaves
+// the attribute out.
+struct SvgAttribute {
+    SvgAttribute(std::string_view attributeName, std::string_view text)
+        : name(attributeName), value(text) {}
+    SvgAttribute(std::string_view attributeName, const char* text)
+        : name(attributeName), value(text) {}
+    SvgAttribute(std::string_view attributeName, double number)
+        : name(attributeName), value(FormattedNumber(number, 1)) {}
+
+    std::string_view name;
+    std::string value;
+};
+
+// Builds SVG markup in memory. Every attribute value and every text goes through DisplayText and
+// XmlEscaped, so no text can add markup or break the XML.
+class SvgWriter {
+  public:
+    using Attributes = std::initializer_list<SvgAttribute>;
+
+    void Open(std::string_view tag, Attributes attributes = {});
+    void Close(std::string_view tag);
+    void Empty(std::string_view tag, Attributes attributes);
+    void Text(std::string_view text);
+    void TextElement(std::string_view tag, Attributes attributes, std::string_view text);
+    // A <title>, which viewers show on hover, of several lines.
+    void Tooltip(const std::vector<std::string>& lines);
+    // Markup the tool writes itself, such as the style sheet.
+    void Raw(std::string_view markup);
+
+    // The markup written so far; the writer is empty afterwards.
+    std::string Take();
+
+    // A complete SVG document of the given size in pixels around `body`, markup of an SvgWriter.
+    static std::string Document(double width, double height, std::string_view body);
+
+  private:
+    void StartTag(std::string_view tag, Attributes attributes);
+
+    std::string m_out;
+};
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_PLOT_SVG_WRITER_H

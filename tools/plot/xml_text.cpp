@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#include "plot/xml_text.h"
+
+#include <cstdint>
+
+#include "text/utf8.h"
+#include "text/words.h"
+
+namespace reuseblocks::tool {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+}  // namespace
+
+std::string DisplayText(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte < 0x80) {
+            if (byte < 0x20) {
+                AppendUtf8(text, 0x2400u + byte);
+            } else if (byte == 0x7F) {
+                AppendUtf8(text, 0x2421);
+            } else {
+                text += static_cast<char>(byte);
+            }
+            ++at;
+            continue;
+        }
+        char32_t codePoint = 0;
+        const std::size_t length = DecodeUtf8(bytes.substr(at), codePoint);
+        if (length == 0) {
+            AppendUtf8(text, kReplacement);
+            ++at;
+            continue;
+        }
+        // C1 controls are legal XML yet invisible, U+FFFE and U+FFFF are not XML characters.
+        if (codePoint <= 0x9F || codePoint == 0xFFFE || codePoint == 0xFFFF) {
+            AppendUtf8(text, kReplacement);
+        } else {
+            text.append(bytes.substr(at, length));
+        }
+        at += length;
+    }
+    return text;
+}
+
+std::string XmlEscaped(std::string_view utf8) {
+    std::string escaped;
+    escaped.reserve(utf8.size());
+    AppendReplacing(
+        escaped, utf8,
+        {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}});
+    return escaped;
+}
+
+}  // namespace reuseblocks::tool

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: MIT
+#include "text_escape.h"
+
+#include <cstdint>
+
+#include "text/utf8.h"
+
+namespace reuseblocks::tool {
+
+namespace {
+
+void AppendHexByte(std::string& out, unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += "\\x";
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 0xF];
+}
+
+std::string Escape(std::string_view text, bool quoteAndBackslash) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        char32_t codePoint = 0;
+        const std::size_t length = DecodeUtf8(text.substr(i), codePoint);
+        if (length == 0) {
+            AppendHexByte(out, static_cast<unsigned char>(c));
+            ++i;
+            continue;
+        }
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (quoteAndBackslash && (c == '"' || c == '\\')) {
+            out += '\\';
+            out += c;
+        } else if (codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0)) {
+            // C1 controls too: some terminals act on them.
+            for (std::size_t k = 0; k < length; ++k) {
+                AppendHexByte(out, static_cast<unsigned char>(text[i + k]));
+            }
+        } else {
+            out.append(text, i, length);
+        }
+        i += length;
+    }
+    return out;
+}
+
+bool IsCombining(char32_t c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x0483 && c <= 0x0489) ||
+           (c >= 0x0591 && c <= 0x05BD) || (c >= 0x1AB0 && c <= 0x1AFF) ||
+           (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x200B && c <= 0x200F) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE00 && c <= 0xFE0F) ||
+           (c >= 0xFE20 && c <= 0xFE2F);
+}
+
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+           (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+           (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+           (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+}  // namespace
+
+std::string EscapeForDisplay(std::string_view text) {
+    return Escape(text, false);
+}
+
+std::string Quoted(std::string_view value) {
+    return "\"" + Escape(value, true) + "\"";
+}
+
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t codePoint = 0;
+        const std::size_t length = DecodeUtf8(text.substr(i), codePoint);
+        if (length == 0) {  // not expected after escaping; one column keeps the count sane
+            ++width, ++i;
+            continue;
+        }
+        width += IsCombining(codePoint) ? 0u : IsWide(codePoint) ? 2u : 1u;
+        i += length;
+    }
+    return width;
+}
+
+}  // namespace reuseblocks::tool

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_TERMINAL_TOOL_ERROR_H
+#define REUSEBLOCKS_TOOLS_TERMINAL_TOOL_ERROR_H
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace reuseblocks::tool {
+
+// Exit statuses of the tool; scripts depend on them.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;  // a rejected file, a --strict warning, a failed write
+inline constexpr int kExitUsage = 2;    // the command line asks for something impossible
+
+// Ends the command: main prints what() on stderr, escaped line by line, and exits with Status().
+class ToolError : public std::runtime_error {
+  public:
+    ToolError(int status, const std::string& diagnostic)
+        : std::runtime_error(diagnostic), m_status(status) {}
+    int Status() const noexcept { return m_status; }
+
+  private:
+    int m_status;
+};
+
+// "reuseblocks: error: MESSAGE", the form of every error line the tool prints.
+std::string ErrorLine(std::string_view message);
+
+// A command that failed (status 1): ToolError(kExitFailure, ErrorLine(message)).
+ToolError Failure(std::string_view message);
+
+// A mistake on the command line that the parser cannot see, such as an unknown block ID.
+ToolError UsageError(std::string_view message);
+
+// "FILE:LINE: SEVERITY: MESSAGE", or "FILE: SEVERITY: MESSAGE" when there is no line, the form
+// editors and CI logs pick up; the name and the message are escaped for display.
+std::string Diagnostic(std::string_view name, unsigned long line, std::string_view severity,
+                       std::string_view message);
+
+// Prints every line of `text` on stderr, each escaped for display: the only way the tool writes
+// to stderr, so that nothing a file or an argument holds can reach the terminal raw.
+void PrintDiagnostic(std::string_view text);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_TERMINAL_TOOL_ERROR_H
