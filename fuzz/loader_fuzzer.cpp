@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The loader on arbitrary bytes, through a real file, into a collection that already holds a
-// block. Whatever the bytes, LoadFile and LoadFileWithReport must agree, give a documented code,
-// leave the held block alone and leave a consistent collection of non-empty single-line values;
-// and when every loaded value is one the format can carry, writing it out and loading that file
-// must give the same blocks back.
+// block. Whatever the bytes, LoadFile and LoadFileWithReport, on one thread and on several, must
+// agree, give a documented code, leave the held block alone and leave a consistent collection of
+// non-empty single-line values; and when every loaded value is one the format can carry, writing
+// it out and loading that file must give the same blocks back.
 
 #include <algorithm>
 #include <cstddef>
@@ -69,11 +69,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CReuseBlockFile reported;
     AddHeldBlock(reported);
     const harness::CollectionImage before = harness::ImageOf(reported, false);
-    const reuseblocks::LoadReport report = reuseblocks::LoadFileWithReport(reported, input.c_str());
+    reuseblocks::LoadOptions oneThread;
+    oneThread.threads = 1;
+    const reuseblocks::LoadReport report =
+        reuseblocks::LoadFileWithReport(reported, input.c_str(), oneThread);
 
     CReuseBlockFile plain;
     AddHeldBlock(plain);
     const int result = plain.LoadFile(input.c_str());
+
+    // Cut into pieces of a few bytes each, parsed on several threads: the same outcome.
+    CReuseBlockFile pieces;
+    AddHeldBlock(pieces);
+    reuseblocks::LoadOptions threads;
+    threads.threads = 2 + static_cast<unsigned>(size % 3);
+    const reuseblocks::LoadReport split =
+        reuseblocks::LoadFileWithReport(pieces, input.c_str(), threads);
+    HARNESS_CHECK(split.result == report.result && split.line == report.line);
+    HARNESS_CHECK(split.message == report.message);
 
     HARNESS_CHECK(result == report.result);
     HARNESS_CHECK(result == 0 || (result <= -2 && result >= -5));  // a readable file is never -1
@@ -83,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const harness::CollectionImage image = harness::ImageOf(reported);
     HARNESS_CHECK(image == harness::ImageOf(plain, false));
+    HARNESS_CHECK(image == harness::ImageOf(pieces, false));
     HARNESS_CHECK(!image.empty() && image.front() == before.front());
     std::size_t records = 0;
     for (std::size_t i = 1; i < image.size(); ++i) {

@@ -41,6 +41,24 @@ struct LoadReport {
 // Loads `path` into `blocks` exactly as blocks.LoadFile(path) does, and tells what happened.
 REUSEBLOCKS_API LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path);
 
+// How a load may go about its work; whatever they say, its outcome is the same.
+struct LoadOptions {
+    // Threads that may parse the file, the calling thread included.
+    //   0: the library decides. A regular file of a few megabytes or more is cut at line
+    //      boundaries into pieces parsed side by side, on as many threads as the process may run
+    //      on (at most 8); smaller files, pipes and devices are read on the calling thread.
+    //   1: everything happens on the calling thread, and no thread is started.
+    //   n: up to n threads (at most 64), for a regular file of any size.
+    // Threads are started and ended within the call: none is left running when it returns or
+    // throws. Loading on several threads takes some more memory while it runs, about a megabyte
+    // a thread.
+    unsigned threads = 0;
+};
+
+// As above, with `options`. CReuseBlockFile::LoadFile and the function above use the defaults.
+REUSEBLOCKS_API LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path,
+                                              const LoadOptions& options);
+
 // The enumerator's name without its "k" ("DefinitionTooShort"), or "Unknown" for any other value.
 REUSEBLOCKS_API const char* LoadResultName(int result) noexcept;
 

@@ -220,8 +220,11 @@ class REUSEBLOCKS_API CReuseBlockFile {
     CReuseBlock* CreateBlock();
     void DestroyBlock(CReuseBlock* block) noexcept;
 
+    // Unused, and kept where hosts built against earlier versions expect it: the index of the
+    // blocks lives in m_storage.
     CMapStringToPtr m_blockIndex;
-    // Made with the first block, so that an empty collection allocates nothing.
+    // The blocks, their rows and their index. Made with the first block, so that an empty
+    // collection allocates nothing.
     std::unique_ptr<reuseblocks::detail::BlockStorage> m_storage;
 };
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string_view>
 
@@ -75,6 +77,62 @@ std::string AsctimeText(const std::tm& time) {
     return text;
 }
 
+// Values of up to 15 bytes live in their CString's own sixteen bytes or in heap storage of at
+// least sixteen (a string goes to the heap only once it is longer), so sixteen bytes are copied
+// in one move instead of a call; the caller has room for the slack. Up to 32 bytes, two moves
+// that overlap.
+constexpr std::size_t kSlack = 16;
+
+char* PutValue(char* at, std::string_view value) noexcept {
+    const std::size_t size = value.size();
+    if (size < kSlack) {
+        std::memcpy(at, value.data(), kSlack);
+    } else if (size <= 2 * kSlack) {
+        std::memcpy(at, value.data(), kSlack);
+        std::memcpy(at + size - kSlack, value.data() + size - kSlack, kSlack);
+    } else {
+        std::memcpy(at, value.data(), size);
+    }
+    return at + size;
+}
+
+// One line: `lead` (the keyword, or nothing), then every value with a blank after it. Values go
+// out byte for byte: no quoting, no escaping, never used as a format. Every value is the view of
+// a CString.
+template <std::size_t N>
+void WriteLine(OutputFile& out, std::string_view lead,
+               const std::array<std::string_view, N>& values) {
+    const std::string_view end = reuseblocks::detail::platform::kLineEnd;
+    std::size_t length = lead.size() + (lead.empty() ? 0 : 1) + end.size() + kSlack;
+    for (const std::string_view value : values) length += value.size() + 1;
+    char* const room = out.Room(length);
+    if (!room) {
+        if (!lead.empty()) {
+            out.Write(lead);
+            out.Write(" ");
+        }
+        for (const std::string_view value : values) {
+            out.Write(value);
+            out.Write(" ");
+        }
+        out.EndLine();
+        return;
+    }
+    char* at = room;
+    if (!lead.empty()) {
+        std::memcpy(at, lead.data(), lead.size());
+        at += lead.size();
+        *at++ = ' ';
+    }
+    for (const std::string_view value : values) {
+        at = PutValue(at, value);
+        *at++ = ' ';
+    }
+    std::memcpy(at, end.data(), end.size());
+    at += end.size();
+    out.Added(static_cast<std::size_t>(at - room), 1);
+}
+
 }  // namespace
 
 int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
@@ -115,22 +173,18 @@ void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
 }
 
 void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) const {
-    // Values go out byte for byte: no quoting, no escaping, never used as a format.
-    for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-        out.Write(block->m_properties[index].GetView());
-        out.Write(" ");
+    std::array<std::string_view, CReuseBlock::kPropertyCount> properties;
+    for (std::size_t index = 0; index < properties.size(); ++index) {
+        properties[index] = block->m_properties[index].GetView();
     }
-    out.EndLine();
-    const std::string_view id = block->GetBlockID().GetView();
-    for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
-        out.Write(kMappingKeyword);
-        out.Write(" ");
-        out.Write(id);
-        out.Write(" ");
-        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-            out.Write(block->RowAt(row).columns[column].GetView());
-            out.Write(" ");
+    WriteLine(out, std::string_view(), properties);
+    std::array<std::string_view, 1 + CReuseBlock::kLayerMapColumnCount> row;
+    row[0] = properties[0];
+    for (std::uint32_t index = 0; index < block->GetLayerMapCount(); ++index) {
+        const auto& columns = block->RowAt(index).columns;
+        for (std::size_t column = 0; column < columns.size(); ++column) {
+            row[1 + column] = columns[column].GetView();
         }
-        out.EndLine();
+        WriteLine(out, kMappingKeyword, row);
     }
 }

@@ -10,9 +10,15 @@ namespace {
 // this size.
 constexpr std::size_t kFirstBufferSize = 16 * 1024;
 constexpr std::size_t kReadSize = 256 * 1024;
+// A reader of one piece of a file reads a little past the piece's end: smaller reads waste less.
+constexpr std::size_t kPositionalReadSize = 64 * 1024;
 }  // namespace
 
-LineReader::LineReader(platform::FileReader& file) : m_file(file), m_buffer(kFirstBufferSize) {}
+LineReader::LineReader(platform::FileReader& file)
+    : m_file(file), m_positional(false), m_buffer(kFirstBufferSize), m_bufferOffset(0) {}
+
+LineReader::LineReader(platform::FileReader& file, std::uint64_t offset)
+    : m_file(file), m_positional(true), m_buffer(kPositionalReadSize), m_bufferOffset(offset) {}
 
 bool LineReader::ReadLine(std::string_view& line) {
     std::size_t scanned = m_begin;  // no line feed in [m_begin, scanned)
@@ -23,6 +29,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             const std::size_t feed =
                 static_cast<std::size_t>(static_cast<const char*>(found) - data);
             line = std::string_view(data + m_begin, feed - m_begin);
+            m_lineOffset = m_bufferOffset + m_begin;
             m_begin = feed + 1;
             ++m_lineNumber;
             return true;
@@ -30,6 +37,7 @@ bool LineReader::ReadLine(std::string_view& line) {
         if (m_atEnd || m_error) {
             if (m_error || m_begin == m_end) return false;
             line = std::string_view(data + m_begin, m_end - m_begin);
+            m_lineOffset = m_bufferOffset + m_begin;
             m_begin = m_end;
             ++m_lineNumber;
             return true;
@@ -40,16 +48,35 @@ bool LineReader::ReadLine(std::string_view& line) {
     }
 }
 
+bool LineReader::SkipPastLineFeed(std::uint64_t limit) {
+    for (;;) {
+        const char* data = m_buffer.data();
+        const void* found = std::memchr(data + m_begin, '\n', m_end - m_begin);
+        if (found) {
+            m_begin = static_cast<std::size_t>(static_cast<const char*>(found) - data) + 1;
+            return true;
+        }
+        m_begin = m_end;
+        if (m_atEnd || m_error || m_bufferOffset + m_end >= limit || !Fill()) return false;
+    }
+}
+
 bool LineReader::Fill() {
     // Move the unfinished line to the front, and grow when it fills the whole buffer.
     if (m_begin > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        m_bufferOffset += m_begin;
         m_end -= m_begin;
         m_begin = 0;
     }
-    if (m_buffer.size() - m_end < kReadSize / 2) m_buffer.resize(m_buffer.size() * 2);
-    const std::ptrdiff_t got =
-        m_file.Read(m_buffer.data() + m_end, m_buffer.size() - m_end, m_error);
+    const std::size_t readSize = m_positional ? kPositionalReadSize : kReadSize;
+    if (m_buffer.size() - m_end < readSize / 2) m_buffer.resize(m_buffer.size() * 2);
+    std::size_t wanted = m_buffer.size() - m_end;
+    if (m_positional && wanted > readSize) wanted = readSize;
+    char* into = m_buffer.data() + m_end;
+    const std::ptrdiff_t got = m_positional
+                                   ? m_file.ReadAt(m_bufferOffset + m_end, into, wanted, m_error)
+                                   : m_file.Read(into, wanted, m_error);
     if (got < 0) return false;
     if (got == 0) m_atEnd = true;
     m_end += static_cast<std::size_t>(got);

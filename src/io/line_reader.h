@@ -3,6 +3,7 @@
 #define REUSEBLOCKS_IO_LINE_READER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -15,26 +16,41 @@ namespace reuseblocks::detail {
 // The last line needs no line feed.
 class LineReader {
   public:
+    // Reads on from where the file stands, to its end.
     explicit LineReader(platform::FileReader& file);
+    // Reads a regular file from `offset` on, each read at its own offset, so that readers on
+    // several threads can share the file. Reads are smaller, since such a reader usually stops
+    // long before the end.
+    LineReader(platform::FileReader& file, std::uint64_t offset);
 
     // The next line, valid until the next call; false at the end of the file or on a read error.
     bool ReadLine(std::string_view& line);
+    // Moves to just after the next line feed, without keeping what it passes. False, having
+    // stopped somewhere short, when no line feed comes before file offset `limit`, at the end of
+    // the file or on a read error.
+    bool SkipPastLineFeed(std::uint64_t limit);
 
     // The error of the read that failed, 0 when reading ended at the end of the file.
     platform::ErrorCode Error() const noexcept { return m_error; }
-    // 1-based number of the line last returned.
+    // 1-based number of the line last returned, counted from where reading started.
     unsigned long LineNumber() const noexcept { return m_lineNumber; }
+    // File offset of the first byte of the line last returned, counted from where reading started
+    // for a reader of the first kind.
+    std::uint64_t LineOffset() const noexcept { return m_lineOffset; }
 
   private:
     bool Fill();
 
     platform::FileReader& m_file;
+    const bool m_positional;
     std::vector<char> m_buffer;
-    std::size_t m_begin = 0;  // unconsumed data is [m_begin, m_end)
+    std::uint64_t m_bufferOffset;  // of m_buffer[0] in the file
+    std::size_t m_begin = 0;       // unconsumed data is [m_begin, m_end)
     std::size_t m_end = 0;
     bool m_atEnd = false;
     platform::ErrorCode m_error = 0;
     unsigned long m_lineNumber = 0;
+    std::uint64_t m_lineOffset = 0;
 };
 
 }  // namespace reuseblocks::detail

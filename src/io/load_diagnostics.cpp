@@ -7,8 +7,13 @@
 namespace reuseblocks {
 
 LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path) {
+    return LoadFileWithReport(blocks, path, LoadOptions{});
+}
+
+LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path,
+                              const LoadOptions& options) {
     LoadReport report;
-    detail::BlocksFileLoader(blocks).Load(path, &report);
+    detail::BlocksFileLoader(blocks).Load(path, &report, options);
     return report;
 }
 

@@ -43,6 +43,15 @@ class OutputFile {
         Write(platform::kLineEnd);
         ++m_lineEnds;  // after the Write, which may have flushed the lines before it
     }
+    // Where `bytes` more can go straight into the buffer, or null when they do not fit: the
+    // caller then writes piece by piece. Added must follow, with what was really put there.
+    char* Room(std::size_t bytes) noexcept {
+        return bytes <= m_capacity - m_used ? m_buffer.get() + m_used : nullptr;
+    }
+    void Added(std::size_t bytes, std::size_t lineEnds) noexcept {
+        m_used += bytes;
+        m_lineEnds += lineEnds;
+    }
     // Writes out what is buffered, closes the file and puts it in place. False on any failure.
     bool Commit();
 

@@ -6,34 +6,110 @@
 #include <cstdint>
 #include <new>
 #include <utility>
-#include <vector>
 
 #include "model/memory_marks.h"
 #include "platform/memory_advice.h"
 
 namespace reuseblocks::detail {
 
-// Storage for many objects of one type, carved from large chunks and recycled through a free
-// list. A loaded design holds hundreds of thousands of blocks and millions of layer-map rows:
-// one malloc each, with its header, and a page fault for every fresh 4 KiB, cost more than the
-// parsing itself. Chunks are offered to the kernel for huge pages where it supports that.
+// Large chunks that objects of a few kinds are carved from, one after the other. A loaded design
+// holds hundreds of thousands of blocks and millions of layer-map rows: one malloc each, with its
+// header, and a page fault for every fresh 4 KiB, cost more than the parsing itself. Chunks are
+// offered to the kernel for huge pages where it supports that; blocks and rows share them, so
+// that only one huge page at a time is partly used.
 //
-// Objects are constructed and destroyed by the owner of the pool; the pool only hands out and
-// takes back their memory, and releases its chunks when it is destroyed. Memory not handed out,
-// free slots included, is marked as inaccessible for AddressSanitizer and valgrind, so that a
-// host writing through a pointer to a removed block or row is reported at that write.
+// Memory not handed out is marked as inaccessible for AddressSanitizer and valgrind. An arena
+// serves one thread at a time. A load on several threads gives each its own, and the
+// collection's arena adopts them when the load ends.
+class ChunkArena {
+  public:
+    static constexpr std::size_t kAlignment = 8;
+
+    ChunkArena() = default;
+    ChunkArena(const ChunkArena&) = delete;
+    ChunkArena& operator=(const ChunkArena&) = delete;
+    ~ChunkArena() {
+        while (m_chunks) {
+            Chunk* next = m_chunks->next;
+            const std::size_t bytes = m_chunks->bytes;
+            MarkUndefined(m_chunks, bytes);  // the allocator's own again
+            ::operator delete(m_chunks);
+            m_chunks = next;
+        }
+    }
+
+    // `bytes`, a multiple of kAlignment, still marked inaccessible; throws std::bad_alloc and
+    // changes nothing when there is no memory.
+    void* Carve(std::size_t bytes) {
+        if (static_cast<std::size_t>(m_end - m_next) < bytes) AddChunk(bytes);
+        void* memory = m_next;
+        m_next += bytes;
+        return memory;
+    }
+
+    // Takes over every chunk of `other`, which is left empty. What `other` had not carved yet
+    // stays unused: that memory was never touched, so it costs none.
+    void Adopt(ChunkArena& other) noexcept {
+        if (other.m_chunks) {
+            Chunk* last = other.m_chunks;
+            while (last->next) last = last->next;
+            last->next = m_chunks;
+            m_chunks = other.m_chunks;
+        }
+        if (other.m_chunkBytes > m_chunkBytes) m_chunkBytes = other.m_chunkBytes;
+        other.m_chunks = nullptr;
+        other.m_next = other.m_end = nullptr;
+        other.m_chunkBytes = kFirstChunkBytes;
+    }
+
+  private:
+    // At the start of every chunk, linking them, so that adopting chunks allocates nothing.
+    struct Chunk {
+        Chunk* next;
+        std::size_t bytes;
+    };
+
+    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    // Chunks grow fourfold from small, so that a collection of a few blocks stays small, to the
+    // size of four huge pages, where a big collection spends nearly all of its memory.
+    static constexpr std::size_t kFirstChunkBytes = std::size_t{64} << 10;
+    static constexpr std::size_t kLastChunkBytes = 4 * kHugePage;
+
+    void AddChunk(std::size_t atLeast) {
+        // Large chunks get a huge page's worth of slack, so that the part in use can start on a
+        // huge-page boundary: the slack before it is never touched and so costs no memory.
+        while (m_chunkBytes < atLeast) m_chunkBytes *= 2;
+        const bool huge = m_chunkBytes >= kLastChunkBytes;
+        const std::size_t bytes = m_chunkBytes + sizeof(Chunk) + (huge ? kHugePage : kAlignment);
+        void* memory = ::operator new(bytes);
+        MarkNoAccess(memory, bytes);
+        MarkUndefined(memory, sizeof(Chunk));
+        m_chunks = ::new (memory) Chunk{m_chunks, bytes};
+        auto begin = reinterpret_cast<std::uintptr_t>(memory) + sizeof(Chunk);
+        const std::uintptr_t alignment = huge ? kHugePage : kAlignment;
+        begin = (begin + alignment - 1) & ~(alignment - 1);
+        if (huge) platform::OfferHugePages(reinterpret_cast<void*>(begin), m_chunkBytes);
+        m_next = reinterpret_cast<char*>(begin);
+        m_end = m_next + m_chunkBytes;
+        if (!huge) m_chunkBytes = m_chunkBytes * 4 < kHugePage ? m_chunkBytes * 4 : kLastChunkBytes;
+    }
+
+    Chunk* m_chunks = nullptr;
+    std::size_t m_chunkBytes = kFirstChunkBytes;
+    char* m_next = nullptr;
+    char* m_end = nullptr;
+};
+
+// Objects of one type carved from an arena and recycled through a free list. Objects are
+// constructed and destroyed by the owner of the pool; the pool only hands out and takes back
+// their memory. Free slots are marked as inaccessible for AddressSanitizer and valgrind, so that
+// a host writing through a pointer to a removed block or row is reported at that write.
 template <typename T>
 class ObjectPool {
   public:
-    ObjectPool() = default;
+    explicit ObjectPool(ChunkArena& arena) noexcept : m_arena(arena) {}
     ObjectPool(const ObjectPool&) = delete;
     ObjectPool& operator=(const ObjectPool&) = delete;
-    ~ObjectPool() {
-        for (const Chunk& chunk : m_chunks) {
-            MarkUndefined(chunk.memory, chunk.bytes);  // the allocator's own again
-            ::operator delete(chunk.memory);
-        }
-    }
 
     // Memory for one T; throws std::bad_alloc and changes nothing when there is none.
     void* Allocate() {
@@ -43,13 +119,12 @@ class ObjectPool {
             MarkDefined(&slot->next, sizeof slot->next);
             m_free = slot->next;
         } else {
-            if (m_next == m_end) AddChunk();
-            slot = m_next++;
+            slot = static_cast<Slot*>(m_arena.Carve(sizeof(Slot)));
         }
         MarkUndefined(slot, sizeof(Slot));
         return slot;
     }
-    // Memory from Allocate of this pool whose object has been destroyed.
+    // Memory from Allocate of this pool, or of one it adopted, whose object has been destroyed.
     void Release(void* memory) noexcept {
         Slot* slot = static_cast<Slot*>(memory);
         MarkUndefined(slot, sizeof(Slot));
@@ -70,47 +145,33 @@ class ObjectPool {
         }
     }
 
+    // Takes over the free slots of `other`, whose arena this pool's arena adopts.
+    void Adopt(ObjectPool& other) noexcept {
+        if (!other.m_free) return;
+        Slot* last = other.m_free;  // free lists are short: only failed loads leave slots
+        for (;;) {
+            MarkDefined(&last->next, sizeof last->next);
+            Slot* next = last->next;
+            if (!next) break;
+            MarkNoAccess(&last->next, sizeof last->next);
+            last = next;
+        }
+        last->next = m_free;
+        MarkNoAccess(&last->next, sizeof last->next);
+        m_free = other.m_free;
+        other.m_free = nullptr;
+    }
+
   private:
     union Slot {
         Slot* next;
         alignas(T) unsigned char storage[sizeof(T)];
     };
+    static_assert(alignof(Slot) <= ChunkArena::kAlignment &&
+                  sizeof(Slot) % ChunkArena::kAlignment == 0);
 
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    // Chunks grow fourfold from small, so that a collection of a few blocks stays small, to the
-    // size of four huge pages, where a big collection spends nearly all of its memory.
-    static constexpr std::size_t kFirstChunkBytes = std::size_t{64} << 10;
-    static constexpr std::size_t kLastChunkBytes = 4 * kHugePage;
-
-    void AddChunk() {
-        // Large chunks get a huge page's worth of slack, so that the part in use can start on a
-        // huge-page boundary: the slack before it is never touched and so costs no memory.
-        const bool huge = m_chunkBytes >= kLastChunkBytes;
-        m_chunks.reserve(m_chunks.size() + 1);  // the only step that can throw besides new
-        const std::size_t bytes = m_chunkBytes + (huge ? kHugePage : 0);
-        void* chunk = ::operator new(bytes);
-        m_chunks.push_back(Chunk{chunk, bytes});
-        MarkNoAccess(chunk, bytes);
-        auto begin = reinterpret_cast<std::uintptr_t>(chunk);
-        if (huge) {
-            begin = (begin + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
-            platform::OfferHugePages(reinterpret_cast<void*>(begin), m_chunkBytes);
-        }
-        m_next = reinterpret_cast<Slot*>(begin);
-        m_end = m_next + m_chunkBytes / sizeof(Slot);
-        if (!huge) m_chunkBytes = m_chunkBytes * 4 < kHugePage ? m_chunkBytes * 4 : kLastChunkBytes;
-    }
-
-    struct Chunk {
-        void* memory;
-        std::size_t bytes;
-    };
-
-    std::vector<Chunk> m_chunks;
-    std::size_t m_chunkBytes = kFirstChunkBytes;
+    ChunkArena& m_arena;
     Slot* m_free = nullptr;
-    Slot* m_next = nullptr;
-    Slot* m_end = nullptr;
 };
 
 }  // namespace reuseblocks::detail

@@ -1,14 +1,24 @@
 // SPDX-License-Identifier: MIT
+#include <cstdint>
 #include <new>
+#include <string_view>
 #include <utility>
 
 #include "model/block_storage.h"
 #include "reuseblocks/reuseblocks.h"
 
+using reuseblocks::detail::BlockIndex;
+
 namespace {
 
-CReuseBlock* AsBlock(void* value) {
-    return static_cast<CReuseBlock*>(value);
+POSITION ToPosition(BlockIndex::Position position) {
+    return reinterpret_cast<POSITION>(static_cast<std::uintptr_t>(position));
+}
+
+BlockIndex::Position FromPosition(POSITION position) {
+    const auto value = reinterpret_cast<std::uintptr_t>(position);
+    // Anything a walk could not have handed out names no entry.
+    return value <= UINT32_MAX ? static_cast<BlockIndex::Position>(value) : 0;
 }
 
 }  // namespace
@@ -20,15 +30,21 @@ CReuseBlockFile::~CReuseBlockFile() {
 }
 
 void CReuseBlockFile::RemoveAll() noexcept {
-    for (POSITION position = m_blockIndex.GetStartPosition(); position;) {
-        DestroyBlock(AsBlock(m_blockIndex.GetNextValue(position)));
+    if (!m_storage) return;
+    // The pools go with the storage, so no slot is handed back to them one by one: only what the
+    // values hold elsewhere is freed.
+    const BlockIndex& index = m_storage->index;
+    for (BlockIndex::Position position = index.First(); position;) {
+        CReuseBlock* block = index.Next(position);
+        for (CReuseBlock::LayerMap* row : block->m_layerMaps) row->~LayerMap();
+        block->m_layerMaps.clear();
+        block->~CReuseBlock();
     }
-    m_blockIndex.RemoveAll();
     m_storage.reset();
 }
 
 int CReuseBlockFile::GetCount() const {
-    return m_blockIndex.GetCount();
+    return m_storage ? static_cast<int>(m_storage->index.Count()) : 0;
 }
 
 CReuseBlock* CReuseBlockFile::CreateBlock() {
@@ -43,12 +59,15 @@ void CReuseBlockFile::DestroyBlock(CReuseBlock* block) noexcept {
 
 CReuseBlock* CReuseBlockFile::NewBlock(const char* name) {
     if (!name) return nullptr;
-    void* existing = nullptr;
-    if (m_blockIndex.Lookup(name, existing)) return nullptr;
+    const std::string_view key(name);
+    if (!m_storage) m_storage = std::make_unique<reuseblocks::detail::BlockStorage>();
+    BlockIndex& index = m_storage->index;
+    const std::uint32_t hash = index.Hash(key);
+    if (index.Find(key, hash)) return nullptr;
     CReuseBlock* block = CreateBlock();
     try {
         block->SetProperty(0, name);
-        m_blockIndex[name] = block;
+        index.Add(key, hash, block);
     } catch (...) {
         DestroyBlock(block);
         throw;
@@ -57,41 +76,45 @@ CReuseBlock* CReuseBlockFile::NewBlock(const char* name) {
 }
 
 int CReuseBlockFile::GetBlock(const char* name, CReuseBlock*& block) {
-    void* found = nullptr;
-    if (!name || !m_blockIndex.Lookup(name, found)) return 0;
-    block = AsBlock(found);
+    if (!name || !m_storage) return 0;
+    const std::string_view key(name);
+    CReuseBlock* found = m_storage->index.Find(key, m_storage->index.Hash(key));
+    if (!found) return 0;
+    block = found;
     return 1;
 }
 
 int CReuseBlockFile::RemoveBlock(const char* name) {
-    void* found = nullptr;
-    if (!name || !m_blockIndex.Lookup(name, found)) return 0;
-    m_blockIndex.RemoveKey(name);
-    DestroyBlock(AsBlock(found));
+    if (!name || !m_storage) return 0;
+    const std::string_view key(name);
+    CReuseBlock* removed = m_storage->index.Remove(key, m_storage->index.Hash(key));
+    if (!removed) return 0;
+    DestroyBlock(removed);
     return 1;
 }
 
 POSITION CReuseBlockFile::GetStartPosition() const {
-    return m_blockIndex.GetStartPosition();
+    return m_storage ? ToPosition(m_storage->index.First()) : nullptr;
 }
 
 CReuseBlock* CReuseBlockFile::GetNext(POSITION& position) const {
-    if (!position) return nullptr;
-    return AsBlock(m_blockIndex.GetNextValue(position));
+    if (!position || !m_storage) return nullptr;
+    BlockIndex::Position next = FromPosition(position);
+    CReuseBlock* block = m_storage->index.Next(next);
+    position = ToPosition(next);
+    return block;
 }
 
 int CReuseBlockFile::GetBlocksIDs(CStringArray& ids) {
-    if (m_blockIndex.IsEmpty()) return 0;
+    if (!m_storage || m_storage->index.Count() == 0) return 0;
+    const BlockIndex& index = m_storage->index;
     // Filled aside and moved in whole, so that running out of memory leaves `ids` as it was.
     CStringArray filled;
-    filled.SetSize(m_blockIndex.GetCount());
+    filled.SetSize(static_cast<std::ptrdiff_t>(index.Count()));
     std::ptrdiff_t next = 0;
-    CString key;
-    void* value = nullptr;
-    for (POSITION position = m_blockIndex.GetStartPosition();
-         position && next < filled.GetSize();) {
-        m_blockIndex.GetNextAssoc(position, key, value);
-        filled[next++] = key;
+    for (BlockIndex::Position position = index.First(); position && next < filled.GetSize();) {
+        filled[next++] = index.KeyAt(position);
+        index.Next(position);
     }
     ids = std::move(filled);
     return 1;

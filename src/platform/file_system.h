@@ -49,6 +49,15 @@ class FileReader {
     // 0 at the end of the file, or -1 with `error` set.
     std::ptrdiff_t Read(char* buffer, std::size_t size, ErrorCode& error) noexcept;
 
+    // True, with `size` written, when the open file is a regular file: one that ReadAt can read
+    // anywhere. False for pipes, devices and directories, which are read from start to end.
+    bool RegularFileSize(std::uint64_t& size) const noexcept;
+
+    // As Read, at `offset` of a regular file. Several threads may read at once; afterwards the
+    // position Read goes on from is unspecified.
+    std::ptrdiff_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                          ErrorCode& error) const noexcept;
+
   private:
     std::intptr_t m_handle = -1;  // the system's handle: a descriptor, a HANDLE
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Every allocation of a LoadFile, a WriteFile, a NewLayerMap and a NewBlock is made to fail in
-// turn. The bad_alloc must reach the caller, and afterwards nothing may leak, no descriptor may
-// stay open, and the collection must hold exactly what it held before or what was accepted
-// before the failure.
+// Every allocation of a LoadFile (on one thread and on several), a WriteFile, a NewLayerMap and a
+// NewBlock is made to fail in turn. The bad_alloc must reach the caller, and afterwards nothing may
+// leak, no descriptor may stay open, and the collection must hold exactly what it held before or
+// what was accepted before the failure.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 
 #include "counting_allocator.h"
 #include "fault_support.h"
+#include "reuseblocks/diagnostics.h"
 
 namespace {
 
@@ -79,49 +80,58 @@ TEST(AllocationFailure, LoadFileKeepsWhatWasAcceptedBeforeTheFailure) {
     const std::string path = dir.File("full.blocks");
     fault::WriteBytes(path, FileText(lines, lines.size()));
 
+    // On the calling thread, and in pieces on three threads, where a failure on
+    // a worker must reach the caller with what came before it kept and nothing after.
     std::size_t injected = 0;
-    for (const bool persistent : {false, true}) {
-        for (std::size_t nth = 1;; ++nth) {
-            const std::size_t live = fault::LiveAllocations();
-            const int descriptors = fault::OpenDescriptors();
-            bool threw = false;
-            bool fired = false;
-            int result = 1;
-            std::size_t matched = acceptable.size();
-            {
-                CReuseBlockFile blocks;
-                AddHeldBlocks(blocks);
-                try {
-                    fault::ScopedAllocationFailure failure(nth, persistent);
-                    result = blocks.LoadFile(path.c_str());
-                } catch (const std::bad_alloc&) {
-                    threw = true;
+    for (const unsigned threads : {1u, 3u}) {
+        reuseblocks::LoadOptions options;
+        options.threads = threads;
+        for (const bool persistent : {false, true}) {
+            for (std::size_t nth = 1;; ++nth) {
+                const std::size_t live = fault::LiveAllocations();
+                const int descriptors = fault::OpenDescriptors();
+                bool threw = false;
+                bool fired = false;
+                int result = 1;
+                std::size_t matched = acceptable.size();
+                {
+                    CReuseBlockFile blocks;
+                    AddHeldBlocks(blocks);
+                    try {
+                        fault::ScopedAllocationFailure failure(nth, persistent);
+                        result =
+                            reuseblocks::LoadFileWithReport(blocks, path.c_str(), options).result;
+                    } catch (const std::bad_alloc&) {
+                        threw = true;
+                    }
+                    fired = fault::DisarmAllocationFailure() || threw;
+                    const CollectionImage image = ImageOf(blocks);
+                    for (std::size_t i = 0; i < acceptable.size(); ++i) {
+                        if (image == acceptable[i]) matched = i;
+                    }
                 }
-                fired = fault::DisarmAllocationFailure() || threw;
-                const CollectionImage image = ImageOf(blocks);
-                for (std::size_t i = 0; i < acceptable.size(); ++i) {
-                    if (image == acceptable[i]) matched = i;
+                // Measured before the trace, which allocates.
+                const std::size_t liveAfter = fault::LiveAllocations();
+                const int descriptorsAfter = fault::OpenDescriptors();
+                SCOPED_TRACE("allocation " + std::to_string(nth) +
+                             (persistent ? " and every later one" : "") + ", " +
+                             std::to_string(threads) + " threads");
+                EXPECT_EQ(liveAfter, live);
+                EXPECT_EQ(descriptorsAfter, descriptors);
+                ASSERT_LT(matched, acceptable.size())
+                    << "not the content of any prefix of the file";
+                if (!threw) {
+                    // No allocation left to fail: the load ran to its end.
+                    EXPECT_FALSE(fired) << "a failed allocation was swallowed";
+                    EXPECT_EQ(result, 0);
+                    EXPECT_EQ(matched, lines.size());
+                    break;
                 }
+                ++injected;
             }
-            // Measured before the trace, which allocates.
-            const std::size_t liveAfter = fault::LiveAllocations();
-            const int descriptorsAfter = fault::OpenDescriptors();
-            SCOPED_TRACE("allocation " + std::to_string(nth) +
-                         (persistent ? " and every later one" : ""));
-            EXPECT_EQ(liveAfter, live);
-            EXPECT_EQ(descriptorsAfter, descriptors);
-            ASSERT_LT(matched, acceptable.size()) << "not the content of any prefix of the file";
-            if (!threw) {
-                // No allocation left to fail: the load ran to its end.
-                EXPECT_FALSE(fired) << "a failed allocation was swallowed";
-                EXPECT_EQ(result, 0);
-                EXPECT_EQ(matched, lines.size());
-                break;
-            }
-            ++injected;
         }
     }
-    EXPECT_GT(injected, 2 * lines.size());
+    EXPECT_GT(injected, 4 * lines.size());
     RecordProperty("faults_injected", static_cast<int>(injected));
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "counting_allocator.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
@@ -8,17 +9,19 @@
 
 namespace {
 
-// State of this test binary alone; the tests are single-threaded.
-std::size_t g_failAt = 0;  // 0: never fail
-std::size_t g_seen = 0;    // allocations since the arming
-bool g_persistent = false;
-bool g_fired = false;
-std::size_t g_live = 0;
+// Loads may parse on several threads, so every count is atomic; the tests arm and disarm from
+// one thread, while no load runs.
+std::atomic<std::size_t> g_failAt{0};  // 0: never fail
+std::atomic<std::size_t> g_seen{0};    // allocations since the arming
+std::atomic<bool> g_persistent{false};
+std::atomic<bool> g_fired{false};
+std::atomic<std::size_t> g_live{0};
 
 void* Allocate(std::size_t size) {
-    if (g_failAt != 0) {
-        ++g_seen;
-        if (g_seen == g_failAt || (g_persistent && g_seen > g_failAt)) {
+    const std::size_t failAt = g_failAt.load();
+    if (failAt != 0) {
+        const std::size_t seen = ++g_seen;
+        if (seen == failAt || (g_persistent.load() && seen > failAt)) {
             g_fired = true;
             throw std::bad_alloc();
         }
@@ -48,7 +51,7 @@ void ArmAllocationFailure(std::size_t nth, bool persistent) {
 
 bool DisarmAllocationFailure() {
     g_failAt = 0;
-    return g_fired;
+    return g_fired.load();
 }
 
 std::size_t LiveAllocations() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,28 @@ ErrorCode FileReader::Open(const char* path) noexcept {
 std::ptrdiff_t FileReader::Read(char* buffer, std::size_t size, ErrorCode& error) noexcept {
     for (;;) {
         const ssize_t got = ::read(static_cast<int>(m_handle), buffer, size);
+        if (got >= 0) return got;
+        if (errno != EINTR) {
+            error = errno;
+            return -1;
+        }
+    }
+}
+
+bool FileReader::RegularFileSize(std::uint64_t& size) const noexcept {
+    struct stat info {};
+    if (m_handle < 0 || ::fstat(static_cast<int>(m_handle), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+std::ptrdiff_t FileReader::ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                                  ErrorCode& error) const noexcept {
+    for (;;) {
+        const ssize_t got =
+            ::pread(static_cast<int>(m_handle), buffer, size, static_cast<off_t>(offset));
         if (got >= 0) return got;
         if (errno != EINTR) {
             error = errno;

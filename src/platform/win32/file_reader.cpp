@@ -68,4 +68,33 @@ std::ptrdiff_t FileReader::Read(char* buffer, std::size_t size, ErrorCode& error
     return -1;
 }
 
+bool FileReader::RegularFileSize(std::uint64_t& size) const noexcept {
+    LARGE_INTEGER bytes{};
+    if (HandleOf(m_handle) == INVALID_HANDLE_VALUE ||
+        ::GetFileType(HandleOf(m_handle)) != FILE_TYPE_DISK ||
+        !::GetFileSizeEx(HandleOf(m_handle), &bytes)) {
+        return false;
+    }
+    size = static_cast<std::uint64_t>(bytes.QuadPart);
+    return true;
+}
+
+std::ptrdiff_t FileReader::ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                                  ErrorCode& error) const noexcept {
+    // On a handle opened for synchronous reads, the offset of an OVERLAPPED structure says where
+    // to read and the call still waits for the data.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xffffffffu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const auto wanted = static_cast<DWORD>(size < kMaxRead ? size : kMaxRead);
+    if (::ReadFile(HandleOf(m_handle), buffer, wanted, &got, &at)) {
+        return static_cast<std::ptrdiff_t>(got);
+    }
+    const DWORD failure = ::GetLastError();
+    if (failure == ERROR_HANDLE_EOF) return 0;
+    error = FromWin32Error(failure);
+    return -1;
+}
+
 }  // namespace reuseblocks::detail::platform

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <set>
+#include <vector>
 
+#include "host/index_hash.h"
 #include "host/sip_hash.h"
 
 namespace {
@@ -23,6 +27,43 @@ TEST(SipHashTest, KeysFromTheRandomSourceDiffer) {
     const reuseblocks::detail::HashKey first = reuseblocks::detail::ReadHashKey();
     const reuseblocks::detail::HashKey second = reuseblocks::detail::ReadHashKey();
     EXPECT_FALSE(first.k0 == second.k0 && first.k1 == second.k1);
+}
+
+// Every byte of a key counts, and so does its length, so that zero padding makes no two keys
+// alike; each key sits in a buffer of its own size, so that reading past it shows under ASan.
+TEST(IndexHashTest, EveryByteAndTheLengthCount) {
+    const reuseblocks::detail::IndexHash hash(reuseblocks::detail::HashKey{12345, 67890});
+    std::set<std::uint32_t> byLength;
+    for (std::size_t size = 0; size <= 40; ++size) {
+        std::vector<unsigned char> key(size, 0);
+        const std::uint32_t plain = hash(key.data(), size);
+        byLength.insert(plain);
+        for (std::size_t i = 0; i < size; ++i) {
+            for (const unsigned bit : {0x01u, 0x80u}) {
+                key[i] ^= static_cast<unsigned char>(bit);
+                EXPECT_NE(hash(key.data(), size), plain) << size << " bytes, byte " << i;
+                key[i] ^= static_cast<unsigned char>(bit);
+            }
+        }
+    }
+    EXPECT_EQ(byLength.size(), 41u);
+}
+
+// Keys alike but for one 32-bit word, the shape that defeats a multiplicative hash with known
+// multipliers, spread over the slots of a table as random ones would.
+TEST(IndexHashTest, KeysDifferingInOneWordSpreadOut) {
+    const reuseblocks::detail::IndexHash hash(reuseblocks::detail::ReadHashKey());
+    for (std::size_t word = 0; word < 5; ++word) {
+        std::vector<unsigned> slots(1u << 16);
+        unsigned char key[20] = "/TOP/P12/U301/B5/xy";
+        for (std::uint32_t n = 0; n < 100000; ++n) {
+            const std::uint32_t value = n * 0x10001u;
+            for (std::size_t b = 0; b < 4; ++b)
+                key[4 * word + b] = static_cast<unsigned char>(value >> (8 * b));
+            ++slots[hash(key, sizeof key) & 0xffffu];
+        }
+        EXPECT_LT(*std::max_element(slots.begin(), slots.end()), 16u) << "word " << word;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <string_view>
 
@@ -133,6 +134,50 @@ TEST_F(LoadFileTest, LoadingMergesAndRefusesTheSameFileTwice) {
     EXPECT_EQ(Dump(blocks), merged);
     EXPECT_EQ(blocks.LoadFile(first.c_str()), -3);
     EXPECT_EQ(Dump(blocks), merged);
+}
+
+// Cut into pieces of a few dozen bytes on several threads, a file must load as it does line by
+// line: the same blocks, code, line and message, whichever piece the line that decides falls in.
+TEST_F(LoadFileTest, PiecesOnSeveralThreadsLoadAsOneThreadDoes) {
+    std::string many = "# header\n";
+    for (int b = 0; b < 60; ++b) {
+        const std::string id = "B" + std::to_string(b);
+        many += Def(id);
+        for (int r = 0; r < b % 4; ++r) many += "map_block_host " + id + " 1 x 2 y\n";
+        if (b % 7 == 0) many += "# comment\n\n  \t\r\n";
+    }
+    const std::string longLine = Def("L", std::string(3000, 'p')) + "map_block_host L 1 " +
+                                 std::string(2000, 'a') + " 2 b\n";
+    const std::string texts[] = {
+        many,
+        many + Def("B17"),                                     // a duplicate of an early piece
+        many + Def("/held"),                                   // of a block held before the load
+        many + "map_block_host B3 1 a 2 b\n" + many,           // a mapping line of an earlier block
+        "map_block_host X 1 a 2 b\n\n" + many,                 // before any definition: ignored
+        many.substr(0, many.size() / 2) + "\nA p t\n" + many,  // too short, midway
+        longLine + many + longLine,                            // lines across many pieces
+        many + "map_block_host B59 1 a 2",                     // too short, last, no line feed
+        std::regex_replace(many, std::regex("\n"), "\r\n"),
+    };
+    for (const std::string& text : texts) {
+        WriteText(path, text);
+        reuseblocks::LoadOptions options;
+        options.threads = 1;
+        CReuseBlockFile alone;
+        alone.NewBlock("/held");
+        const LoadReport expected = LoadFileWithReport(alone, path.c_str(), options);
+        for (const unsigned threads : {2u, 3u, 7u}) {
+            options.threads = threads;
+            CReuseBlockFile split;
+            split.NewBlock("/held");
+            const LoadReport report = LoadFileWithReport(split, path.c_str(), options);
+            SCOPED_TRACE(std::to_string(threads) + " threads, " + expected.message);
+            EXPECT_EQ(report.result, expected.result);
+            EXPECT_EQ(report.line, expected.line);
+            EXPECT_EQ(report.message, expected.message);
+            EXPECT_EQ(Dump(split), Dump(alone));
+        }
+    }
 }
 
 TEST_F(LoadFileTest, WriteLoadWriteRoundTrip) {
