@@ -35,7 +35,8 @@ const CommandText kSetHelp = {
     "Change properties of a block, or of many with --from",
     "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
     "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
-    "  reuseblocks set board.blocks --from placements.csv",
+    "  reuseblocks set board.blocks --from placements.csv\n"
+    "  reuseblocks set board.blocks --sync-int",
     kEditExitStatuses};
 
 const CommandText kAddHelp = {
@@ -139,6 +140,9 @@ int RunCommandLine(int argc, char** argv) {
     setCommand->add_option("ID", set.id, "Block ID");
     setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
     AddBatchOptions(*setCommand, set.updates, set.format);
+    setCommand->add_flag("--sync-int", set.syncInt,
+                         "Set INT_XLOC and INT_YLOC from XLOC and YLOC in the block's UNITS; "
+                         "without ID, of every block");
     AddWriteOptions(*setCommand, set.write, false);
 
     SetOptions add;

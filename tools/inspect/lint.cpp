@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <fstream>
 #include <numeric>
 #include <tuple>
@@ -11,6 +10,7 @@
 #include "cli/near_miss.h"
 #include "plot/units.h"
 #include "records/fields.h"
+#include "records/locations.h"
 #include "terminal/text_escape.h"
 #include "text/words.h"
 
@@ -21,11 +21,6 @@ namespace {
 // The sides and units the writer's own files use.
 constexpr std::array<std::string_view, 2> kSideNames = {"TOP", "BOTTOM"};
 constexpr std::array<std::string_view, 2> kUnitNames = {"mils", "mm"};
-
-// The internal unit: 254 to a mil, 10000 to a millimetre.
-constexpr double kDatabaseUnitsPerMil = 254;
-// Beyond this a double no longer holds every whole number of database units.
-constexpr double kLargestLocation = 1e15;
 
 struct Convention {
     Property property;
@@ -48,20 +43,6 @@ const std::array<Convention, 5>& Conventions() {
         {kQorStatus, Values(kQorStatuses), "Convention", " as the header documents"},
     }};
     return conventions;
-}
-
-// A location in database units, when the value is a number and UNITS a known unit.
-std::optional<double> DatabaseUnits(std::string_view value, std::string_view units) {
-    const std::optional<LengthUnit> unit = FindLengthUnit(units);
-    const std::optional<double> number = ParseNumber(value);
-    if (!unit || !number) return std::nullopt;
-    const double internal = ConvertLength(*number, *unit, LengthUnit::kMils) * kDatabaseUnitsPerMil;
-    if (!(std::fabs(internal) < kLargestLocation)) return std::nullopt;
-    return std::round(internal);
-}
-
-std::string WholeNumber(double value) {
-    return std::to_string(static_cast<long long>(value));
 }
 
 unsigned long RowLineOf(const std::vector<RecordLines>& lines, std::size_t block,
@@ -169,24 +150,24 @@ void BlockLint::Check(const BlockValues& values, unsigned long line) {
         }
     }
     const std::string_view units = values[kUnits];
-    std::array<std::optional<double>, 2> internal;
+    std::array<std::optional<long long>, 2> internal;
     for (const auto& [axis, stored, place] :
          {std::tuple{kXLoc, kIntXLoc, &internal[0]}, std::tuple{kYLoc, kIntYLoc, &internal[1]}}) {
         *place = DatabaseUnits(values[axis], units);
         const std::optional<double> given = ParseNumber(values[stored]);
-        if (!*place || !given || *given == **place) continue;
+        if (!*place || !given || *given == static_cast<double>(**place)) continue;
         const std::string_view field = PropertyName(stored);
         Add(line, "InternalLocation", id, field,
             // Numbers and known units are safe to show as they are.
             std::string(field) + " of block " + Quoted(id) + " is " + std::string(values[stored]) +
                 ", but " + std::string(PropertyName(axis)) + " " + std::string(values[axis]) + " " +
-                std::string(units) + " is " + WholeNumber(**place) +
-                " in database units; did you mean " + WholeNumber(**place) +
+                std::string(units) + " is " + std::to_string(**place) +
+                " in database units; did you mean " + std::to_string(**place) +
                 "? (set --sync-int rewrites it)");
     }
     if (placed && internal[0] && internal[1]) {
-        m_spots.push_back({Upper(std::string(values[kSide])), static_cast<long long>(*internal[0]),
-                           static_cast<long long>(*internal[1]), line, id});
+        m_spots.push_back(
+            {Upper(std::string(values[kSide])), *internal[0], *internal[1], line, id});
     }
 }
 
