@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "line_lint.h"
 
+#include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string_view>
 
@@ -29,11 +33,11 @@ std::string_view StripRecordEnds(std::string_view text) {
     return text.substr(start, end + 1 - start);
 }
 
-// The fields as the loader splits them: white space outside quotes separates them, and either
-// quote opens a quoted stretch and either closes it.
-void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
+// The first `most` fields as the loader splits them: white space outside quotes separates them,
+// and either quote opens a quoted stretch and either closes it.
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t most) {
     fields.clear();
-    for (std::size_t i = 0; i < line.size();) {
+    for (std::size_t i = 0; i < line.size() && fields.size() < most;) {
         if (IsFieldSpace(line[i])) {
             ++i;
             continue;
@@ -46,6 +50,28 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
     }
 }
 
+// One less than the most fields `line` can have, since fields are separated by one blank at
+// least; nothing when it holds a tab or a carriage return, which separate fields too. Blanks are
+// counted eight bytes at a time, as every line of a large file passes through here.
+std::optional<std::size_t> CountBlanks(std::string_view line) {
+    if (line.find('\t') != std::string_view::npos || line.find('\r') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    constexpr std::uint64_t kBlanks = 0x2020202020202020u;
+    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fu;
+    std::size_t count = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= line.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, line.data() + i, 8);
+        const std::uint64_t x = word ^ kBlanks;  // a zero byte where a blank was
+        const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);  // its top bit, then
+        count += static_cast<std::size_t>(((zero >> 7) * 0x0101010101010101u) >> 56);  // summed
+    }
+    for (; i < line.size(); ++i) count += line[i] == ' ' ? 1u : 0u;
+    return count;
+}
+
 std::string CountMessage(const char* kind, std::size_t found, std::size_t expected) {
     std::string message = std::string(kind) + " line has " + Counted(found, "field", "fields") +
                           ", " + std::to_string(expected) + " expected";
@@ -55,13 +81,36 @@ std::string CountMessage(const char* kind, std::size_t found, std::size_t expect
     return message;
 }
 
+// Two edits bring in at most two characters the keyword does not have, so most IDs are ruled out
+// without working out a distance.
+bool MayBeNearKeyword(std::string_view field) {
+    std::size_t foreign = 0;
+    for (const char c : field) {
+        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (kMappingKeyword.find(lower) == std::string_view::npos && ++foreign > 2) return false;
+    }
+    return true;
+}
+
 class LineWalk {
   public:
     explicit LineWalk(unsigned long rejected) : m_rejected(rejected) {}
 
     void Line(unsigned long number, std::string_view line) {
         const bool mapping = line.find(kMappingKeyword) != std::string_view::npos;
-        SplitFields(StripRecordEnds(line), m_fields);
+        const std::string_view record = StripRecordEnds(line);
+        const std::size_t expected = mapping ? kMappingFields : kDefinitionFields;
+        const std::optional<std::size_t> blanks =
+            Loaded(number) ? CountBlanks(record) : std::nullopt;
+        if (blanks && *blanks < expected) {
+            // Loaded, it has as many fields as expected at least, and it cannot have more: only
+            // the first one is still needed.
+            SplitFields(record, m_fields, 1);
+            m_count = m_fields.empty() ? 0 : expected;
+        } else {
+            SplitFields(record, m_fields, std::numeric_limits<std::size_t>::max());
+            m_count = m_fields.size();
+        }
         if (mapping) {
             Mapping(number);
         } else {
@@ -88,24 +137,25 @@ class LineWalk {
     void Definition(unsigned long number) {
         m_defined = true;
         static const std::vector<std::string_view> keyword = {kMappingKeyword};
-        if (!m_fields.empty() && !NearestName(m_fields[0], keyword).empty()) {
+        if (!m_fields.empty() && MayBeNearKeyword(m_fields[0]) &&
+            !NearestName(m_fields[0], keyword).empty()) {
             Add(number, "warning", "MappingKeyword",
                 Quoted(m_fields[0]) +
                     " is not the mapping keyword, so the line reads as a block "
                     "definition; did you mean " +
                     std::string(kMappingKeyword) + "?");
         }
-        if (m_fields.size() < kDefinitionFields) {
+        if (m_count < kDefinitionFields) {
             if (AfterRejected(number)) {
                 Add(number, "error", "DefinitionTooShort",
-                    CountMessage("definition", m_fields.size(), kDefinitionFields));
+                    CountMessage("definition", m_count, kDefinitionFields));
             }
             m_current.reset();  // its mapping lines would only repeat the fault
             return;
         }
-        if (m_fields.size() > kDefinitionFields) {
+        if (m_count > kDefinitionFields) {
             Add(number, "warning", "TooManyFields",
-                CountMessage("definition", m_fields.size(), kDefinitionFields));
+                CountMessage("definition", m_count, kDefinitionFields));
         }
         if (Loaded(number)) m_result.lines.push_back(RecordLines{number, {}});
         if (m_rejected == 0) return;  // the library found every ID once
@@ -137,9 +187,9 @@ class LineWalk {
                 "mapping line before the first block definition: the loader ignores it");
             return;
         }
-        if (m_fields.size() > kMappingFields) {
+        if (m_count > kMappingFields) {
             Add(number, "warning", "TooManyFields",
-                CountMessage("mapping", m_fields.size(), kMappingFields));
+                CountMessage("mapping", m_count, kMappingFields));
         }
         if (Loaded(number)) {
             if (!m_result.lines.empty()) m_result.lines.back().layerMaps.push_back(number);
@@ -150,15 +200,16 @@ class LineWalk {
             Add(number, "error", "ForeignMapping",
                 "mapping line names block " + Quoted(m_fields[1]) +
                     ", but the block defined last is " + Quoted(*m_current));
-        } else if (m_fields.size() < kMappingFields) {
+        } else if (m_count < kMappingFields) {
             Add(number, "error", "MappingTooShort",
-                CountMessage("mapping", m_fields.size(), kMappingFields));
+                CountMessage("mapping", m_count, kMappingFields));
         }
     }
 
     const unsigned long m_rejected;
     LineLint m_result;
-    std::vector<std::string_view> m_fields;
+    std::vector<std::string_view> m_fields;  // all of them, or only the first of a loaded line
+    std::size_t m_count = 0;                 // of the line's fields
     bool m_defined = false;
     std::optional<std::string> m_current;  // the block mapping lines belong to, once known
     // Sorted, so that no crafted set of IDs can make it quadratic.

@@ -125,6 +125,15 @@ void BlockLint::Add(unsigned long line, const char* code, std::string_view id,
 
 void BlockLint::Check(const BlockValues& values, unsigned long line) {
     const std::string_view id = values[kBlockHierName];
+    const std::string_view units = values[kUnits];
+    const bool placed = SameLetters(values[kBlockStatus], "Placed");
+    const std::array<std::optional<long long>, 2> internal = {DatabaseUnits(values[kXLoc], units),
+                                                              DatabaseUnits(values[kYLoc], units)};
+    if (placed && internal[0] && internal[1]) {
+        m_spots.push_back(
+            {Upper(std::string(values[kSide])), *internal[0], *internal[1], line, id});
+    }
+    if (m_problems.size() > kProblemLimit) return;  // enough said; stacks are still looked for
     for (const Convention& convention : Conventions()) {
         const std::string_view value = values[convention.property];
         if (std::find(convention.values.begin(), convention.values.end(), value) !=
@@ -139,35 +148,25 @@ void BlockLint::Check(const BlockValues& values, unsigned long line) {
         if (!nearest.empty()) message += "; did you mean " + nearest + "?";
         Add(line, convention.code, id, field, std::move(message));
     }
-    const bool placed = SameLetters(values[kBlockStatus], "Placed");
-    if (placed) {
-        for (const Property property : {kXLoc, kYLoc, kRotation, kIntXLoc, kIntYLoc}) {
-            if (ParseNumber(values[property])) continue;
-            const std::string_view field = PropertyName(property);
-            Add(line, "PlacedNumber", id, field,
-                std::string(field) + " of placed block " + Quoted(id) + " is " +
-                    Quoted(values[property]) + ", not a number");
-        }
+    for (const Property property : {kXLoc, kYLoc, kRotation, kIntXLoc, kIntYLoc}) {
+        if (!placed || ParseNumber(values[property])) continue;
+        const std::string_view field = PropertyName(property);
+        Add(line, "PlacedNumber", id, field,
+            std::string(field) + " of placed block " + Quoted(id) + " is " +
+                Quoted(values[property]) + ", not a number");
     }
-    const std::string_view units = values[kUnits];
-    std::array<std::optional<long long>, 2> internal;
     for (const auto& [axis, stored, place] :
-         {std::tuple{kXLoc, kIntXLoc, &internal[0]}, std::tuple{kYLoc, kIntYLoc, &internal[1]}}) {
-        *place = DatabaseUnits(values[axis], units);
+         {std::tuple{kXLoc, kIntXLoc, internal[0]}, std::tuple{kYLoc, kIntYLoc, internal[1]}}) {
         const std::optional<double> given = ParseNumber(values[stored]);
-        if (!*place || !given || *given == static_cast<double>(**place)) continue;
+        if (!place || !given || *given == static_cast<double>(*place)) continue;
         const std::string_view field = PropertyName(stored);
         Add(line, "InternalLocation", id, field,
             // Numbers and known units are safe to show as they are.
             std::string(field) + " of block " + Quoted(id) + " is " + std::string(values[stored]) +
                 ", but " + std::string(PropertyName(axis)) + " " + std::string(values[axis]) + " " +
-                std::string(units) + " is " + std::to_string(**place) +
-                " in database units; did you mean " + std::to_string(**place) +
+                std::string(units) + " is " + std::to_string(*place) +
+                " in database units; did you mean " + std::to_string(*place) +
                 "? (set --sync-int rewrites it)");
-    }
-    if (placed && internal[0] && internal[1]) {
-        m_spots.push_back(
-            {Upper(std::string(values[kSide])), *internal[0], *internal[1], line, id});
     }
 }
 
