@@ -18,14 +18,19 @@ bool SyncInternalLocation(CReuseBlock& block) {
     const std::string_view units = block.GetProperty(kUnits).GetView();
     const std::optional<long long> x = DatabaseUnits(block.GetProperty(kXLoc).GetView(), units);
     const std::optional<long long> y = DatabaseUnits(block.GetProperty(kYLoc).GetView(), units);
-    if (!x || !y) return false;
-    block.SetProperty(kIntXLoc, std::to_string(*x).c_str());
-    block.SetProperty(kIntYLoc, std::to_string(*y).c_str());
-    return true;
+    if (x) block.SetProperty(kIntXLoc, std::to_string(*x).c_str());
+    if (y) block.SetProperty(kIntYLoc, std::to_string(*y).c_str());
+    return x && y;
 }
 
 void SyncInternalLocationOrFail(CReuseBlock& block) {
-    if (SyncInternalLocation(block)) return;
+    // Looked at first, so that a refused block is left as it was.
+    const std::string units = PropertyText(block, kUnits);
+    if (DatabaseUnits(PropertyText(block, kXLoc), units) &&
+        DatabaseUnits(PropertyText(block, kYLoc), units)) {
+        SyncInternalLocation(block);
+        return;
+    }
     throw UsageError("--sync-int: XLOC " + Quoted(PropertyText(block, kXLoc)) + " and YLOC " +
                      Quoted(PropertyText(block, kYLoc)) + " in UNITS " +
                      Quoted(PropertyText(block, kUnits)) + " of block " +
@@ -39,9 +44,10 @@ void SyncEveryInternalLocation(EditSession& edit) {
         if (!SyncInternalLocation(*block)) ++left;
     }
     if (left == 0) return;
-    PrintDiagnostic(Diagnostic(DisplayName(edit.File()), 0, "note",
-                               Counted(left, "block", "blocks") +
-                                   " left as they were: XLOC, YLOC or UNITS give no location"));
+    PrintDiagnostic(
+        Diagnostic(DisplayName(edit.File()), 0, "note",
+                   Counted(left, "block", "blocks") +
+                       " kept INT_XLOC or INT_YLOC: their XLOC, YLOC or UNITS give no location"));
 }
 
 }  // namespace reuseblocks::tool

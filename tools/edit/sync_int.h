@@ -10,14 +10,15 @@ namespace reuseblocks::tool {
 
 class EditSession;
 
-// Sets INT_XLOC and INT_YLOC from XLOC and YLOC in the block's UNITS (`set --sync-int`). False,
-// with nothing changed, when either is not a number or UNITS names no length unit.
+// Sets INT_XLOC and INT_YLOC from XLOC and YLOC in the block's UNITS (`set --sync-int`), each
+// where it can. False when either is not a number or UNITS names no length unit, so that the
+// internal location of that axis stays as it was.
 bool SyncInternalLocation(CReuseBlock& block);
 
 // The same, or a usage error naming the values that give no location.
 void SyncInternalLocationOrFail(CReuseBlock& block);
 
-// Every block of the edit; those that give no location stay as they are, counted in a note.
+// Every block of the edit; those where an axis gives no location are counted in a note.
 void SyncEveryInternalLocation(EditSession& edit);
 
 }  // namespace reuseblocks::tool
