@@ -38,7 +38,8 @@ const CommandText kSetHelp = {
     "Change properties of a block, or of many with --from",
     "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
     "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
-    "  reuseblocks set board.blocks --from placement.csv",
+    "  reuseblocks set board.blocks --from placement.csv\n"
+    "  reuseblocks set board.blocks --sync-int",
     "Exit status: 0 written, 1 a rejected file, a problem in UPDATES (an unknown ID or field "
     "among them), a value that would not read back the same, a failed write or a locked file "
     "with --no-wait, 2 a usage error (an unknown ID or field on the command line)."};
@@ -149,6 +150,9 @@ int RunCommandLine(int argc, char** argv) {
     setCommand->add_option("ID", set.id, "Block ID");
     setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
     AddBatchOptions(*setCommand, set.updates, set.format);
+    setCommand->add_flag("--sync-int", set.syncInt,
+                         "Set INT_XLOC and INT_YLOC from XLOC and YLOC in the block's UNITS; "
+                         "without ID, of every block");
     AddWriteOptions(*setCommand, set.write, false);
 
     SetOptions add;

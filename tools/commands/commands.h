@@ -44,10 +44,12 @@ struct SetOptions {
     std::vector<std::string> assignments;  // FIELD=VALUE
     std::string updates;                   // --from: a file of many rows instead
     std::string format;                    // of the updates; empty: by extension
+    bool syncInt = false;                  // INT_XLOC and INT_YLOC follow XLOC and YLOC
     WriteOptions write;
 };
 int RunSet(const SetOptions& options);
 int RunSetFrom(const SetOptions& options);
+int RunSyncInt(const SetOptions& options);
 int RunAdd(const SetOptions& options);
 
 struct RemoveOptions {

@@ -2,6 +2,7 @@
 // `set`: change properties of one block, or with --from of many, in one load and one write.
 #include "commands/commands.h"
 #include "edit/changes.h"
+#include "edit/sync_int.h"
 #include "files/standard_streams.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -11,13 +12,28 @@ namespace reuseblocks::tool {
 int RunSet(const SetOptions& options) {
     if (!options.updates.empty()) return RunSetFrom(options);
     if (!options.format.empty()) throw UsageError("--format describes the file of --from");
+    if (options.syncInt && options.assignments.empty()) return RunSyncInt(options);
     if (options.id.empty() || options.assignments.empty()) {
         throw UsageError("set needs ID FIELD=VALUE... or --from UPDATES");
     }
     const std::vector<Assignment> assignments =
         ParseAssignments(options.assignments, AssignmentUse::kSet);
     EditSession edit(options.file, options.write);
-    Apply(edit.Block(options.id), assignments);
+    CReuseBlock& block = edit.Block(options.id);
+    Apply(block, assignments);
+    if (options.syncInt) SyncInternalLocationOrFail(block);
+    edit.Write();
+    return kExitSuccess;
+}
+
+// One block, or every block when no ID is given.
+int RunSyncInt(const SetOptions& options) {
+    EditSession edit(options.file, options.write);
+    if (options.id.empty()) {
+        SyncEveryInternalLocation(edit);
+    } else {
+        SyncInternalLocationOrFail(edit.Block(options.id));
+    }
     edit.Write();
     return kExitSuccess;
 }
@@ -41,6 +57,11 @@ int RunSetFrom(const SetOptions& options) {
                 {record.line, DisplayName(options.file) + " has no block " + Quoted(*record.id)});
         } else {
             Apply(*block, record);
+            if (options.syncInt && !SyncInternalLocation(*block)) {
+                problems.push_back({record.line, "--sync-int: XLOC, YLOC or UNITS of block " +
+                                                     Quoted(*record.id) +
+                                                     " give no location in database units"});
+            }
         }
     };
     ApplyRecordsOrFail(options.updates, options.format, update, problems);

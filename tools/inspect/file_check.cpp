@@ -6,7 +6,7 @@
 
 #include "edit/loading.h"
 #include "files/standard_streams.h"
-#include "inspect/record_lines.h"
+#include "inspect/line_lint.h"
 #include "records/round_trip_text.h"
 
 namespace reuseblocks::tool {
@@ -15,14 +15,38 @@ namespace {
 
 std::vector<Problem> LoadProblems(const LoadReport& report) {
     if (report.Succeeded()) return {};
-    std::vector<Problem> problems = {{report.line, "error", LoadResultName(report.result),
-                                      std::nullopt, std::nullopt, report.message}};
-    if (report.line > 0) {
-        problems.push_back({report.line, "note", "LoadingStopped", std::nullopt, std::nullopt,
-                            "loading stops at a rejected line; the lines after it are not "
-                            "checked"});
+    return {{report.line, "error", LoadResultName(report.result), std::nullopt, std::nullopt,
+             report.message}};
+}
+
+// Added after every other problem, so that it comes last among those of its line.
+void NoteLoadingStopped(std::vector<Problem>& problems, const LoadReport& report, bool strict) {
+    if (report.Succeeded() || report.line == 0) return;
+    problems.push_back({report.line, "note", "LoadingStopped", std::nullopt, std::nullopt,
+                        strict ? "loading stops at a rejected line; the lines after it are "
+                                 "checked, but not loaded"
+                               : "loading stops at a rejected line; the lines after it are not "
+                                 "checked"});
+}
+
+BlockValues ValuesOf(CReuseBlock& block) {
+    BlockValues values;
+    for (std::uint32_t index = 0; index < values.size(); ++index) {
+        values[index] = block.GetProperty(index).GetView();
     }
-    return problems;
+    return values;
+}
+
+BlockValues ValuesOf(const UnloadedBlock& block) {
+    BlockValues values;
+    for (std::size_t index = 0; index < values.size(); ++index) values[index] = block.values[index];
+    return values;
+}
+
+template <typename Problems>
+void Append(std::vector<Problem>& to, Problems&& problems) {
+    to.insert(to.end(), std::make_move_iterator(problems.begin()),
+              std::make_move_iterator(problems.end()));
 }
 
 std::vector<Problem> RoundTripProblems(const CReuseBlockFile& blocks,
@@ -32,6 +56,7 @@ std::vector<Problem> RoundTripProblems(const CReuseBlockFile& blocks,
     std::vector<Problem> problems;
     std::size_t index = 0;
     for (const RoundTripProblem& problem : FindRoundTripProblems(blocks)) {
+        if (problems.size() > kProblemLimit) break;
         while (ordered[index]->GetBlockID().GetView() != problem.blockID) ++index;
         unsigned long line = index < lines.size() ? lines[index].definition : 0;
         if (problem.row >= 0) {
@@ -74,25 +99,36 @@ FileCheck CheckFile(const std::string& path, bool strict) {
         // Lines are found by reading the file again, which a pipe cannot give twice (and
         // opening it again could wait forever for a writer).
         std::error_code ignored;
-        const bool rereadable = std::filesystem::is_regular_file(local, ignored);
-        std::vector<RecordLines> lines;
-        if (rereadable) {
+        LineLint text;
+        if (std::filesystem::is_regular_file(local, ignored)) {
             if (std::optional<Problem> problem = CheckFormatLine(local)) {
                 problems.push_back(std::move(*problem));
             }
-            // After a rejected line the blocks loaded are the first ones of the file.
-            lines = FindRecordLines(local);
-            if (lines.size() < ordered.size()) lines.clear();  // changed meanwhile
+            text = LintLines(local, check.report.Succeeded() ? 0 : check.report.line);
+            if (text.lines.size() < ordered.size()) text.lines.clear();  // changed meanwhile
         }
-        const std::vector<Problem> conventions = CheckConventions(ordered, lines);
-        const std::vector<Problem> roundTrip = RoundTripProblems(blocks, ordered, lines);
-        problems.insert(problems.end(), conventions.begin(), conventions.end());
-        problems.insert(problems.end(), roundTrip.begin(), roundTrip.end());
+        BlockLint values;
+        for (std::size_t index = 0; index < ordered.size(); ++index) {
+            values.Check(ValuesOf(*ordered[index]),
+                         index < text.lines.size() ? text.lines[index].definition : 0);
+        }
+        for (const UnloadedBlock& block : text.unloaded) values.Check(ValuesOf(block), block.line);
+        Append(problems, text.problems);
+        Append(problems, values.Finish());
+        Append(problems, CheckLayerMaps(ordered, text.lines));
+        Append(problems, RoundTripProblems(blocks, ordered, text.lines));
     }
+    NoteLoadingStopped(problems, check.report, strict);
     // In file order; what has no line goes last.
     std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) {
         return (a.line - 1) < (b.line - 1);
     });
+    if (problems.size() > kProblemLimit) {
+        problems.resize(kProblemLimit);
+        problems.push_back({0, "note", "ProblemLimit", std::nullopt, std::nullopt,
+                            "stopped after " + std::to_string(kProblemLimit) +
+                                " problems; the rest of the file is not reported"});
+    }
     check.warnings = static_cast<std::size_t>(
         std::count_if(problems.begin(), problems.end(),
                       [](const Problem& problem) { return problem.severity == "warning"; }));

@@ -5,9 +5,12 @@
 #include <array>
 #include <fstream>
 #include <numeric>
+#include <tuple>
 
 #include "cli/near_miss.h"
+#include "plot/units.h"
 #include "records/fields.h"
+#include "records/locations.h"
 #include "terminal/text_escape.h"
 #include "text/words.h"
 
@@ -15,22 +18,31 @@ namespace reuseblocks::tool {
 
 namespace {
 
+// The sides and units the writer's own files use.
+constexpr std::array<std::string_view, 2> kSideNames = {"TOP", "BOTTOM"};
+constexpr std::array<std::string_view, 2> kUnitNames = {"mils", "mm"};
+
 struct Convention {
     Property property;
     std::vector<std::string_view> values;
+    const char* code;
+    const char* source;
 };
 
-const std::array<Convention, 3>& Conventions() {
-    static const std::array<Convention, 3> conventions = {{
-        {kBlockType, {kBlockTypes.begin(), kBlockTypes.end()}},
-        {kBlockStatus, {kBlockStatuses.begin(), kBlockStatuses.end()}},
-        {kQorStatus, {kQorStatuses.begin(), kQorStatuses.end()}},
-    }};
-    return conventions;
+template <std::size_t N>
+std::vector<std::string_view> Values(const std::array<std::string_view, N>& values) {
+    return {values.begin(), values.end()};
 }
 
-unsigned long LineOf(const std::vector<RecordLines>& lines, std::size_t block) {
-    return block < lines.size() ? lines[block].definition : 0;
+const std::array<Convention, 5>& Conventions() {
+    static const std::array<Convention, 5> conventions = {{
+        {kBlockType, Values(kBlockTypes), "Convention", " as the header documents"},
+        {kBlockStatus, Values(kBlockStatuses), "Convention", " as the header documents"},
+        {kSide, Values(kSideNames), "Side", ""},
+        {kUnits, Values(kUnitNames), "Units", ""},
+        {kQorStatus, Values(kQorStatuses), "Convention", " as the header documents"},
+    }};
+    return conventions;
 }
 
 unsigned long RowLineOf(const std::vector<RecordLines>& lines, std::size_t block,
@@ -87,34 +99,109 @@ std::optional<Problem> CheckFormatLine(const std::string& path) {
                                  : "first line is not " + expected};
 }
 
-std::vector<Problem> CheckConventions(const std::vector<CReuseBlock*>& blocks,
-                                      const std::vector<RecordLines>& lines) {
+std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
+                                    const std::vector<RecordLines>& lines) {
     std::vector<Problem> problems;
-    for (std::size_t index = 0; index < blocks.size(); ++index) {
+    for (std::size_t index = 0; index < blocks.size() && problems.size() <= kProblemLimit;
+         ++index) {
         CReuseBlock& block = *blocks[index];
-        const std::string id(block.GetBlockID().GetView());
-        for (const Convention& convention : Conventions()) {
-            const std::string_view value = block.GetProperty(convention.property).GetView();
-            if (std::find(convention.values.begin(), convention.values.end(), value) !=
-                convention.values.end()) {
-                continue;
-            }
-            const std::string field(PropertyName(convention.property));
-            std::string message = field + " of block " + Quoted(id) + " is " + Quoted(value) +
-                                  ", not " + Alternatives(convention.values) +
-                                  " as the header documents";
-            const std::string nearest = NearestName(value, convention.values);
-            if (!nearest.empty()) message += "; did you mean " + nearest + "?";
-            problems.push_back(
-                {LineOf(lines, index), "warning", "Convention", id, field, std::move(message)});
-        }
         for (const auto& [row, earlier] : RepeatedRows(block)) {
+            const std::string id(block.GetBlockID().GetView());
             problems.push_back({RowLineOf(lines, index, row), "warning", "RepeatedLayerMap", id,
                                 std::nullopt,
                                 "layer map " + std::to_string(row) + " of block " + Quoted(id) +
                                     " repeats layer map " + std::to_string(earlier)});
         }
     }
+    return problems;
+}
+
+void BlockLint::Add(unsigned long line, const char* code, std::string_view id,
+                    std::string_view field, std::string message) {
+    if (m_problems.size() > kProblemLimit) return;
+    m_problems.push_back(
+        {line, "warning", code, std::string(id), std::string(field), std::move(message)});
+}
+
+void BlockLint::Check(const BlockValues& values, unsigned long line) {
+    const std::string_view id = values[kBlockHierName];
+    const std::string_view units = values[kUnits];
+    const bool placed = SameLetters(values[kBlockStatus], "Placed");
+    const std::array<std::optional<long long>, 2> internal = {DatabaseUnits(values[kXLoc], units),
+                                                              DatabaseUnits(values[kYLoc], units)};
+    if (placed && internal[0] && internal[1]) {
+        m_spots.push_back(
+            {Upper(std::string(values[kSide])), *internal[0], *internal[1], line, id});
+    }
+    if (m_problems.size() > kProblemLimit) return;  // enough said; stacks are still looked for
+    for (const Convention& convention : Conventions()) {
+        const std::string_view value = values[convention.property];
+        if (std::find(convention.values.begin(), convention.values.end(), value) !=
+            convention.values.end()) {
+            continue;
+        }
+        const std::string_view field = PropertyName(convention.property);
+        std::string message = std::string(field) + " of block " + Quoted(id) + " is " +
+                              Quoted(value) + ", not " + Alternatives(convention.values) +
+                              convention.source;
+        const std::string nearest = NearestName(value, convention.values);
+        if (!nearest.empty()) message += "; did you mean " + nearest + "?";
+        Add(line, convention.code, id, field, std::move(message));
+    }
+    for (const Property property : {kXLoc, kYLoc, kRotation, kIntXLoc, kIntYLoc}) {
+        if (!placed || ParseNumber(values[property])) continue;
+        const std::string_view field = PropertyName(property);
+        Add(line, "PlacedNumber", id, field,
+            std::string(field) + " of placed block " + Quoted(id) + " is " +
+                Quoted(values[property]) + ", not a number");
+    }
+    for (const auto& [axis, stored, place] :
+         {std::tuple{kXLoc, kIntXLoc, internal[0]}, std::tuple{kYLoc, kIntYLoc, internal[1]}}) {
+        const std::optional<double> given = ParseNumber(values[stored]);
+        if (!place || !given || *given == static_cast<double>(*place)) continue;
+        const std::string_view field = PropertyName(stored);
+        Add(line, "InternalLocation", id, field,
+            // Numbers and known units are safe to show as they are.
+            std::string(field) + " of block " + Quoted(id) + " is " + std::string(values[stored]) +
+                ", but " + std::string(PropertyName(axis)) + " " + std::string(values[axis]) + " " +
+                std::string(units) + " is " + std::to_string(*place) +
+                " in database units; did you mean " + std::to_string(*place) +
+                "? (set --sync-int rewrites it)");
+    }
+}
+
+std::vector<Problem> BlockLint::Finish() {
+    std::vector<Problem> problems = std::move(m_problems);
+    // Sorted rather than hashed, so that no crafted file can make it quadratic; stable, so that
+    // the first of a stack is the one the file defines first.
+    std::vector<std::size_t> order(m_spots.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto place = [this](std::size_t spot) {
+        return std::tie(m_spots[spot].side, m_spots[spot].x, m_spots[spot].y);
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return place(a) < place(b); });
+    std::vector<std::pair<std::size_t, std::size_t>> stacked;  // (spot, the first on its place)
+    for (std::size_t i = 1, first = 0; i < order.size(); ++i) {
+        if (place(order[i]) != place(order[first])) {
+            first = i;
+        } else {
+            stacked.emplace_back(order[i], order[first]);
+        }
+    }
+    std::sort(stacked.begin(), stacked.end());  // back in file order
+    stacked.resize(std::min(stacked.size(), kProblemLimit + 1));
+    for (const auto& [spot, first] : stacked) {
+        const Spot& block = m_spots[spot];
+        const Spot& under = m_spots[first];
+        std::string message =
+            "block " + Quoted(block.id) + " is placed where block " + Quoted(under.id);
+        if (under.line > 0) message += " (line " + std::to_string(under.line) + ")";
+        message += " is, on side " + Quoted(block.side);
+        problems.push_back({block.line, "warning", "Stacked", std::string(block.id), std::nullopt,
+                            std::move(message)});
+    }
+    m_spots.clear();
     return problems;
 }
 

@@ -4,8 +4,13 @@
 
 #include <reuseblocks/reuseblocks.h>
 
+#include <reuseblocks/fields.h>
+
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "inspect/record_lines.h"
@@ -26,11 +31,43 @@ struct Problem {
 // or when the file cannot be read.
 std::optional<Problem> CheckFormatLine(const std::string& path);
 
-// Values outside the conventions the header documents (BLOCK_TYPE, BLOCK_STATUS, QOR_STATUS) and
-// layer maps that repeat an earlier one of the same block. `blocks` in walk order, `lines` the
+// `check` stops collecting problems after this many, as a compiler stops after so many errors:
+// a file of nothing but faults would otherwise fill the memory with messages. Each rule keeps
+// one more than this, which says that there were more.
+inline constexpr std::size_t kProblemLimit = 1000;
+
+// Layer maps that repeat an earlier one of the same block. `blocks` in walk order, `lines` the
 // record lines of as many blocks or fewer (the rest then go without a line).
-std::vector<Problem> CheckConventions(const std::vector<CReuseBlock*>& blocks,
-                                      const std::vector<RecordLines>& lines);
+std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
+                                    const std::vector<RecordLines>& lines);
+
+// A block's values by property, loaded or read from a line the loader never reached.
+using BlockValues = std::array<std::string_view, kPropertyCount>;
+
+// The rules on a block's values: the conventions of the header (BLOCK_TYPE, BLOCK_STATUS,
+// QOR_STATUS) and of the writer (SIDE, UNITS), numbers where a placed block needs them, the
+// internal location against the one given in UNITS, and blocks stacked on the same place and side.
+// The values' text must outlive Finish.
+class BlockLint {
+  public:
+    void Check(const BlockValues& values, unsigned long line);
+    // Every problem found, the stacked blocks last; at most kProblemLimit + 1 of each.
+    std::vector<Problem> Finish();
+
+  private:
+    struct Spot {
+        std::string side;
+        long long x = 0;
+        long long y = 0;
+        unsigned long line = 0;
+        std::string_view id;
+    };
+    void Add(unsigned long line, const char* code, std::string_view id, std::string_view field,
+             std::string message);
+
+    std::vector<Problem> m_problems;
+    std::vector<Spot> m_spots;
+};
 
 }  // namespace reuseblocks::tool
 

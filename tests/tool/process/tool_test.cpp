@@ -146,7 +146,7 @@ TEST(Tool, EditsAreWrittenBackAndReadBackByTheLibrary) {
     const std::string board = dir / "board.blocks";
     fs::copy_file(kSample, board);
     const std::vector<std::vector<std::string>> edits = {
-        {"set", board, "/TOP/PSU3/LDO1", "BLOCK_STATUS=Placed", "xloc=640"},
+        {"set", board, "/TOP/PSU3/LDO1", "BLOCK_STATUS=Placed", "xloc=640", "--sync-int"},
         NewBlockArgs(board, "/TOP/PSU4"),
         {"map", "add", board, "/TOP/PSU4", "1", "TOP", "1", "TOP"},
         {"map", "remove", board, "/TOP/U12/B3", "1"},
@@ -175,6 +175,7 @@ TEST(Tool, EditsAreWrittenBackAndReadBackByTheLibrary) {
     ASSERT_EQ(blocks.GetBlock("/TOP/PSU3/LDO1", block), 1);
     EXPECT_EQ(block->GetProperty(3), "Placed");
     EXPECT_EQ(block->GetProperty(4), "640");
+    EXPECT_EQ(block->GetProperty(9), "162560");
     ASSERT_EQ(blocks.GetBlock("/TOP/U12/B3", block), 1);
     ASSERT_EQ(block->GetLayerMapCount(), 3u);
     EXPECT_EQ(block->GetLayerMap(1, 1), "PWR");
@@ -185,6 +186,21 @@ TEST(Tool, EditsAreWrittenBackAndReadBackByTheLibrary) {
     ASSERT_EQ(RunTool({"set", board, "/TOP/PSU4", "XLOC=9", "-o", dir / "copy.blocks"}).status, 0);
     EXPECT_EQ(ReadText(board), before);
     EXPECT_NE(ReadText(dir / "copy.blocks").find(" 9 2 TOP "), std::string::npos);
+}
+
+TEST(Tool, SyncIntMakesEveryInternalLocationAgreeOrNamesTheBlockItCannot) {
+    TempDir dir;
+    const std::string board = dir / "board.blocks";
+    fs::copy_file(std::string(REUSEBLOCKS_GOLDEN_DIR) + "/strict_internal_location.blocks", board);
+    ASSERT_EQ(RunTool({"check", "--strict", board}).status, 1);
+    ASSERT_EQ(RunTool({"set", board, "--sync-int"}).status, 0);
+    EXPECT_EQ(RunTool({"check", "--strict", board}).status, 0);
+    const std::string before = ReadText(board);
+    const ToolRun run = RunTool({"set", board, "/TOP/U1", "UNITS=furlongs", "--sync-int"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("UNITS \"furlongs\" of block \"/TOP/U1\""), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadText(board), before);
 }
 
 TEST(Tool, JsonMatchesWhatTheLibraryReads) {

@@ -3,7 +3,9 @@
 
 #include "inspect/block_diff.h"
 #include "inspect/block_query.h"
+#include "inspect/file_check.h"
 #include "terminal/tool_error.h"
+#include "test_support.h"
 
 namespace reuseblocks::tool {
 namespace {
@@ -49,6 +51,19 @@ TEST(Inspect, QueriesNameFieldsInAnyCaseAndRefuseUnknownOnes) {
         EXPECT_EQ(error.Status(), kExitUsage);
         EXPECT_NE(std::string(error.what()).find("did you mean SYMBOL?"), std::string::npos);
     }
+}
+
+TEST(Inspect, CheckStopsCollectingProblemsAtTheLimit) {
+    ::TempDir folder;
+    std::string text = std::string(kFormatLine) + "\n";
+    for (std::size_t i = 0; i <= kProblemLimit; ++i) {
+        text += "/U" + std::to_string(i) + " p Smashd Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n";
+    }
+    ::WriteText(folder.File("many.blocks"), text);
+    const FileCheck check = CheckFile(folder.File("many.blocks"), true);
+    ASSERT_EQ(check.problems.size(), kProblemLimit + 1);
+    EXPECT_EQ(check.problems[kProblemLimit - 1].line, kProblemLimit + 1);
+    EXPECT_EQ(check.problems.back().code, "ProblemLimit");
 }
 
 }  // namespace

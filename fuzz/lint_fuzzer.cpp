@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+// `check --strict` on arbitrary bytes, through a real file and reuseblocks_cli_core. Whatever the
+// bytes: problems come in file order, on lines the file has, at most the limit and its note; in a
+// file the library loads, the lines read on their own find every block's line (the two readings
+// agree); the JSON report is valid; and once `set --sync-int` has rewritten the internal
+// locations of a file whose values all read back, no InternalLocation problem is left.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "edit/loading.h"
+#include "edit/sync_int.h"
+#include "harness_support.h"
+#include "inspect/file_check.h"
+
+namespace {
+
+using reuseblocks::tool::FileCheck;
+using reuseblocks::tool::Problem;
+
+bool Has(const FileCheck& check, std::string_view code) {
+    return std::any_of(check.problems.begin(), check.problems.end(),
+                       [&](const Problem& problem) { return problem.code == code; });
+}
+
+void CheckProblems(const FileCheck& check, std::size_t lines) {
+    HARNESS_CHECK(check.problems.size() <= reuseblocks::tool::kProblemLimit + 1);
+    for (std::size_t i = 0; i < check.problems.size(); ++i) {
+        const Problem& problem = check.problems[i];
+        HARNESS_CHECK(problem.line <= std::max<std::size_t>(lines, 1));  // an empty file's line 1
+        HARNESS_CHECK(!problem.code.empty() && !problem.message.empty());
+        HARNESS_CHECK(problem.severity == "error" || problem.severity == "warning" ||
+                      problem.severity == "note");
+        if (i > 0) HARNESS_CHECK(check.problems[i - 1].line - 1 <= problem.line - 1);
+        // Loaded whole, every block's line is found again by reading the lines on their own.
+        if (check.report.Succeeded() && problem.code != "ProblemLimit") {
+            HARNESS_CHECK(problem.line > 0);
+        }
+    }
+}
+
+// The lines of `text`, a last one without a line break included.
+std::size_t LinesOf(std::string_view text) {
+    const auto breaks = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    return breaks + (text.empty() || text.back() == '\n' ? 0 : 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string& directory = harness::ScratchDirectory();
+    const std::string input = directory + "/lint.blocks";
+    harness::WriteBytes(input, data, size);
+    const FileCheck check = reuseblocks::tool::CheckFile(input, true);
+    CheckProblems(check, LinesOf(std::string_view(reinterpret_cast<const char*>(data), size)));
+    std::string json;
+    {
+        reuseblocks::tool::JsonWriter writer(json, reuseblocks::tool::JsonWriter::Layout::kCompact);
+        reuseblocks::tool::WriteFileCheckJson(writer, input, check);
+    }
+    HARNESS_CHECK(nlohmann::json::accept(json));
+
+    if (!check.report.Succeeded() || Has(check, "RoundTrip") || Has(check, "ProblemLimit")) {
+        return 0;
+    }
+    CReuseBlockFile blocks;
+    HARNESS_CHECK(blocks.LoadFile(input.c_str()) == 0);
+    for (CReuseBlock* block : reuseblocks::tool::BlocksInOrder(blocks)) {
+        reuseblocks::tool::SyncInternalLocation(*block);
+    }
+    const std::string synced = directory + "/synced.blocks";
+    HARNESS_CHECK(blocks.WriteFile(synced.c_str(), "lint fuzzer") == 1);
+    HARNESS_CHECK(!Has(reuseblocks::tool::CheckFile(synced, true), "InternalLocation"));
+    return 0;
+}

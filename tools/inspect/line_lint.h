@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_INSPECT_LINE_LINT_H
+#define REUSEBLOCKS_TOOLS_INSPECT_LINE_LINT_H
+
+#include <reuseblocks/fields.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "inspect/lint.h"
+#include "inspect/record_lines.h"
+
+namespace reuseblocks::tool {
+
+// A definition line the library did not load, because it stands after the line it rejected.
+struct UnloadedBlock {
+    unsigned long line = 0;
+    std::array<std::string, kPropertyCount> values;
+};
+
+// What reading a file's lines on their own finds.
+struct LineLint {
+    std::vector<RecordLines> lines;       // of the blocks loaded, in load order
+    std::vector<UnloadedBlock> unloaded;  // the definitions after the rejected line
+    std::vector<Problem> problems;        // in file order, at most kProblemLimit + 1
+};
+
+// Reads `path` line by line as the loader does, so that checking goes on where loading stopped:
+// `rejected` is the line the loader rejected (0 when it read the whole file). Reports field
+// counts, mapping lines before the first block, near misses of the mapping keyword and, after
+// the rejected line, what the loader would have rejected there; a repeated block ID says where
+// the block was first defined. Empty when the file cannot be read.
+LineLint LintLines(const std::string& path, unsigned long rejected);
+
+}  // namespace reuseblocks::tool
+
+#endif  // REUSEBLOCKS_TOOLS_INSPECT_LINE_LINT_H
