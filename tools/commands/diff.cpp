@@ -6,6 +6,7 @@
 #include "edit/loading.h"
 #include "files/standard_streams.h"
 #include "inspect/diff_report.h"
+#include "terminal/standard_output.h"
 #include "terminal/table.h"
 #include "terminal/tool_error.h"
 
@@ -64,6 +65,12 @@ int RunDiff(const DiffOptions& options) {
         PrintDiffStat(changes, std::cout);
     } else {
         PrintDiffText(changes, oldName, newName, std::cout);
+    }
+    // Output lost is trouble too, not a difference.
+    try {
+        FinishStandardOutput();
+    } catch (const ToolError& error) {
+        throw ToolError(kDiffTrouble, error.what());
     }
     // git takes any status but 0 for a failed driver.
     if (options.git) return kDiffEqual;
