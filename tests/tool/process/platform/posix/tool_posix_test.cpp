@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -135,6 +136,31 @@ TEST(Tool, DashIsStandardInputAndOutputNeverAFileName) {
     EXPECT_EQ(format.status, 0) << format.err;
     EXPECT_NE(format.out.find("/TOP/MCU/U1"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(Tool, ImportFromStandardInputSeesJsonAfterAByteOrderMarkAndStopsAfterSoManyProblems) {
+    TempDir dir;
+    const ToolRun json = RunProgram("/bin/sh",
+                                    {"-c",
+                                     "\"$0\" list --json \"$1\" > b.json && "
+                                     "{ printf '\\357\\273\\277'; cat b.json; } | "
+                                     "\"$0\" import - -o b.blocks && \"$0\" check b.blocks",
+                                     REUSEBLOCKS_TOOL, kSample},
+                                    dir.Path());
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, "b.blocks: 12 blocks, 30 layer maps\n");
+
+    std::string lines;
+    for (int line = 0; line < 1500; ++line) lines += "{\"XLOC\":[]}\n";
+    WriteText(dir / "bad.jsonl", lines);
+    const ToolRun many = RunTool({"import", "bad.jsonl", "-o", "x.blocks"}, dir.Path());
+    EXPECT_EQ(many.status, 1);
+    EXPECT_EQ(std::count(many.err.begin(), many.err.end(), '\n'), 1002);
+    EXPECT_NE(many.err.find("bad.jsonl:500: error"), std::string::npos);
+    EXPECT_EQ(many.err.find("bad.jsonl:501:"), std::string::npos);
+    EXPECT_NE(many.err.find("bad.jsonl: error: stopped reading after 1000 problems"),
+              std::string::npos)
+        << many.err.substr(many.err.size() - 300);
 }
 
 }  // namespace
