@@ -6,7 +6,8 @@
 # fixed, move the file into fuzz/regressions/<harness>/ so that it replays as a test from then on.
 #
 #   FUZZ_SECONDS  seconds per harness (default 60)
-#   HARNESSES     which ones (default "loader tokenizer roundtrip lint")
+#   HARNESSES     which ones (default "loader tokenizer roundtrip lint import_json import_jsonl
+#                 import_csv import_tsv set_from")
 #   BUILD_DIR     build directory (default build/fuzz)
 #   FUZZ_CXX      the clang++ to use (default clang++)
 set -eu
@@ -14,7 +15,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/fuzz}
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${HARNESSES:-"loader tokenizer roundtrip lint"}
+harnesses=${HARNESSES:-"loader tokenizer roundtrip lint import_json import_jsonl import_csv import_tsv set_from"}
 
 targets=""
 for harness in $harnesses; do targets="$targets ${harness}_fuzzer"; done
@@ -37,6 +38,7 @@ failed=""
 for harness in $harnesses; do
     case $harness in
         tokenizer | lint) dict=$root/fuzz/dict/$harness.dict ;;
+        import_* | set_from) dict=$root/fuzz/dict/records.dict ;;
         *) dict=$root/fuzz/dict/blocks.dict ;;
     esac
     work=$build/fuzz-work/$harness
@@ -46,6 +48,8 @@ for harness in $harnesses; do
     set -- "$work" "$root/fuzz/corpus/$harness"
     if [ -d "$root/fuzz/regressions/$harness" ]; then set -- "$@" "$root/fuzz/regressions/$harness"; fi
     echo "== $harness: ${seconds}s"
+    # The tool's harnesses print the diagnostics of every input; libFuzzer keeps its own output.
+    case $harness in import_* | set_from) set -- -close_fd_mask=3 "$@" ;; esac
     if "$build/fuzz/${harness}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -max_len=8192 -dict="$dict" -artifact_prefix="$findings/" -print_final_stats=1 "$@" \
         >"$log" 2>&1; then

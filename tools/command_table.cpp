@@ -82,7 +82,7 @@ const CommandText kDiffHelp = {
     "error); with --git 0 unless there is trouble."};
 
 const CommandText kImportHelp = {
-    "Write a blocks file from JSON, JSON Lines or CSV",
+    "Write a blocks file from JSON, JSON Lines, CSV or TSV",
     "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
     "reuseblocks import - -o optics.blocks\n"
     "  reuseblocks import examples/leds.csv -o leds.blocks",
@@ -220,7 +220,7 @@ int RunCommandLine(int argc, char** argv) {
     importCommand->add_option("INPUT", import.input, "Blocks as list --json prints them, or rows")
         ->required();
     importCommand
-        ->add_option("--format", import.format, "json, jsonl or csv; default: by extension")
+        ->add_option("--format", import.format, "json, jsonl, csv or tsv; default: by extension")
         ->type_name("FORMAT");
     AddWriteOptions(*importCommand, import.write, true);
 

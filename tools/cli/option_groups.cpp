@@ -27,7 +27,7 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
 void AddBatchOptions(CLI::App& command, std::string& updates, std::string& format) {
     command.add_option("--from", updates, "Apply the rows of a CSV or JSON Lines file")
         ->type_name("UPDATES");
-    command.add_option("--format", format, "Format of the rows: json, jsonl or csv")
+    command.add_option("--format", format, "Format of the rows: json, jsonl, csv or tsv")
         ->type_name("FORMAT");
 }
 

@@ -6,6 +6,7 @@
 #include "edit/loading.h"
 #include "files/standard_streams.h"
 #include "inspect/diff_report.h"
+#include "terminal/standard_output.h"
 #include "terminal/table.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -113,11 +114,24 @@ int RunTextConversion(const std::vector<std::string>& args) {
     return kDiffEqual;
 }
 
+// Output lost is trouble too, not a difference: for git as well, which then stops and says so.
+void FinishDiffOutput() {
+    try {
+        FinishStandardOutput();
+    } catch (const ToolError& error) {
+        throw ToolError(kDiffTrouble, error.what());
+    }
+}
+
 }  // namespace
 
 int RunDiff(const DiffOptions& options) {
     if (options.textconv) return RunTextConversion(options.files);
-    if (options.git) return RunGitDriver(options);
+    if (options.git) {
+        const int status = RunGitDriver(options);
+        FinishDiffOutput();
+        return status;
+    }
     const std::vector<std::string>& args = options.files;
     if (args.size() != 2) throw UsageError("diff compares two files: reuseblocks diff OLD NEW");
     CReuseBlockFile before;
@@ -138,6 +152,7 @@ int RunDiff(const DiffOptions& options) {
     } else {
         PrintDiffText(changes, oldName, newName, std::cout, {{}, ColorsFor(options.color)});
     }
+    FinishDiffOutput();
     return changes.empty() ? kDiffEqual : kDiffDifferent;
 }
 

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "files/atomic_file.h"
 #include "files/write_failure.h"
 #include "platform/console.h"
 #include "platform/random_source.h"
+#include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
@@ -78,26 +81,47 @@ ScratchDirectory& Scratch() {
     return directory;
 }
 
-std::string CopyStandardInput() {
-    UseBinaryStandardStreams();
-    const std::string path = ScratchPath("stdin");
+// Everything `in` gives until its end, in a file of the private directory.
+std::string CopyToScratch(std::FILE* in, const std::string& name, const std::string& what) {
+    const std::string path = ScratchPath(name);
     std::vector<char> buffer(kCopyBufferSize);
     try {
         AtomicFile copy(path);
         for (;;) {
-            const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+            const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
             copy.Write(std::string_view(buffer.data(), got));
             if (got < buffer.size()) break;
         }
-        if (std::ferror(stdin)) throw Failure("cannot read standard input");
+        if (std::ferror(in)) throw Failure("cannot read " + what);
         copy.Commit();
     } catch (const ToolError&) {
-        if (std::ferror(stdin)) throw;
+        if (std::ferror(in)) throw;
         // The scratch copy is the tool's own business: say why, not where.
         const std::string why = WhyWriteFailed(path, errno);
-        throw Failure("cannot keep a copy of standard input" + (why.empty() ? "" : ": " + why));
+        throw Failure("cannot keep a copy of " + what + (why.empty() ? "" : ": " + why));
     }
     return path;
+}
+
+// A pipe or a terminal gives its bytes once, and the library and `check --strict` read a file
+// more than once: such input is read as cat reads it (opening a pipe waits for its writer) into
+// a file. Other devices are refused, for /dev/zero would never end.
+std::string CopyOfDevice(const std::string& argument, std::size_t copies) {
+    std::error_code error;
+    const fs::file_status status = fs::status(argument, error);
+    const bool device = fs::is_character_file(status) || fs::is_block_file(status);
+    if (status.type() != fs::file_type::fifo && !(device && IsTerminalDevice(argument))) {
+        if (device) {
+            throw Failure(Quoted(argument) +
+                          " is a device, neither a file, a terminal nor a pipe; give a file, or - "
+                          "for standard input");
+        }
+        return argument;
+    }
+    std::FILE* in = std::fopen(argument.c_str(), "rb");
+    if (!in) return argument;  // the library says why
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closing(in, &std::fclose);
+    return CopyToScratch(in, "input" + std::to_string(copies), Quoted(argument));
 }
 
 }  // namespace
@@ -107,9 +131,17 @@ bool IsStandardStream(const std::string& argument) {
 }
 
 std::string ReadablePath(const std::string& argument) {
-    if (!IsStandardStream(argument)) return argument;
-    static const std::string copy = CopyStandardInput();
-    return copy;
+    static std::map<std::string, std::string> copies;  // later uses see the same bytes
+    const auto found = copies.find(argument);
+    if (found != copies.end()) return found->second;
+    std::string path;
+    if (IsStandardStream(argument)) {
+        UseBinaryStandardStreams();
+        path = CopyToScratch(stdin, "stdin", "standard input");
+    } else {
+        path = CopyOfDevice(argument, copies.size());
+    }
+    return copies.emplace(argument, path).first->second;
 }
 
 std::string DisplayName(const std::string& argument) {

@@ -13,8 +13,9 @@ namespace reuseblocks::tool {
 // every platform, and lets a command read its input twice. No file named "-" is ever created.
 bool IsStandardStream(const std::string& argument);
 
-// The path to hand to the library for `argument`: the argument itself, or for "-" the copy of
-// standard input (read on first use; later uses see the same bytes).
+// The path to hand to the library for `argument`: the argument itself, or for "-", a pipe or a
+// terminal a copy of what it gives (read on first use; later uses see the same bytes). Another
+// device ends the command.
 std::string ReadablePath(const std::string& argument);
 
 // How `argument` is named in messages: "<stdin>" for "-".

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "inspect/record_lines.h"
+#include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
 
@@ -34,7 +35,7 @@ std::optional<Problem> CheckFormatLine(const std::string& path);
 // `check` stops collecting problems after this many, as a compiler stops after so many errors:
 // a file of nothing but faults would otherwise fill the memory with messages. Each rule keeps
 // one more than this, which says that there were more.
-inline constexpr std::size_t kProblemLimit = 1000;
+inline constexpr std::size_t kProblemLimit = kMostProblems;
 
 // Layer maps that repeat an earlier one of the same block. `blocks` in walk order, `lines` the
 // record lines of as many blocks or fewer (the rest then go without a line).

@@ -2,6 +2,8 @@
 #ifndef REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
 #define REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
 
+#include <string>
+
 namespace reuseblocks::tool {
 
 // Puts standard input and output into binary mode where the platform has a text mode, so that
@@ -10,6 +12,9 @@ void UseBinaryStandardStreams();
 
 // True when standard output is a terminal, where a person reads what the tool prints.
 bool StandardOutputIsTerminal();
+
+// True when `path` names a terminal, which a person types into.
+bool IsTerminalDevice(const std::string& path);
 
 }  // namespace reuseblocks::tool
 

@@ -24,6 +24,8 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // Collects the values of one record, checking each as `set` does.
 class RecordBuilder {
   public:
@@ -67,10 +69,9 @@ class RecordBuilder {
     std::array<bool, CReuseBlock::kPropertyCount> m_given{};
 };
 
-// A JSON value as field text: strings as they are, numbers as written.
+// A JSON value as field text. The reader turns every number into its text as written.
 std::optional<std::string> JsonText(const Json& value) {
     if (value.is_string()) return value.get<std::string>();
-    if (value.is_number()) return value.dump();
     return std::nullopt;
 }
 
@@ -167,57 +168,152 @@ class LineCountingIterator {
     unsigned long* m_lineFeeds;
 };
 
-// Each block object of the top array goes to `sink` as soon as it is parsed and is then
-// dropped, so memory holds one block of the input at a time, however long the array is.
-void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
-    unsigned long lineFeeds = 0;
-    unsigned long blockLine = 0;
-    bool topIsArray = false;
-    const Json::parser_callback_t takeBlocks = [&](int depth, Json::parse_event_t event,
-                                                   Json& parsed) {
-        using Event = Json::parse_event_t;
-        if (depth == 0 && event == Event::array_start) topIsArray = true;
-        if (depth != 1 || !topIsArray) return true;
-        if (event == Event::object_start || event == Event::array_start) {
-            blockLine = lineFeeds + 1;
-        } else if (event == Event::object_end || event == Event::array_end) {
-            AddRecordFromJson(parsed, blockLine, sink, problems);
-            return false;
-        } else if (event == Event::value) {
-            problems.push_back({lineFeeds + 1, "expected a block object"});
-            return false;
+// Thrown once the problems reach kMostProblems: the rest of the input goes unread.
+struct TooManyProblems {};
+
+void StopAtTooManyProblems(const std::vector<InputProblem>& problems) {
+    if (problems.size() >= kMostProblems) throw TooManyProblems{};
+}
+
+// Builds JSON values with each number as the text it was written in (a string, which the
+// fields take alike) and refuses a key an object holds already. Each block object of a top
+// array goes to `sink` as soon as it is complete and is then dropped, so memory holds one block
+// of the input at a time, however long the array is.
+class BlockReader {
+  public:
+    // `lines` before the input, and the line feeds the parser has consumed, name each line.
+    BlockReader(unsigned long lines, const unsigned long& lineFeeds, bool topArray,
+                const RecordSink& sink, std::vector<InputProblem>& problems)
+        : m_lines(lines),
+          m_lineFeeds(lineFeeds),
+          m_topArray(topArray),
+          m_sink(sink),
+          m_problems(problems) {}
+
+    bool null() { return Value(Json()); }
+    bool boolean(bool value) { return Value(Json(value)); }
+    bool number_integer(Json::number_integer_t value) { return Value(std::to_string(value)); }
+    bool number_unsigned(Json::number_unsigned_t value) { return Value(std::to_string(value)); }
+    bool number_float(Json::number_float_t, const std::string& text) { return Value(text); }
+    bool string(std::string& value) { return Value(std::move(value)); }
+    bool binary(Json::binary_t&) { return Value(Json()); }  // JSON text has none
+    bool start_object(std::size_t) { return Open(Json::object()); }
+    bool start_array(std::size_t) { return Open(Json::array()); }
+    bool end_object() { return Close(); }
+    bool end_array() { return Close(); }
+    bool key(std::string& name) {
+        Level& level = m_levels.back();
+        level.keep = !level.value.contains(name);
+        if (!level.keep) Problem(name + " is given twice");
+        level.key = std::move(name);
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const Json::exception& error) {
+        Problem(JsonError(error));
+        return false;
+    }
+
+    // After the parse: what the top of the input was.
+    void Finish() {
+        if (!m_sawTop) Problem("expected an array of block objects, as list --json prints");
+    }
+
+  private:
+    struct Level {
+        Json value;
+        std::string key;  // of an object's next member
+        bool keep = true;
+    };
+
+    unsigned long Line() const { return m_lines + m_lineFeeds + 1; }
+    void Problem(std::string message) {
+        m_problems.push_back({Line(), std::move(message)});
+        StopAtTooManyProblems(m_problems);
+    }
+    bool AtBlock() const { return m_levels.size() == 1 && m_levels[0].value.is_array(); }
+
+    bool Open(Json container) {
+        if (m_levels.empty()) {
+            if (container.is_array() && !m_topArray) return Fail("expected a block object");
+            m_sawTop = true;
+            m_blockLine = Line();
+        }
+        if (AtBlock()) m_blockLine = Line();
+        m_levels.push_back({std::move(container), std::string(), true});
+        return true;
+    }
+    bool Close() {
+        Json done = std::move(m_levels.back().value);
+        m_levels.pop_back();
+        if (m_levels.empty()) {
+            if (done.is_object()) Block(done);
+            return true;
+        }
+        return Value(std::move(done));
+    }
+    bool Value(Json value) {
+        if (m_levels.empty())
+            return Fail(m_topArray ? "expected an array of block objects, as list --json prints"
+                                   : "expected a block object");
+        if (AtBlock()) {
+            if (!value.is_object()) {
+                Problem("expected a block object");
+                return true;
+            }
+            Block(value);
+            return true;
+        }
+        Level& level = m_levels.back();
+        if (level.value.is_array()) {
+            level.value.push_back(std::move(value));
+        } else if (level.keep) {
+            level.value[level.key] = std::move(value);
         }
         return true;
-    };
-    Json document;
-    try {
-        document = Json::parse(LineCountingIterator(std::istreambuf_iterator<char>(in), &lineFeeds),
-                               LineCountingIterator(std::istreambuf_iterator<char>(), &lineFeeds),
-                               takeBlocks);
-    } catch (const Json::exception& error) {
-        problems.push_back({lineFeeds + 1, JsonError(error)});
-        return;
     }
-    if (document.is_object()) return AddRecordFromJson(document, 1, sink, problems);
-    if (!topIsArray) {
-        problems.push_back({1, "expected an array of block objects, as list --json prints"});
+    bool Fail(std::string message) {
+        m_sawTop = true;
+        Problem(std::move(message));
+        return false;
+    }
+    void Block(const Json& object) {
+        AddRecordFromJson(object, m_blockLine, m_sink, m_problems);
+        StopAtTooManyProblems(m_problems);
+    }
+
+    unsigned long m_lines;
+    const unsigned long& m_lineFeeds;
+    bool m_topArray;
+    const RecordSink& m_sink;
+    std::vector<InputProblem>& m_problems;
+    std::vector<Level> m_levels;
+    unsigned long m_blockLine = 0;
+    bool m_sawTop = false;
+};
+
+void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
+    unsigned long lineFeeds = 0;
+    BlockReader reader(0, lineFeeds, true, sink, problems);
+    if (Json::sax_parse(LineCountingIterator(std::istreambuf_iterator<char>(in), &lineFeeds),
+                        LineCountingIterator(std::istreambuf_iterator<char>(), &lineFeeds),
+                        &reader)) {
+        reader.Finish();
     }
 }
 
 void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
     std::string text;
+    const unsigned long noLineFeeds = 0;
     for (unsigned long line = 1; std::getline(in, text); ++line) {
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
-        try {
-            AddRecordFromJson(Json::parse(text), line, sink, problems);
-        } catch (const Json::exception& error) {
-            problems.push_back({line, JsonError(error)});
-        }
+        BlockReader reader(line - 1, noLineFeeds, false, sink, problems);
+        Json::sax_parse(text, &reader);
     }
 }
 
-void ReadCsv(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
-    CsvReader reader(in);
+void ReadCsv(std::istream& in, char separator, const RecordSink& sink,
+             std::vector<InputProblem>& problems) {
+    CsvReader reader(in, separator);
     std::vector<std::string> header;
     std::vector<std::string> fields;
     unsigned long line = 0;
@@ -237,6 +333,7 @@ void ReadCsv(std::istream& in, const RecordSink& sink, std::vector<InputProblem>
         if (fields.size() != header.size()) {
             problems.push_back({line, "row has " + std::to_string(fields.size()) +
                                           " fields, the header " + std::to_string(header.size())});
+            StopAtTooManyProblems(problems);
             continue;
         }
         BlockRecord record;
@@ -246,6 +343,7 @@ void ReadCsv(std::istream& in, const RecordSink& sink, std::vector<InputProblem>
             builder.Add(header[column], fields[column]);
         }
         sink(record);
+        StopAtTooManyProblems(problems);
     }
     if (!reader.Error().empty()) problems.push_back({line, reader.Error()});
 }
@@ -258,6 +356,7 @@ RecordFormat SniffRecordFormat(const std::string& path) {
     std::string line;
     while (std::getline(in, line) && line.find_first_not_of(" \t\r") == std::string::npos) {
     }
+    if (line.rfind(kByteOrderMark, 0) == 0) line.erase(0, kByteOrderMark.size());
     const std::size_t start = line.find_first_not_of(" \t\r");
     if (start == std::string::npos || line[start] == '[') return RecordFormat::kJson;
     if (line[start] != '{') return RecordFormat::kCsv;
@@ -271,16 +370,18 @@ RecordFormat ChooseRecordFormat(const std::string& argument, const std::string& 
         if (SameLetters(name, "json")) return RecordFormat::kJson;
         if (SameLetters(name, "jsonl")) return RecordFormat::kJsonLines;
         if (SameLetters(name, "csv")) return RecordFormat::kCsv;
-        throw UsageError("unknown format " + Quoted(name) + "; formats are json jsonl csv");
+        if (SameLetters(name, "tsv")) return RecordFormat::kTsv;
+        throw UsageError("unknown format " + Quoted(name) + "; formats are json jsonl csv tsv");
     }
     if (EndsWithLetters(argument, ".jsonl") || EndsWithLetters(argument, ".ndjson")) {
         return RecordFormat::kJsonLines;
     }
     if (EndsWithLetters(argument, ".json")) return RecordFormat::kJson;
     if (EndsWithLetters(argument, ".csv")) return RecordFormat::kCsv;
+    if (EndsWithLetters(argument, ".tsv")) return RecordFormat::kTsv;
     if (IsStandardStream(argument)) return SniffRecordFormat(ReadablePath(argument));
     throw UsageError("cannot tell the format of " + Quoted(argument) +
-                     " from its name; add --format json, jsonl or csv");
+                     " from its name; add --format json, jsonl, csv or tsv");
 }
 
 void ReadBlockRecords(const std::string& path, RecordFormat format, const RecordSink& sink,
@@ -296,18 +397,30 @@ void ReadBlockRecords(const std::string& path, RecordFormat format, const Record
         return problems.push_back(
             {0, "cannot open it" + (errno ? ": " + std::string(std::strerror(errno)) : "")});
     }
-    switch (format) {
-        case RecordFormat::kJson:
-            ReadJson(in, sink, problems);
-            break;
-        case RecordFormat::kJsonLines:
-            ReadJsonLines(in, sink, problems);
-            break;
-        case RecordFormat::kCsv:
-            ReadCsv(in, sink, problems);
-            break;
+    // A failed read is a problem of the input; running out of memory goes on to say so.
+    in.exceptions(std::ios::badbit);
+    try {
+        switch (format) {
+            case RecordFormat::kJson:
+                ReadJson(in, sink, problems);
+                break;
+            case RecordFormat::kJsonLines:
+                ReadJsonLines(in, sink, problems);
+                break;
+            case RecordFormat::kCsv:
+                ReadCsv(in, ',', sink, problems);
+                break;
+            case RecordFormat::kTsv:
+                ReadCsv(in, '\t', sink, problems);
+                break;
+        }
+    } catch (const TooManyProblems&) {
+        problems.resize(kMostProblems);
+        problems.push_back(
+            {0, "stopped reading after " + std::to_string(kMostProblems) + " problems"});
+    } catch (const std::ios_base::failure&) {
+        problems.push_back({0, "cannot read the file"});
     }
-    if (in.bad()) problems.push_back({0, "cannot read the file"});
 }
 
 }  // namespace reuseblocks::tool

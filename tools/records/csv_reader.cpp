@@ -55,13 +55,13 @@ bool CsvReader::Next(std::vector<std::string>& fields, unsigned long& line) {
                     field += static_cast<char>(c);
                 }
                 c = in.sgetc();
-                if (c != ',' && c != '\n' && c != '\r' && c != kEnd) {
+                if (c != m_separator && c != '\n' && c != '\r' && c != kEnd) {
                     m_error = "a character follows the closing quote of a field";
                     return false;
                 }
                 continue;
             }
-            if (c == ',') {
+            if (c == m_separator) {
                 fields.emplace_back();
             } else if (c == kEnd || c == '\n') {
                 return true;

@@ -13,7 +13,8 @@ namespace reuseblocks::tool {
 // mark before the first record is dropped, and so are empty lines.
 class CsvReader {
   public:
-    explicit CsvReader(std::istream& in) : m_in(in) {}
+    // `separator` is a tab for TSV.
+    explicit CsvReader(std::istream& in, char separator = ',') : m_in(in), m_separator(separator) {}
 
     // The next record's fields and the physical line it starts on; false at the end or on a
     // malformed record, which Error() then describes.
@@ -24,6 +25,7 @@ class CsvReader {
     int Get();
 
     std::istream& m_in;
+    char m_separator;
     unsigned long m_line = 1;
     bool m_started = false;
     std::string m_error;

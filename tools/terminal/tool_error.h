@@ -2,6 +2,7 @@
 #ifndef REUSEBLOCKS_TOOLS_TERMINAL_TOOL_ERROR_H
 #define REUSEBLOCKS_TOOLS_TERMINAL_TOOL_ERROR_H
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@ namespace reuseblocks::tool {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;  // a rejected file, a --strict warning, a failed write
 inline constexpr int kExitUsage = 2;    // the command line asks for something impossible
+
+// Problems of one input reported at most, as a compiler stops after so many errors: an input of
+// nothing but faults would otherwise fill the memory with messages.
+inline constexpr std::size_t kMostProblems = 1000;
 
 // Ends the command: main prints what() on stderr, escaped line by line, and exits with Status().
 class ToolError : public std::runtime_error {

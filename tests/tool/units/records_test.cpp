@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+
+#include "records/block_records.h"
+#include "temporary_directory.h"
 
 #include "records/csv_reader.h"
 #include "records/fields.h"
@@ -65,6 +69,55 @@ TEST(Records, CsvReaderTakesWhatSpreadsheetsWrite) {
     CsvReader broken(open);
     EXPECT_FALSE(broken.Next(fields, line));
     EXPECT_EQ(broken.Error(), "a quoted field is not closed");
+}
+
+// Each record's values as "FIELD=text" and each problem as "LINE: message".
+std::vector<std::string> Read(const std::string& text, RecordFormat format) {
+    const std::filesystem::path dir =
+        test::MakeUniqueDirectory(std::filesystem::temp_directory_path(), "records-");
+    const std::string path = (dir / "input").string();
+    std::ofstream(path, std::ios::binary) << text;
+    std::vector<std::string> seen;
+    std::vector<InputProblem> problems;
+    ReadBlockRecords(
+        path, format,
+        [&](const BlockRecord& record) {
+            for (const auto& [index, value] : record.properties) {
+                seen.push_back(std::string(PropertyName(index)) + "=" + value);
+            }
+            if (record.layerMaps)
+                seen.push_back("maps=" + std::to_string(record.layerMaps->size()));
+        },
+        problems);
+    for (const InputProblem& problem : problems) {
+        seen.push_back(std::to_string(problem.line) + ": " + problem.message);
+    }
+    std::filesystem::remove_all(dir);
+    return seen;
+}
+
+TEST(Records, JsonNumbersKeepTheirTextAndRepeatedKeysAreRefused) {
+    const std::string numbers =
+        R"({"XLOC":123456789012345678901234567890,"YLOC":1e2,"ROTATION":1.5e-400,)"
+        R"("INT_XLOC":2500,"INT_YLOC":2.5e3})";
+    const std::vector<std::string> kept = {"XLOC=123456789012345678901234567890", "YLOC=1e2",
+                                           "ROTATION=1.5e-400", "INT_XLOC=2500", "INT_YLOC=2.5e3"};
+    EXPECT_EQ(Read("[" + numbers + "]", RecordFormat::kJson), kept);
+    EXPECT_EQ(Read(numbers + "\n", RecordFormat::kJsonLines), kept);
+
+    const std::string maps = R"("layer_maps":[])";
+    EXPECT_EQ(Read("[{\"XLOC\":1,\n\"XLOC\":999, \"ID\":\"/a\", \"ID\":\"/b\",\n" + maps + "," +
+                       maps + "}]",
+                   RecordFormat::kJson),
+              (std::vector<std::string>{"XLOC=1", "maps=0", "2: XLOC is given twice",
+                                        "2: ID is given twice", "3: layer_maps is given twice"}));
+}
+
+TEST(Records, TsvIsReadAsCsvWithTabs) {
+    EXPECT_EQ(Read("XLOC\tYLOC\n\"1,5\"\t2\n", RecordFormat::kTsv),
+              (std::vector<std::string>{"XLOC=1,5", "YLOC=2"}));
+    EXPECT_EQ(ChooseRecordFormat("a.TSV", ""), RecordFormat::kTsv);
+    EXPECT_EQ(ChooseRecordFormat("a", "tsv"), RecordFormat::kTsv);
 }
 
 TEST(Records, FieldNamesAreFoundWhateverTheirCase) {

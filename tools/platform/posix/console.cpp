@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/console.h"
@@ -10,6 +11,15 @@ void UseBinaryStandardStreams() {}
 
 bool StandardOutputIsTerminal() {
     return ::isatty(STDOUT_FILENO) == 1;
+}
+
+bool IsTerminalDevice(const std::string& path) {
+    // Without blocking on a device that waits, nor making it the controlling terminal.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    const bool terminal = ::isatty(descriptor) == 1;
+    ::close(descriptor);
+    return terminal;
 }
 
 }  // namespace reuseblocks::tool

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 
@@ -15,6 +16,17 @@ void UseBinaryStandardStreams() {
 
 bool StandardOutputIsTerminal() {
     return _isatty(_fileno(stdout)) != 0;
+}
+
+bool IsTerminalDevice(const std::string& path) {
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD mode = 0;
+    const bool console = ::GetConsoleMode(file, &mode) != 0;
+    ::CloseHandle(file);
+    return console;
 }
 
 }  // namespace reuseblocks::tool

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -35,20 +36,55 @@ TEST(Tool, OutputToAFullDeviceIsAFailure) {
               "reuseblocks: error: cannot write \"/dev/full\": No space left on device\n");
 }
 
-TEST(Tool, StrictCheckOfAPipeReadsItOnce) {
-    // Finding line numbers reads a file twice; a pipe opened again would wait for a writer.
-    // The shell holds the pipe open before the tool starts, and the padding outgrows the pipe's
-    // buffer, so the shell lets go only after the tool is reading: no race with a late writer.
+TEST(Tool, APipeIsReadAsCatReadsItAndOtherDevicesAreRefused) {
+    // The writer opens the pipe only once the tool waits on it; what it sends is seen whole,
+    // by the strict check's second reading too, and by both sides of a diff.
     TempDir dir;
-    const ToolRun run = RunProgram(
-        "/bin/sh",
-        {"-c",
-         "mkfifo pipe && exec 3<>pipe && { timeout 20 \"$0\" check --strict pipe 3>&- & } && "
-         "{ cat \"$1\"; yes '#' | head -c 100000; } >&3 && exec 3>&- && wait $!",
-         REUSEBLOCKS_TOOL, kSample},
-        dir.Path());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "pipe: 12 blocks, 30 layer maps\n");
+    const std::string strict = std::string(REUSEBLOCKS_GOLDEN_DIR) + "/strict_white_space.blocks";
+    const std::string late =
+        "mkfifo pipe || exit 9; { sleep 1; timeout 20 cp \"$1\" pipe; } >/dev/null 2>&1 & "
+        "timeout 20 \"$0\" ";
+    const ToolRun check = RunProgram(
+        "/bin/sh", {"-c", late + "check --strict pipe", REUSEBLOCKS_TOOL, strict}, dir.Path());
+    EXPECT_EQ(check.status, 1) << check.err;
+    EXPECT_EQ(check.out, "pipe: 2 blocks, 1 layer map, 1 warning\n");
+    EXPECT_NE(check.err.find("pipe:5: warning: SIDE"), std::string::npos) << check.err;
+    std::filesystem::remove(dir.Path() / "pipe");
+    const ToolRun diff = RunProgram(
+        "/bin/sh", {"-c", late + "diff --stat \"$1\" pipe", REUSEBLOCKS_TOOL, kSample}, dir.Path());
+    EXPECT_EQ(diff.status, 0) << diff.err;
+
+    // Endless devices would fill the memory.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check", "/dev/zero"},
+          {"list", "/dev/zero"},
+          {"diff", kSample, "/dev/zero"},
+          {"import", "/dev/urandom", "--format", "jsonl", "-o", dir / "x.blocks"}}) {
+        std::vector<std::string> bounded = {"20", REUSEBLOCKS_TOOL};
+        bounded.insert(bounded.end(), args.begin(), args.end());
+        const ToolRun refused = RunProgram("/usr/bin/timeout", bounded);
+        EXPECT_EQ(refused.status, args[0] == "diff" ? 2 : 1) << refused.err;
+        EXPECT_NE(refused.err.find("is a device, neither a file, a terminal nor a pipe"),
+                  std::string::npos)
+            << refused.err;
+    }
+}
+
+TEST(Tool, DiffIntoAFullDeviceIsTroubleAndNamesAreEscaped) {
+    TempDir dir;
+    const std::string changed = dir / "e\x1b[31m.blocks";
+    WriteText(changed, ReadText(kSample).replace(ReadText(kSample).find(" 850 "), 5, " 851 "));
+    for (const std::string git : {"", "--git x"}) {
+        const std::string files =
+            git.empty() ? " \"$1\" \"$2\"" : " \"$1\" 0 100644 \"$2\" 0 100644";
+        const ToolRun full =
+            RunProgram("/bin/sh", {"-c", "exec \"$0\" diff " + git + files + " > /dev/full",
+                                   REUSEBLOCKS_TOOL, kSample, changed});
+        EXPECT_EQ(full.status, 2) << git;
+    }
+    const ToolRun shown = RunTool({"diff", kSample, changed});
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_NE(shown.out.find("+++ " + dir / "e\\x1b[31m.blocks\n"), std::string::npos) << shown.out;
 }
 
 TEST(Tool, PlotReplacesThePictureInOneStepKeepingItsModeAndOtherNames) {
@@ -100,6 +136,31 @@ TEST(Tool, DashIsStandardInputAndOutputNeverAFileName) {
     EXPECT_EQ(format.status, 0) << format.err;
     EXPECT_NE(format.out.find("/TOP/MCU/U1"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(Tool, ImportFromStandardInputSeesJsonAfterAByteOrderMarkAndStopsAfterSoManyProblems) {
+    TempDir dir;
+    const ToolRun json = RunProgram("/bin/sh",
+                                    {"-c",
+                                     "\"$0\" list --json \"$1\" > b.json && "
+                                     "{ printf '\\357\\273\\277'; cat b.json; } | "
+                                     "\"$0\" import - -o b.blocks && \"$0\" check b.blocks",
+                                     REUSEBLOCKS_TOOL, kSample},
+                                    dir.Path());
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, "b.blocks: 12 blocks, 30 layer maps\n");
+
+    std::string lines;
+    for (int line = 0; line < 1500; ++line) lines += "{\"XLOC\":[]}\n";
+    WriteText(dir / "bad.jsonl", lines);
+    const ToolRun many = RunTool({"import", "bad.jsonl", "-o", "x.blocks"}, dir.Path());
+    EXPECT_EQ(many.status, 1);
+    EXPECT_EQ(std::count(many.err.begin(), many.err.end(), '\n'), 1002);
+    EXPECT_NE(many.err.find("bad.jsonl:500: error"), std::string::npos);
+    EXPECT_EQ(many.err.find("bad.jsonl:501:"), std::string::npos);
+    EXPECT_NE(many.err.find("bad.jsonl: error: stopped reading after 1000 problems"),
+              std::string::npos)
+        << many.err.substr(many.err.size() - 300);
 }
 
 }  // namespace
