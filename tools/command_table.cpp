@@ -114,9 +114,12 @@ int RunCommandLine(int argc, char** argv) {
     CLI::App* listCommand = AddCommand<Takes::kFile>(app, "list", run, RunList, list, kListHelp);
     listCommand
         ->add_option("--where", list.where,
-                     "Only blocks whose FIELD equals (=) or differs from (!=) VALUE; repeatable, "
-                     "all must hold")
-        ->type_name("FIELD=VALUE");
+                     "Only blocks whose FIELD is (=) or is not (!=) one of VALUES, a,b or a glob "
+                     "*a*, or compares as a number (< <= > >=); | between tests: any may hold; "
+                     "repeatable, all must hold")
+        ->type_name("FIELD=VALUES");
+    listCommand->add_flag("-i,--ignore-case", list.ignoreCase,
+                          "--where compares = and != values without the case of letters");
     listCommand
         ->add_option("--fields", list.fields,
                      "Columns, comma-separated: field names as `set` takes them, ID, SYMBOL, MAPS")

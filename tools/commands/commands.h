@@ -23,7 +23,8 @@ int RunCheck(const CheckOptions& options);
 
 struct ListOptions {
     std::string file;
-    std::vector<std::string> where;   // FIELD=VALUE or FIELD!=VALUE, all must hold
+    std::vector<std::string> where;   // conditions (inspect/block_query.h), all must hold
+    bool ignoreCase = false;          // -i: = and != ignore the case of letters
     std::vector<std::string> fields;  // comma-separated lists; empty: the default columns
     std::string format = "table";     // table, csv, tsv, json or jsonl
     bool json = false;                // --json, the same as --format json
