@@ -33,8 +33,7 @@ int RunMerge(const MergeOptions& options) {
             LoadOrFail(merged.Blocks(), input);
         }
     }
-    merged.Write();
-    return kExitSuccess;
+    return merged.Write();
 }
 
 }  // namespace reuseblocks::tool

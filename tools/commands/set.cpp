@@ -18,8 +18,7 @@ int RunSet(const SetOptions& options) {
         ParseAssignments(options.assignments, AssignmentUse::kSet);
     EditSession edit(options.file, options.write);
     Apply(edit.Block(options.id), assignments);
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 // Every row is checked before anything is written, and one bad row rejects all.
@@ -44,8 +43,7 @@ int RunSetFrom(const SetOptions& options) {
         }
     };
     ApplyRecordsOrFail(options.updates, options.format, update, problems);
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 }  // namespace reuseblocks::tool

@@ -4,6 +4,7 @@
 
 #include <reuseblocks/reuseblocks.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/file_lock.h"
@@ -16,7 +17,12 @@ struct WriteOptions {
     std::string app = "reuseblocks";
     bool force = false;   // write values that would not read back the same
     bool noWait = false;  // fail instead of waiting for another edit of the file
+    bool dryRun = false;  // show what the write would change instead, as `diff` does
 };
+
+// Runs a command that writes a blocks file. In a dry run it exits as `diff` does, and a failure
+// is trouble (status 2), since 1 means "would change".
+int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& command);
 
 // The one way a command changes a blocks file: lock, load, change, check that every value reads
 // back the same, write, report. The lock is held from the load to the write when the edit writes
@@ -37,9 +43,11 @@ class EditSession {
     // How the file edited is named in messages.
     const std::string& File() const { return m_file; }
 
-    // Writes every block to the destination. Unless --force, a collection holding values that
-    // would not read back the same is refused first, each value named.
-    void Write();
+    // Writes every block to the destination and returns the command's exit status. Unless
+    // --force, a collection holding values that would not read back the same is refused first,
+    // each value named. A dry run writes nothing: it prints how the destination would change,
+    // as `diff` prints it, and returns diff's status (0 the same, 1 different).
+    int Write();
 
   private:
     std::string m_file;

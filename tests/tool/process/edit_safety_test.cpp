@@ -47,5 +47,22 @@ TEST(EditSafety, NoWaitFailsAtOnceWhileAnotherEditHoldsTheLock) {
     EXPECT_EQ(RunTool({"remove", file, "/TOP/B", "--no-wait"}).status, 0);
 }
 
+TEST(EditSafety, DryRunShowsTheChangeAsDiffDoesAndWritesNothing) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, kBlock);
+    const ToolRun changes = RunTool({"set", file, "/TOP/B", "XLOC=5", "--dry-run"});
+    EXPECT_EQ(changes.status, 1);
+    EXPECT_EQ(changes.out,
+              "--- " + file + "\n+++ " + file + " (dry run)\nchanged /TOP/B\n  XLOC: 1 -> 5\n");
+    EXPECT_EQ(ReadText(file), kBlock);
+    EXPECT_EQ(RunTool({"set", file, "/TOP/B", "XLOC=1", "--dry-run"}).status, 0);
+    // A failure is trouble, as for diff, and a new file is not made.
+    EXPECT_EQ(RunTool({"set", file, "/TOP/NONE", "XLOC=1", "--dry-run"}).status, 2);
+    EXPECT_EQ(RunTool({"merge", file, file, "-o", dir / "m.blocks", "--dry-run"}).status, 2);
+    EXPECT_EQ(RunTool({"remove", file, "/TOP/B", "-o", dir / "new.blocks", "--dry-run"}).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.blocks"));
+}
+
 }  // namespace
 }  // namespace reuseblocks::test
