@@ -32,6 +32,7 @@ int RunMerge(const MergeOptions& options) {
         } else {
             LoadOrFail(merged.Blocks(), input);
         }
+        merged.NoteCommentsOf(input);
     }
     return merged.Write();
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "edit/changes.h"
 #include "edit/loading.h"
 #include "files/standard_streams.h"
 #include "files/write_failure.h"
@@ -53,19 +54,6 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
     if (blocks.WriteFile(path.c_str(), app.c_str()) == 0) throw CannotWrite(path, errno);
 }
 
-// What a dry run compares with: the file -o names when it exists, since that is what the write
-// would replace; otherwise the input (an edit in place, to standard output or to a new file);
-// for a new collection going to a new file, nothing. Returns the name it loaded.
-std::string LoadWhatWouldChange(CReuseBlockFile& before, const std::string& input,
-                                const std::string& output) {
-    std::error_code ignored;
-    const bool replaces =
-        !output.empty() && !IsStandardStream(output) && std::filesystem::exists(output, ignored);
-    const std::string& source = replaces ? output : input;
-    if (!source.empty()) LoadOrFail(before, source);
-    return source.empty() ? output : source;
-}
-
 }  // namespace
 
 int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& command) {
@@ -81,6 +69,13 @@ int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& co
 EditSession::EditSession(const std::string& file, const WriteOptions& write)
     : m_file(file), m_write(write), m_lock(LockForEdit(file, write)) {
     LoadOrFail(m_blocks, file);
+    NoteCommentsOf(file);
+    // Kept rather than read again: a FIFO gives its bytes once.
+    if (write.dryRun) {
+        for (const CReuseBlock* block : BlocksInOrder(m_blocks)) {
+            CopyBlock(*block, *m_loaded.NewBlock(block->GetBlockID().GetString()));
+        }
+    }
 }
 
 EditSession::EditSession(const WriteOptions& write) : m_write(write) {}
@@ -89,18 +84,43 @@ CReuseBlock& EditSession::Block(const std::string& id) {
     return BlockOrFail(m_blocks, m_file, id);
 }
 
+void EditSession::NoteCommentsOf(const std::string& input) {
+    const std::size_t comments = CountOwnComments(input);
+    if (comments > 0 && m_comments == 0) m_commentedFile = input;
+    m_comments += comments;
+}
+
 int EditSession::Write() {
     const std::string& path = m_write.output.empty() ? m_file : m_write.output;
     if (!m_write.force) RefuseValuesThatWouldNotReadBack(m_blocks, path);
-    if (m_write.dryRun) {
-        CReuseBlockFile before;
-        const std::string name = DisplayName(LoadWhatWouldChange(before, m_file, m_write.output));
-        const std::vector<BlockChange> changes = CompareCollections(before, m_blocks);
-        PrintDiffText(changes, name, DisplayName(path) + " (dry run)", std::cout);
-        return changes.empty() ? kExitSuccess : kExitFailure;
+    if (m_comments > 0) {
+        // The library keeps blocks, not the lines around them.
+        PrintDiagnostic(NoteLine(DisplayName(m_commentedFile) + " has " +
+                                 Counted(m_comments, "comment line", "comment lines") +
+                                 " of its own; a written file keeps none, only its blocks "
+                                 "under a fresh header"));
     }
+    if (m_write.dryRun) return ShowWhatWouldChange(path);
     WriteBlocks(m_blocks, path, m_write.app);
     return kExitSuccess;
+}
+
+// Compares with the file -o names when it exists, since that is what the write would replace;
+// otherwise with the input as it was read (an edit in place, to standard output or to a new
+// file); a new collection bound for a new file, with nothing.
+int EditSession::ShowWhatWouldChange(const std::string& path) {
+    std::error_code ignored;
+    const std::string& output = m_write.output;
+    const bool replaces =
+        !output.empty() && !IsStandardStream(output) && std::filesystem::exists(output, ignored);
+    CReuseBlockFile replaced;
+    if (replaces) LoadOrFail(replaced, output);
+    const std::vector<BlockChange> changes =
+        CompareCollections(replaces ? replaced : m_loaded, m_blocks);
+    const std::string before = replaces || m_file.empty() ? path : m_file;
+    const std::string after = IsStandardStream(path) ? "<stdout>" : DisplayName(path);
+    PrintDiffText(changes, DisplayName(before), after + " (dry run)", std::cout);
+    return changes.empty() ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace reuseblocks::tool

@@ -42,6 +42,9 @@ class EditSession {
     CReuseBlock& Block(const std::string& id);
     // How the file edited is named in messages.
     const std::string& File() const { return m_file; }
+    // Counts the comment lines of `input`, one more file the collection was read from, that the
+    // write will drop, so that Write can say so first.
+    void NoteCommentsOf(const std::string& input);
 
     // Writes every block to the destination and returns the command's exit status. Unless
     // --force, a collection holding values that would not read back the same is refused first,
@@ -50,10 +53,15 @@ class EditSession {
     int Write();
 
   private:
+    int ShowWhatWouldChange(const std::string& path);
+
     std::string m_file;
     const WriteOptions& m_write;
     FileLock m_lock;
     CReuseBlockFile m_blocks;
+    CReuseBlockFile m_loaded;  // a dry run's copy of the file as it was read
+    std::size_t m_comments = 0;
+    std::string m_commentedFile;  // the first file with comments a write drops
 };
 
 }  // namespace reuseblocks::tool

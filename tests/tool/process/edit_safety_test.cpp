@@ -64,5 +64,18 @@ TEST(EditSafety, DryRunShowsTheChangeAsDiffDoesAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir / "new.blocks"));
 }
 
+TEST(EditSafety, AnEditSaysFirstThatItDropsTheFilesOwnComments) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, "# placed by hand, ask Ana\n" + kBlock + "  # one more\n");
+    const ToolRun edit = RunTool({"set", file, "/TOP/B", "XLOC=5"});
+    EXPECT_EQ(edit.status, 0);
+    EXPECT_EQ(edit.err, "reuseblocks: note: " + file +
+                            " has 2 comment lines of its own; a written file keeps none, only its "
+                            "blocks under a fresh header\n");
+    // The header the tool wrote is no comment of the file's own.
+    EXPECT_EQ(RunTool({"set", file, "/TOP/B", "XLOC=6"}).err, "");
+}
+
 }  // namespace
 }  // namespace reuseblocks::test
