@@ -216,6 +216,16 @@ int RunCommandLine(int argc, char** argv) {
         ->check(CLI::IsMember({"id", "symbol", "none"}))
         ->capture_default_str();
     plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
+    plotCommand
+        ->add_option("--highlight", plot.highlight,
+                     "Draw the blocks that meet these --where conditions as usual, the rest faint")
+        ->type_name("WHERE");
+    plotCommand
+        ->add_option("--window", plot.window,
+                     "Draw only this part of the board, in the unit of its axes")
+        ->type_name("X0,Y0,X1,Y1");
+    plotCommand->add_flag("-i,--ignore-case", plot.ignoreCase,
+                          "--highlight compares = and != values without the case of letters");
 
     const std::string unknown = FindUnknownCommand(app, argc, argv);
     if (!unknown.empty()) throw UsageError(unknown);

@@ -106,7 +106,10 @@ struct PlotOptions {
     std::string file;
     std::string output;  // empty: FILE with .svg for its extension, or "-" for FILE "-"
     std::string label = "symbol";
-    std::string title;  // empty: the file name and its counts
+    std::string title;                   // empty: the file name and its counts
+    std::vector<std::string> highlight;  // --where conditions; the other blocks are drawn faint
+    bool ignoreCase = false;             // -i, as for list
+    std::string window;                  // X0,Y0,X1,Y1; empty: the whole board
 };
 int RunPlot(const PlotOptions& options);
 

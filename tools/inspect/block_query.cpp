@@ -2,11 +2,10 @@
 #include "block_query.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <optional>
 
 #include "cli/near_miss.h"
+#include "plot/units.h"  // numbers read as the picture reads them
 #include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -47,22 +46,6 @@ bool SameText(std::string_view a, std::string_view b, bool ignoreCase) {
     return ignoreCase ? SameLetters(a, b) : a == b;
 }
 
-// A decimal number as written in a file or on the command line: an optional sign, digits, a
-// point, an exponent; nothing else, and nothing infinite.
-std::optional<double> NumberIn(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+' ||
-        std::isalpha(static_cast<unsigned char>(text.back()))) {
-        return std::nullopt;  // "inf", "nan", "1e" and a doubled sign are no numbers here
-    }
-    double number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) {
-        return std::nullopt;
-    }
-    return number;
-}
-
 // Reads one test from `text` at `at`, up to an unescaped "|" or the end.
 class TestReader {
   public:
@@ -85,7 +68,7 @@ class TestReader {
             test.globs.push_back(glob);
         }
         if (compares) {
-            const std::optional<double> number = NumberIn(test.values.front());
+            const std::optional<double> number = ParseNumber(test.values.front());
             if (!number) Refuse(Quoted(test.values.front()) + " is not a number to compare with");
             test.number = *number;
         }
@@ -186,7 +169,7 @@ bool QueryTest::Passes(const CReuseBlock& block) const {
         }
         return found == (op == Op::kEqual);
     }
-    const std::optional<double> own = NumberIn(value);
+    const std::optional<double> own = ParseNumber(value);
     if (!own) return false;
     switch (op) {
         case Op::kLess:

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "plot/label_space.h"
+#include "plot/plot_renderer.h"
 #include "plot/svg_writer.h"
 #include "plot/units.h"
 #include "plot/xml_text.h"
@@ -37,6 +38,42 @@ TEST(Plot, LabelSpaceTakesOnlyFreeBoxesInsideItsArea) {
     EXPECT_FALSE(space.TakeIfFree({15, 12, 20, 10}));
     EXPECT_TRUE(space.TakeIfFree({30, 10, 20, 10}));  // touching is not overlapping
     EXPECT_FALSE(space.TakeIfFree({90, 90, 20, 5}));
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(Plot, HighlightWindowAndStackedBlocksShowInTheDrawingAndTheLegend) {
+    CReuseBlockFile blocks;
+    for (const char* id : {"/A", "/B", "/C", "/FAR"}) {
+        CReuseBlock* block = blocks.NewBlock(id);
+        block->Init();
+        block->SetProperty(kBlockStatus, "Placed");
+        block->SetProperty(kXLoc, id == std::string("/FAR") ? "9000" : "100");
+        block->SetProperty(kYLoc, id == std::string("/C") ? "300" : "100");
+        block->SetProperty(kSide, "TOP");
+        block->SetProperty(kRotation, "0");
+        block->SetProperty(kUnits, "mils");
+    }
+    std::vector<CReuseBlock*> ordered;
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        ordered.push_back(blocks.GetNext(position));
+    }
+    PlotRequest request{"t", LabelKind::kNone, ParseConditions({"ID=/A,/C"}), {}};
+    const std::string all = RenderPlot(PlaceBlocks(ordered), request);
+    EXPECT_EQ(Count(all, "<g opacity=\"0.2\">"), 2u);
+    EXPECT_NE(all.find("2 blocks of 4 highlighted, the rest faint"), std::string::npos);
+    // /B stands on /A and is moved aside, up and right.
+    EXPECT_NE(all.find("1 block on another, drawn up and right"), std::string::npos);
+    request.window = std::array<double, 4>{0, 0, 1000, 1000};
+    const std::string part = RenderPlot(PlaceBlocks(ordered), request);
+    EXPECT_NE(part.find("1 block outside --window left out"), std::string::npos);
+    EXPECT_NE(part.find("2 blocks of 3 highlighted"), std::string::npos);
 }
 
 }  // namespace
