@@ -6,7 +6,7 @@
 # fixed, move the file into fuzz/regressions/<harness>/ so that it replays as a test from then on.
 #
 #   FUZZ_SECONDS  seconds per harness (default 60)
-#   HARNESSES     which ones (default "loader tokenizer roundtrip")
+#   HARNESSES     which ones (default "loader tokenizer roundtrip where")
 #   BUILD_DIR     build directory (default build/fuzz)
 #   FUZZ_CXX      the clang++ to use (default clang++)
 set -eu
@@ -14,14 +14,14 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/fuzz}
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${HARNESSES:-"loader tokenizer roundtrip"}
+harnesses=${HARNESSES:-"loader tokenizer roundtrip where"}
 
 targets=""
 for harness in $harnesses; do targets="$targets ${harness}_fuzzer"; done
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREUSEBLOCKS_BUILD_FUZZERS=ON \
-    -DREUSEBLOCKS_BUILD_TESTS=OFF -DREUSEBLOCKS_BUILD_EXAMPLES=OFF -DREUSEBLOCKS_BUILD_TOOLS=OFF \
+    -DREUSEBLOCKS_BUILD_TESTS=OFF -DREUSEBLOCKS_BUILD_EXAMPLES=OFF -DREUSEBLOCKS_BUILD_TOOLS=ON \
     -DREUSEBLOCKS_WARNINGS_AS_ERRORS=ON >/dev/null
 # shellcheck disable=SC2086
 cmake --build "$build" -j 2 --target $targets
@@ -37,6 +37,7 @@ failed=""
 for harness in $harnesses; do
     case $harness in
         tokenizer) dict=$root/fuzz/dict/tokenizer.dict ;;
+        where) dict=$root/fuzz/dict/where.dict ;;
         *) dict=$root/fuzz/dict/blocks.dict ;;
     esac
     work=$build/fuzz-work/$harness
