@@ -125,9 +125,12 @@ int RunCommandLine(int argc, char** argv) {
     CLI::App* listCommand = AddCommand<Takes::kFile>(app, "list", run, RunList, list, kListHelp);
     listCommand
         ->add_option("--where", list.where,
-                     "Only blocks whose FIELD equals (=) or differs from (!=) VALUE; repeatable, "
-                     "all must hold")
-        ->type_name("FIELD=VALUE");
+                     "Only blocks whose FIELD is (=) or is not (!=) one of VALUES, a,b or a glob "
+                     "*a*, or compares as a number (< <= > >=); | between tests: any may hold; "
+                     "repeatable, all must hold")
+        ->type_name("FIELD=VALUES");
+    listCommand->add_flag("-i,--ignore-case", list.ignoreCase,
+                          "--where compares = and != values without the case of letters");
     listCommand
         ->add_option("--fields", list.fields,
                      "Columns, comma-separated: field names as `set` takes them, ID, SYMBOL, MAPS")
@@ -233,6 +236,16 @@ int RunCommandLine(int argc, char** argv) {
         ->check(CLI::IsMember({"id", "symbol", "none"}))
         ->capture_default_str();
     plotCommand->add_option("--title", plot.title, "Title (default the file name and its counts)");
+    plotCommand
+        ->add_option("--highlight", plot.highlight,
+                     "Draw the blocks that meet these --where conditions as usual, the rest faint")
+        ->type_name("WHERE");
+    plotCommand
+        ->add_option("--window", plot.window,
+                     "Draw only this part of the board, in the unit of its axes")
+        ->type_name("X0,Y0,X1,Y1");
+    plotCommand->add_flag("-i,--ignore-case", plot.ignoreCase,
+                          "--highlight compares = and != values without the case of letters");
 
     AddHelpCommand(app);
 

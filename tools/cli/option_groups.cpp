@@ -18,6 +18,8 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
         ->capture_default_str();
     command.add_flag("--force", write.force,
                      "Write even values that would not read back the same (they are lost)");
+    command.add_flag("--dry-run", write.dryRun,
+                     "Write nothing: show what would change as `diff` does, and exit as it does");
     if (!outputRequired) {
         command.add_flag("--no-wait", write.noWait,
                          "Fail at once when another edit holds the file, instead of waiting");

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "edit/edit_session.h"
 
@@ -42,6 +43,12 @@ struct CommandText {
 // it edits, in place unless -o says otherwise.
 enum class Takes { kNothing, kFile, kFileToEdit };
 
+// Options with a `write` member belong to a command that writes a blocks file.
+template <typename Options, typename = void>
+struct WritesBlocks : std::false_type {};
+template <typename Options>
+struct WritesBlocks<Options, std::void_t<decltype(Options::write)>> : std::true_type {};
+
 // A command of `parent`; when the command line names it, `run` is left calling `command` with
 // the `options` the parser filled in.
 template <Takes kTakes = Takes::kNothing, typename Options>
@@ -49,8 +56,15 @@ CLI::App* AddCommand(CLI::App& parent, const std::string& name, std::function<in
                      int (*command)(const Options&), Options& options, const CommandText& text) {
     CLI::App* added = parent.add_subcommand(name, text.description);
     SetHelp(*added, text.examples, text.statuses);
-    added->callback(
-        [&run, command, &options] { run = [command, &options] { return command(options); }; });
+    added->callback([&run, command, &options] {
+        run = [command, &options] {
+            if constexpr (WritesBlocks<Options>::value) {
+                return WithDryRunStatuses(options.write, [&] { return command(options); });
+            } else {
+                return command(options);
+            }
+        };
+    });
     if constexpr (kTakes != Takes::kNothing) {
         added->add_option("FILE", options.file, "Blocks file")->required();
     }

@@ -29,8 +29,7 @@ int RunAdd(const SetOptions& options) {
     CReuseBlock* block = edit.Blocks().NewBlock(options.id.c_str());
     block->Init();
     Apply(*block, assignments);
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 }  // namespace reuseblocks::tool

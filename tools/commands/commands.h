@@ -23,7 +23,8 @@ int RunCheck(const CheckOptions& options);
 
 struct ListOptions {
     std::string file;
-    std::vector<std::string> where;   // FIELD=VALUE or FIELD!=VALUE, all must hold
+    std::vector<std::string> where;   // conditions (inspect/block_query.h), all must hold
+    bool ignoreCase = false;          // -i: = and != ignore the case of letters
     std::vector<std::string> fields;  // comma-separated lists; empty: the default columns
     std::string format = "table";     // table, csv, tsv, json or jsonl
     bool json = false;                // --json, the same as --format json
@@ -110,7 +111,10 @@ struct PlotOptions {
     std::string file;
     std::string output;  // empty: FILE with .svg for its extension, or "-" for FILE "-"
     std::string label = "symbol";
-    std::string title;  // empty: the file name and its counts
+    std::string title;                   // empty: the file name and its counts
+    std::vector<std::string> highlight;  // --where conditions; the other blocks are drawn faint
+    bool ignoreCase = false;             // -i, as for list
+    std::string window;                  // X0,Y0,X1,Y1; empty: the whole board
 };
 int RunPlot(const PlotOptions& options);
 

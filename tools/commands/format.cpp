@@ -7,8 +7,7 @@ namespace reuseblocks::tool {
 
 int RunFormat(const FormatOptions& options) {
     EditSession edit(options.file, options.write);
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 }  // namespace reuseblocks::tool

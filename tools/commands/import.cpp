@@ -33,8 +33,7 @@ int RunImport(const ImportOptions& options) {
         Apply(*block, record);
     };
     ApplyRecordsOrFail(options.input, options.format, add, problems);
-    imported.Write();
-    return kExitSuccess;
+    return imported.Write();
 }
 
 }  // namespace reuseblocks::tool

@@ -2,6 +2,7 @@
 // `list`: the blocks of a file that meet --where, as a table, CSV, TSV, JSON or JSON Lines.
 #include "commands/commands.h"
 #include "edit/loading.h"
+#include "files/standard_streams.h"
 #include "inspect/listing.h"
 #include "terminal/tool_error.h"
 
@@ -20,11 +21,17 @@ ListFormat FormatNamed(const std::string& name) {
 }  // namespace
 
 int RunList(const ListOptions& options) {
-    const std::vector<QueryCondition> where = ParseConditions(options.where);
+    const std::vector<QueryCondition> where = ParseConditions(options.where, options.ignoreCase);
     const std::vector<QueryField> fields = ParseFields(options.fields);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
-    PrintListing(blocks, where, fields, FormatNamed(options.format), !options.noHeader);
+    const std::size_t printed =
+        PrintListing(blocks, where, fields, FormatNamed(options.format), !options.noHeader);
+    // An empty answer and a misspelt value look alike on the screen.
+    if (printed == 0 && !where.empty()) {
+        PrintDiagnostic(
+            WarningLine("no block of " + DisplayName(options.file) + " matches --where"));
+    }
     return kExitSuccess;
 }
 

@@ -22,8 +22,7 @@ int RunMapAdd(const MapAddOptions& options) {
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
         block.GetLayerMap(row, column) = options.columns[column].c_str();
     }
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 int RunMapRemove(const MapRemoveOptions& options) {
@@ -36,8 +35,7 @@ int RunMapRemove(const MapRemoveOptions& options) {
                          std::to_string(block.GetLayerMapCount()) + ")");
     }
     block.RemoveLayerMap(options.row);
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 }  // namespace reuseblocks::tool

@@ -32,9 +32,9 @@ int RunMerge(const MergeOptions& options) {
         } else {
             LoadOrFail(merged.Blocks(), input);
         }
+        merged.NoteCommentsOf(input);
     }
-    merged.Write();
-    return kExitSuccess;
+    return merged.Write();
 }
 
 }  // namespace reuseblocks::tool

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // `plot`: a picture of where the blocks of a file sit, as a self-contained SVG.
+#include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "commands/commands.h"
 #include "edit/loading.h"
@@ -8,6 +10,7 @@
 #include "files/standard_streams.h"
 #include "plot/placement.h"
 #include "plot/plot_renderer.h"
+#include "plot/units.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 #include "text/words.h"
@@ -32,14 +35,40 @@ std::string DefaultOutput(const std::string& input) {
     return output.string();
 }
 
+// X0,Y0,X1,Y1, any two opposite corners.
+std::optional<std::array<double, 4>> WindowOf(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    std::array<double, 4> corners{};
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const std::size_t comma = i + 1 < corners.size() ? text.find(',', start) : text.size();
+        const std::optional<double> number =
+            comma == std::string::npos
+                ? std::nullopt
+                : ParseNumber(std::string_view(text).substr(start, comma - start));
+        if (!number)
+            throw UsageError("--window takes four numbers X0,Y0,X1,Y1, got " + Quoted(text));
+        corners[i] = *number;
+        start = comma + 1;
+    }
+    if (corners[0] == corners[2] || corners[1] == corners[3]) {
+        throw UsageError("--window " + Quoted(text) + " has no area");
+    }
+    return std::array<double, 4>{std::min(corners[0], corners[2]), std::min(corners[1], corners[3]),
+                                 std::max(corners[0], corners[2]),
+                                 std::max(corners[1], corners[3])};
+}
+
 }  // namespace
 
 int RunPlot(const PlotOptions& options) {
+    std::vector<QueryCondition> highlight = ParseConditions(options.highlight, options.ignoreCase);
+    const std::optional<std::array<double, 4>> window = WindowOf(options.window);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
-    const Placement placement = PlaceBlocks(ordered);
-    PlotRequest request{options.title, LabelKindNamed(options.label)};
+    Placement placement = PlaceBlocks(ordered);
+    PlotRequest request{options.title, LabelKindNamed(options.label), std::move(highlight), window};
     if (request.title.empty()) {
         request.title = DisplayName(options.file) + ": " +
                         Counted(ordered.size(), "block", "blocks") + ", " +
@@ -52,7 +81,7 @@ int RunPlot(const PlotOptions& options) {
     if (!IsStandardStream(output) && std::filesystem::equivalent(output, options.file, ignored)) {
         throw UsageError("the picture would replace " + Quoted(options.file) + " itself");
     }
-    WriteWholeFile(output, RenderPlot(placement, request));
+    WriteWholeFile(output, RenderPlot(std::move(placement), request));
     return kExitSuccess;
 }
 

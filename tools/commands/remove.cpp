@@ -9,8 +9,7 @@ int RunRemove(const RemoveOptions& options) {
     EditSession edit(options.file, options.write);
     for (const std::string& id : options.ids) edit.Block(id);
     for (const std::string& id : options.ids) edit.Blocks().RemoveBlock(id.c_str());
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 }  // namespace reuseblocks::tool

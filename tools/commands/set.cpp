@@ -22,8 +22,7 @@ int RunSet(const SetOptions& options) {
     CReuseBlock& block = edit.Block(options.id);
     Apply(block, assignments);
     if (options.syncInt) SyncInternalLocationOrFail(block);
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 // One block, or every block when no ID is given.
@@ -34,8 +33,7 @@ int RunSyncInt(const SetOptions& options) {
     } else {
         SyncInternalLocationOrFail(edit.Block(options.id));
     }
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 // Every row is checked before anything is written, and one bad row rejects all.
@@ -65,8 +63,7 @@ int RunSetFrom(const SetOptions& options) {
         }
     };
     ApplyRecordsOrFail(options.updates, options.format, update, problems);
-    edit.Write();
-    return kExitSuccess;
+    return edit.Write();
 }
 
 }  // namespace reuseblocks::tool

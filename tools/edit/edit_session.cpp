@@ -4,10 +4,14 @@
 #include <reuseblocks/diagnostics.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <iostream>
 
+#include "edit/changes.h"
 #include "edit/loading.h"
 #include "files/standard_streams.h"
 #include "files/write_failure.h"
+#include "inspect/diff_report.h"
 #include "records/round_trip_text.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -20,7 +24,7 @@ namespace {
 // The lock an edit holds from its load to its write when it writes back in place; none when it
 // writes elsewhere.
 FileLock LockForEdit(const std::string& file, const WriteOptions& write) {
-    if (IsStandardStream(file) || (!write.output.empty() && write.output != file)) {
+    if (write.dryRun || IsStandardStream(file) || (!write.output.empty() && write.output != file)) {
         return FileLock();
     }
     return FileLock::Acquire(file, !write.noWait);
@@ -63,9 +67,26 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
 
 }  // namespace
 
+int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& command) {
+    if (!write.dryRun) return command();
+    try {
+        return command();
+    } catch (const ToolError& error) {
+        // diff's statuses: 1 says "different", so any failure is trouble.
+        throw ToolError(kExitUsage, error.what());
+    }
+}
+
 EditSession::EditSession(const std::string& file, const WriteOptions& write)
     : m_file(file), m_write(write), m_lock(LockForEdit(file, write)) {
     LoadOrFail(m_blocks, file);
+    NoteCommentsOf(file);
+    // Kept rather than read again: a FIFO gives its bytes once.
+    if (write.dryRun) {
+        for (const CReuseBlock* block : BlocksInOrder(m_blocks)) {
+            CopyBlock(*block, *m_loaded.NewBlock(block->GetBlockID().GetString()));
+        }
+    }
 }
 
 EditSession::EditSession(const WriteOptions& write) : m_write(write) {}
@@ -74,10 +95,43 @@ CReuseBlock& EditSession::Block(const std::string& id) {
     return BlockOrFail(m_blocks, m_file, id);
 }
 
-void EditSession::Write() {
+void EditSession::NoteCommentsOf(const std::string& input) {
+    const std::size_t comments = CountOwnComments(input);
+    if (comments > 0 && m_comments == 0) m_commentedFile = input;
+    m_comments += comments;
+}
+
+int EditSession::Write() {
     const std::string& path = m_write.output.empty() ? m_file : m_write.output;
     if (!m_write.force) RefuseValuesThatWouldNotReadBack(m_blocks, path);
+    if (m_comments > 0) {
+        // The library keeps blocks, not the lines around them.
+        PrintDiagnostic(NoteLine(DisplayName(m_commentedFile) + " has " +
+                                 Counted(m_comments, "comment line", "comment lines") +
+                                 " of its own; a written file keeps none, only its blocks "
+                                 "under a fresh header"));
+    }
+    if (m_write.dryRun) return ShowWhatWouldChange(path);
     WriteBlocks(m_blocks, path, m_write.app);
+    return kExitSuccess;
+}
+
+// Compares with the file -o names when it exists, since that is what the write would replace;
+// otherwise with the input as it was read (an edit in place, to standard output or to a new
+// file); a new collection bound for a new file, with nothing.
+int EditSession::ShowWhatWouldChange(const std::string& path) {
+    std::error_code ignored;
+    const std::string& output = m_write.output;
+    const bool replaces =
+        !output.empty() && !IsStandardStream(output) && std::filesystem::exists(output, ignored);
+    CReuseBlockFile replaced;
+    if (replaces) LoadOrFail(replaced, output);
+    const std::vector<BlockChange> changes =
+        CompareCollections(replaces ? replaced : m_loaded, m_blocks);
+    const std::string before = replaces || m_file.empty() ? path : m_file;
+    const std::string after = IsStandardStream(path) ? "<stdout>" : DisplayName(path);
+    PrintDiffText(changes, DisplayName(before), after + " (dry run)", std::cout);
+    return changes.empty() ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace reuseblocks::tool

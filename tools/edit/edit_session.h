@@ -4,6 +4,7 @@
 
 #include <reuseblocks/reuseblocks.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/file_lock.h"
@@ -16,7 +17,12 @@ struct WriteOptions {
     std::string app = "reuseblocks";
     bool force = false;   // write values that would not read back the same
     bool noWait = false;  // fail instead of waiting for another edit of the file
+    bool dryRun = false;  // show what the write would change instead, as `diff` does
 };
+
+// Runs a command that writes a blocks file. In a dry run it exits as `diff` does, and a failure
+// is trouble (status 2), since 1 means "would change".
+int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& command);
 
 // The one way a command changes a blocks file: lock, load, change, check that every value reads
 // back the same, write, report. The lock is held from the load to the write when the edit writes
@@ -36,16 +42,26 @@ class EditSession {
     CReuseBlock& Block(const std::string& id);
     // How the file edited is named in messages.
     const std::string& File() const { return m_file; }
+    // Counts the comment lines of `input`, one more file the collection was read from, that the
+    // write will drop, so that Write can say so first.
+    void NoteCommentsOf(const std::string& input);
 
-    // Writes every block to the destination. Unless --force, a collection holding values that
-    // would not read back the same is refused first, each value named.
-    void Write();
+    // Writes every block to the destination and returns the command's exit status. Unless
+    // --force, a collection holding values that would not read back the same is refused first,
+    // each value named. A dry run writes nothing: it prints how the destination would change,
+    // as `diff` prints it, and returns diff's status (0 the same, 1 different).
+    int Write();
 
   private:
+    int ShowWhatWouldChange(const std::string& path);
+
     std::string m_file;
     const WriteOptions& m_write;
     FileLock m_lock;
     CReuseBlockFile m_blocks;
+    CReuseBlockFile m_loaded;  // a dry run's copy of the file as it was read
+    std::size_t m_comments = 0;
+    std::string m_commentedFile;  // the first file with comments a write drops
 };
 
 }  // namespace reuseblocks::tool

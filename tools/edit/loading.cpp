@@ -2,12 +2,18 @@
 #include "loading.h"
 
 #include <reuseblocks/diagnostics.h>
+#include <reuseblocks/fields.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "cli/near_miss.h"
 #include "files/standard_streams.h"
 #include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
+#include "text/words.h"
 
 namespace reuseblocks::tool {
 
@@ -34,6 +40,48 @@ CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const
                          (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?"));
     }
     return *block;
+}
+
+namespace {
+
+bool IsCommentLine(std::string_view line) {
+    line = Trimmed(line);
+    return !line.empty() && line.front() == kCommentMark;
+}
+
+// The comment lines every written file starts with, read from one the library writes, so that
+// they follow its header wherever it goes. Its application and date lines vary.
+const std::set<std::string>& WrittenHeaderComments() {
+    static const std::set<std::string> lines = [] {
+        std::set<std::string> found;
+        const std::string path = ScratchPath("header.blocks");
+        CReuseBlockFile empty;
+        if (empty.WriteFile(path.c_str(), "") == 0) return found;
+        std::ifstream in(path, std::ios::binary);
+        for (std::string line; std::getline(in, line);) {
+            if (IsCommentLine(line)) found.insert(std::string(Trimmed(line)));
+        }
+        return found;
+    }();
+    return lines;
+}
+
+}  // namespace
+
+std::size_t CountOwnComments(const std::string& path) {
+    const std::string readable = ReadablePath(path);
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(readable, ignored)) return 0;
+    const std::set<std::string>& header = WrittenHeaderComments();
+    std::ifstream in(readable, std::ios::binary);
+    std::size_t count = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (!IsCommentLine(line)) continue;
+        const std::string_view comment = Trimmed(line);
+        if (comment.rfind("# Application:", 0) == 0 || comment.rfind("# Date:", 0) == 0) continue;
+        if (header.count(std::string(comment)) == 0) ++count;
+    }
+    return count;
 }
 
 std::vector<CReuseBlock*> BlocksInOrder(const CReuseBlockFile& blocks) {

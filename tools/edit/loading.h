@@ -19,6 +19,10 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::str
 // The block held under `id`; an unknown ID ends the command as a usage error.
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id);
 
+// How many comment lines of `path` a write would not give back: all but the lines of the header
+// the library writes itself. 0 for what is not a regular file, which cannot be read again.
+std::size_t CountOwnComments(const std::string& path);
+
 // The blocks in walk order, the order of the file.
 std::vector<CReuseBlock*> BlocksInOrder(const CReuseBlockFile& blocks);
 

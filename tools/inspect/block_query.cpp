@@ -2,7 +2,10 @@
 #include "block_query.h"
 
 #include <algorithm>
+#include <optional>
+
 #include "cli/near_miss.h"
+#include "plot/units.h"  // numbers read as the picture reads them
 #include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -11,6 +14,12 @@
 namespace reuseblocks::tool {
 
 namespace {
+
+using Op = QueryTest::Op;
+
+// A name longer than any field is no near miss of one, and comparing it would cost its length
+// times every name's.
+constexpr std::size_t kLongestFieldName = 32;
 
 QueryField ParseField(const std::string& text) {
     const std::string name = Upper(text);
@@ -22,10 +31,109 @@ QueryField ParseField(const std::string& text) {
     }
     std::vector<std::string_view> names = {"ID", "SYMBOL", "MAPS"};
     names.insert(names.end(), kPropertyNames.begin(), kPropertyNames.end());
-    const std::string nearest = NearestName(text, names);
+    const std::string nearest =
+        text.size() > kLongestFieldName ? std::string() : NearestName(text, names);
     throw UsageError("unknown field " + Quoted(text) +
                      (nearest.empty() ? "" : "; did you mean " + nearest + "?") + "; fields are " +
                      PropertyNameList() + ", ID, SYMBOL and MAPS");
+}
+
+char Folded(char c, bool ignoreCase) {
+    return ignoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameText(std::string_view a, std::string_view b, bool ignoreCase) {
+    return ignoreCase ? SameLetters(a, b) : a == b;
+}
+
+// Reads one test from `text` at `at`, up to an unescaped "|" or the end.
+class TestReader {
+  public:
+    TestReader(const std::string& text, bool ignoreCase) : m_text(text), m_ignoreCase(ignoreCase) {}
+
+    QueryTest Read(std::size_t& at) {
+        QueryTest test;
+        test.ignoreCase = m_ignoreCase;
+        const std::size_t opAt = std::min(m_text.find_first_of("=!<>", at), m_text.size());
+        if (opAt == m_text.size()) Refuse("expected FIELD=VALUE, FIELD!=VALUE or FIELD<NUMBER");
+        if (opAt == at) Refuse("a field name comes before " + Quoted(m_text.substr(opAt, 2)));
+        test.field = ParseField(m_text.substr(at, opAt - at));
+        at = ReadOp(opAt, test.op);
+        const bool compares = test.op != Op::kEqual && test.op != Op::kDiffer;
+        for (bool more = true; more;) {
+            std::string value;
+            bool glob = false;
+            more = ReadValue(at, value, glob, !compares);
+            test.values.push_back(std::move(value));
+            test.globs.push_back(glob);
+        }
+        if (compares) {
+            const std::optional<double> number = ParseNumber(test.values.front());
+            if (!number) Refuse(Quoted(test.values.front()) + " is not a number to compare with");
+            test.number = *number;
+        }
+        return test;
+    }
+
+  private:
+    [[noreturn]] void Refuse(const std::string& why) const {
+        throw UsageError("--where " + Quoted(m_text) + ": " + why);
+    }
+
+    std::size_t ReadOp(std::size_t at, Op& op) const {
+        const char first = m_text[at];
+        const bool equalsNext = at + 1 < m_text.size() && m_text[at + 1] == '=';
+        if (first == '=') {
+            // "a==b" is a habit from programming languages; a value starting "=" is written "\=".
+            if (equalsNext) Refuse("use one = (FIELD=VALUE); a value that starts with = is \\=");
+            op = Op::kEqual;
+        } else if (first == '!') {
+            if (!equalsNext) Refuse("! goes with = (FIELD!=VALUE)");
+            op = Op::kDiffer;
+        } else {
+            op = first == '<' ? (equalsNext ? Op::kLessOrEqual : Op::kLess)
+                              : (equalsNext ? Op::kGreaterOrEqual : Op::kGreater);
+        }
+        return at + (equalsNext ? 2 : 1);
+    }
+
+    // One value into `value`, escapes resolved unless it is a glob; true when a "," follows and
+    // `list` allows another value.
+    bool ReadValue(std::size_t& at, std::string& value, bool& glob, bool list) const {
+        std::string literal;
+        const std::size_t start = at;
+        for (; at < m_text.size(); ++at) {
+            const char c = m_text[at];
+            if (c == '|') break;
+            if (c == ',' && list) break;
+            if (c == '\\' && at + 1 < m_text.size()) {
+                literal += m_text[++at];
+                continue;
+            }
+            glob = glob || c == '*' || c == '?';
+            literal += c;
+        }
+        value = glob ? m_text.substr(start, at - start) : std::move(literal);
+        if (at < m_text.size() && m_text[at] == ',') {
+            ++at;
+            return true;
+        }
+        return false;
+    }
+
+    const std::string& m_text;
+    bool m_ignoreCase;
+};
+
+QueryCondition ParseCondition(const std::string& text, bool ignoreCase) {
+    QueryCondition condition;
+    TestReader reader(text, ignoreCase);
+    for (std::size_t at = 0;;) {
+        condition.anyOf.push_back(reader.Read(at));
+        if (at >= text.size()) break;
+        ++at;  // the "|"
+    }
+    return condition;
 }
 
 }  // namespace
@@ -51,25 +159,81 @@ std::vector<QueryField> ParseFields(const std::vector<std::string>& lists) {
     return fields;
 }
 
-std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& texts) {
-    std::vector<QueryCondition> conditions;
-    for (const std::string& text : texts) {
-        const std::size_t equals = text.find('=');
-        if (equals == std::string::npos || equals == 0) {
-            throw UsageError("expected FIELD=VALUE or FIELD!=VALUE after --where, got " +
-                             Quoted(text));
+bool QueryTest::Passes(const CReuseBlock& block) const {
+    const std::string value = field.ValueOf(block);
+    if (op == Op::kEqual || op == Op::kDiffer) {
+        bool found = false;
+        for (std::size_t i = 0; i < values.size() && !found; ++i) {
+            found = globs[i] ? GlobMatches(values[i], value, ignoreCase)
+                             : SameText(values[i], value, ignoreCase);
         }
-        const bool differs = text[equals - 1] == '!';
-        conditions.push_back({ParseField(text.substr(0, differs ? equals - 1 : equals)),
-                              text.substr(equals + 1), !differs});
+        return found == (op == Op::kEqual);
     }
+    const std::optional<double> own = ParseNumber(value);
+    if (!own) return false;
+    switch (op) {
+        case Op::kLess:
+            return *own < number;
+        case Op::kLessOrEqual:
+            return *own <= number;
+        case Op::kGreater:
+            return *own > number;
+        default:
+            return *own >= number;
+    }
+}
+
+std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& texts,
+                                            bool ignoreCase) {
+    std::vector<QueryCondition> conditions;
+    for (const std::string& text : texts) conditions.push_back(ParseCondition(text, ignoreCase));
     return conditions;
 }
 
 bool Matches(const CReuseBlock& block, const std::vector<QueryCondition>& conditions) {
     return std::all_of(conditions.begin(), conditions.end(), [&](const QueryCondition& condition) {
-        return (condition.field.ValueOf(block) == condition.value) == condition.equal;
+        return std::any_of(condition.anyOf.begin(), condition.anyOf.end(),
+                           [&](const QueryTest& test) { return test.Passes(block); });
     });
+}
+
+bool GlobMatches(std::string_view pattern, std::string_view text, bool ignoreCase) {
+    // The classic walk: on a mismatch, go back to just after the last "*" and let it take one
+    // byte more. Only the last star matters, so no input makes it backtrack further.
+    std::size_t p = 0;
+    std::size_t t = 0;
+    std::size_t afterStar = std::string_view::npos;
+    std::size_t starTook = 0;
+    while (t < text.size()) {
+        if (p < pattern.size()) {
+            char c = pattern[p];
+            if (c == '*') {
+                afterStar = ++p;
+                starTook = t;
+                continue;
+            }
+            std::size_t width = 1;
+            const bool any = c == '?';
+            if (c == '\\' && p + 1 < pattern.size()) {
+                c = pattern[p + 1];
+                width = 2;
+            }
+            if (any || Folded(c, ignoreCase) == Folded(text[t], ignoreCase)) {
+                p += width;
+                ++t;
+                // "?" stands for a whole character, its UTF-8 continuation bytes with it.
+                while (any && t < text.size() &&
+                       (static_cast<unsigned char>(text[t]) & 0xC0) == 0x80)
+                    ++t;
+                continue;
+            }
+        }
+        if (afterStar == std::string_view::npos) return false;
+        p = afterStar;
+        t = ++starTook;
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
 }  // namespace reuseblocks::tool

@@ -5,6 +5,7 @@
 #include <reuseblocks/reuseblocks.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace reuseblocks::tool {
@@ -25,16 +26,39 @@ struct QueryField {
 // The fields named in comma-separated `lists`, case ignored; an unknown name is a usage error.
 std::vector<QueryField> ParseFields(const std::vector<std::string>& lists);
 
-// FIELD=VALUE or FIELD!=VALUE: the field's value equals VALUE, or differs from it, exactly.
-struct QueryCondition {
+// One test of a field: FIELD=A,B (any of the values), FIELD!=A,B (none of them), or FIELD<N,
+// FIELD<=N, FIELD>N, FIELD>=N (a number; a value that is not one never passes). A value with * or
+// ? is a glob; a backslash takes the next character as it is ("\,", "\*", "\|", "\\").
+struct QueryTest {
+    enum class Op { kEqual, kDiffer, kLess, kLessOrEqual, kGreater, kGreaterOrEqual };
+
     QueryField field;
-    std::string value;
-    bool equal = true;
+    Op op = Op::kEqual;
+    std::vector<std::string> values;  // escapes resolved, but a glob's kept for GlobMatches
+    std::vector<bool> globs;          // per value: holds an unescaped * or ?
+    double number = 0;                // for the comparisons
+    bool ignoreCase = false;
+
+    bool Passes(const CReuseBlock& block) const;
 };
-std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& texts);
+
+// What `--where` takes, one argument: tests joined by "|", any of which may pass.
+struct QueryCondition {
+    std::vector<QueryTest> anyOf;
+};
+
+// One condition per text; all of them must hold. -i (`ignoreCase`) compares letters of = and !=
+// values without their ASCII case. A malformed text is a usage error that shows where it goes
+// wrong, with a did-you-mean for a misspelt field.
+std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& texts,
+                                            bool ignoreCase = false);
 
 // True when `block` meets every condition.
 bool Matches(const CReuseBlock& block, const std::vector<QueryCondition>& conditions);
+
+// True when `text` matches `pattern`: '*' any run of bytes, '?' one character (UTF-8), '\' takes
+// the next byte as it is. Iterative, without recursion, O(pattern * text) at worst.
+bool GlobMatches(std::string_view pattern, std::string_view text, bool ignoreCase);
 
 }  // namespace reuseblocks::tool
 

@@ -66,33 +66,37 @@ void Emit(std::string& out, bool force = false) {
     ThrowIfStandardOutputFailed();
 }
 
+// Returns how many blocks matched.
 template <typename Each>
-void ForEachMatch(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
-                  Each each) {
+std::size_t ForEachMatch(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
+                         Each each) {
+    std::size_t matched = 0;
     for (POSITION position = blocks.GetStartPosition(); position;) {
         CReuseBlock& block = *blocks.GetNext(position);
-        if (Matches(block, where)) each(block);
+        if (Matches(block, where)) each(block), ++matched;
     }
+    return matched;
 }
 
-void PrintTable(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
-                const std::vector<QueryField>& fields, bool header) {
+std::size_t PrintTable(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
+                       const std::vector<QueryField>& fields, bool header) {
     AlignedTable table;
     if (header) {
         std::vector<std::string> names;
         for (const QueryField& field : fields) names.push_back(field.name);
         table.AddRow(names);
     }
-    ForEachMatch(blocks, where, [&](const CReuseBlock& block) {
+    const std::size_t matched = ForEachMatch(blocks, where, [&](const CReuseBlock& block) {
         std::vector<std::string> cells;
         for (const QueryField& field : fields) cells.push_back(field.ValueOf(block));
         table.AddRow(cells);
     });
     table.Print(std::cout);
+    return matched;
 }
 
-void PrintSeparated(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
-                    const std::vector<QueryField>& fields, bool header, bool csv) {
+std::size_t PrintSeparated(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
+                           const std::vector<QueryField>& fields, bool header, bool csv) {
     const char separator = csv ? ',' : '\t';
     // Data, byte for byte, for a program; on a terminal every cell is shown as a terminal cell.
     const bool terminal = StandardOutputIsTerminal();
@@ -116,10 +120,11 @@ void PrintSeparated(const CReuseBlockFile& blocks, const std::vector<QueryCondit
         Emit(out);
     };
     if (header) row([](const QueryField& field) { return field.name; });
-    ForEachMatch(blocks, where, [&](const CReuseBlock& block) {
+    const std::size_t matched = ForEachMatch(blocks, where, [&](const CReuseBlock& block) {
         row([&](const QueryField& field) { return field.ValueOf(block); });
     });
     Emit(out, true);
+    return matched;
 }
 
 // One object of the chosen fields; MAPS is a number.
@@ -137,12 +142,12 @@ void WriteFieldsJson(JsonWriter& json, const CReuseBlock& block,
     json.EndObject();
 }
 
-void PrintJson(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
-               const std::vector<QueryField>& fields, bool lines) {
+std::size_t PrintJson(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
+                      const std::vector<QueryField>& fields, bool lines) {
     std::string out;
     JsonWriter json(out, lines ? JsonWriter::Layout::kCompact : JsonWriter::Layout::kPretty);
     if (!lines) json.BeginArray();
-    ForEachMatch(blocks, where, [&](CReuseBlock& block) {
+    const std::size_t matched = ForEachMatch(blocks, where, [&](CReuseBlock& block) {
         if (fields.empty()) {
             WriteBlockJson(json, block);
         } else {
@@ -153,12 +158,13 @@ void PrintJson(const CReuseBlockFile& blocks, const std::vector<QueryCondition>&
     });
     if (!lines) json.EndArray(), out += '\n';
     Emit(out, true);
+    return matched;
 }
 
 }  // namespace
 
-void PrintListing(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
-                  std::vector<QueryField> fields, ListFormat format, bool header) {
+std::size_t PrintListing(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
+                         std::vector<QueryField> fields, ListFormat format, bool header) {
     switch (format) {
         case ListFormat::kJson:
         case ListFormat::kJsonLines:
@@ -170,7 +176,7 @@ void PrintListing(const CReuseBlockFile& blocks, const std::vector<QueryConditio
             break;
     }
     if (fields.empty()) fields = PropertyFields();
-    PrintSeparated(blocks, where, fields, header, format == ListFormat::kCsv);
+    return PrintSeparated(blocks, where, fields, header, format == ListFormat::kCsv);
 }
 
 }  // namespace reuseblocks::tool

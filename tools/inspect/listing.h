@@ -16,9 +16,9 @@ enum class ListFormat { kTable, kCsv, kTsv, kJson, kJsonLines };
 // a table of `fields` (none: the usual columns) shown as a terminal shows text; CSV or TSV of
 // `fields` (none: every property, what `import` reads back); JSON or JSON Lines of `fields`
 // (none: whole blocks). Output goes out in pieces as it grows, and a listing whose output is
-// lost stops.
-void PrintListing(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
-                  std::vector<QueryField> fields, ListFormat format, bool header);
+// lost stops. Returns how many blocks it printed.
+std::size_t PrintListing(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
+                         std::vector<QueryField> fields, ListFormat format, bool header);
 
 }  // namespace reuseblocks::tool
 

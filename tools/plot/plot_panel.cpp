@@ -141,9 +141,11 @@ void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {
 }  // namespace
 
 double DrawPanel(SvgWriter& svg, const Placement& placement, LabelKind labels,
-                 std::size_t hiddenLabels, double left, double top, double listBottom) {
+                 std::size_t hiddenLabels, double left, double top, double listBottom,
+                 const std::vector<std::string>& notes) {
     Panel panel(svg, left, top - kLineHeight);
     DrawLegend(panel, placement, labels, hiddenLabels);
+    for (const std::string& note : notes) panel.Line(note, "note");
     DrawSkipped(panel, placement, listBottom);
     return panel.Y();
 }

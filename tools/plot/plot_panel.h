@@ -13,9 +13,11 @@ namespace reuseblocks::tool {
 inline constexpr double kPanelWidth = 300;
 
 // The column beside the board, from `top` down: the legend, then the blocks not drawn with the
-// reason, listed at least down to `listBottom` and counted in full. Returns where it ends.
+// reason, listed at least down to `listBottom` and counted in full. The `notes` end the legend.
+// Returns where it ends.
 double DrawPanel(SvgWriter& svg, const Placement& placement, LabelKind labels,
-                 std::size_t hiddenLabels, double left, double top, double listBottom);
+                 std::size_t hiddenLabels, double left, double top, double listBottom,
+                 const std::vector<std::string>& notes = {});
 
 }  // namespace reuseblocks::tool
 

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <tuple>
 
 #include "plot/axis_ticks.h"
 #include "plot/label_space.h"
@@ -14,6 +16,7 @@
 #include "plot/text_width.h"
 #include "plot/xml_text.h"
 #include "records/fields.h"
+#include "text/words.h"
 
 namespace reuseblocks::tool {
 
@@ -41,9 +44,11 @@ struct View {
     double Bottom() const { return top + height; }
 };
 
-View FitView(const Placement& placement) {
+View FitView(const Placement& placement, const std::optional<std::array<double, 4>>& window) {
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
-    if (placement.drawn.empty()) {
+    if (window) {
+        minX = (*window)[0], minY = (*window)[1], maxX = (*window)[2], maxY = (*window)[3];
+    } else if (placement.drawn.empty()) {
         maxX = maxY = ConvertLength(1000, LengthUnit::kMils, placement.unit);
     } else {
         minX = maxX = placement.drawn.front().x;
@@ -135,15 +140,36 @@ double MarkerSize(std::size_t count) {
     return 4;
 }
 
-void DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size) {
+struct DrawnCounts {
+    std::size_t standOut = 0;  // all blocks unless --highlight picks some
+    std::size_t stacked = 0;   // drawn on a block before them, and moved aside
+};
+
+// A block at the same place and side as earlier ones is moved this far right and up for each of
+// them, up to kMostStackedShown, so that both show.
+constexpr double kStackOffset = 3;
+constexpr std::size_t kMostStackedShown = 4;
+
+DrawnCounts DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size,
+                       const std::vector<QueryCondition>& highlight) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
+    DrawnCounts counts;
+    std::map<std::tuple<double, double, BoardSide>, std::size_t> seen;
     svg.Open("g", {{"class", "blocks"}});
     svg.Raw("\n");
     for (const DrawnBlock& drawn : placement.drawn) {
         const CReuseBlock& block = *drawn.block;
-        const double x = view.X(drawn.x);
-        const double y = view.Y(drawn.y);
-        svg.Open("g");
+        std::size_t& below = seen[{drawn.x, drawn.y, SideOf(block)}];
+        const double shift = kStackOffset * static_cast<double>(std::min(below, kMostStackedShown));
+        if (below++ > 0) ++counts.stacked;
+        const double x = view.X(drawn.x) + shift;
+        const double y = view.Y(drawn.y) - shift;
+        if (highlight.empty() || Matches(block, highlight)) {
+            ++counts.standOut;
+            svg.Open("g");
+        } else {
+            svg.Open("g", {{"opacity", "0.2"}});
+        }
         svg.Tooltip(TooltipLines(block));
         DrawShape(svg, StatusClass(StatusOf(block)), SideOf(block), x, y, size);
         if (detailed) {
@@ -155,6 +181,7 @@ void DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, do
         svg.Close("g");
     }
     svg.Close("g");
+    return counts;
 }
 
 // The label texts to try for a block, longest first; none for --label none.
@@ -218,10 +245,23 @@ std::size_t DrawLabels(SvgWriter& svg, const Placement& placement, const View& v
     return hidden;
 }
 
+// The placement without the blocks outside the window; returns how many those are.
+std::size_t KeepInside(Placement& placement, const std::array<double, 4>& window) {
+    const auto outside = [&](const DrawnBlock& drawn) {
+        return drawn.x < window[0] || drawn.y < window[1] || drawn.x > window[2] ||
+               drawn.y > window[3];
+    };
+    const auto kept = std::remove_if(placement.drawn.begin(), placement.drawn.end(), outside);
+    const auto removed = static_cast<std::size_t>(placement.drawn.end() - kept);
+    placement.drawn.erase(kept, placement.drawn.end());
+    return removed;
+}
+
 }  // namespace
 
-std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
-    View view = FitView(placement);
+std::string RenderPlot(Placement placement, const PlotRequest& request) {
+    const std::size_t outside = request.window ? KeepInside(placement, *request.window) : 0;
+    View view = FitView(placement, request.window);
     // One step on both axes keeps the grid square; it grows until the numbers under the X axis
     // stand apart.
     double step = RoundStep(std::max(view.width, view.height) / view.scale, 8);
@@ -240,9 +280,23 @@ std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
     const double size = MarkerSize(placement.drawn.size());
     SvgWriter labels;
     const std::size_t hidden = DrawLabels(labels, placement, view, size, request.labels);
+    SvgWriter blocks;
+    const DrawnCounts counts = DrawBlocks(blocks, placement, view, size, request.highlight);
+    std::vector<std::string> notes;
+    if (!request.highlight.empty()) {
+        notes.push_back(Counted(counts.standOut, "block", "blocks") + " of " +
+                        std::to_string(placement.drawn.size()) + " highlighted, the rest faint");
+    }
+    if (request.window) {
+        notes.push_back(Counted(outside, "block", "blocks") + " outside --window left out");
+    }
+    if (counts.stacked > 0) {
+        notes.push_back(Counted(counts.stacked, "block", "blocks") +
+                        " on another, drawn up and right");
+    }
     SvgWriter panel;
     const double panelBottom = DrawPanel(panel, placement, request.labels, hidden, panelLeft,
-                                         view.top + 4, view.Bottom() + 40);
+                                         view.top + 4, view.Bottom() + 40, notes);
 
     const double width = panelLeft + kPanelWidth + kMargin;
     const double height = std::max(view.Bottom() + 48, panelBottom + kMargin);
@@ -254,7 +308,7 @@ std::string RenderPlot(const Placement& placement, const PlotRequest& request) {
                     FittedText(DisplayText(request.title), width - 2 * kMargin,
                                kTitleFontSize * kBoldWidening));
     DrawAxes(svg, view, axes, placement.unit);
-    DrawBlocks(svg, placement, view, size);
+    svg.Raw(blocks.Take());
     svg.Raw(labels.Take());
     svg.Raw(panel.Take());
     return SvgWriter::Document(width, height, svg.Take());

@@ -2,8 +2,11 @@
 #ifndef REUSEBLOCKS_TOOLS_PLOT_PLOT_RENDERER_H
 #define REUSEBLOCKS_TOOLS_PLOT_PLOT_RENDERER_H
 
+#include <array>
+#include <optional>
 #include <string>
 
+#include "inspect/block_query.h"
 #include "plot/placement.h"
 
 namespace reuseblocks::tool {
@@ -13,11 +16,14 @@ enum class LabelKind { kSymbol, kId, kNone };
 struct PlotRequest {
     std::string title;
     LabelKind labels = LabelKind::kSymbol;
+    std::vector<QueryCondition> highlight;  // none: every block drawn alike; else the rest faint
+    std::optional<std::array<double, 4>> window;  // X0, Y0, X1, Y1 in the placement's unit
 };
 
 // The whole SVG document: the drawn blocks on a board with y growing upwards, axes, legend and the
 // list of blocks not drawn. The same placement gives the same bytes.
-std::string RenderPlot(const Placement& placement, const PlotRequest& request);
+// --window draws that part of the board only, and leaves out the blocks outside it.
+std::string RenderPlot(Placement placement, const PlotRequest& request);
 
 }  // namespace reuseblocks::tool
 

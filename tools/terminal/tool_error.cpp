@@ -11,6 +11,14 @@ std::string ErrorLine(std::string_view message) {
     return "reuseblocks: error: " + std::string(message);
 }
 
+std::string WarningLine(std::string_view message) {
+    return "reuseblocks: warning: " + std::string(message);
+}
+
+std::string NoteLine(std::string_view message) {
+    return "reuseblocks: note: " + std::string(message);
+}
+
 ToolError Failure(std::string_view message) {
     return ToolError(kExitFailure, ErrorLine(message));
 }

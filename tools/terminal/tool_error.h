@@ -32,6 +32,11 @@ class ToolError : public std::runtime_error {
 // "reuseblocks: error: MESSAGE", the form of every error line the tool prints.
 std::string ErrorLine(std::string_view message);
 
+// "reuseblocks: warning: MESSAGE" and "reuseblocks: note: MESSAGE", for what the user should
+// know although the command goes on.
+std::string WarningLine(std::string_view message);
+std::string NoteLine(std::string_view message);
+
 // A command that failed (status 1): ToolError(kExitFailure, ErrorLine(message)).
 ToolError Failure(std::string_view message);
 

@@ -47,5 +47,35 @@ TEST(EditSafety, NoWaitFailsAtOnceWhileAnotherEditHoldsTheLock) {
     EXPECT_EQ(RunTool({"remove", file, "/TOP/B", "--no-wait"}).status, 0);
 }
 
+TEST(EditSafety, DryRunShowsTheChangeAsDiffDoesAndWritesNothing) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, kBlock);
+    const ToolRun changes = RunTool({"set", file, "/TOP/B", "XLOC=5", "--dry-run"});
+    EXPECT_EQ(changes.status, 1);
+    EXPECT_EQ(changes.out,
+              "--- " + file + "\n+++ " + file + " (dry run)\nchanged /TOP/B\n  XLOC: 1 -> 5\n");
+    EXPECT_EQ(ReadText(file), kBlock);
+    EXPECT_EQ(RunTool({"set", file, "/TOP/B", "XLOC=1", "--dry-run"}).status, 0);
+    // A failure is trouble, as for diff, and a new file is not made.
+    EXPECT_EQ(RunTool({"set", file, "/TOP/NONE", "XLOC=1", "--dry-run"}).status, 2);
+    EXPECT_EQ(RunTool({"merge", file, file, "-o", dir / "m.blocks", "--dry-run"}).status, 2);
+    EXPECT_EQ(RunTool({"remove", file, "/TOP/B", "-o", dir / "new.blocks", "--dry-run"}).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.blocks"));
+}
+
+TEST(EditSafety, AnEditSaysFirstThatItDropsTheFilesOwnComments) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, "# placed by hand, ask Ana\n" + kBlock + "  # one more\n");
+    const ToolRun edit = RunTool({"set", file, "/TOP/B", "XLOC=5"});
+    EXPECT_EQ(edit.status, 0);
+    EXPECT_EQ(edit.err, "reuseblocks: note: " + file +
+                            " has 2 comment lines of its own; a written file keeps none, only its "
+                            "blocks under a fresh header\n");
+    // The header the tool wrote is no comment of the file's own.
+    EXPECT_EQ(RunTool({"set", file, "/TOP/B", "XLOC=6"}).err, "");
+}
+
 }  // namespace
 }  // namespace reuseblocks::test

@@ -98,7 +98,9 @@ TEST(ToolPlot, FileTextStaysTextAndTheXmlStaysWellFormed) {
     // mils, THOU, Inches and MILLIMETRES name the same place in the unit most blocks use.
     const std::vector<std::string> positions = ShapePositions(svg);
     ASSERT_EQ(positions.size(), 3u) << "the block on no known side is a diamond";
-    EXPECT_EQ(std::set<std::string>(positions.begin(), positions.end()).size(), 1u);
+    // Stacked at one place, so each after the first is drawn aside and counted.
+    EXPECT_EQ(std::set<std::string>(positions.begin(), positions.end()).size(), 3u);
+    EXPECT_NE(svg.find("2 blocks on another, drawn up and right"), std::string::npos);
     EXPECT_NE(svg.find(">X (mils)<"), std::string::npos);
 }
 

@@ -33,24 +33,65 @@ TEST(Inspect, AnInsertedLayerMapIsOneAddedRowAndAChangedOneIsPaired) {
     EXPECT_EQ(changes[1].newRow, 3);
 }
 
-TEST(Inspect, QueriesNameFieldsInAnyCaseAndRefuseUnknownOnes) {
+// The message of the usage error `texts` make, or "" when they parse.
+std::string RefusalOf(std::vector<std::string> texts) {
+    try {
+        ParseConditions(texts);
+    } catch (const ToolError& error) {
+        EXPECT_EQ(error.Status(), kExitUsage);
+        return error.what();
+    }
+    return "";
+}
+
+TEST(Inspect, WhereTakesListsGlobsNumbersAndAlternativesAndSaysWhatIsWrong) {
     CReuseBlockFile blocks;
     CReuseBlock* block = blocks.NewBlock("/TOP/U1");
     block->Init();
-    block->SetProperty(kBlockPath, "$REUSE/power/buck");
+    block->SetProperty(kBlockPath, "$REUSE/other_libs/optics");
+    block->SetProperty(kXLoc, "150.5");
+    block->SetProperty(kYLoc, "-2e2");
+    block->SetProperty(kSide, "TOP");
+    block->SetProperty(kUnits, "a,b*c");
     const std::vector<QueryField> fields = ParseFields({"id,symbol", "maps,xloc"});
     ASSERT_EQ(fields.size(), 4u);
-    EXPECT_EQ(fields[1].ValueOf(*block), "buck");
+    EXPECT_EQ(fields[1].ValueOf(*block), "optics");
     EXPECT_EQ(fields[2].ValueOf(*block), "0");
-    EXPECT_TRUE(Matches(*block, ParseConditions({"ID=/TOP/U1", "BLOCK_STATUS!=Placed"})));
-    EXPECT_FALSE(Matches(*block, ParseConditions({"symbol=Buck"})));
-    try {
-        ParseFields({"SYMBLO"});
-        ADD_FAILURE() << "an unknown field was taken";
-    } catch (const ToolError& error) {
-        EXPECT_EQ(error.Status(), kExitUsage);
-        EXPECT_NE(std::string(error.what()).find("did you mean SYMBOL?"), std::string::npos);
-    }
+    const auto matches = [&](std::vector<std::string> texts, bool ignoreCase = false) {
+        return Matches(*block, ParseConditions(texts, ignoreCase));
+    };
+    EXPECT_TRUE(matches({"ID=/TOP/U1", "BLOCK_STATUS!=Placed,Planned", "side=BOTTOM,TOP"}));
+    EXPECT_FALSE(matches({"SIDE!=BOTTOM,TOP"}));
+    EXPECT_TRUE(matches({"BLOCK_PATH=*optics*", "symbol=opt?cs", "ID=*U1"}));
+    EXPECT_FALSE(matches({"BLOCK_PATH=*optics*x"}));
+    EXPECT_FALSE(matches({"symbol=OPTICS"}));
+    EXPECT_TRUE(matches({"symbol=OPTICS", "BLOCK_PATH=*OTHER*"}, true));
+    EXPECT_TRUE(matches({"XLOC>100", "XLOC<=150.5", "YLOC<-199", "YLOC>=-2e2", "MAPS<1"}));
+    EXPECT_FALSE(matches({"XLOC>150.5"}));
+    EXPECT_FALSE(matches({"SIDE>0"}));  // not a number: no comparison holds
+    EXPECT_TRUE(matches({"SIDE=BOTTOM|XLOC>100"}));
+    EXPECT_FALSE(matches({"SIDE=BOTTOM|XLOC>200"}));
+    EXPECT_TRUE(matches({"UNITS=a\\,b\\*c"}));  // escapes: the value itself, no list, no glob
+    EXPECT_TRUE(matches({"UNITS=a\\,*"}));
+
+    EXPECT_NE(RefusalOf({"SIDE==TOP"}).find("use one ="), std::string::npos);
+    EXPECT_NE(RefusalOf({"SDIE=TOP"}).find("did you mean SIDE?"), std::string::npos);
+    EXPECT_NE(RefusalOf({"XLOC>abc"}).find("not a number"), std::string::npos);
+    EXPECT_NE(RefusalOf({"XLOC>inf"}).find("not a number"), std::string::npos);
+    EXPECT_NE(RefusalOf({"SIDE"}).find("expected FIELD=VALUE"), std::string::npos);
+    EXPECT_NE(RefusalOf({"=TOP"}).find("a field name comes before"), std::string::npos);
+    EXPECT_NE(RefusalOf({"SIDE!TOP"}).find("! goes with ="), std::string::npos);
+    EXPECT_NE(RefusalOf({"SIDE=TOP|"}).find("expected FIELD=VALUE"), std::string::npos);
+    EXPECT_EQ(RefusalOf({"SIDE="}), "");  // an empty value is a value
+
+    // Many stars against a text that almost matches: a recursive matcher takes years here.
+    const std::string pattern = std::string(2000, '*') + std::string(30, 'a') + "b";
+    const std::string text(5000, 'a');
+    EXPECT_FALSE(GlobMatches(pattern, text, false));
+    EXPECT_TRUE(GlobMatches(pattern.substr(0, pattern.size() - 1), text, false));
+    EXPECT_TRUE(GlobMatches("a\\*b*", "A*bc", true));
+    EXPECT_FALSE(GlobMatches("a\\*b*", "axbc", false));
+    EXPECT_FALSE(GlobMatches("?", "", false));
 }
 
 TEST(Inspect, CheckStopsCollectingProblemsAtTheLimit) {

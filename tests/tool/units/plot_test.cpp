@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "plot/label_space.h"
+#include "plot/plot_renderer.h"
 #include "plot/svg_writer.h"
 #include "plot/units.h"
 #include "plot/xml_text.h"
@@ -37,6 +38,34 @@ TEST(Plot, LabelSpaceTakesOnlyFreeBoxesInsideItsArea) {
     EXPECT_FALSE(space.TakeIfFree({15, 12, 20, 10}));
     EXPECT_TRUE(space.TakeIfFree({30, 10, 20, 10}));  // touching is not overlapping
     EXPECT_FALSE(space.TakeIfFree({90, 90, 20, 5}));
+}
+
+TEST(Plot, HighlightWindowAndStackedBlocksShowInTheDrawingAndTheLegend) {
+    CReuseBlockFile blocks;
+    const std::array<std::array<const char*, 3>, 4> places = {
+        {{"/A", "100", "100"}, {"/B", "100", "100"}, {"/C", "100", "300"}, {"/FAR", "9000", "1"}}};
+    for (const auto& [id, x, y] : places) {
+        CReuseBlock* block = blocks.NewBlock(id);
+        const std::array<const char*, CReuseBlock::kPropertyCount> values = {
+            id, "$R/a", "Smashed", "Placed", x, y, "TOP", "0", "mils", "0", "0", "Processed"};
+        for (std::uint32_t i = 0; i < values.size(); ++i) block->SetProperty(i, values[i]);
+    }
+    std::vector<CReuseBlock*> ordered;
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        ordered.push_back(blocks.GetNext(position));
+    }
+    PlotRequest request{"t", LabelKind::kNone, ParseConditions({"ID=/A,/C"}), {}};
+    const std::string all = RenderPlot(PlaceBlocks(ordered), request);
+    const std::size_t faint = all.find("<g opacity=\"0.2\">");
+    EXPECT_NE(faint, std::string::npos);
+    EXPECT_LT(all.find("/A"), faint);  // /B comes after /A and is faint
+    EXPECT_NE(all.find("2 blocks of 4 highlighted, the rest faint"), std::string::npos);
+    // /B stands on /A and is moved aside, up and right.
+    EXPECT_NE(all.find("1 block on another, drawn up and right"), std::string::npos);
+    request.window = std::array<double, 4>{0, 0, 1000, 1000};
+    const std::string part = RenderPlot(PlaceBlocks(ordered), request);
+    EXPECT_NE(part.find("1 block outside --window left out"), std::string::npos);
+    EXPECT_NE(part.find("2 blocks of 3 highlighted"), std::string::npos);
 }
 
 }  // namespace
