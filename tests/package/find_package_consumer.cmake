@@ -3,8 +3,9 @@
 # generator, toolchain, compiler and flags of the enclosing build; a cross build's programs run
 # through its EMULATOR, beside the installed DLLs as a Windows host ships them.
 file(REMOVE_RECURSE "${WORK_DIR}")
+# A cross toolchain looks for packages under its own root only: it is shown the package itself.
 if(TOOLCHAIN_FILE)
-    set(toolchain "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE}")
+    set(toolchain "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE}" "-Dreuseblocks_DIR=${PACKAGE_DIR}")
 endif()
 execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${WORK_DIR}" -G "${GENERATOR}"
     ${toolchain} "-DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}"
