@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Compiles the consumer with the flags pkg-config gives for the installed PREFIX (--static for a
-# static build), and runs it.
+# static build), and runs it (through a cross build's EMULATOR, beside the installed DLLs).
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(ENV{PKG_CONFIG_PATH} "${PC_DIR}")
@@ -15,5 +15,9 @@ separate_arguments(extra_flags UNIX_COMMAND "${CXX_FLAGS} ${LINKER_FLAGS}")
 execute_process(COMMAND "${CXX_COMPILER}" -std=c++17 ${extra_flags} ${expect_static} "${SOURCE}" ${pc_flags}
     -o "${WORK_DIR}/consumer" COMMAND_ERROR_IS_FATAL ANY)
 set(ENV{LD_LIBRARY_PATH} "${LIB_DIR}")
-execute_process(COMMAND "${WORK_DIR}/consumer" "${WORK_DIR}/written.blocks"
-    COMMAND_ERROR_IS_FATAL ANY)
+file(GLOB dlls "${DLL_DIR}/*.dll")
+if(dlls)
+    file(COPY ${dlls} DESTINATION "${WORK_DIR}")
+endif()
+execute_process(COMMAND ${EMULATOR} "${WORK_DIR}/consumer${SUFFIX}"
+    "${PATH_PREFIX}${WORK_DIR}/written.blocks" COMMAND_ERROR_IS_FATAL ANY)

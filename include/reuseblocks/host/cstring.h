@@ -800,8 +800,9 @@ class CString {
         return end < kMaxSize ? static_cast<int>(end + 1) : static_cast<int>(kMaxSize);
     }
     static unsigned char LowerAscii(char c) noexcept {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+        // Not `byte`: <windows.h> declares that name globally, and -Wshadow fails the host's build.
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
     }
     static int Sign(int value) noexcept { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
     static bool IsSpace(char c) noexcept {
