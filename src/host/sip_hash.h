@@ -58,31 +58,7 @@ std::uint64_t SipHash(const HashKey& key, const unsigned char* data, std::size_t
     // The last 0 to 7 bytes and the length's low byte.
     std::uint64_t last = static_cast<std::uint64_t>(size) << 56;
     const unsigned char* tail = data + whole;
-    switch (size % 8) {
-        case 7:
-            last |= std::uint64_t{tail[6]} << 48;
-            [[fallthrough]];
-        case 6:
-            last |= std::uint64_t{tail[5]} << 40;
-            [[fallthrough]];
-        case 5:
-            last |= std::uint64_t{tail[4]} << 32;
-            [[fallthrough]];
-        case 4:
-            last |= std::uint64_t{tail[3]} << 24;
-            [[fallthrough]];
-        case 3:
-            last |= std::uint64_t{tail[2]} << 16;
-            [[fallthrough]];
-        case 2:
-            last |= std::uint64_t{tail[1]} << 8;
-            [[fallthrough]];
-        case 1:
-            last |= std::uint64_t{tail[0]};
-            break;
-        default:
-            break;
-    }
+    for (std::size_t i = size % 8; i-- > 0;) last |= std::uint64_t{tail[i]} << (8 * i);
     compress(last);
     v2 ^= 0xff;
     rounds(FinalizationRounds);
