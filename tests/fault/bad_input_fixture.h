@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fault_support.h"
+#include "reuseblocks/diagnostics.h"
 
 inline const std::string kDefinition =
     "/TOP/B1 $REUSE/optics Smashed Placed 1 2 TOP 90 mils 10 20 Done";
@@ -15,18 +16,33 @@ inline const std::string kMapping = "map_block_host /TOP/B1 1 TOP 1 TOP";
 class BadInput : public testing::Test {
   protected:
     void SetUp() override {
-        for (const char* name : {"/HELD/A", "/HELD/B"}) {
-            CReuseBlock* block = m_blocks.NewBlock(name);
-            block->Init();
-            block->GetLayerMap(block->NewLayerMap(), 1) = "TOP";
-        }
+        HoldTheSameBlocks(m_blocks);
         m_held = harness::ImageOf(m_blocks);
     }
     void TearDown() override { ExpectHeldIntact(); }
 
     int Load(const std::string& bytes) {
         fault::WriteBytes(m_input, bytes);
-        return m_blocks.LoadFile(m_input.c_str());
+        const bool first = harness::ImageOf(m_blocks) == m_held;
+        const int result = m_blocks.LoadFile(m_input.c_str());
+        // The same input cut into pieces on several threads must end exactly as on one.
+        if (first) {
+            CReuseBlockFile split;
+            HoldTheSameBlocks(split);
+            reuseblocks::LoadOptions several;
+            several.threads = 3;
+            EXPECT_EQ(reuseblocks::LoadFileWithReport(split, m_input.c_str(), several).result,
+                      result);
+            EXPECT_EQ(harness::ImageOf(split), harness::ImageOf(m_blocks));
+        }
+        return result;
+    }
+    static void HoldTheSameBlocks(CReuseBlockFile& blocks) {
+        for (const char* name : {"/HELD/A", "/HELD/B"}) {
+            CReuseBlock* block = blocks.NewBlock(name);
+            block->Init();
+            block->GetLayerMap(block->NewLayerMap(), 1) = "TOP";
+        }
     }
     void ExpectHeldIntact() {
         std::size_t found = 0;

@@ -27,7 +27,17 @@ class LoadFileTest : public ::testing::Test {
   protected:
     int Load(std::string_view text) {
         WriteText(path, text);
-        return blocks.LoadFile(path.c_str());
+        const bool empty = blocks.GetCount() == 0;
+        const int result = blocks.LoadFile(path.c_str());
+        // The same file cut into pieces on several threads must end exactly as on one.
+        if (empty) {
+            CReuseBlockFile split;
+            reuseblocks::LoadOptions several;
+            several.threads = 3;
+            EXPECT_EQ(reuseblocks::LoadFileWithReport(split, path.c_str(), several).result, result);
+            EXPECT_EQ(Dump(split), Dump(blocks));
+        }
+        return result;
     }
 
     TempDir dir;
