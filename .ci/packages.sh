@@ -35,8 +35,11 @@ tree=${tree:-HEAD}
 git archive --format=tar --prefix="reuseblocks-$version/" "$tree" -- . ':(exclude)debian' |
     gzip -9n >"$debian/reuseblocks_$version.orig.tar.gz"
 git archive --format=tar --prefix="reuseblocks-$version/" "$tree" | tar -x -C "$debian"
+# CI has run every test by now, so the package build leaves them out unless PACKAGE_TESTS=1.
+checks=nocheck
+[ "${PACKAGE_TESTS:-0}" = 1 ] && checks=""
 (cd "$debian/reuseblocks-$version" &&
-    DEB_BUILD_OPTIONS="parallel=2 ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc)
+    DEB_BUILD_OPTIONS="parallel=2 $checks ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc)
 
 # Errors and warnings fail the build, but for one warning: initial-upload-closes-no-bugs asks the
 # first changelog entry to close the bug that announced the package to Debian, and these packages
