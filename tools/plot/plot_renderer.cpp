@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "plot/axis_ticks.h"
+#include "plot/colour_by.h"
 #include "plot/label_space.h"
 #include "plot/plot_marks.h"
 #include "plot/plot_panel.h"
@@ -151,13 +152,14 @@ constexpr double kStackOffset = 3;
 constexpr std::size_t kMostStackedShown = 4;
 
 DrawnCounts DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size,
-                       const std::vector<QueryCondition>& highlight) {
+                       const std::vector<QueryCondition>& highlight, const Colouring* colouring) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
     DrawnCounts counts;
     std::map<std::tuple<double, double, BoardSide>, std::size_t> seen;
     svg.Open("g", {{"class", "blocks"}});
     svg.Raw("\n");
-    for (const DrawnBlock& drawn : placement.drawn) {
+    for (std::size_t index = 0; index < placement.drawn.size(); ++index) {
+        const DrawnBlock& drawn = placement.drawn[index];
         const CReuseBlock& block = *drawn.block;
         std::size_t& below = seen[{drawn.x, drawn.y, SideOf(block)}];
         const double shift = kStackOffset * static_cast<double>(std::min(below, kMostStackedShown));
@@ -171,7 +173,9 @@ DrawnCounts DrawBlocks(SvgWriter& svg, const Placement& placement, const View& v
             svg.Open("g", {{"opacity", "0.2"}});
         }
         svg.Tooltip(TooltipLines(block));
-        DrawShape(svg, StatusClass(StatusOf(block)), SideOf(block), x, y, size);
+        DrawShape(
+            svg, colouring ? ColourClass(colouring->colourOf[index]) : StatusClass(StatusOf(block)),
+            SideOf(block), x, y, size);
         if (detailed) {
             if (const std::optional<double> rotation =
                     ParseNumber(block.GetProperty(kRotation).GetView())) {
@@ -281,7 +285,11 @@ std::string RenderPlot(Placement placement, const PlotRequest& request) {
     SvgWriter labels;
     const std::size_t hidden = DrawLabels(labels, placement, view, size, request.labels);
     SvgWriter blocks;
-    const DrawnCounts counts = DrawBlocks(blocks, placement, view, size, request.highlight);
+    std::optional<Colouring> colouring;
+    if (request.colourBy) colouring = ColourBy(placement.drawn, *request.colourBy);
+    const Colouring* colours = colouring ? &*colouring : nullptr;
+    const DrawnCounts counts =
+        DrawBlocks(blocks, placement, view, size, request.highlight, colours);
     std::vector<std::string> notes;
     if (!request.highlight.empty()) {
         notes.push_back(Counted(counts.standOut, "block", "blocks") + " of " +
@@ -296,13 +304,14 @@ std::string RenderPlot(Placement placement, const PlotRequest& request) {
     }
     SvgWriter panel;
     const double panelBottom = DrawPanel(panel, placement, request.labels, hidden, panelLeft,
-                                         view.top + 4, view.Bottom() + 40, notes);
+                                         view.top + 4, view.Bottom() + 40, notes, colours);
 
     const double width = panelLeft + kPanelWidth + kMargin;
     const double height = std::max(view.Bottom() + 48, panelBottom + kMargin);
     SvgWriter svg;
     svg.TextElement("title", {}, request.title);
     svg.Raw(kPlotStyle);
+    if (colouring) svg.Raw(kColourStyle);
     svg.Empty("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "#fff"}});
     svg.TextElement("text", {{"class", "title"}, {"x", kMargin}, {"y", 30.0}},
                     FittedText(DisplayText(request.title), width - 2 * kMargin,
