@@ -244,6 +244,10 @@ int RunCommandLine(int argc, char** argv) {
         ->add_option("--window", plot.window,
                      "Draw only this part of the board, in the unit of its axes")
         ->type_name("X0,Y0,X1,Y1");
+    plotCommand
+        ->add_option("--color-by", plot.colourBy,
+                     "Fill the blocks by the value of this field, with a key of the values")
+        ->type_name("FIELD");
     plotCommand->add_flag("-i,--ignore-case", plot.ignoreCase,
                           "--highlight compares = and != values without the case of letters");
 

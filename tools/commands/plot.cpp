@@ -11,6 +11,7 @@
 #include "plot/placement.h"
 #include "plot/plot_renderer.h"
 #include "plot/units.h"
+#include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 #include "text/words.h"
@@ -59,16 +60,26 @@ std::optional<std::array<double, 4>> WindowOf(const std::string& text) {
                                  std::max(corners[1], corners[3])};
 }
 
+std::optional<std::uint32_t> ColourField(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    const std::optional<std::uint32_t> property = FindProperty(name);
+    if (!property) throw UsageError("--color-by: " + UnknownField(name));
+    return property;
+}
+
 }  // namespace
 
 int RunPlot(const PlotOptions& options) {
     std::vector<QueryCondition> highlight = ParseConditions(options.highlight, options.ignoreCase);
     const std::optional<std::array<double, 4>> window = WindowOf(options.window);
+    const std::optional<std::uint32_t> colourBy = ColourField(options.colourBy);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
     Placement placement = PlaceBlocks(ordered);
-    PlotRequest request{options.title, LabelKindNamed(options.label), std::move(highlight), window};
+    const bool highlighting = !highlight.empty();
+    PlotRequest request{options.title, LabelKindNamed(options.label), std::move(highlight), window,
+                        colourBy};
     if (request.title.empty()) {
         request.title = DisplayName(options.file) + ": " +
                         Counted(ordered.size(), "block", "blocks") + ", " +
@@ -82,6 +93,13 @@ int RunPlot(const PlotOptions& options) {
         throw UsageError("the picture would replace " + Quoted(options.file) + " itself");
     }
     WriteWholeFile(output, RenderPlot(std::move(placement), request));
+    // A faint board and a misspelt value look alike.
+    if (highlighting && std::none_of(ordered.begin(), ordered.end(), [&](const CReuseBlock* block) {
+            return Matches(*block, request.highlight);
+        })) {
+        PrintDiagnostic(
+            WarningLine("no block of " + DisplayName(options.file) + " matches --highlight"));
+    }
     return kExitSuccess;
 }
 

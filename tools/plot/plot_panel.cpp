@@ -7,6 +7,7 @@
 #include "plot/plot_marks.h"
 #include "plot/text_width.h"
 #include "plot/xml_text.h"
+#include "records/fields.h"
 #include "text/words.h"
 
 namespace reuseblocks::tool {
@@ -59,17 +60,43 @@ class Panel {
     double m_y;
 };
 
-void DrawLegend(Panel& panel, const Placement& placement, LabelKind labels, std::size_t hidden) {
+// A sample block of the legend.
+auto KeyShape(SvgWriter& svg, const char* colourClass, BoardSide side = BoardSide::kTop) {
+    return [&svg, colourClass, side](double x, double y) {
+        DrawShape(svg, colourClass, side, x, y, 10);
+    };
+}
+
+// Each value with its colour and how many drawn blocks have it.
+void DrawColourKeys(Panel& panel, const Colouring& colouring) {
+    SvgWriter& svg = panel.Svg();
+    panel.Line("Colour: " + std::string(PropertyName(colouring.property)), "note");
+    for (std::size_t index = 0; index < colouring.keys.size(); ++index) {
+        const ColourKey& key = colouring.keys[index];
+        panel.Entry(key.value.empty() ? "(empty)" : key.value,
+                    Counted(key.count, "block", "blocks"), KeyShape(svg, ColourClass(index)));
+    }
+    if (colouring.otherValues > 0) {
+        panel.Entry(Counted(colouring.otherValues, "other value", "other values"),
+                    Counted(colouring.otherBlocks, "block", "blocks"),
+                    KeyShape(svg, ColourClass(kPaletteSize)));
+    }
+}
+
+void DrawLegend(Panel& panel, const Placement& placement, LabelKind labels, std::size_t hidden,
+                const Colouring* colouring) {
     SvgWriter& svg = panel.Svg();
     panel.Line("Legend", "head");
-    const auto shape = [&svg](const char* colourClass, BoardSide side) {
-        return [&svg, colourClass, side](double x, double y) {
-            DrawShape(svg, colourClass, side, x, y, 10);
-        };
+    const auto shape = [&svg](const char* colourClass, BoardSide side = BoardSide::kTop) {
+        return KeyShape(svg, colourClass, side);
     };
-    panel.KeyLine("Placed", shape(StatusClass(BlockStatus::kPlaced), BoardSide::kTop));
-    panel.KeyLine("Planned", shape(StatusClass(BlockStatus::kPlanned), BoardSide::kTop));
-    panel.KeyLine("other status", shape(StatusClass(BlockStatus::kOther), BoardSide::kTop));
+    if (colouring) {
+        DrawColourKeys(panel, *colouring);
+    } else {
+        panel.KeyLine("Placed", shape(StatusClass(BlockStatus::kPlaced)));
+        panel.KeyLine("Planned", shape(StatusClass(BlockStatus::kPlanned)));
+        panel.KeyLine("other status", shape(StatusClass(BlockStatus::kOther)));
+    }
     panel.KeyLine("top side", shape("side", BoardSide::kTop));
     panel.KeyLine("bottom side", shape("side", BoardSide::kBottom));
     panel.KeyLine("other side", shape("side", BoardSide::kOther));
@@ -142,9 +169,9 @@ void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {
 
 double DrawPanel(SvgWriter& svg, const Placement& placement, LabelKind labels,
                  std::size_t hiddenLabels, double left, double top, double listBottom,
-                 const std::vector<std::string>& notes) {
+                 const std::vector<std::string>& notes, const Colouring* colouring) {
     Panel panel(svg, left, top - kLineHeight);
-    DrawLegend(panel, placement, labels, hiddenLabels);
+    DrawLegend(panel, placement, labels, hiddenLabels, colouring);
     for (const std::string& note : notes) panel.Line(note, "note");
     DrawSkipped(panel, placement, listBottom);
     return panel.Y();

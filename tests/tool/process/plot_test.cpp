@@ -135,6 +135,24 @@ TEST(ToolPlot, ReadsNumbersAndUnitsInTheUsualFormsOnly) {
               std::string::npos);
 }
 
+TEST(ToolPlot, ColourByAndHighlightSayWhatIsWrongInTheToolsWords) {
+    TempDir dir;
+    WriteText(dir / "two.blocks", Block("/A", "1", "mils") + Block("/B", "2", "mm"));
+    const ToolRun misspelt = RunTool({"plot", "two.blocks", "--color-by", "xlo"}, dir.Path());
+    EXPECT_EQ(misspelt.status, 2);
+    EXPECT_NE(misspelt.err.find(R"(unknown field "xlo"; did you mean "XLOC"?)"), std::string::npos)
+        << misspelt.err;
+    const ToolRun none =
+        RunTool({"plot", "two.blocks", "--highlight", "ID=/C", "-o", "-"}, dir.Path());
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "reuseblocks: warning: no block of two.blocks matches --highlight\n");
+    const ToolRun coloured =
+        RunTool({"plot", "two.blocks", "--highlight", "ID=/B", "--color-by", "units", "-o", "-"},
+                dir.Path());
+    EXPECT_EQ(coloured.err, "");
+    EXPECT_NE(coloured.out.find(">Colour: UNITS<"), std::string::npos);
+}
+
 TEST(ToolPlot, CrowdedBoardsKeepLabelsApartOrLeaveThemToTheTooltips) {
     TempDir dir;
     for (const std::size_t count : {std::size_t{400}, std::size_t{2501}}) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include "plot/colour_by.h"
 #include "plot/label_space.h"
 #include "plot/plot_renderer.h"
 #include "plot/svg_writer.h"
@@ -40,21 +41,26 @@ TEST(Plot, LabelSpaceTakesOnlyFreeBoxesInsideItsArea) {
     EXPECT_FALSE(space.TakeIfFree({90, 90, 20, 5}));
 }
 
+// Placed blocks on the top side of `blocks`, in the order given.
+std::vector<CReuseBlock*> PlacedBlocks(CReuseBlockFile& blocks,
+                                       const std::vector<std::array<std::string, 3>>& places) {
+    std::vector<CReuseBlock*> ordered;
+    for (const auto& [id, x, y] : places) {
+        CReuseBlock* block = blocks.NewBlock(id.c_str());
+        const std::array<std::string, CReuseBlock::kPropertyCount> values = {
+            id, "$R/a", "Smashed", "Placed", x, y, "TOP", "0", "mils", "0", "0", "Processed"};
+        for (std::uint32_t i = 0; i < values.size(); ++i) block->SetProperty(i, values[i].c_str());
+        ordered.push_back(block);
+    }
+    return ordered;
+}
+
 TEST(Plot, HighlightWindowAndStackedBlocksShowInTheDrawingAndTheLegend) {
     CReuseBlockFile blocks;
-    const std::array<std::array<const char*, 3>, 4> places = {
-        {{"/A", "100", "100"}, {"/B", "100", "100"}, {"/C", "100", "300"}, {"/FAR", "9000", "1"}}};
-    for (const auto& [id, x, y] : places) {
-        CReuseBlock* block = blocks.NewBlock(id);
-        const std::array<const char*, CReuseBlock::kPropertyCount> values = {
-            id, "$R/a", "Smashed", "Placed", x, y, "TOP", "0", "mils", "0", "0", "Processed"};
-        for (std::uint32_t i = 0; i < values.size(); ++i) block->SetProperty(i, values[i]);
-    }
-    std::vector<CReuseBlock*> ordered;
-    for (POSITION position = blocks.GetStartPosition(); position;) {
-        ordered.push_back(blocks.GetNext(position));
-    }
-    PlotRequest request{"t", LabelKind::kNone, ParseConditions({"ID=/A,/C"}), {}};
+    const std::vector<CReuseBlock*> ordered = PlacedBlocks(
+        blocks,
+        {{"/A", "100", "100"}, {"/B", "100", "100"}, {"/C", "100", "300"}, {"/FAR", "9000", "1"}});
+    PlotRequest request{"t", LabelKind::kNone, ParseConditions({"ID=/A,/C"}), {}, {}};
     const std::string all = RenderPlot(PlaceBlocks(ordered), request);
     const std::size_t faint = all.find("<g opacity=\"0.2\">");
     EXPECT_NE(faint, std::string::npos);
@@ -66,6 +72,29 @@ TEST(Plot, HighlightWindowAndStackedBlocksShowInTheDrawingAndTheLegend) {
     const std::string part = RenderPlot(PlaceBlocks(ordered), request);
     EXPECT_NE(part.find("1 block outside --window left out"), std::string::npos);
     EXPECT_NE(part.find("2 blocks of 3 highlighted"), std::string::npos);
+}
+
+TEST(Plot, ColourByKeysValuesInTheirOrderAndTheRestShareOneColour) {
+    CReuseBlockFile blocks;
+    std::vector<std::array<std::string, 3>> places;
+    for (int index = 0; index < 11; ++index) {
+        places.push_back(
+            {index == 0 ? "/B<0>" : "/B" + std::to_string(index), "1", std::to_string(index % 10)});
+    }
+    Placement placement = PlaceBlocks(PlacedBlocks(blocks, places));
+    const Colouring colouring = ColourBy(placement.drawn, kYLoc);
+    ASSERT_EQ(colouring.keys.size(), kPaletteSize);
+    EXPECT_EQ(colouring.keys[0].value, "0");
+    EXPECT_EQ(colouring.keys[0].count, 2u);  // /B0 and /B10
+    EXPECT_EQ(colouring.colourOf[10], 0u);
+    EXPECT_EQ(colouring.otherValues, 2u);
+    EXPECT_EQ(colouring.otherBlocks, 2u);
+    EXPECT_STREQ(ColourClass(colouring.colourOf[9]), "vx");
+    PlotRequest request{"t", LabelKind::kNone, {}, {}, kBlockHierName};
+    const std::string svg = RenderPlot(std::move(placement), request);
+    EXPECT_NE(svg.find(">Colour: BLOCK_HIER_NAME<"), std::string::npos);
+    EXPECT_NE(svg.find("/B&lt;0&gt;  <tspan class=\"note\">1 block</tspan>"), std::string::npos);
+    EXPECT_NE(svg.find("3 other values  <tspan class=\"note\">3 blocks<"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#include "plot/colour_by.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "records/fields.h"
+
+namespace reuseblocks::tool {
+
+// Told apart also by most who see red and green alike; the shared colour is a plain grey.
+const char* const kColourStyle =
+    "<style>\n"
+    ".v0{fill:#0072b2;stroke:#0072b2}\n"
+    ".v1{fill:#e69f00;stroke:#e69f00}\n"
+    ".v2{fill:#009e73;stroke:#009e73}\n"
+    ".v3{fill:#cc79a7;stroke:#cc79a7}\n"
+    ".v4{fill:#56b4e9;stroke:#56b4e9}\n"
+    ".v5{fill:#d55e00;stroke:#d55e00}\n"
+    ".v6{fill:#a08c00;stroke:#a08c00}\n"
+    ".v7{fill:#5d3a9b;stroke:#5d3a9b}\n"
+    ".vx{fill:#aaa;stroke:#aaa}\n"
+    ".bottom{fill:#fff}\n"
+    "</style>\n";
+
+const char* ColourClass(std::size_t colour) {
+    static constexpr const char* kClasses[kPaletteSize + 1] = {"v0", "v1", "v2", "v3", "v4",
+                                                               "v5", "v6", "v7", "vx"};
+    return kClasses[std::min(colour, kPaletteSize)];
+}
+
+Colouring ColourBy(const std::vector<DrawnBlock>& drawn, std::uint32_t property) {
+    Colouring colouring;
+    colouring.property = property;
+    colouring.colourOf.reserve(drawn.size());
+    std::unordered_map<std::string, std::size_t> known;  // a value and its key
+    std::vector<ColourKey> values;
+    for (const DrawnBlock& block : drawn) {
+        const auto [at, added] =
+            known.try_emplace(PropertyText(*block.block, property), values.size());
+        if (added) values.push_back({at->first, 0});
+        ++values[at->second].count;
+        colouring.colourOf.push_back(std::min(at->second, kPaletteSize));
+    }
+    for (std::size_t index = kPaletteSize; index < values.size(); ++index) {
+        ++colouring.otherValues;
+        colouring.otherBlocks += values[index].count;
+    }
+    values.resize(std::min(values.size(), kPaletteSize));
+    colouring.keys = std::move(values);
+    return colouring;
+}
+
+}  // namespace reuseblocks::tool
