@@ -62,7 +62,7 @@ TEST(ToolMessages, WhatCannotBeReadOrWrittenSaysWhy) {
 
 TEST(ToolMessages, TheExampleCsvIsOneImportReads) {
     TempDir dir;
-    const std::string csv = std::filesystem::path(kSample).parent_path() / "leds.csv";
+    const std::string csv = (std::filesystem::path(kSample).parent_path() / "leds.csv").string();
     const ToolRun run = RunTool({"import", csv, "-o", "-"}, dir.Path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("/TOP/LED/D2 $REUSE/indicators/led_0603 Primitive Unplaced 90 50 "),
