@@ -29,14 +29,6 @@ TEST(ToolMessages, DiffSaysOnlyWhetherOrInColourWhenAsked) {
     const ToolRun color = RunTool({"diff", "--color=always", kSample, moved});
     EXPECT_NE(color.out.find("  XLOC: \x1b[31m300\x1b[m -> \x1b[32m450\x1b[m\n"), std::string::npos)
         << color.out;
-
-    // auto on a terminal: colour, unless NO_COLOR is set.
-    if (RunProgram("/bin/sh", {"-c", "command -v script"}).status != 0) return;
-    const std::string terminal = "script -qc \"'" + std::string(REUSEBLOCKS_TOOL) + "' diff '" +
-                                 kSample + "' '" + moved + "'\" /dev/null";
-    EXPECT_NE(RunProgram("/bin/sh", {"-c", terminal}).out.find("\x1b[31m300"), std::string::npos);
-    EXPECT_EQ(RunProgram("/bin/sh", {"-c", "NO_COLOR=1 " + terminal}).out.find('\x1b'),
-              std::string::npos);
 }
 
 TEST(ToolMessages, WhatCannotBeReadOrWrittenSaysWhy) {

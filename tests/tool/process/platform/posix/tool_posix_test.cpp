@@ -163,5 +163,17 @@ TEST(Tool, ImportFromStandardInputSeesJsonAfterAByteOrderMarkAndStopsAfterSoMany
         << many.err.substr(many.err.size() - 300);
 }
 
+TEST(Tool, DiffColoursATerminalUnlessNoColorIsSet) {
+    if (RunProgram("/bin/sh", {"-c", "command -v script"}).status != 0) GTEST_SKIP() << "no script";
+    TempDir dir;
+    const std::string moved = dir / "moved.blocks";
+    ASSERT_EQ(RunTool({"set", kSample, "/TOP/PSU1", "XLOC=450", "-o", moved}).status, 0);
+    const std::string terminal = "script -qc \"'" + std::string(REUSEBLOCKS_TOOL) + "' diff '" +
+                                 kSample + "' '" + moved + "'\" /dev/null";
+    EXPECT_NE(RunProgram("/bin/sh", {"-c", terminal}).out.find("\x1b[31m300"), std::string::npos);
+    EXPECT_EQ(RunProgram("/bin/sh", {"-c", "NO_COLOR=1 " + terminal}).out.find('\x1b'),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace reuseblocks::test
