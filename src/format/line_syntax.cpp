@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#include "format/line_syntax.h"
+
+#include <reuseblocks/ascii.h>
+
+#include "io/line_tokenizer.h"
+
+namespace reuseblocks::format {
+
+namespace {
+constexpr std::size_t kMaxQuotedLength = 60;
+}  // namespace
+
+std::string_view TrimLine(std::string_view line) noexcept {
+    return ascii::TrimSpace(line);
+}
+
+LineKind ClassifyLine(std::string_view line) noexcept {
+    line = TrimLine(line);
+    if (line.empty()) return LineKind::kEmpty;
+    if (line.front() == kCommentMark) return LineKind::kComment;
+    return line.find(kMappingKeyword) != std::string_view::npos ? LineKind::kMapping
+                                                                : LineKind::kDefinition;
+}
+
+std::string_view StripRecordEnds(std::string_view text) noexcept {
+    while (!text.empty() && (text.front() == '(' || text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ')' || text.back() == ' ' || text.back() == '\t' ||
+                             text.back() == '\n')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+void SplitFields(std::string_view record, std::vector<std::string_view>& fields, std::size_t most) {
+    detail::TokenizeLine(record, fields, " ");
+    if (fields.size() > most) fields.resize(most);
+}
+
+bool LineScanner::Next(ScannedLine& line) noexcept {
+    if (m_offset >= m_text.size()) return false;
+    const std::size_t feed = m_text.find('\n', m_offset);
+    const std::size_t end = feed == std::string_view::npos ? m_text.size() : feed;
+    const std::size_t next = feed == std::string_view::npos ? m_text.size() : feed + 1;
+    line.number = ++m_number;
+    line.offset = m_offset;
+    line.text = m_text.substr(m_offset, end - m_offset);
+    line.whole = m_text.substr(m_offset, next - m_offset);
+    m_offset = next;
+    return true;
+}
+
+std::string QuotedExcerpt(std::string_view text) {
+    std::string quoted = "\"";
+    quoted.append(text.substr(0, kMaxQuotedLength));
+    if (text.size() > kMaxQuotedLength) quoted += "...";
+    return quoted + "\"";
+}
+
+std::string FieldCountMessage(LineKind kind, std::size_t found) {
+    const bool mapping = kind == LineKind::kMapping;
+    const std::size_t expected = mapping ? kMappingFieldCount : kDefinitionFieldCount;
+    return std::string(mapping ? "mapping" : "definition") + " line has " + std::to_string(found) +
+           (found == 1 ? " field, " : " fields, ") + std::to_string(expected) + " expected";
+}
+
+std::string DuplicateIDMessage(std::string_view id) {
+    return "block ID " + QuotedExcerpt(id) + " is already defined";
+}
+
+std::string ForeignMappingMessage(std::string_view named, std::string_view current) {
+    return "mapping line names block " + QuotedExcerpt(named) + ", but the block defined last is " +
+           QuotedExcerpt(current);
+}
+
+}  // namespace reuseblocks::format
