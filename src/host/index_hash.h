@@ -35,11 +35,11 @@ class IndexHash {
         }
         // The zero padding of a short key adds the same to every key of its length, so those
         // sums are made once here: m and the products of the pairs from `pairs` on.
-        m_paddedFrom[kPairs] = m_multipliers[kLengthPair] * m_multipliers[kLengthPair + 1] +
-                               m_multipliers[kOffset];
+        m_paddedFrom[kPairs] =
+            m_multipliers[kLengthPair] * m_multipliers[kLengthPair + 1] + m_multipliers[kOffset];
         for (std::size_t pair = kPairs; pair-- > 0;) {
-            m_paddedFrom[pair] = m_paddedFrom[pair + 1] +
-                                 m_multipliers[2 * pair] * m_multipliers[2 * pair + 1];
+            m_paddedFrom[pair] =
+                m_paddedFrom[pair + 1] + m_multipliers[2 * pair] * m_multipliers[2 * pair + 1];
         }
     }
 
@@ -60,7 +60,8 @@ class IndexHash {
             } else if (rest >= 4) {
                 word = Load4(data) | (Load4(data + rest - 4) << (8 * (rest - 4)));
             } else {
-                word = std::uint64_t{data[0]} | (std::uint64_t{data[rest / 2]} << (8 * (rest / 2))) |
+                word = std::uint64_t{data[0]} |
+                       (std::uint64_t{data[rest / 2]} << (8 * (rest / 2))) |
                        (std::uint64_t{data[rest - 1]} << (8 * (rest - 1)));
             }
             sum += Pair(whole, word);

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "test_support.h"
 #include "harness_support.h"
+#include "test_support.h"
 
 namespace fault {
 
