@@ -304,7 +304,7 @@ def run_excerpt(example, scratch, env):
     with open(path, "w", encoding="utf-8") as handle:
         handle.write(joined)
     result = subprocess.run(
-        ["reuseblocks", "check", "--strict", path],
+        ["reuseblocks", "check", "--strict", os.path.basename(path)],
         cwd=scratch,
         env=env,
         stdout=subprocess.PIPE,
