@@ -407,6 +407,8 @@ def main():
     parser.add_argument("--source", required=True, help="the source tree")
     parser.add_argument("--tool", required=True, help="the built reuseblocks")
     parser.add_argument("--python-path", default="", help="the folder of the built package")
+    parser.add_argument("--python-missing", default="",
+                        help="why the Python sessions cannot run (instead of --python-path)")
     parser.add_argument("--show", action="store_true", help="print what failing examples print")
     parser.add_argument("--bless", action="store_true",
                         help="write what failing examples of Markdown documents print into them")
@@ -429,10 +431,11 @@ def main():
         examples = read_document(document, shown)
         skipped = run_document(examples, source, args.tool, os.path.abspath(args.python_path)
                                if args.python_path else "")
+        why = args.python_missing or (
+            "the Python examples need the package, which this build does not make (configure "
+            "with -DREUSEBLOCKS_BUILD_PYTHON=ON, as the ci preset does)")
         for example in skipped:
-            print(f"{example.where()}: skipped: the Python examples need the package, which this "
-                  "build does not make (configure with -DREUSEBLOCKS_BUILD_PYTHON=ON, as the ci "
-                  "preset does)")
+            print(f"{example.where()}: skipped: {why}")
         failing = [example for example in examples if example.failure]
         for example in failing:
             command = example.text.split("\n")[0] if example.kind == "shell" else example.kind
