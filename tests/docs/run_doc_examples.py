@@ -223,6 +223,11 @@ def environment(tool, scratch, python_path):
         TERM="dumb",
         COLUMNS="100",
         GIT_CONFIG_NOSYSTEM="1",
+        # No repository above the scratch directory is ever found, whatever TMPDIR is.
+        GIT_CEILING_DIRECTORIES=os.path.dirname(scratch),
+        GIT_CONFIG_COUNT="1",
+        GIT_CONFIG_KEY_0="init.defaultBranch",
+        GIT_CONFIG_VALUE_0="main",
         GIT_AUTHOR_NAME="A. Designer",
         GIT_AUTHOR_EMAIL="designer@example.org",
         GIT_COMMITTER_NAME="A. Designer",
@@ -260,7 +265,7 @@ def matches(expected, actual):
     return bool(actual) and expected[0] == actual[0] and matches(expected[1:], actual[1:])
 
 
-def run_shell(example, scratch, env, cwd):
+def run_shell(example, env, cwd):
     """Runs one command; returns the directory the next one starts in."""
     with tempfile.TemporaryFile() as directory_out:
         # The directory it ends in goes to a descriptor of its own, apart from what it prints.
@@ -351,7 +356,7 @@ def run_document(examples, source, tool, python_path):
             if example.failure:
                 continue
             if example.kind == "shell":
-                cwd = run_shell(example, scratch, env, cwd)
+                cwd = run_shell(example, env, cwd)
             elif example.kind == "excerpt":
                 run_excerpt(example, scratch, env)
             elif python_path:
