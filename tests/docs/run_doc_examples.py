@@ -171,11 +171,44 @@ def shell_examples(path, first_line, lines):
     return examples
 
 
+def anchor(heading):
+    """The anchor a Markdown renderer gives a heading."""
+    text = re.sub(r"[^\w\- ]", "", heading.strip().lower())
+    return text.replace(" ", "-")
+
+
+def link_examples(path, shown_path, text):
+    """A failing example for each relative link whose file or heading does not exist."""
+    examples = []
+    outside_code = re.sub(r"```.*?```", lambda m: "\n" * m.group(0).count("\n"), text, flags=re.S)
+    for number, line in enumerate(outside_code.split("\n"), 1):
+        for target in re.findall(r"\]\(([^)\s]+)\)", line):
+            if re.match(r"^[a-z]+:", target):
+                continue
+            file_part, _, fragment = target.partition("#")
+            linked = os.path.normpath(os.path.join(os.path.dirname(path), file_part)) if file_part \
+                else path
+            problem = None
+            if not os.path.exists(linked):
+                problem = f"links to {file_part}, which does not exist"
+            elif fragment and linked.endswith(".md"):
+                with open(linked, encoding="utf-8") as handle:
+                    headings = re.findall(r"^#+ (.*)$", handle.read(), flags=re.M)
+                if fragment not in {anchor(h) for h in headings}:
+                    problem = f"links to #{fragment}, which is no heading of {file_part or 'it'}"
+            if problem:
+                example = Example("link", shown_path, number, target, [])
+                example.failure = problem
+                examples.append(example)
+    return examples
+
+
 def read_document(path, shown_path):
     with open(path, encoding="utf-8") as handle:
         text = handle.read()
     examples = []
     if path.endswith(".md"):
+        examples += link_examples(path, shown_path, text)
         python = []
         for language, line, content in markdown_blocks(text):
             if language == "console":
