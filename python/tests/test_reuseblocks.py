@@ -369,15 +369,14 @@ def test_csv_example(tmp_path: Path) -> None:
     assert [r.design_layer_name for r in f["/TOP/USB/J1"].layer_maps] == ["BOTTOM", "TOP"]
 
 
-def test_readme_session_runs_as_pasted(tmp_path: Path, monkeypatch: pytest.MonkeyPatch) -> None:
+def test_docs_session_runs_as_pasted(tmp_path: Path, monkeypatch: pytest.MonkeyPatch) -> None:
     pytest.importorskip("pandas")
-    readme = (ROOT / "README.md").read_text()
-    session = readme.split("```pycon\n", 1)[1].split("```\n", 1)[0]
+    page = (ROOT / "docs" / "python.md").read_text()
+    session = page.split("```pycon\n", 1)[1].split("```\n", 1)[0]
     (tmp_path / "examples").mkdir()
     (tmp_path / "examples" / "board.blocks").write_bytes(BOARD.read_bytes())
     (tmp_path / "session.txt").write_text(session)
     monkeypatch.chdir(tmp_path)
-    result = doctest.testfile(str(tmp_path / "session.txt"), module_relative=False,
-                              optionflags=doctest.NORMALIZE_WHITESPACE)
+    result = doctest.testfile(str(tmp_path / "session.txt"), module_relative=False)
     assert result.attempted > 0 and result.failed == 0
     assert "/TOP/FAN/U40" in rb.BlocksFile.open(tmp_path / "patched.blocks")
