@@ -159,7 +159,9 @@ def _write_error(path: PathArg) -> OSError:
     # The library only says that the write failed; the likely reason is looked up afterwards.
     target = os.path.abspath(os.fsdecode(os.fspath(path)))
     directory = os.path.dirname(target)
-    if not os.path.isdir(directory):
+    if not os.fspath(path):
+        number = _errno.ENOENT  # as open("") says, not the working directory it resolves to
+    elif not os.path.isdir(directory):
         number = _errno.ENOTDIR if os.path.exists(directory) else _errno.ENOENT
     elif os.path.isdir(target):
         number = _errno.EISDIR
