@@ -42,8 +42,8 @@ class _Record:
             try:
                 value = number_text(value, self.id or "", field)
             except (TypeError, ValueError) as error:
-                # The block may be named later in the record: say the rest of the message.
-                message = str(error).split(": ", 1)[-1]
+                # Without an ID (yet) the message names no block.
+                message = str(error) if self.id else str(error).split(": ", 1)[-1]
                 if isinstance(error, TypeError):
                     message = message.replace("must be str, int or float",
                                               "must be a string or a number")
