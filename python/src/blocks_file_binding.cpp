@@ -138,17 +138,19 @@ void Write(Collection& collection, py::handle given, py::handle app, bool check)
         throw py::value_error("the application name cannot hold a line break or NUL");
     }
     std::vector<RoundTripProblem> refused;
-    int written = 0;
+    WriteReport report;
     {
         Collection::Busy busy(collection, Access::kRead);
         py::gil_scoped_release unlocked;
         for (RoundTripProblem& problem : FindRoundTripProblems(busy.Blocks())) {
             if (check || (problem.reasons & kRefusedReasons)) refused.push_back(std::move(problem));
         }
-        if (refused.empty()) written = busy.Blocks().WriteFile(pathBytes.c_str(), appBytes.c_str());
+        if (refused.empty()) {
+            report = WriteFileWithReport(busy.Blocks(), pathBytes.c_str(), appBytes.c_str());
+        }
     }
     if (!refused.empty()) RaiseRoundTripError(path, ProblemsToPython(refused), check);
-    if (written == 0) RaiseWriteError(path);
+    if (!report.Succeeded()) RaiseWriteError(path, report);
 }
 
 BlockHandle Add(const CollectionPtr& collection, const StrArg& idArg, bool init,

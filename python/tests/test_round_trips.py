@@ -230,3 +230,14 @@ def test_help_shows_real_signatures() -> None:
     import pydoc
     shown = pydoc.render_doc(rb.BlocksFile.open, renderer=pydoc.plaintext)  # type: ignore
     assert "PyCapsule" not in shown and "path" in shown
+
+
+def test_write_errors_say_what_the_system_said(tmp_path: Path) -> None:
+    f = rb.BlocksFile.open(BOARD)
+    with pytest.raises(IsADirectoryError) as info:
+        f.write(tmp_path)
+    assert info.value.filename == tmp_path
+    if os.path.exists("/dev/full"):  # a device that is never replaced and has no room
+        with pytest.raises(OSError) as info:
+            f.write("/dev/full")
+        assert info.value.errno == errno.ENOSPC and "flushing" in str(info.value)
