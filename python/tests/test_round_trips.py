@@ -234,9 +234,9 @@ def test_help_shows_real_signatures() -> None:
 
 def test_write_errors_say_what_the_system_said(tmp_path: Path) -> None:
     f = rb.BlocksFile.open(BOARD)
-    with pytest.raises(IsADirectoryError) as info:
+    with pytest.raises(IsADirectoryError) as directory:
         f.write(tmp_path)
-    assert info.value.filename == tmp_path
+    assert directory.value.filename == tmp_path
     if os.path.exists("/dev/full"):  # a device that is never replaced and has no room
         with pytest.raises(OSError) as info:
             f.write("/dev/full")
