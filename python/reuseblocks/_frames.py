@@ -5,7 +5,7 @@ from_dataframes() and update_from_dataframe(). pandas is needed only here, and o
 from __future__ import annotations
 
 import collections
-from typing import TYPE_CHECKING, Any, Dict, List, NamedTuple, Optional, Tuple, TypeVar
+from typing import TYPE_CHECKING, Any, Dict, Iterator, List, NamedTuple, Optional, Tuple, TypeVar
 
 from ._core import LAYER_MAP_COLUMN_NAMES, PROPERTY_NAMES, BlocksFile, _unwritable
 from ._records import from_list
@@ -88,8 +88,14 @@ def _id_column(frame: pandas.DataFrame, what: str) -> pandas.DataFrame:
     return frame
 
 
+def _rows(frame: pandas.DataFrame) -> Iterator[Tuple[Any, ...]]:
+    """The frame's rows as tuples of its cells, numpy's scalars as they are: itertuples() would
+    make a float32 a float, whose shortest text is longer."""
+    return zip(*(frame[name].to_numpy() for name in frame.columns))
+
+
 def _records(frame: pandas.DataFrame) -> List[Dict[str, Any]]:
-    return [dict(zip(frame.columns, values)) for values in frame.itertuples(index=False)]
+    return [dict(zip(frame.columns, values)) for values in _rows(frame)]
 
 
 def from_dataframes(cls: type[_File], blocks: pandas.DataFrame,
@@ -122,7 +128,7 @@ def from_dataframes(cls: type[_File], blocks: pandas.DataFrame,
         if "ROW" in columns:
             ordered = layer_maps.sort_values(columns["ROW"], kind="stable")
         rows: Dict[Any, List[Dict[str, Any]]] = {}
-        for values in ordered[[id_name] + wanted].itertuples(index=False):
+        for values in _rows(ordered[[id_name] + wanted]):
             rows.setdefault(values[0], []).append(dict(zip(LAYER_MAP_COLUMN_NAMES, values[1:])))
         by_id = {record.get("ID", record.get(_ID)): record for record in records}
         unknown = [block_id for block_id in rows if block_id not in by_id]
@@ -191,7 +197,7 @@ def update_from_dataframe(self: BlocksFile, frame: pandas.DataFrame) -> List[Cha
         raise ValueError(f"the frame names blocks more than once: {', '.join(map(repr, twice))}")
     updates: List[Tuple[str, str, str]] = []
     named = [(position, field) for position, (_, field) in enumerate(fields) if field is not None]
-    for block_id, values in zip(ids, frame.itertuples(index=False)):
+    for block_id, values in zip(ids, _rows(frame)):
         for position, field in named:
             updates.append((block_id, field, _field_text(values[position], block_id, field)))
     changes: List[Change] = []

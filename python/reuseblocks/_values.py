@@ -30,6 +30,12 @@ def number_text(value: object, block_id: str, field: str) -> str:
         raise ValueError(f"block {block_id!r}: {field} is NaN, a missing value")
     if math.isinf(number):
         raise ValueError(f"block {block_id!r}: {field} is {number}, which is no place")
+    if type(value).__module__ == "numpy" and hasattr(value, "dtype"):
+        # A float32 is read back as a float32: its own shortest text, not a float64's.
+        import numpy  # pylint: disable=import-outside-toplevel
+        shortest = numpy.format_float_positional(value, unique=True,  # type: ignore[arg-type]
+                                                 trim="-")
+        return str(shortest)
     # repr() is the shortest text that reads back as the same float; Decimal spells it out
     # without an exponent, which other readers of the file may not take.
     text = format(decimal.Decimal(repr(number)), "f")

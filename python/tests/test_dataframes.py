@@ -40,6 +40,8 @@ def test_two_frames_hold_the_whole_file_through_csv() -> None:
     floats.loc[0, "XLOC"] = 91.44
     made = rb.BlocksFile.from_dataframes(floats, rows_read)
     assert made[f.ids()[0]].xloc == "91.44" and made[f.ids()[1]].xloc == f[f.ids()[1]].xloc
+    made = rb.BlocksFile.from_dataframes(floats.astype({"XLOC": "float32"}), rows_read)
+    assert made[f.ids()[0]].xloc == "91.44"  # a float32's own shortest text
 
     # Nothing is lost without a word.
     with pytest.raises(rb.RecordError, match="MAPS"):
