@@ -150,8 +150,8 @@ def _reduce_row(self: LayerMap) -> Tuple[Callable[[Block, int], LayerMap], Tuple
 def install() -> None:
     """Puts the Python parts on the extension's classes."""
     methods: Dict[type, Dict[str, object]] = {
-        BlocksFile: {"open": staticmethod(open), "keys": keys, "values": values, "items": items, "pop": pop,
-                     "rename": rename, "to_dataframe": _frames.to_dataframe,
+        BlocksFile: {"open": staticmethod(open), "keys": keys, "values": values, "items": items,
+                     "pop": pop, "rename": rename, "to_dataframe": _frames.to_dataframe,
                      "to_dataframes": _frames.to_dataframes,
                      "from_dataframes": classmethod(_frames.from_dataframes),
                      "update_from_dataframe": _frames.update_from_dataframe,
@@ -162,4 +162,8 @@ def install() -> None:
     }
     for cls, named in methods.items():
         for name, method in named.items():
+            function = getattr(method, "__func__", getattr(method, "fget", method))
+            if callable(function) and hasattr(function, "__qualname__"):
+                # help() and tracebacks name them as methods of the class they are on.
+                function.__qualname__ = f"{cls.__name__}.{name}"
             setattr(cls, name, method)
