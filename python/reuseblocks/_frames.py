@@ -81,7 +81,7 @@ def _id_column(frame: pandas.DataFrame, what: str) -> pandas.DataFrame:
     """`frame` with its block IDs as a column: its index when that is named ID or
     BLOCK_HIER_NAME, or when no column is."""
     if not any(str(name).upper() in ("ID", _ID) for name in frame.columns):
-        if frame.index.nlevels != 1:
+        if frame.index.nlevels != 1 or isinstance(frame.index, _pandas().RangeIndex):
             raise ValueError(f"{what} needs one block ID per row: an index of IDs or an ID "
                              "column")
         frame = frame.rename_axis(frame.index.name or _ID).reset_index()

@@ -59,6 +59,8 @@ def test_two_frames_hold_the_whole_file_through_csv() -> None:
     assert f"block '{f.ids()[2]}': SIDE is NaN" in str(info.value)
     with pytest.raises(TypeError, match="'SIDE'"):
         rb.BlocksFile.from_dataframes(blocks.assign(SIDE=True), layer_maps)
+    with pytest.raises(ValueError, match="block ID"):  # row numbers are no IDs
+        rb.BlocksFile.from_dataframes(blocks_read.drop(columns="BLOCK_HIER_NAME"), rows_read)
     with pytest.raises(rb.RecordError, match="SIDE value 'top side' holds white space"):
         rb.BlocksFile.from_dataframes(blocks.assign(SIDE="top side"), layer_maps)
 
