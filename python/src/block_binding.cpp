@@ -411,7 +411,11 @@ same block of the same BlocksFile.)doc");
         "Whether the other Block holds the same twelve properties and the same rows in the same "
         "order, in whichever BlocksFile.");
     // Equal blocks have equal IDs; a rename changes the hash, as changing a key would.
-    block.def("__hash__", [](const BlockHandle& self) { return py::hash(ToPython(IdOf(self))); });
+    block.def("__hash__", [](const BlockHandle& self) {
+        // A removed block equals only its own handles.
+        if (self.IsStale()) return py::hash(py::int_(self.Serial()));
+        return py::hash(ToPython(IdOf(self)));
+    });
     block.def("__repr__", &BlockRepr);
     BindRowAccess(block);
 }

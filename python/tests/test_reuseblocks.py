@@ -261,6 +261,7 @@ def test_stale_handles_raise() -> None:
         with pytest.raises(rb.StaleError):
             use()
     assert block != f["/A"] and "removed" in repr(block) and "removed" in repr(row)
+    assert block in {block} and block == block
 
     kept = rb.BlocksFile.open(BOARD)["/TOP/PSU1"]  # keeps its collection alive
     gc.collect()
