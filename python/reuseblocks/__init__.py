@@ -10,6 +10,8 @@ from . import _blocks_file
 from ._blocks_file import BlockDict
 from ._core import (LAYER_MAP_COLUMN_NAMES, PROPERTY_NAMES, Block, BlocksFile, LayerMap,
                     __version__)
+from ._frames import Change
+from ._serial import dump, dumps, load, loads
 from ._errors import (LoadError, PathArg, Problem, RecordError, RecordProblem, RoundTripError,
                       StaleError, UnreadableFileError)
 from ._layer_maps import LayerMaps, RowLike, RowValues
@@ -20,6 +22,7 @@ __all__ = [
     "Block",
     "BlockDict",
     "BlocksFile",
+    "Change",
     "LayerMap",
     "LayerMaps",
     "LoadError",
@@ -33,12 +36,16 @@ __all__ = [
     "StaleError",
     "UnreadableFileError",
     "__version__",
+    "dump",
+    "dumps",
+    "load",
+    "loads",
 ]
 
 _blocks_file.install()
 
 # Shown and pickled under the name users import them by.
-for _exported in (Block, BlockDict, BlocksFile, LayerMap, LayerMaps, LoadError, Problem,
+for _exported in (Block, BlockDict, BlocksFile, Change, LayerMap, LayerMaps, LoadError, Problem,
                   RecordError, RecordProblem, RoundTripError, StaleError, UnreadableFileError):
     _exported.__module__ = __name__
 del _exported

@@ -155,18 +155,14 @@ def _load_error(path: PathArg, code: int, name: str, line: int, message: str) ->
     return LoadError(path, code, name, line, message)
 
 
-def _write_error(path: PathArg) -> OSError:
-    # The library only says that the write failed; the likely reason is looked up afterwards.
-    target = os.path.abspath(os.fsdecode(os.fspath(path)))
-    directory = os.path.dirname(target)
-    if not os.path.isdir(directory):
-        number = _errno.ENOTDIR if os.path.exists(directory) else _errno.ENOENT
-    elif os.path.isdir(target):
-        number = _errno.EISDIR
-    elif not os.access(directory, os.W_OK) or (
-        os.path.exists(target) and not os.access(target, os.W_OK)
-    ):
-        number = _errno.EACCES
-    else:
-        number = _errno.EIO
-    return OSError(number, f"cannot write the blocks file ({os.strerror(number)})", path)
+def _write_error(path: PathArg, step: int, step_name: str, error_number: int,
+                 message: str) -> Exception:
+    """The library's report of a failed write as an exception: OSError (FileNotFoundError,
+    PermissionError, ... by errno) when the system said why."""
+    if step == 1:  # the library's own check: a value no blocks file can hold
+        return ValueError(message)
+    if error_number:
+        return OSError(error_number, message, path)
+    error = OSError(message)
+    error.filename = path
+    return error

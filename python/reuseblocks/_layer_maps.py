@@ -3,6 +3,7 @@
 
 from __future__ import annotations
 
+import warnings
 from typing import (TYPE_CHECKING, Any, Iterable, List, Mapping, MutableSequence, Tuple, Union,
                     overload)
 
@@ -14,15 +15,19 @@ if TYPE_CHECKING:
 #: A row's four columns in file order: BLOCK_LAYER_ORDER, BLOCK_LAYER_NAME, DESIGN_ORDER and
 #: DESIGN_LAYER_NAME.
 RowValues = Tuple[str, str, str, str]
-#: What a row may be given as: a LayerMap (its values are copied), a sequence of four str in
-#: column order, or a mapping of the four column names (any letter case) to str.
-RowLike = Union["LayerMap", Iterable[str], Mapping[str, str]]
+#: A column's value as given: an int or a float is stored as the shortest text that reads back
+#: as the same number.
+ColumnValue = Union[str, int, float]
+#: What a row may be given as: a LayerMap (its values are copied), a sequence of four values in
+#: column order, or a mapping of the four column names (any letter case) to values.
+RowLike = Union["LayerMap", Iterable[ColumnValue], Mapping[str, ColumnValue]]
 
 _COLUMN_INDEX = {name: column for column, name in enumerate(LAYER_MAP_COLUMN_NAMES)}
 
 
-def row_values(value: RowLike) -> RowValues:
-    """The four columns of `value` (a RowLike); TypeError or ValueError for anything else."""
+def row_values(value: RowLike) -> Tuple[Any, Any, Any, Any]:
+    """The four columns of `value` (a RowLike), as given; TypeError or ValueError for anything
+    else. The block they go to converts and checks each value."""
     if isinstance(value, (str, bytes)):
         raise TypeError(f"a layer-map row is four str, not {type(value).__name__}")
     if isinstance(value, Mapping):
@@ -43,10 +48,7 @@ def row_values(value: RowLike) -> RowValues:
     if len(values) != len(LAYER_MAP_COLUMN_NAMES):
         raise ValueError(f"a layer-map row has {len(LAYER_MAP_COLUMN_NAMES)} columns, "
                          f"not {len(values)}")
-    for name, text in zip(LAYER_MAP_COLUMN_NAMES, values):
-        if not isinstance(text, str):
-            raise TypeError(f"{name} must be str, not {type(text).__name__}")
-    return values  # type: ignore[return-value]  # four str, as checked
+    return values  # type: ignore[return-value]  # four, as checked
 
 
 class LayerMaps(MutableSequence["LayerMap"]):
@@ -116,8 +118,18 @@ class LayerMaps(MutableSequence["LayerMap"]):
         for row in sorted(range(*index.indices(len(self))), reverse=True):
             self._block._remove_row(row)
 
-    def append(self, value: RowLike) -> None:
-        """Appends a row."""
+    @overload
+    def append(self, value: RowLike) -> None: ...
+    @overload
+    def append(self, value: ColumnValue, block_layer_name: ColumnValue, design_order: ColumnValue,
+               design_layer_name: ColumnValue, /) -> None: ...
+    def append(self, value: Any, *columns: Any) -> None:
+        """Appends a row: append(("1", "TOP", "1", "TOP")). The four columns as four arguments,
+        as before 1.1, still work with a DeprecationWarning."""
+        if columns:
+            warnings.warn("layer_maps.append() takes one row: append((order, name, order, name))",
+                          DeprecationWarning, stacklevel=2)
+            value = (value, *columns)
         self.insert(len(self), value)
 
     def extend(self, values: Iterable[RowLike]) -> None:

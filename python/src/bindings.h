@@ -30,6 +30,9 @@ py::dict BlockToDict(CReuseBlock& block, const DictKeys& keys);
 // "XLOC" -> "xloc": the Python attribute of a field.
 std::string AttributeName(std::string_view field);
 
+// Whether two blocks hold the same twelve properties and the same rows in the same order.
+bool SameContents(CReuseBlock& one, CReuseBlock& other);
+
 [[noreturn]] void RaiseKeyError(py::handle key);
 
 // The four columns of a row, from a sequence of four str; TypeError for anything else.

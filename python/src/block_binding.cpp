@@ -11,6 +11,7 @@
 #include "errors.h"
 #include "text.h"
 #include "typed.h"
+#include "values.h"
 
 namespace reuseblocks::python {
 
@@ -38,24 +39,50 @@ constexpr std::array<const char*, CReuseBlock::kLayerMapColumnCount> kColumnMean
     "the physical layer name in the host design",
 };
 
-// A row index as Python takes one: any integer, negative from the end; IndexError when out of
-// range.
-std::uint32_t RowIndex(CReuseBlock& block, py::handle index) {
+// An index as Python takes one: any integer or object with __index__. Converting it runs Python
+// code, which may remove or change any block: convert before looking a block up.
+Py_ssize_t IndexFromPython(py::handle index) {
+    const Py_ssize_t value = PyNumber_AsSsize_t(index.ptr(), PyExc_IndexError);
+    if (value == -1 && PyErr_Occurred()) throw py::error_already_set();
+    return value;
+}
+
+// A row index, negative from the end; IndexError when out of range.
+std::uint32_t RowIndex(CReuseBlock& block, Py_ssize_t row) {
     const Py_ssize_t count = block.GetLayerMapCount();
-    Py_ssize_t row = PyNumber_AsSsize_t(index.ptr(), PyExc_IndexError);
-    if (row == -1 && PyErr_Occurred()) throw py::error_already_set();
     if (row < 0) row += count;
     if (row < 0 || row >= count) throw py::index_error("layer-map row index out of range");
     return static_cast<std::uint32_t>(row);
 }
 
 // Where list.insert would put a value: clamped to the ends.
-std::uint32_t InsertionIndex(CReuseBlock& block, py::handle index) {
+std::uint32_t InsertionIndex(CReuseBlock& block, Py_ssize_t row) {
     const Py_ssize_t count = block.GetLayerMapCount();
-    Py_ssize_t row = PyNumber_AsSsize_t(index.ptr(), PyExc_IndexError);
-    if (row == -1 && PyErr_Occurred()) throw py::error_already_set();
     if (row < 0) row = std::max<Py_ssize_t>(row + count, 0);
     return static_cast<std::uint32_t>(std::min(row, count));
+}
+
+std::string IdOf(const BlockHandle& handle) {
+    return std::string(handle.Get().GetBlockID().GetView());
+}
+
+// The four columns of a row given to `block`, each converted and checked as a property is.
+RowValues CheckedRowFromPython(py::handle values, const std::string& blockId) {
+    if (PyUnicode_Check(values.ptr()) || PyBytes_Check(values.ptr()) ||
+        !PySequence_Check(values.ptr())) {
+        throw py::type_error("a layer-map row is four values");
+    }
+    const py::sequence sequence = py::reinterpret_borrow<py::sequence>(values);
+    if (py::len(sequence) != CReuseBlock::kLayerMapColumnCount) {
+        throw py::value_error("a layer-map row has 4 columns, not " +
+                              std::to_string(py::len(sequence)));
+    }
+    RowValues row;
+    for (std::uint32_t column = 0; column < row.size(); ++column) {
+        row[column] = FieldValueFromPython(sequence[column], kLayerMapColumnNames[column],
+                                           PlaceOfColumn(column), blockId);
+    }
+    return row;
 }
 
 std::uint32_t PropertyIndex(py::handle field) {
@@ -116,11 +143,14 @@ or its block has been removed.)doc");
                 return ToPython(self.Block().Get().GetLayerMap(index, column).GetView());
             },
             [column, field](const RowHandle& self, py::handle value) {
-                CString text(FromPython(value, field.c_str()));
+                CString text(
+                    FieldValueFromPython(value, field, PlaceOfColumn(column), IdOf(self.Block())));
                 const std::uint32_t index = self.Index(Access::kChange);
                 self.Block().Get().GetLayerMap(index, column) = std::move(text);
             },
-            (field + ": " + kColumnMeanings[column] + " (str).").c_str());
+            (field + ": " + kColumnMeanings[column] +
+             " (str; an int or float is stored as its text).")
+                .c_str());
     }
     row.def_property_readonly(
         "index", [](const RowHandle& self) { return self.Index(); },
@@ -161,32 +191,59 @@ or its block has been removed.)doc");
     row.def("__repr__", &RowRepr);
 }
 
+bool SameBlocks(const BlockHandle& a, const BlockHandle& b) {
+    // A removed block has no contents left: it equals only its own handles.
+    if (a == b || a.IsStale() || b.IsStale()) return a == b;
+    return SameContents(a.Get(), b.Get());
+}
+
+py::str BlockRepr(const BlockHandle& self) {
+    if (self.IsStale()) return py::str("<reuseblocks.Block (removed)>");
+    // Every str is made before any formatting runs Python code.
+    CReuseBlock& block = self.Get();
+    const py::str id = ToPython(block.GetBlockID().GetView());
+    const py::str path = ToPython(block.GetProperty(kBlockPath).GetView());
+    const py::str status = ToPython(block.GetProperty(kBlockStatus).GetView());
+    const py::str x = ToPython(block.GetProperty(kXLoc).GetView());
+    const py::str y = ToPython(block.GetProperty(kYLoc).GetView());
+    const py::str side = ToPython(block.GetProperty(kSide).GetView());
+    const std::uint32_t rows = block.GetLayerMapCount();
+    return py::str(
+               "<reuseblocks.Block {!r} block_path={!r} block_status={!r} xloc={!r} "
+               "yloc={!r} side={!r}, {} layer map{}>")
+        .format(id, path, status, x, y, side, rows, rows == 1 ? "" : "s");
+}
+
 void BindRowAccess(py::class_<BlockHandle>& block) {
     block.def("_row_count", [](const BlockHandle& self) { return self.Get().GetLayerMapCount(); });
     block.def("_row", [](const BlockHandle& self, const IndexArg& index) {
-        return RowHandle(self, RowIndex(self.Get(), index.object));
+        const Py_ssize_t at = IndexFromPython(index.object);
+        return RowHandle(self, RowIndex(self.Get(), at));
     });
     block.def("_set_row", [](const BlockHandle& self, const IndexArg& index, const RowArg& values) {
-        RowValues row = RowFromPython(values.object);
+        const Py_ssize_t given = IndexFromPython(index.object);
+        RowValues row = CheckedRowFromPython(values.object, IdOf(self));
         std::array<CString, CReuseBlock::kLayerMapColumnCount> texts;
         for (std::uint32_t column = 0; column < texts.size(); ++column) {
             texts[column] = CString(std::move(row[column]));
         }
         CReuseBlock& owner = self.Get(Access::kChange);
-        const std::uint32_t at = RowIndex(owner, index.object);
+        const std::uint32_t at = RowIndex(owner, given);
         for (std::uint32_t column = 0; column < texts.size(); ++column) {
             owner.GetLayerMap(at, column) = std::move(texts[column]);
         }
     });
-    block.def(
-        "_insert_row", [](const BlockHandle& self, const IndexArg& index, const RowArg& values) {
-            RowValues row = RowFromPython(values.object);
-            CReuseBlock& owner = self.Get(Access::kChange);
-            self.Owner()->InsertRow(owner, InsertionIndex(owner, index.object), std::move(row));
-        });
+    block.def("_insert_row",
+              [](const BlockHandle& self, const IndexArg& index, const RowArg& values) {
+                  const Py_ssize_t given = IndexFromPython(index.object);
+                  RowValues row = CheckedRowFromPython(values.object, IdOf(self));
+                  CReuseBlock& owner = self.Get(Access::kChange);
+                  self.Owner()->InsertRow(owner, InsertionIndex(owner, given), std::move(row));
+              });
     block.def("_remove_row", [](const BlockHandle& self, const IndexArg& index) {
+        const Py_ssize_t given = IndexFromPython(index.object);
         CReuseBlock& owner = self.Get(Access::kChange);
-        self.Owner()->RemoveRow(owner, RowIndex(owner, index.object));
+        self.Owner()->RemoveRow(owner, RowIndex(owner, given));
     });
 }
 
@@ -203,6 +260,21 @@ RowValues RowFromPython(py::handle values) {
             FromPython(sequence[column], reuseblocks::kLayerMapColumnNames[column].data());
     }
     return row;
+}
+
+bool SameContents(CReuseBlock& one, CReuseBlock& other) {
+    for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+        if (one.GetProperty(index).GetView() != other.GetProperty(index).GetView()) return false;
+    }
+    const std::uint32_t rows = one.GetLayerMapCount();
+    if (rows != other.GetLayerMapCount()) return false;
+    for (std::uint32_t row = 0; row < rows; ++row) {
+        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+            if (one.GetLayerMap(row, column).GetView() != other.GetLayerMap(row, column).GetView())
+                return false;
+        }
+    }
+    return true;
 }
 
 std::string AttributeName(std::string_view field) {
@@ -287,10 +359,13 @@ same block of the same BlocksFile.)doc");
                 return ToPython(self.Get().GetProperty(index).GetView());
             },
             [index, field](const BlockHandle& self, py::handle value) {
-                std::string text = FromPython(value, field.c_str());
+                std::string text =
+                    FieldValueFromPython(value, field, PlaceOfProperty(index), IdOf(self));
                 self.Get(Access::kChange).GetProperty(index) = CString(std::move(text));
             },
-            (field + ": " + kPropertyMeanings[index] + " (str).").c_str());
+            (field + ": " + kPropertyMeanings[index] +
+             " (str; an int or float is stored as its text).")
+                .c_str());
     }
     block.def(
         "__getitem__",
@@ -302,18 +377,20 @@ same block of the same BlocksFile.)doc");
         "A property by field name (\"XLOC\"; case does not matter). KeyError for an unknown name.");
     block.def(
         "__setitem__",
-        [](const BlockHandle& self, const StrArg& field, const StrArg& value) {
+        [](const BlockHandle& self, const StrArg& field, const FieldValueArg& value) {
             const std::uint32_t index = PropertyIndex(field.object);
             if (index == 0) {
                 throw py::value_error(
                     "BLOCK_HIER_NAME is the block ID; BlocksFile.rename() changes it");
             }
-            std::string text = FromPython(value.object, reuseblocks::kPropertyNames[index].data());
+            std::string text = FieldValueFromPython(value.object, kPropertyNames[index],
+                                                    PlaceOfProperty(index), IdOf(self));
             self.Get(Access::kChange).GetProperty(index) = CString(std::move(text));
         },
         py::arg("field"), py::arg("value"),
-        "Sets a property by field name. KeyError for an unknown name, ValueError for "
-        "BLOCK_HIER_NAME (see BlocksFile.rename()).");
+        "Sets a property by field name; an int or float is stored as its text. KeyError for an "
+        "unknown name, ValueError for BLOCK_HIER_NAME (see BlocksFile.rename()) and for a value "
+        "no blocks file can hold, TypeError for a value that is no str, int or float.");
     block.def_property_readonly(
         "symbol_name",
         [](const BlockHandle& self) { return ToPython(self.Get().GetBlockSymbolName().GetView()); },
@@ -330,15 +407,16 @@ same block of the same BlocksFile.)doc");
         "The block as {'symbol': ..., 'properties': {FIELD: value}, 'layer_maps': [{COLUMN: "
         "value}, ...]}, the shape of `reuseblocks list --json`.");
     block.def(
-        "__eq__", [](const BlockHandle& a, const BlockHandle& b) { return a == b; },
-        py::is_operator(), py::arg("other"));
-    block.def("__hash__",
-              [](const BlockHandle& self) { return std::hash<std::uint64_t>()(self.Serial()); });
-    block.def("__repr__", [](const BlockHandle& self) -> py::str {
-        if (self.IsStale()) return py::str("<reuseblocks.Block (removed)>");
-        return py::str("<reuseblocks.Block {!r}>")
-            .format(ToPython(self.Get().GetBlockID().GetView()));
+        "__eq__", &SameBlocks, py::is_operator(), py::arg("other"),
+        "Whether the other Block holds the same twelve properties and the same rows in the same "
+        "order, in whichever BlocksFile.");
+    // Equal blocks have equal IDs; a rename changes the hash, as changing a key would.
+    block.def("__hash__", [](const BlockHandle& self) {
+        // A removed block equals only its own handles.
+        if (self.IsStale()) return py::hash(py::int_(self.Serial()));
+        return py::hash(ToPython(IdOf(self)));
     });
+    block.def("__repr__", &BlockRepr);
     BindRowAccess(block);
 }
 

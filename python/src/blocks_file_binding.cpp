@@ -13,6 +13,7 @@
 #include "errors.h"
 #include "text.h"
 #include "typed.h"
+#include "values.h"
 
 namespace reuseblocks::python {
 
@@ -24,7 +25,14 @@ using CollectionPtr = std::shared_ptr<Collection>;
 // library takes IDs as C strings; such keys are simply absent, as in a dict.
 std::optional<std::string> IdFromPython(py::handle id) {
     if (!PyUnicode_Check(id.ptr())) return std::nullopt;
-    std::string bytes = FromPython(id, "a block ID");
+    std::string bytes;
+    try {
+        bytes = FromPython(id, "a block ID");
+    } catch (py::error_already_set& error) {
+        // A surrogate that stands for no byte: no ID of a file can hold it.
+        if (!error.matches(PyExc_UnicodeEncodeError)) throw;
+        return std::nullopt;
+    }
     if (bytes.find('\0') != std::string::npos) return std::nullopt;
     return bytes;
 }
@@ -34,6 +42,19 @@ std::string NewIdFromPython(py::handle id) {
     std::string bytes = FromPython(id, "a block ID");
     if (bytes.empty()) throw py::value_error("a block ID cannot be empty");
     if (bytes.find('\0') != std::string::npos) throw py::value_error("a block ID cannot hold NUL");
+    return bytes;
+}
+
+// An ID given to a new or renamed block: also refused when no blocks file could hold it.
+std::string CheckedNewIdFromPython(py::handle id) {
+    std::string bytes = NewIdFromPython(id);
+    const std::string reason = UnwritableReason(bytes, ValuePlace::kBlockID);
+    if (!reason.empty()) {
+        const py::str message =
+            py::str("block ID {!r} {}, which a blocks file cannot hold").format(id, reason);
+        PyErr_SetObject(PyExc_ValueError, message.ptr());
+        throw py::error_already_set();
+    }
     return bytes;
 }
 
@@ -100,30 +121,42 @@ py::list ProblemsToPython(const std::vector<RoundTripProblem>& problems) {
 // What WriteFile itself refuses to write, whatever the caller knows.
 constexpr unsigned kRefusedReasons = kRoundTripLineBreak;
 
-void Write(Collection& collection, py::handle path, py::handle app, bool check) {
+void Write(Collection& collection, py::handle given, py::handle app, bool check) {
+    py::object path = py::reinterpret_borrow<py::object>(given);
+    if (path.is_none()) {
+        if (!collection.Origin()) {
+            throw py::value_error("write() needs a path: this BlocksFile was not opened from one");
+        }
+        const std::string& origin = *collection.Origin();
+        path = py::reinterpret_steal<py::object>(PyUnicode_DecodeFSDefaultAndSize(
+            origin.data(), static_cast<Py_ssize_t>(origin.size())));
+        if (!path) throw py::error_already_set();
+    }
     const std::string pathBytes = PathFromPython(path);
     const std::string appBytes = app.is_none() ? std::string() : FromPython(app, "app");
     if (appBytes.find_first_of(std::string_view("\0\n\r", 3)) != std::string::npos) {
         throw py::value_error("the application name cannot hold a line break or NUL");
     }
     std::vector<RoundTripProblem> refused;
-    int written = 0;
+    WriteReport report;
     {
         Collection::Busy busy(collection, Access::kRead);
         py::gil_scoped_release unlocked;
         for (RoundTripProblem& problem : FindRoundTripProblems(busy.Blocks())) {
             if (check || (problem.reasons & kRefusedReasons)) refused.push_back(std::move(problem));
         }
-        if (refused.empty()) written = busy.Blocks().WriteFile(pathBytes.c_str(), appBytes.c_str());
+        if (refused.empty()) {
+            report = WriteFileWithReport(busy.Blocks(), pathBytes.c_str(), appBytes.c_str());
+        }
     }
     if (!refused.empty()) RaiseRoundTripError(path, ProblemsToPython(refused), check);
-    if (written == 0) RaiseWriteError(path);
+    if (!report.Succeeded()) RaiseWriteError(path, report);
 }
 
 BlockHandle Add(const CollectionPtr& collection, const StrArg& idArg, bool init,
                 const py::kwargs& fields) {
     const py::handle id = idArg.object;
-    const std::string bytes = NewIdFromPython(id);
+    const std::string bytes = CheckedNewIdFromPython(id);
     std::vector<std::pair<std::uint32_t, CString>> values;
     for (const auto& [key, value] : fields) {
         const std::string name = FromPython(key, "a keyword");
@@ -131,7 +164,8 @@ BlockHandle Add(const CollectionPtr& collection, const StrArg& idArg, bool init,
         if (!index || *index == 0) {
             throw py::type_error("add() got an unexpected keyword argument '" + name + "'");
         }
-        values.emplace_back(*index, CString(FromPython(value, name.c_str())));
+        values.emplace_back(*index, CString(FieldValueFromPython(value, kPropertyNames[*index],
+                                                                 PlaceOfProperty(*index), bytes)));
     }
     if (Find(*collection, bytes) != nullptr) RaiseTaken(id);
     CReuseBlock* block = collection->AddBlock(bytes.c_str());
@@ -150,7 +184,7 @@ void Rename(Collection& collection, const PairsArg& pairs) {
         const py::tuple oldAndNew = TupleOf(pair, 2, "an (old ID, new ID) pair");
         const auto old = IdFromPython(oldAndNew[0]);
         if (!old || Find(collection, *old) == nullptr) RaiseKeyError(oldAndNew[0]);
-        std::string renamed = NewIdFromPython(oldAndNew[1]);
+        std::string renamed = CheckedNewIdFromPython(oldAndNew[1]);
         if (!newIds.emplace(renamed, oldAndNew[1]).second) {
             const py::str message = py::str("two blocks would be named {!r}").format(oldAndNew[1]);
             PyErr_SetObject(PyExc_ValueError, message.ptr());
@@ -200,13 +234,16 @@ BlockDictList ToList(const CollectionPtr& collection) {
     return Wrap<BlockDictList>(std::move(list));
 }
 
-// Every property as a column: a list per field, in field order.
+// Every property as a column, a list per field in field order, then the symbols and the numbers
+// of layer-map rows.
 ColumnsList Columns(const CollectionPtr& collection) {
-    std::array<py::list, CReuseBlock::kPropertyCount> columns;
+    std::array<py::list, CReuseBlock::kPropertyCount + 2> columns;
     VisitInOrder(*collection, "to_dataframe()", [&](CReuseBlock& block) {
-        for (std::uint32_t index = 0; index < columns.size(); ++index) {
+        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
             columns[index].append(ToPython(block.GetProperty(index).GetView()));
         }
+        columns[CReuseBlock::kPropertyCount].append(ToPython(block.GetBlockSymbolName().GetView()));
+        columns[CReuseBlock::kPropertyCount + 1].append(py::int_(block.GetLayerMapCount()));
     });
     py::list list;
     for (py::list& column : columns) list.append(std::move(column));
@@ -328,13 +365,14 @@ BlocksFile() is empty; BlocksFile.open(path) loads a file. It maps IDs to Blocks
 in order. It pickles and copies, Blocks with it.)doc")
         .def(py::init<>())
         .def_static(
-            "open",
+            "_open",
             [](const PathArg& path) {
                 auto collection = std::make_shared<Collection>();
                 Load(*collection, path.object);
+                collection->SetOrigin(PathFromPython(path.object));
                 return collection;
             },
-            py::arg("path"), "A new BlocksFile loaded from path (str or os.PathLike); see load().")
+            py::arg("path"))
         .def(
             "load", [](Collection& self, const PathArg& path) { Load(self, path.object); },
             py::arg("path"),
@@ -414,16 +452,73 @@ lock is released while the file is read.)doc")
              R"doc(Adds a block and returns it; ValueError when the ID is empty or taken.
 
 With init (the default) the block gets block_type 'Smashed', block_status 'Unplaced' and
-qor_status 'Unprocessed'; keyword arguments (xloc='10', ...) set properties.)doc")
+qor_status 'Unprocessed'; keyword arguments (xloc='10', xloc=10, ...) set properties, an int or
+float as the shortest text that reads back as the same number. A value that no blocks file can
+hold (empty, white space, a line break, a quote, ...) raises ValueError naming the block and the
+field, anything but str, int and float TypeError; nothing is added then. Properties not given
+stay unset, and write() names every one still unset.)doc")
         .def("_rename", &Rename, py::arg("pairs"))
         .def(
-            "write",
-            [](Collection& self, const PathArg& path, const OptionalStrArg& app, bool check) {
-                Write(self, path.object, app.object, check);
+            "_copy_of",
+            [](const CollectionPtr& self, const StrArg& id) {
+                CReuseBlock* block = Find(*self, id.object);
+                if (block == nullptr) RaiseKeyError(id.object);
+                const std::string copiedId(block->GetBlockID().GetView());
+                auto copy = std::make_shared<Collection>();
+                CReuseBlock* added = copy->AddBlock(copiedId.c_str());
+                if (added == nullptr) RaiseTaken(id.object);
+                for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+                    added->GetProperty(index) = block->GetProperty(index);
+                }
+                for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
+                    const std::uint32_t to = added->NewLayerMap();
+                    for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount;
+                         ++column) {
+                        added->GetLayerMap(to, column) = block->GetLayerMap(row, column);
+                    }
+                }
+                return copy;
             },
-            py::arg("path"), py::arg("app") = Wrap<OptionalStrArg>(py::none()), py::kw_only(),
-            py::arg("check") = true,
+            py::arg("id"))
+        .def(
+            "__eq__",
+            [](Collection& self, Collection& other) {
+                if (&self == &other) return true;
+                const std::vector<CReuseBlock*> ours = InOrder(self);
+                const std::vector<CReuseBlock*> theirs = InOrder(other);
+                if (ours.size() != theirs.size()) return false;
+                for (std::size_t index = 0; index < ours.size(); ++index) {
+                    if (!SameContents(*ours[index], *theirs[index])) return false;
+                }
+                return true;
+            },
+            py::is_operator(), py::arg("other"),
+            "Whether the other BlocksFile holds equal blocks in the same order.")
+        // Hashed as before equality compared contents, so that sets and dicts of BlocksFiles go
+        // on working for a while; equal files may hash apart, so this is going away.
+        .def("__hash__",
+             [](const Collection& self) {
+                 if (PyErr_WarnEx(PyExc_DeprecationWarning,
+                                  "BlocksFile compares by contents and will become unhashable; "
+                                  "key by id() instead",
+                                  1) != 0) {
+                     throw py::error_already_set();
+                 }
+                 return static_cast<Py_hash_t>(reinterpret_cast<std::uintptr_t>(&self) >> 4);
+             })
+        .def(
+            "write",
+            [](Collection& self, const OptionalPathArg& path, const OptionalStrArg& app, bool check,
+               bool /* fresh */) { Write(self, path.object, app.object, check); },
+            py::arg("path") = Wrap<OptionalPathArg>(py::none()),
+            py::arg("app") = Wrap<OptionalStrArg>(py::none()), py::kw_only(),
+            py::arg("check") = true, py::arg("fresh") = false,
             R"doc(Writes every block to path, atomically, naming app in the header ("Unknown" for None).
+
+Without a path, writes back to the file BlocksFile.open() read. fresh=True asks for the
+library's fresh form of the file: its header and every block, one line each. The default will
+keep the comments and layout of the file read, once the library can edit a file in place; until
+then both write the fresh form.
 
 Checks first that every value would read back the same, and raises RoundTripError (a
 ValueError) naming each that would not, writing nothing; check=False writes them anyway,

@@ -54,6 +54,10 @@ class Collection {
     void InsertRow(CReuseBlock& block, std::uint32_t row, RowValues&& values);
     void RemoveRow(CReuseBlock& block, std::uint32_t row);
 
+    // The file BlocksFile.open() read, as the file system's bytes, for write() with no path.
+    const std::optional<std::string>& Origin() const { return m_origin; }
+    void SetOrigin(std::string path) { m_origin = std::move(path); }
+
     // Marks the collection as being loaded or written while the interpreter lock is released.
     class Busy {
       public:
@@ -87,6 +91,7 @@ class Collection {
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_blockSetVersion = 0;
     std::size_t m_blockCount = 0;
+    std::optional<std::string> m_origin;
     bool m_loading = false;
     int m_writers = 0;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "errors.h"
 
+#include "text.h"
+
 namespace reuseblocks::python {
 
 namespace {
@@ -29,8 +31,10 @@ void RaiseLoadError(py::handle path, const LoadReport& report) {
                                        report.line, report.message));
 }
 
-void RaiseWriteError(py::handle path) {
-    Raise(Errors().attr("_write_error")(path));
+void RaiseWriteError(py::handle path, const WriteReport& report) {
+    Raise(Errors().attr("_write_error")(path, static_cast<int>(report.step),
+                                        WriteStepName(report.step), report.systemError,
+                                        ToPython(report.message)));
 }
 
 void RaiseRoundTripError(py::handle path, const py::list& problems, bool checked) {

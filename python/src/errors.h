@@ -14,7 +14,7 @@ namespace py = pybind11;
 [[noreturn]] void RaiseStale(const char* what);
 [[noreturn]] void RaiseBusy();
 [[noreturn]] void RaiseLoadError(py::handle path, const LoadReport& report);
-[[noreturn]] void RaiseWriteError(py::handle path);
+[[noreturn]] void RaiseWriteError(py::handle path, const WriteReport& report);
 // `problems` (a list of Problem) kept the collection from being written to `path`; `checked`
 // when the caller asked for the check, otherwise they are what no blocks file can hold.
 [[noreturn]] void RaiseRoundTripError(py::handle path, const py::list& problems, bool checked);

@@ -4,6 +4,8 @@
 #include <reuseblocks/version.h>
 
 #include "bindings.h"
+#include "text.h"
+#include "values.h"
 
 namespace {
 
@@ -22,6 +24,22 @@ PYBIND11_MODULE(_core, module) {
     module.attr("__version__") = REUSEBLOCKS_VERSION_STRING;
     module.attr("PROPERTY_NAMES") = NamesTuple(reuseblocks::kPropertyNames);
     module.attr("LAYER_MAP_COLUMN_NAMES") = NamesTuple(reuseblocks::kLayerMapColumnNames);
+    module.def(
+        "_unwritable",
+        [](const pybind11::str& field, const pybind11::str& value) {
+            namespace python = reuseblocks::python;
+            const std::string name = python::FromPython(field, "a field name");
+            const std::string text = python::FromPython(value, "a value");
+            if (const auto property = reuseblocks::FindProperty(name)) {
+                return python::UnwritableReason(text, python::PlaceOfProperty(*property));
+            }
+            if (const auto column = reuseblocks::FindLayerMapColumn(name)) {
+                return python::UnwritableReason(text, python::PlaceOfColumn(*column));
+            }
+            throw pybind11::value_error("no field is named " + name);
+        },
+        pybind11::arg("field"), pybind11::arg("value"),
+        "Why no blocks file can hold value as field (a property or column name), or ''.");
     reuseblocks::python::BindBlock(module);
     reuseblocks::python::BindBlocksFile(module);
 }

@@ -26,13 +26,16 @@ struct Typed {
 REUSEBLOCKS_PYTHON_TYPE(StrArg, "str");
 REUSEBLOCKS_PYTHON_TYPE(OptionalStrArg, "str | None");
 REUSEBLOCKS_PYTHON_TYPE(PathArg, "str | bytes | os.PathLike[str] | os.PathLike[bytes]");
+REUSEBLOCKS_PYTHON_TYPE(OptionalPathArg,
+                        "str | bytes | os.PathLike[str] | os.PathLike[bytes] | None");
 REUSEBLOCKS_PYTHON_TYPE(IndexArg, "int");
+REUSEBLOCKS_PYTHON_TYPE(FieldValueArg, "str | int | float");
 REUSEBLOCKS_PYTHON_TYPE(RowArg, "tuple[str, str, str, str]");
 REUSEBLOCKS_PYTHON_TYPE(PairsArg, "Iterable[tuple[str, str]]");
 REUSEBLOCKS_PYTHON_TYPE(
     StateArg, "tuple[int, list[tuple[tuple[str, ...], tuple[tuple[str, str, str, str], ...]]]]");
 REUSEBLOCKS_PYTHON_TYPE(StrList, "list[str]");
-REUSEBLOCKS_PYTHON_TYPE(ColumnsList, "list[list[str]]");
+REUSEBLOCKS_PYTHON_TYPE(ColumnsList, "list[list[str] | list[int]]");
 REUSEBLOCKS_PYTHON_TYPE(ProblemList, "list[reuseblocks.Problem]");
 REUSEBLOCKS_PYTHON_TYPE(BlockDictResult, "reuseblocks.BlockDict");
 REUSEBLOCKS_PYTHON_TYPE(BlockDictList, "list[reuseblocks.BlockDict]");

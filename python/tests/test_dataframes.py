@@ -1,0 +1,102 @@
+# SPDX-License-Identifier: MIT
+"""Whole files through pandas DataFrames and CSV, and edits of properties from a frame."""
+import io
+from pathlib import Path
+from typing import Any, Callable, List
+
+import pytest
+
+import reuseblocks as rb
+
+pandas: Any = pytest.importorskip("pandas")
+
+ROOT = Path(__file__).resolve().parents[2]
+BOARD = ROOT / "examples" / "board.blocks"
+
+
+def through_csv(frame: Any, **options: Any) -> Any:
+    text = io.StringIO()
+    frame.to_csv(text, **options)
+    text.seek(0)
+    return pandas.read_csv(text)
+
+
+def test_two_frames_hold_the_whole_file_through_csv() -> None:
+    f = rb.BlocksFile.open(BOARD)
+    blocks, layer_maps = f.to_dataframes()
+    assert blocks.equals(f.to_dataframe()) and len(layer_maps) == 30
+    assert list(layer_maps.columns) == ["ID", "row", "BLOCK_LAYER_ORDER", "BLOCK_LAYER_NAME",
+                                        "DESIGN_ORDER", "DESIGN_LAYER_NAME"]
+    assert rb.BlocksFile.from_dataframes(blocks, layer_maps) == f
+
+    # read_csv makes numbers of the numeric columns: they come back as the file held them.
+    blocks_read, rows_read = through_csv(blocks), through_csv(layer_maps, index=False)
+    assert blocks_read["XLOC"].dtype.kind in "if" and rows_read["DESIGN_ORDER"].dtype.kind == "i"
+    assert rb.BlocksFile.from_dataframes(blocks_read.set_index("BLOCK_HIER_NAME"),
+                                         rows_read) == f
+    assert rb.BlocksFile.from_dataframes(blocks_read, rows_read.sample(frac=1, random_state=1)) == f
+
+    floats = blocks_read.astype({"XLOC": "float64"})
+    floats.loc[0, "XLOC"] = 91.44
+    made = rb.BlocksFile.from_dataframes(floats, rows_read)
+    assert made[f.ids()[0]].xloc == "91.44" and made[f.ids()[1]].xloc == f[f.ids()[1]].xloc
+    made = rb.BlocksFile.from_dataframes(floats.astype({"XLOC": "float32"}), rows_read)
+    assert made[f.ids()[0]].xloc == "91.44"  # a float32's own shortest text
+
+    # Nothing is lost without a word.
+    with pytest.raises(rb.RecordError, match="MAPS"):
+        rb.BlocksFile.from_dataframes(blocks)
+    with pytest.raises(rb.RecordError, match="MAPS"):
+        rb.BlocksFile.from_dataframes(blocks, layer_maps.iloc[1:])
+    with pytest.raises(ValueError, match="/TOP/ELSEWHERE"):
+        rb.BlocksFile.from_dataframes(
+            blocks, layer_maps.assign(ID=layer_maps["ID"].where(layer_maps["row"] > 0,
+                                                                "/TOP/ELSEWHERE")))
+    missing = blocks_read.copy()
+    missing.loc[2, "SIDE"] = float("nan")
+    with pytest.raises(rb.RecordError) as info:
+        rb.BlocksFile.from_dataframes(missing, rows_read)
+    assert f"block '{f.ids()[2]}': SIDE is NaN" in str(info.value)
+    with pytest.raises(TypeError, match="'SIDE'"):
+        rb.BlocksFile.from_dataframes(blocks.assign(SIDE=True), layer_maps)
+    with pytest.raises(ValueError, match="block ID"):  # row numbers are no IDs
+        rb.BlocksFile.from_dataframes(blocks_read.drop(columns="BLOCK_HIER_NAME"), rows_read)
+    with pytest.raises(rb.RecordError, match="SIDE value 'top side' holds white space"):
+        rb.BlocksFile.from_dataframes(blocks.assign(SIDE="top side"), layer_maps)
+
+
+def test_update_from_dataframe_changes_only_what_it_names() -> None:
+    f = rb.BlocksFile.open(BOARD)
+    before = f.to_list()
+    rows_before = {b.id: [tuple(row) for row in b.layer_maps] for b in f}
+    frame = f.to_dataframe().loc[["/TOP/PSU1", "/TOP/PSU2"], ["XLOC", "YLOC", "SIDE", "MAPS"]]
+    frame["XLOC"] = [310.0, 700]
+    frame["MAPS"] = 0  # derived: left alone
+    changes = f.update_from_dataframe(frame)
+    assert changes == [rb.Change("/TOP/PSU1", "XLOC", "300", "310")]
+    assert str(changes[0]) == "XLOC of block '/TOP/PSU1': '300' -> '310'"
+    assert {b.id: [tuple(row) for row in b.layer_maps] for b in f} == rows_before
+    assert [b for b in f.to_list() if b["properties"]["XLOC"] != "310"] == \
+        [b for b in before if b["properties"]["BLOCK_HIER_NAME"] != "/TOP/PSU1"]
+
+    edited = f.to_list()
+    unknown = frame.rename(index={"/TOP/PSU1": "/NOPE1", "/TOP/PSU2": "/NOPE2"})
+    bad: List[Callable[[], object]] = [
+        lambda: f.update_from_dataframe(unknown),
+        lambda: f.update_from_dataframe(frame.assign(YLOC=[1.0, float("nan")])),
+        lambda: f.update_from_dataframe(frame.assign(SIDE=[True, False])),
+        lambda: f.update_from_dataframe(frame.assign(SIDE=pandas.Timestamp("2026-01-01"))),
+        lambda: f.update_from_dataframe(frame.assign(COLOUR="red")),
+        lambda: f.update_from_dataframe(frame.assign(SIDE=["TOP", "a b"])),
+        lambda: f.update_from_dataframe(frame.assign(SIDE=["TOP", None]))]
+    messages = []
+    for update in bad:
+        with pytest.raises((TypeError, ValueError)) as info:
+            update()
+        messages.append(str(info.value))
+    assert "'/NOPE1', '/NOPE2'" in messages[0]
+    assert "block '/TOP/PSU2': YLOC is NaN" in messages[1]
+    assert "'SIDE'" in messages[2] and "'SIDE'" in messages[3] and "COLOUR" in messages[4]
+    assert "block '/TOP/PSU2': SIDE value 'a b'" in messages[5]
+    assert "block '/TOP/PSU2': SIDE must be" in messages[6]
+    assert f.to_list() == edited
