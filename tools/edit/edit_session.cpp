@@ -3,14 +3,13 @@
 
 #include <reuseblocks/diagnostics.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <iostream>
 
 #include "edit/changes.h"
 #include "edit/loading.h"
+#include "files/cannot_write.h"
 #include "files/standard_streams.h"
-#include "files/write_failure.h"
 #include "inspect/diff_report.h"
 #include "records/round_trip_text.h"
 #include "terminal/text_escape.h"
@@ -54,15 +53,15 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
         // Complete before any of it goes out: a failed write prints nothing. The scratch copy
         // is the tool's own business, never named.
         const std::string complete = ScratchPath("stdout");
-        errno = 0;
-        if (blocks.WriteFile(complete.c_str(), app.c_str()) == 0) {
-            const std::string why = WhyWriteFailed(complete, errno);
-            throw Failure("cannot write to standard output" + (why.empty() ? "" : ": " + why));
+        const WriteReport report = WriteFileWithReport(blocks, complete.c_str(), app.c_str());
+        if (!report.Succeeded()) {
+            throw Failure("cannot write to standard output: " +
+                          CannotWrite(complete, report).Reason());
         }
         return CopyToStandardOutput(complete);
     }
-    errno = 0;
-    if (blocks.WriteFile(path.c_str(), app.c_str()) == 0) throw CannotWrite(path, errno);
+    const WriteReport report = WriteFileWithReport(blocks, path.c_str(), app.c_str());
+    if (!report.Succeeded()) throw CannotWrite(path, report);
 }
 
 }  // namespace
