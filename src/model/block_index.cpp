@@ -196,7 +196,7 @@ void BlockIndex::Rehash(std::size_t capacity) {
     std::unique_ptr<std::uint64_t[]> small;
     HugePageMemory large;
     std::uint64_t* slots;
-    if (bytes >= 2 * HugePageMemory::kHugePage) {
+    if (bytes >= 2 * platform::kHugePageBytes) {
         large = HugePageMemory(bytes);
         slots = static_cast<std::uint64_t*>(large.Get());
     } else {

@@ -17,13 +17,13 @@ namespace reuseblocks::detail {
 // address space only.
 class HugePageMemory {
   public:
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
     HugePageMemory() noexcept = default;
     // Throws std::bad_alloc.
-    explicit HugePageMemory(std::size_t bytes) : m_allocation(::operator new(bytes + kHugePage)) {
+    explicit HugePageMemory(std::size_t bytes)
+        : m_allocation(::operator new(bytes + platform::kHugePageBytes)) {
         auto begin = reinterpret_cast<std::uintptr_t>(m_allocation);
-        begin = (begin + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
+        begin = (begin + platform::kHugePageBytes - 1) &
+                ~(std::uintptr_t{platform::kHugePageBytes} - 1);
         m_memory = reinterpret_cast<void*>(begin);
         platform::OfferHugePages(m_memory, bytes);
     }

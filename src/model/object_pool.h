@@ -69,29 +69,31 @@ class ChunkArena {
         std::size_t bytes;
     };
 
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
     // Chunks grow fourfold from small, so that a collection of a few blocks stays small, to the
     // size of four huge pages, where a big collection spends nearly all of its memory.
     static constexpr std::size_t kFirstChunkBytes = std::size_t{64} << 10;
-    static constexpr std::size_t kLastChunkBytes = 4 * kHugePage;
+    static constexpr std::size_t kLastChunkBytes = 4 * platform::kHugePageBytes;
 
     void AddChunk(std::size_t atLeast) {
         // Large chunks get a huge page's worth of slack, so that the part in use can start on a
         // huge-page boundary: the slack before it is never touched and so costs no memory.
         while (m_chunkBytes < atLeast) m_chunkBytes *= 2;
         const bool huge = m_chunkBytes >= kLastChunkBytes;
-        const std::size_t bytes = m_chunkBytes + sizeof(Chunk) + (huge ? kHugePage : kAlignment);
+        const std::size_t bytes =
+            m_chunkBytes + sizeof(Chunk) + (huge ? platform::kHugePageBytes : kAlignment);
         void* memory = ::operator new(bytes);
         MarkNoAccess(memory, bytes);
         MarkUndefined(memory, sizeof(Chunk));
         m_chunks = ::new (memory) Chunk{m_chunks, bytes};
         auto begin = reinterpret_cast<std::uintptr_t>(memory) + sizeof(Chunk);
-        const std::uintptr_t alignment = huge ? kHugePage : kAlignment;
+        const std::uintptr_t alignment = huge ? platform::kHugePageBytes : kAlignment;
         begin = (begin + alignment - 1) & ~(alignment - 1);
         if (huge) platform::OfferHugePages(reinterpret_cast<void*>(begin), m_chunkBytes);
         m_next = reinterpret_cast<char*>(begin);
         m_end = m_next + m_chunkBytes;
-        if (!huge) m_chunkBytes = m_chunkBytes * 4 < kHugePage ? m_chunkBytes * 4 : kLastChunkBytes;
+        if (!huge)
+            m_chunkBytes =
+                m_chunkBytes * 4 < platform::kHugePageBytes ? m_chunkBytes * 4 : kLastChunkBytes;
     }
 
     Chunk* m_chunks = nullptr;

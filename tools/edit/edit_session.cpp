@@ -22,11 +22,21 @@ namespace {
 
 // The lock an edit holds from its load to its write when it writes back in place; none when it
 // writes elsewhere.
-FileLock LockForEdit(const std::string& file, const WriteOptions& write) {
+detail::platform::FileLock LockForEdit(const std::string& file, const WriteOptions& write) {
+    using detail::platform::FileLock;
     if (write.dryRun || IsStandardStream(file) || (!write.output.empty() && write.output != file)) {
         return FileLock();
     }
-    return FileLock::Acquire(file, !write.noWait);
+    FileLock::Refusal refusal = FileLock::Refusal::kNone;
+    detail::platform::ErrorCode error = 0;
+    FileLock lock = FileLock::Acquire(file, !write.noWait, refusal, error);
+    if (refusal == FileLock::Refusal::kBusy) {
+        throw Failure(Quoted(file) + " is being edited by another process (--no-wait)");
+    }
+    if (refusal == FileLock::Refusal::kFailed) {
+        throw Failure("cannot lock " + Quoted(file) + ": " + detail::platform::ErrorText(error));
+    }
+    return lock;
 }
 
 void RefuseValuesThatWouldNotReadBack(const CReuseBlockFile& blocks, const std::string& path) {

@@ -57,7 +57,7 @@ class EditSession {
 
     std::string m_file;
     const WriteOptions& m_write;
-    FileLock m_lock;
+    detail::platform::FileLock m_lock;
     CReuseBlockFile m_blocks;
     CReuseBlockFile m_loaded;  // a dry run's copy of the file as it was read
     std::size_t m_comments = 0;

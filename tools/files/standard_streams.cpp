@@ -108,7 +108,8 @@ std::string CopyOfDevice(const std::string& argument, std::size_t copies) {
     std::error_code error;
     const fs::file_status status = fs::status(argument, error);
     const bool device = fs::is_character_file(status) || fs::is_block_file(status);
-    if (status.type() != fs::file_type::fifo && !(device && IsTerminalDevice(argument))) {
+    if (status.type() != fs::file_type::fifo &&
+        !(device && detail::platform::IsTerminalDevice(argument))) {
         if (device) {
             throw Failure(Quoted(argument) +
                           " is a device, neither a file, a terminal nor a pipe; give a file, or - "
@@ -134,7 +135,7 @@ std::string ReadablePath(const std::string& argument) {
     if (found != copies.end()) return found->second;
     std::string path;
     if (IsStandardStream(argument)) {
-        UseBinaryStandardStreams();
+        detail::platform::UseBinaryStandardStreams();
         path = CopyToScratch(stdin, "stdin", "standard input");
     } else {
         path = CopyOfDevice(argument, copies.size());
@@ -151,7 +152,7 @@ std::string ScratchPath(const std::string& name) {
 }
 
 void CopyToStandardOutput(const std::string& path) {
-    UseBinaryStandardStreams();
+    detail::platform::UseBinaryStandardStreams();
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Failure("cannot read the output back to copy it to standard output");
     AtomicFile out("-");

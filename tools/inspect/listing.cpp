@@ -99,7 +99,7 @@ std::size_t PrintSeparated(const CReuseBlockFile& blocks, const std::vector<Quer
                            const std::vector<QueryField>& fields, bool header, bool csv) {
     const char separator = csv ? ',' : '\t';
     // Data, byte for byte, for a program; on a terminal every cell is shown as a terminal cell.
-    const bool terminal = StandardOutputIsTerminal();
+    const bool terminal = detail::platform::StandardOutputIsTerminal();
     std::string out;
     std::string text;
     const auto append = [&](const std::string& value) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/posix/file_attributes.h"
+#include "posix/file_attributes.h"
 
 #include <sys/types.h>
 #include <unistd.h>

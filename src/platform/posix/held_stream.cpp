@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/posix/held_stream.h"
+#include "posix/held_stream.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/posix/unique_fd.h"
+#include "posix/unique_fd.h"
 
 namespace reuseblocks::detail::platform {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <utility>
 
-#include "platform/posix/file_attributes.h"
-#include "platform/posix/file_identity.h"
-#include "platform/posix/held_stream.h"
-#include "platform/posix/output_target_state.h"
+#include "posix/file_attributes.h"
+#include "posix/file_identity.h"
+#include "posix/held_stream.h"
+#include "posix/output_target_state.h"
 
 namespace reuseblocks::detail::platform {
 

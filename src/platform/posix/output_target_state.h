@@ -13,8 +13,8 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/posix/temporary_name.h"
-#include "platform/posix/unique_fd.h"
+#include "posix/temporary_name.h"
+#include "posix/unique_fd.h"
 
 namespace reuseblocks::detail::platform {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/posix/output_target_state.h"
+#include "posix/output_target_state.h"
 
 namespace reuseblocks::detail::platform {
 

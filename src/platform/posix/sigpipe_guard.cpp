@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/posix/sigpipe_guard.h"
+#include "posix/sigpipe_guard.h"
 
 #include <pthread.h>
 #include <signal.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/posix/temporary_name.h"
+#include "posix/temporary_name.h"
 
 #include <unistd.h>
 

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/posix/output_target_state.h"
-#include "platform/posix/sigpipe_guard.h"
+#include "posix/output_target_state.h"
+#include "posix/sigpipe_guard.h"
 
 namespace reuseblocks::detail::platform {
 

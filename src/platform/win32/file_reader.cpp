@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
-#include "platform/win32/wide_path.h"
+#include "win32/wide_path.h"
 
 namespace reuseblocks::detail::platform {
 

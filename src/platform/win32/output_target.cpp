@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/win32/wide_path.h"
+#include "win32/wide_path.h"
 
 namespace reuseblocks::detail::platform {
 

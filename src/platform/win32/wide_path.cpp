@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/win32/wide_path.h"
+#include "win32/wide_path.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#ifndef REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
-#define REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
+#ifndef REUSEBLOCKS_PLATFORM_CONSOLE_H
+#define REUSEBLOCKS_PLATFORM_CONSOLE_H
 
 #include <string>
 
-namespace reuseblocks::tool {
+namespace reuseblocks::detail::platform {
 
 // Puts standard input and output into binary mode where the platform has a text mode, so that
 // copying a blocks file through them changes no byte (a 0x1A byte would end text-mode input).
@@ -16,6 +16,6 @@ bool StandardOutputIsTerminal();
 // True when `path` names a terminal, which a person types into.
 bool IsTerminalDevice(const std::string& path);
 
-}  // namespace reuseblocks::tool
+}  // namespace reuseblocks::detail::platform
 
-#endif  // REUSEBLOCKS_TOOLS_PLATFORM_CONSOLE_H
+#endif  // REUSEBLOCKS_PLATFORM_CONSOLE_H

@@ -4,7 +4,7 @@
 
 #include "platform/console.h"
 
-namespace reuseblocks::tool {
+namespace reuseblocks::detail::platform {
 
 // POSIX streams have no text mode.
 void UseBinaryStandardStreams() {}
@@ -22,4 +22,4 @@ bool IsTerminalDevice(const std::string& path) {
     return terminal;
 }
 
-}  // namespace reuseblocks::tool
+}  // namespace reuseblocks::detail::platform

@@ -3,7 +3,7 @@
 
 #include "platform/file_lock.h"
 
-namespace reuseblocks::tool {
+namespace reuseblocks::detail::platform {
 
 namespace {
 
@@ -32,7 +32,9 @@ void FileLock::Release(std::intptr_t handle) noexcept {
     CloseHandle(reinterpret_cast<HANDLE>(handle));  // closing releases the lock
 }
 
-FileLock FileLock::Acquire(const std::string& path, bool wait) {
+FileLock FileLock::Acquire(const std::string& path, bool wait, Refusal& refusal, ErrorCode& error) {
+    refusal = Refusal::kNone;
+    error = 0;
     for (;;) {
         const HANDLE file = OpenShared(path);
         if (file == INVALID_HANDLE_VALUE) return FileLock();
@@ -42,9 +44,10 @@ FileLock FileLock::Acquire(const std::string& path, bool wait) {
         where.OffsetHigh = kLockOffsetHigh;
         const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
         if (!LockFileEx(file, flags, 0, 1, 0, &where)) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) {
-                ThrowBusy(path);
+            const DWORD failure = GetLastError();
+            if (failure == ERROR_LOCK_VIOLATION || failure == ERROR_IO_PENDING) {
+                refusal = Refusal::kBusy;
+                return FileLock();
             }
             return FileLock();  // a file system without locks: edit as every other tool does
         }
@@ -57,4 +60,4 @@ FileLock FileLock::Acquire(const std::string& path, bool wait) {
     }
 }
 
-}  // namespace reuseblocks::tool
+}  // namespace reuseblocks::detail::platform

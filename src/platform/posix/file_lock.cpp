@@ -5,13 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/file_lock.h"
-#include "terminal/text_escape.h"
-#include "terminal/tool_error.h"
 
-namespace reuseblocks::tool {
+namespace reuseblocks::detail::platform {
 
 namespace {
 
@@ -29,7 +26,9 @@ void FileLock::Release(std::intptr_t handle) noexcept {
     ::close(static_cast<int>(handle));  // closing releases the lock
 }
 
-FileLock FileLock::Acquire(const std::string& path, bool wait) {
+FileLock FileLock::Acquire(const std::string& path, bool wait, Refusal& refusal, ErrorCode& error) {
+    refusal = Refusal::kNone;
+    error = 0;
     for (;;) {
         // Non-blocking, so that a FIFO without a writer cannot hold the open.
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -37,14 +36,17 @@ FileLock FileLock::Acquire(const std::string& path, bool wait) {
         FileLock lock(fd);
         struct stat locked {};
         if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) return FileLock();
-        const int error = LockOnce(fd, wait);
-        if (error == EWOULDBLOCK) {
-            ThrowBusy(path);
+        const int failure = LockOnce(fd, wait);
+        if (failure == EWOULDBLOCK) {
+            refusal = Refusal::kBusy;
+            return FileLock();
         }
-        if (error != 0) {
+        if (failure != 0) {
             // A file system without locks: editing without one is what every other tool does.
-            if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS) return FileLock();
-            throw Failure("cannot lock " + Quoted(path) + ": " + std::strerror(error));
+            if (failure == ENOLCK || failure == EOPNOTSUPP || failure == ENOSYS) return FileLock();
+            refusal = Refusal::kFailed;
+            error = failure;
+            return FileLock();
         }
         // The holder before us may have renamed a new file over the path: lock that one.
         struct stat current {};
@@ -53,4 +55,4 @@ FileLock FileLock::Acquire(const std::string& path, bool wait) {
     }
 }
 
-}  // namespace reuseblocks::tool
+}  // namespace reuseblocks::detail::platform

@@ -3,10 +3,7 @@
 
 #include <utility>
 
-#include "terminal/text_escape.h"
-#include "terminal/tool_error.h"
-
-namespace reuseblocks::tool {
+namespace reuseblocks::detail::platform {
 
 FileLock::FileLock(FileLock&& other) noexcept : m_handle(std::exchange(other.m_handle, kNone)) {}
 
@@ -22,8 +19,4 @@ FileLock::~FileLock() {
     if (Held()) Release(m_handle);
 }
 
-void FileLock::ThrowBusy(const std::string& path) {
-    throw Failure(Quoted(path) + " is being edited by another process (--no-wait)");
-}
-
-}  // namespace reuseblocks::tool
+}  // namespace reuseblocks::detail::platform

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-#ifndef REUSEBLOCKS_TOOLS_PLATFORM_FILE_LOCK_H
-#define REUSEBLOCKS_TOOLS_PLATFORM_FILE_LOCK_H
+#ifndef REUSEBLOCKS_PLATFORM_FILE_LOCK_H
+#define REUSEBLOCKS_PLATFORM_FILE_LOCK_H
 
 #include <cstdint>
 #include <string>
 
-namespace reuseblocks::tool {
+#include "platform/file_system.h"
+
+namespace reuseblocks::detail::platform {
 
 // An advisory lock on a blocks file, held from the load of an edit to its write so that two
 // edits of one file take turns instead of one losing the other's change. Edits replace the file
@@ -17,6 +19,13 @@ namespace reuseblocks::tool {
 // know the platform's locking call.
 class FileLock {
   public:
+    // Why Acquire holds no lock although there was a file to lock.
+    enum class Refusal {
+        kNone,
+        kBusy,    // another process holds it, and the caller would not wait
+        kFailed,  // the system would not lock it: `error` says why
+    };
+
     FileLock() = default;
     FileLock(FileLock&& other) noexcept;
     FileLock& operator=(FileLock&& other) noexcept;
@@ -25,10 +34,10 @@ class FileLock {
     ~FileLock();
 
     // Locks the regular file at `path`, waiting for another holder unless `wait` is false.
-    // Returns an empty lock when there is nothing to lock (no such file, not a regular file),
-    // which the load that follows reports. Throws ToolError when `wait` is false and the file is
-    // locked, or when locking fails.
-    static FileLock Acquire(const std::string& path, bool wait);
+    // Returns an empty lock with `refusal` kNone when there is nothing to lock (no such file, not
+    // a regular file, a file system without locks): the load that follows reports a missing
+    // file. Otherwise an empty lock says in `refusal` (and `error`) why it is not held.
+    static FileLock Acquire(const std::string& path, bool wait, Refusal& refusal, ErrorCode& error);
 
     bool Held() const { return m_handle != kNone; }
 
@@ -37,11 +46,9 @@ class FileLock {
     static constexpr std::intptr_t kNone = -1;
     explicit FileLock(std::intptr_t handle) : m_handle(handle) {}
     static void Release(std::intptr_t handle) noexcept;
-    // The file is locked and the caller would not wait.
-    [[noreturn]] static void ThrowBusy(const std::string& path);
     std::intptr_t m_handle = kNone;
 };
 
-}  // namespace reuseblocks::tool
+}  // namespace reuseblocks::detail::platform
 
-#endif  // REUSEBLOCKS_TOOLS_PLATFORM_FILE_LOCK_H
+#endif  // REUSEBLOCKS_PLATFORM_FILE_LOCK_H

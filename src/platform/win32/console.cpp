@@ -7,7 +7,7 @@
 
 #include "platform/console.h"
 
-namespace reuseblocks::tool {
+namespace reuseblocks::detail::platform {
 
 void UseBinaryStandardStreams() {
     static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
@@ -29,4 +29,4 @@ bool IsTerminalDevice(const std::string& path) {
     return console;
 }
 
-}  // namespace reuseblocks::tool
+}  // namespace reuseblocks::detail::platform

@@ -6,7 +6,10 @@
 
 namespace reuseblocks::detail::platform {
 
-// Offers `bytes` of memory at `memory` (aligned to a huge page) to the kernel for huge pages. A
+// The huge page the memory of OfferHugePages starts on: 2 MiB, on the systems that have them.
+inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
+// Offers `bytes` of memory at `memory` (aligned to kHugePageBytes) to the kernel for huge pages. A
 // refusal, or a system without them, leaves small pages; nothing else changes.
 void OfferHugePages(void* memory, std::size_t bytes) noexcept;
 
