@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "model/huge_page_memory.h"
 #include "model/memory_marks.h"
 #include "platform/memory_advice.h"
 
