@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include "reuseblocks/ascii.h"
+
 namespace reuseblocks {
 
 // The properties of a block, in the order of a definition line. Unscoped, so that an enumerator
@@ -64,17 +66,36 @@ struct PropertyDefault {
     Property property;
     std::string_view value;
 };
+// The values of the properties that have conventions, each under its own name, so that code that
+// means one of them says which. The library never checks them; tools that lint a file do.
+inline constexpr std::string_view kTypeSmashed = "Smashed";
+inline constexpr std::string_view kTypePrimitive = "Primitive";
+inline constexpr std::string_view kTypeReplica = "Replica";
+inline constexpr std::string_view kStatusUnplaced = "Unplaced";
+inline constexpr std::string_view kStatusPlaced = "Placed";
+inline constexpr std::string_view kStatusPlanned = "Planned";
+inline constexpr std::string_view kQorProcessed = "Processed";
+inline constexpr std::string_view kQorUnprocessed = "Unprocessed";
+// The sides and units the writer's own files use; readers of other files meet other spellings.
+inline constexpr std::string_view kSideTop = "TOP";
+inline constexpr std::string_view kSideBottom = "BOTTOM";
+inline constexpr std::string_view kUnitsMils = "mils";
+inline constexpr std::string_view kUnitsMillimetres = "mm";
+
 inline constexpr std::array<PropertyDefault, 3> kInitDefaults = {{
-    {kBlockType, "Smashed"},
-    {kBlockStatus, "Unplaced"},
-    {kQorStatus, "Unprocessed"},
+    {kBlockType, kTypeSmashed},
+    {kBlockStatus, kStatusUnplaced},
+    {kQorStatus, kQorUnprocessed},
 }};
 
-// The values the header comment names for the properties that have conventions. The library
-// never checks them; tools that lint a file do.
-inline constexpr std::array<std::string_view, 3> kBlockTypes = {"Smashed", "Primitive", "Replica"};
-inline constexpr std::array<std::string_view, 3> kBlockStatuses = {"Unplaced", "Placed", "Planned"};
-inline constexpr std::array<std::string_view, 2> kQorStatuses = {"Processed", "Unprocessed"};
+// The values the header comment names, in its order.
+inline constexpr std::array<std::string_view, 3> kBlockTypes = {kTypeSmashed, kTypePrimitive,
+                                                                kTypeReplica};
+inline constexpr std::array<std::string_view, 3> kBlockStatuses = {kStatusUnplaced, kStatusPlaced,
+                                                                   kStatusPlanned};
+inline constexpr std::array<std::string_view, 2> kQorStatuses = {kQorProcessed, kQorUnprocessed};
+inline constexpr std::array<std::string_view, 2> kSides = {kSideTop, kSideBottom};
+inline constexpr std::array<std::string_view, 2> kUnitNames = {kUnitsMils, kUnitsMillimetres};
 
 // The field name of a property or column; empty for an index out of range.
 constexpr std::string_view PropertyName(std::uint32_t property) noexcept {
@@ -85,20 +106,15 @@ constexpr std::string_view LayerMapColumnName(std::uint32_t column) noexcept {
 }
 
 namespace detail {
-constexpr char UpperAscii(char c) noexcept {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 template <std::size_t N>
 constexpr std::optional<std::uint32_t> IndexOfName(const std::array<std::string_view, N>& names,
                                                    std::string_view name,
                                                    bool ignoreCase) noexcept {
     for (std::uint32_t index = 0; index < N; ++index) {
         const std::string_view candidate = names[index];
-        bool same = candidate.size() == name.size();
-        for (std::size_t i = 0; same && i < name.size(); ++i) {
-            same = ignoreCase ? UpperAscii(name[i]) == candidate[i] : name[i] == candidate[i];
+        if (ignoreCase ? ascii::EqualsIgnoringCase(name, candidate) : name == candidate) {
+            return index;
         }
-        if (same) return index;
     }
     return std::nullopt;
 }
