@@ -62,7 +62,7 @@ std::optional<std::array<double, 4>> WindowOf(const std::string& text) {
 
 std::optional<std::uint32_t> ColourField(const std::string& name) {
     if (name.empty()) return std::nullopt;
-    const std::optional<std::uint32_t> property = FindProperty(name);
+    const std::optional<std::uint32_t> property = PropertyNamedByUser(name);
     if (!property) throw UsageError("--color-by: " + UnknownField(name));
     return property;
 }
