@@ -245,7 +245,7 @@ int RunCommandLine(int argc, char** argv) {
                      "Draw only this part of the board, in the unit of its axes")
         ->type_name("X0,Y0,X1,Y1");
     plotCommand
-        ->add_option("--color-by", plot.colourBy,
+        ->add_option("--color-by", plot.colorBy,
                      "Fill the blocks by the value of this field, with a key of the values")
         ->type_name("FIELD");
     plotCommand->add_flag("-i,--ignore-case", plot.ignoreCase,
