@@ -61,11 +61,6 @@ inline constexpr std::string_view kFormatLine = "# TOLVANE PCB_BLOCKS FILE FORMA
 // A line whose first character after white space is this one is a comment.
 inline constexpr char kCommentMark = '#';
 
-// What CReuseBlock::Init sets; every other property is left as it is.
-struct PropertyDefault {
-    Property property;
-    std::string_view value;
-};
 // The values of the properties that have conventions, each under its own name, so that code that
 // means one of them says which. The library never checks them; tools that lint a file do.
 inline constexpr std::string_view kTypeSmashed = "Smashed";
@@ -82,13 +77,19 @@ inline constexpr std::string_view kSideBottom = "BOTTOM";
 inline constexpr std::string_view kUnitsMils = "mils";
 inline constexpr std::string_view kUnitsMillimetres = "mm";
 
+// What CReuseBlock::Init sets; every other property is left as it is.
+struct PropertyDefault {
+    Property property;
+    std::string_view value;
+};
 inline constexpr std::array<PropertyDefault, 3> kInitDefaults = {{
     {kBlockType, kTypeSmashed},
     {kBlockStatus, kStatusUnplaced},
     {kQorStatus, kQorUnprocessed},
 }};
 
-// The values the header comment names, in its order.
+// The values of each convention: types, statuses and QOR statuses in the order the header
+// comment names them, then the sides and units the writer uses.
 inline constexpr std::array<std::string_view, 3> kBlockTypes = {kTypeSmashed, kTypePrimitive,
                                                                 kTypeReplica};
 inline constexpr std::array<std::string_view, 3> kBlockStatuses = {kStatusUnplaced, kStatusPlaced,
