@@ -132,8 +132,9 @@ int RunCommandLine(int argc, char** argv) {
     listCommand->add_flag("-i,--ignore-case", list.ignoreCase,
                           "--where compares = and != values without the case of letters");
     listCommand
-        ->add_option("--fields", list.fields,
-                     "Columns, comma-separated: field names as `set` takes them, ID, SYMBOL, MAPS")
+        ->add_option(
+            "--fields", list.fields,
+            "Columns, comma-separated: field names or the table's headers (ID, X, STATUS...)")
         ->type_name("LIST");
     CLI::Option* formatOption =
         listCommand->add_option("--format", list.format, "table, csv, tsv, json or jsonl")
@@ -151,7 +152,9 @@ int RunCommandLine(int argc, char** argv) {
     SetOptions set;
     CLI::App* setCommand = AddCommand<Takes::kFile>(app, "set", run, RunSet, set, kSetHelp);
     setCommand->add_option("ID", set.id, "Block ID");
-    setCommand->add_option("FIELD=VALUE", set.assignments, "e.g. BLOCK_STATUS=Placed XLOC=1200");
+    setCommand->add_option(
+        "FIELD=VALUE", set.assignments,
+        "e.g. BLOCK_STATUS=Placed XLOC=1200, or list's headers: STATUS=Placed X=1200");
     AddBatchOptions(*setCommand, set.updates, set.format);
     setCommand->add_flag("--sync-int", set.syncInt,
                          "Set INT_XLOC and INT_YLOC from XLOC and YLOC in the block's UNITS; "
@@ -245,7 +248,7 @@ int RunCommandLine(int argc, char** argv) {
                      "Draw only this part of the board, in the unit of its axes")
         ->type_name("X0,Y0,X1,Y1");
     plotCommand
-        ->add_option("--color-by", plot.colourBy,
+        ->add_option("--color-by", plot.colorBy,
                      "Fill the blocks by the value of this field, with a key of the values")
         ->type_name("FIELD");
     plotCommand->add_flag("-i,--ignore-case", plot.ignoreCase,

@@ -61,22 +61,42 @@ inline constexpr std::string_view kFormatLine = "# TOLVANE PCB_BLOCKS FILE FORMA
 // A line whose first character after white space is this one is a comment.
 inline constexpr char kCommentMark = '#';
 
+// The values of the properties that have conventions, each under its own name, so that code that
+// means one of them says which. The library never checks them; tools that lint a file do.
+inline constexpr std::string_view kTypeSmashed = "Smashed";
+inline constexpr std::string_view kTypePrimitive = "Primitive";
+inline constexpr std::string_view kTypeReplica = "Replica";
+inline constexpr std::string_view kStatusUnplaced = "Unplaced";
+inline constexpr std::string_view kStatusPlaced = "Placed";
+inline constexpr std::string_view kStatusPlanned = "Planned";
+inline constexpr std::string_view kQorProcessed = "Processed";
+inline constexpr std::string_view kQorUnprocessed = "Unprocessed";
+// The sides and units the writer's own files use; readers of other files meet other spellings.
+inline constexpr std::string_view kSideTop = "TOP";
+inline constexpr std::string_view kSideBottom = "BOTTOM";
+inline constexpr std::string_view kUnitsMils = "mils";
+inline constexpr std::string_view kUnitsMillimetres = "mm";
+
 // What CReuseBlock::Init sets; every other property is left as it is.
 struct PropertyDefault {
     Property property;
     std::string_view value;
 };
 inline constexpr std::array<PropertyDefault, 3> kInitDefaults = {{
-    {kBlockType, "Smashed"},
-    {kBlockStatus, "Unplaced"},
-    {kQorStatus, "Unprocessed"},
+    {kBlockType, kTypeSmashed},
+    {kBlockStatus, kStatusUnplaced},
+    {kQorStatus, kQorUnprocessed},
 }};
 
-// The values the header comment names for the properties that have conventions. The library
-// never checks them; tools that lint a file do.
-inline constexpr std::array<std::string_view, 3> kBlockTypes = {"Smashed", "Primitive", "Replica"};
-inline constexpr std::array<std::string_view, 3> kBlockStatuses = {"Unplaced", "Placed", "Planned"};
-inline constexpr std::array<std::string_view, 2> kQorStatuses = {"Processed", "Unprocessed"};
+// The values of each convention: types, statuses and QOR statuses in the order the header
+// comment names them, then the sides and units the writer uses.
+inline constexpr std::array<std::string_view, 3> kBlockTypes = {kTypeSmashed, kTypePrimitive,
+                                                                kTypeReplica};
+inline constexpr std::array<std::string_view, 3> kBlockStatuses = {kStatusUnplaced, kStatusPlaced,
+                                                                   kStatusPlanned};
+inline constexpr std::array<std::string_view, 2> kQorStatuses = {kQorProcessed, kQorUnprocessed};
+inline constexpr std::array<std::string_view, 2> kSides = {kSideTop, kSideBottom};
+inline constexpr std::array<std::string_view, 2> kUnitNames = {kUnitsMils, kUnitsMillimetres};
 
 // The field name of a property or column; empty for an index out of range.
 constexpr std::string_view PropertyName(std::uint32_t property) noexcept {
@@ -93,11 +113,9 @@ constexpr std::optional<std::uint32_t> IndexOfName(const std::array<std::string_
                                                    bool ignoreCase) noexcept {
     for (std::uint32_t index = 0; index < N; ++index) {
         const std::string_view candidate = names[index];
-        bool same = candidate.size() == name.size();
-        for (std::size_t i = 0; same && i < name.size(); ++i) {
-            same = ignoreCase ? ascii::ToUpper(name[i]) == candidate[i] : name[i] == candidate[i];
+        if (ignoreCase ? ascii::EqualsIgnoringCase(name, candidate) : name == candidate) {
+            return index;
         }
-        if (same) return index;
     }
     return std::nullopt;
 }

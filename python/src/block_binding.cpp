@@ -2,10 +2,10 @@
 // Block, its layer-map rows and the sequence of them.
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <functional>
 #include <vector>
 
+#include <reuseblocks/ascii.h>
 #include <reuseblocks/fields.h>
 #include "bindings.h"
 #include "errors.h"
@@ -279,7 +279,7 @@ bool SameContents(CReuseBlock& one, CReuseBlock& other) {
 
 std::string AttributeName(std::string_view field) {
     std::string name(field);
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : name) c = reuseblocks::ascii::ToLower(c);
     return name;
 }
 

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "cli/near_miss.h"
 
+#include <reuseblocks/ascii.h>
+
 #include <algorithm>
-#include <cctype>
+
+#include "terminal/text_escape.h"
 
 namespace reuseblocks::tool {
 
 namespace {
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
+using ascii::ToLower;
 
 // Edits (change, insert, delete, swap of neighbours) from a to b, ignoring case.
 std::size_t Distance(std::string_view a, std::string_view b) {
@@ -20,11 +21,11 @@ std::size_t Distance(std::string_view a, std::string_view b) {
     for (std::size_t j = 0; j <= b.size(); ++j) d[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t cost = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
+            const std::size_t cost = ToLower(a[i - 1]) == ToLower(b[j - 1]) ? 0 : 1;
             std::size_t best = std::min({d[(i - 1) * columns + j] + 1, d[i * columns + j - 1] + 1,
                                          d[(i - 1) * columns + j - 1] + cost});
-            if (i > 1 && j > 1 && Lower(a[i - 1]) == Lower(b[j - 2]) &&
-                Lower(a[i - 2]) == Lower(b[j - 1])) {
+            if (i > 1 && j > 1 && ToLower(a[i - 1]) == ToLower(b[j - 2]) &&
+                ToLower(a[i - 2]) == ToLower(b[j - 1])) {
                 best = std::min(best, d[(i - 2) * columns + j - 2] + 1);
             }
             d[i * columns + j] = best;
@@ -49,6 +50,11 @@ std::string NearestName(std::string_view typed, const std::vector<std::string_vi
         }
     }
     return std::string(nearest);
+}
+
+std::string DidYouMean(std::string_view nearest) {
+    if (nearest.empty()) return {};
+    return "; did you mean " + Quoted(nearest) + "?";
 }
 
 std::string Alternatives(const std::vector<std::string_view>& names, const char* last) {

@@ -13,6 +13,10 @@ namespace reuseblocks::tool {
 // when none is that close.
 std::string NearestName(std::string_view typed, const std::vector<std::string_view>& names);
 
+// '; did you mean "check"?' after what was not found, or nothing when `nearest` is empty: the
+// tool's one wording of a guess, whatever it guesses.
+std::string DidYouMean(std::string_view nearest);
+
 // "a, b or c".
 std::string Alternatives(const std::vector<std::string_view>& names, const char* last = " or ");
 

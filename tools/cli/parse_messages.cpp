@@ -58,7 +58,7 @@ std::vector<std::string_view> Views(const std::vector<std::string>& texts) {
 std::string NearOrList(const std::string& typed, const std::vector<std::string>& names,
                        const char* listed) {
     const std::string nearest = NearestName(typed, Views(names));
-    if (!nearest.empty()) return "; did you mean " + Quoted(nearest) + "?";
+    if (!nearest.empty()) return DidYouMean(nearest);
     return "; " + std::string(listed) + " " + Alternatives(Views(names));
 }
 

@@ -29,7 +29,7 @@ std::string FindUnknownCommand(const CLI::App& app, int argc, char** argv) {
                 const std::string nearest = NearestName(word, options);
                 return "unknown option " + Quoted(word) +
                        (nearest.empty() ? "; a command comes first (see --help)"
-                                        : "; did you mean " + Quoted(nearest) + "?");
+                                        : DidYouMean(nearest));
             }
             continue;
         }
@@ -47,7 +47,7 @@ std::string FindUnknownCommand(const CLI::App& app, int argc, char** argv) {
         }
         std::string message = "unknown command " + Quoted(path + word);
         const std::string nearest = NearestName(word, names);
-        if (!nearest.empty()) return message + "; did you mean " + Quoted(path + nearest) + "?";
+        if (!nearest.empty()) return message + DidYouMean(path + nearest);
         return message + "; commands are " + Alternatives(names, " and ");
     }
     const std::vector<const CLI::App*> commands = CommandsOf(*current);

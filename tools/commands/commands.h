@@ -115,7 +115,7 @@ struct PlotOptions {
     std::vector<std::string> highlight;  // --where conditions; the other blocks are drawn faint
     bool ignoreCase = false;             // -i, as for list
     std::string window;                  // X0,Y0,X1,Y1; empty: the whole board
-    std::string colourBy;                // a field; empty: by status
+    std::string colorBy;                 // a field; empty: by status
 };
 int RunPlot(const PlotOptions& options);
 

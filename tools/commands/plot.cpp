@@ -60,9 +60,9 @@ std::optional<std::array<double, 4>> WindowOf(const std::string& text) {
                                  std::max(corners[1], corners[3])};
 }
 
-std::optional<std::uint32_t> ColourField(const std::string& name) {
+std::optional<std::uint32_t> ColorField(const std::string& name) {
     if (name.empty()) return std::nullopt;
-    const std::optional<std::uint32_t> property = FindProperty(name);
+    const std::optional<std::uint32_t> property = PropertyNamedByUser(name);
     if (!property) throw UsageError("--color-by: " + UnknownField(name));
     return property;
 }
@@ -72,14 +72,14 @@ std::optional<std::uint32_t> ColourField(const std::string& name) {
 int RunPlot(const PlotOptions& options) {
     std::vector<QueryCondition> highlight = ParseConditions(options.highlight, options.ignoreCase);
     const std::optional<std::array<double, 4>> window = WindowOf(options.window);
-    const std::optional<std::uint32_t> colourBy = ColourField(options.colourBy);
+    const std::optional<std::uint32_t> colorBy = ColorField(options.colorBy);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
     Placement placement = PlaceBlocks(ordered);
     const bool highlighting = !highlight.empty();
     PlotRequest request{options.title, LabelKindNamed(options.label), std::move(highlight), window,
-                        colourBy};
+                        colorBy};
     if (request.title.empty()) {
         request.title = DisplayName(options.file) + ": " +
                         Counted(ordered.size(), "block", "blocks") + ", " +

@@ -19,7 +19,7 @@ Assignment ParseAssignment(const std::string& text, AssignmentUse use) {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos) throw UsageError("expected FIELD=VALUE, got " + Quoted(text));
     const std::string name = text.substr(0, equals);
-    const std::optional<std::uint32_t> index = FindProperty(name);
+    const std::optional<std::uint32_t> index = PropertyNamedByUser(name);
     if (!index) {
         throw UsageError(UnknownField(name));
     }

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "cli/near_miss.h"
 #include "plot/units.h"  // numbers read as the picture reads them
 #include "records/fields.h"
 #include "terminal/text_escape.h"
@@ -17,33 +16,18 @@ namespace {
 
 using Op = QueryTest::Op;
 
-// A name longer than any field is no near miss of one, and comparing it would cost its length
-// times every name's.
-constexpr std::size_t kLongestFieldName = 32;
-
 QueryField ParseField(const std::string& text) {
-    const std::string name = Upper(text);
-    if (name == "ID") return {name, kBlockHierName};
-    if (name == "SYMBOL") return {name, QueryField::kSymbol};
-    if (name == "MAPS") return {name, QueryField::kMaps};
-    if (const std::optional<std::uint32_t> index = FindProperty(name)) {
-        return {name, static_cast<int>(*index)};
-    }
-    std::vector<std::string_view> names = {"ID", "SYMBOL", "MAPS"};
-    names.insert(names.end(), kPropertyNames.begin(), kPropertyNames.end());
-    const std::string nearest =
-        text.size() > kLongestFieldName ? std::string() : NearestName(text, names);
-    throw UsageError("unknown field " + Quoted(text) +
-                     (nearest.empty() ? "" : "; did you mean " + nearest + "?") + "; fields are " +
-                     PropertyNameList() + ", ID, SYMBOL and MAPS");
+    const std::optional<int> field = FieldNamedByUser(text);
+    if (!field) throw UsageError(UnknownField(text, KnownFields::kPropertiesSymbolAndMaps));
+    return {Upper(text), *field};
 }
 
 char Folded(char c, bool ignoreCase) {
-    return ignoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return ignoreCase ? ascii::ToLower(c) : c;
 }
 
 bool SameText(std::string_view a, std::string_view b, bool ignoreCase) {
-    return ignoreCase ? SameLetters(a, b) : a == b;
+    return ignoreCase ? ascii::EqualsIgnoringCase(a, b) : a == b;
 }
 
 // Reads one test from `text` at `at`, up to an unescaped "|" or the end.

@@ -8,14 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "records/fields.h"
+
 namespace reuseblocks::tool {
 
-// A column `list` can print or test: a property by its field name (or ID for BLOCK_HIER_NAME),
-// or one of the two values derived from a block, SYMBOL (the last part of BLOCK_PATH) and MAPS
-// (the number of layer maps).
+// A column `list` can print or test: a property, or one of the two values derived from a block,
+// SYMBOL (the last part of BLOCK_PATH) and MAPS (the number of layer maps).
 struct QueryField {
-    static constexpr int kSymbol = -1;
-    static constexpr int kMaps = -2;
+    static constexpr int kSymbol = kSymbolField;
+    static constexpr int kMaps = kMapsField;
 
     std::string name;  // as the column header shows it
     int property = 0;  // a property index, kSymbol or kMaps
@@ -23,7 +24,8 @@ struct QueryField {
     std::string ValueOf(const CReuseBlock& block) const;
 };
 
-// The fields named in comma-separated `lists`, case ignored; an unknown name is a usage error.
+// The fields named in comma-separated `lists` (FieldNamedByUser); an unknown name is a usage
+// error.
 std::vector<QueryField> ParseFields(const std::vector<std::string>& lists);
 
 // One test of a field: FIELD=A,B (any of the values), FIELD!=A,B (none of them), or FIELD<N,

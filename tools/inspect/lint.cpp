@@ -18,10 +18,6 @@ namespace reuseblocks::tool {
 
 namespace {
 
-// The sides and units the writer's own files use.
-constexpr std::array<std::string_view, 2> kSideNames = {"TOP", "BOTTOM"};
-constexpr std::array<std::string_view, 2> kUnitNames = {"mils", "mm"};
-
 struct Convention {
     Property property;
     std::vector<std::string_view> values;
@@ -38,7 +34,7 @@ const std::array<Convention, 5>& Conventions() {
     static const std::array<Convention, 5> conventions = {{
         {kBlockType, Values(kBlockTypes), "Convention", " as the header documents"},
         {kBlockStatus, Values(kBlockStatuses), "Convention", " as the header documents"},
-        {kSide, Values(kSideNames), "Side", ""},
+        {kSide, Values(kSides), "Side", ""},
         {kUnits, Values(kUnitNames), "Units", ""},
         {kQorStatus, Values(kQorStatuses), "Convention", " as the header documents"},
     }};
@@ -88,7 +84,7 @@ std::optional<Problem> CheckFormatLine(const std::string& path) {
     in.read(first.data(), static_cast<std::streamsize>(first.size()));
     first.resize(static_cast<std::size_t>(in.gcount()));
     first = first.substr(0, first.find('\n'));
-    if (Trimmed(first) == kFormatLine) return std::nullopt;
+    if (ascii::TrimSpace(first) == kFormatLine) return std::nullopt;
     const std::string expected = "the format line \"" + std::string(kFormatLine) + "\"";
     return Problem{1,
                    "warning",
@@ -126,7 +122,7 @@ void BlockLint::Add(unsigned long line, const char* code, std::string_view id,
 void BlockLint::Check(const BlockValues& values, unsigned long line) {
     const std::string_view id = values[kBlockHierName];
     const std::string_view units = values[kUnits];
-    const bool placed = SameLetters(values[kBlockStatus], "Placed");
+    const bool placed = ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced);
     const std::array<std::optional<long long>, 2> internal = {DatabaseUnits(values[kXLoc], units),
                                                               DatabaseUnits(values[kYLoc], units)};
     if (placed && internal[0] && internal[1]) {

@@ -18,18 +18,10 @@ namespace {
 // What is gathered before it goes out in one write.
 constexpr std::size_t kChunk = 1 << 16;
 
+// Its headers are names every command takes (kFieldAliases), so that what a user copies from
+// the table works in --fields, --where and set.
 std::vector<QueryField> TableFields() {
-    return {{"ID", kBlockHierName},
-            {"SYMBOL", QueryField::kSymbol},
-            {"TYPE", kBlockType},
-            {"STATUS", kBlockStatus},
-            {"X", kXLoc},
-            {"Y", kYLoc},
-            {"SIDE", kSide},
-            {"ROTATION", kRotation},
-            {"UNITS", kUnits},
-            {"QOR", kQorStatus},
-            {"MAPS", QueryField::kMaps}};
+    return ParseFields({"ID,SYMBOL,TYPE,STATUS,X,Y,SIDE,ROTATION,UNITS,QOR,MAPS"});
 }
 
 // Every property under its field name: what `import` reads back.

@@ -79,16 +79,16 @@ LengthUnit MostUsedUnit(const std::vector<Candidate>& candidates) {
 
 BlockStatus StatusOf(const CReuseBlock& block) {
     const std::string status = PropertyText(block, kBlockStatus);
-    if (SameLetters(status, "Placed")) return BlockStatus::kPlaced;
-    if (SameLetters(status, "Planned")) return BlockStatus::kPlanned;
-    if (SameLetters(status, "Unplaced")) return BlockStatus::kUnplaced;
+    if (ascii::EqualsIgnoringCase(status, kStatusPlaced)) return BlockStatus::kPlaced;
+    if (ascii::EqualsIgnoringCase(status, kStatusPlanned)) return BlockStatus::kPlanned;
+    if (ascii::EqualsIgnoringCase(status, kStatusUnplaced)) return BlockStatus::kUnplaced;
     return BlockStatus::kOther;
 }
 
 BoardSide SideOf(const CReuseBlock& block) {
     const std::string side = PropertyText(block, kSide);
-    if (SameLetters(side, "TOP")) return BoardSide::kTop;
-    if (SameLetters(side, "BOTTOM")) return BoardSide::kBottom;
+    if (ascii::EqualsIgnoringCase(side, kSideTop)) return BoardSide::kTop;
+    if (ascii::EqualsIgnoringCase(side, kSideBottom)) return BoardSide::kBottom;
     return BoardSide::kOther;
 }
 
@@ -97,7 +97,8 @@ Placement PlaceBlocks(const std::vector<CReuseBlock*>& blocks) {
     candidates.reserve(blocks.size());
     for (const CReuseBlock* block : blocks) {
         if (StatusOf(*block) == BlockStatus::kUnplaced) {
-            candidates.push_back({block, SkippedBlock{block, SkipReason::kUnplaced, "Unplaced"}});
+            candidates.push_back(
+                {block, SkippedBlock{block, SkipReason::kUnplaced, std::string(kStatusUnplaced)}});
         } else {
             candidates.push_back(Read(*block));
         }

@@ -41,9 +41,9 @@ std::vector<std::string> TooltipLines(const CReuseBlock& block) {
     return lines;
 }
 
-void DrawShape(SvgWriter& svg, const char* colourClass, BoardSide side, double x, double y,
+void DrawShape(SvgWriter& svg, const char* colorClass, BoardSide side, double x, double y,
                double size) {
-    std::string classes = colourClass;
+    std::string classes = colorClass;
     if (side == BoardSide::kBottom) classes += " bottom";
     const double half = size / 2;
     if (side == BoardSide::kOther) {

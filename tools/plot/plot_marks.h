@@ -22,7 +22,7 @@ inline constexpr std::size_t kMostDetailed = 2500;
 // The style sheet of a plot; the classes below refer to it.
 extern const char* const kPlotStyle;
 
-// The class that colours a block of this status.
+// The class that colors a block of this status.
 const char* StatusClass(BlockStatus status);
 
 // The tooltip of a block: every property by name, and how many layer maps it has.
@@ -30,7 +30,7 @@ std::vector<std::string> TooltipLines(const CReuseBlock& block);
 
 // A block of `size` pixels centred on (x, y): a square, open on the bottom side, a diamond on any
 // other side.
-void DrawShape(SvgWriter& svg, const char* colourClass, BoardSide side, double x, double y,
+void DrawShape(SvgWriter& svg, const char* colorClass, BoardSide side, double x, double y,
                double size);
 
 // A stroke from (x, y) pointing `degrees` counter-clockwise from +X.

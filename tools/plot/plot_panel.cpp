@@ -61,40 +61,40 @@ class Panel {
 };
 
 // A sample block of the legend.
-auto KeyShape(SvgWriter& svg, const char* colourClass, BoardSide side = BoardSide::kTop) {
-    return [&svg, colourClass, side](double x, double y) {
-        DrawShape(svg, colourClass, side, x, y, 10);
+auto KeyShape(SvgWriter& svg, const char* colorClass, BoardSide side = BoardSide::kTop) {
+    return [&svg, colorClass, side](double x, double y) {
+        DrawShape(svg, colorClass, side, x, y, 10);
     };
 }
 
-// Each value with its colour and how many drawn blocks have it.
-void DrawColourKeys(Panel& panel, const Colouring& colouring) {
+// Each value with its color and how many drawn blocks have it.
+void DrawColorKeys(Panel& panel, const Coloring& coloring) {
     SvgWriter& svg = panel.Svg();
-    panel.Line("Colour: " + std::string(PropertyName(colouring.property)), "note");
-    for (std::size_t index = 0; index < colouring.keys.size(); ++index) {
-        const ColourKey& key = colouring.keys[index];
+    panel.Line("Colour: " + std::string(PropertyName(coloring.property)), "note");
+    for (std::size_t index = 0; index < coloring.keys.size(); ++index) {
+        const ColorKey& key = coloring.keys[index];
         panel.Entry(key.value.empty() ? "(empty)" : key.value,
-                    Counted(key.count, "block", "blocks"), KeyShape(svg, ColourClass(index)));
+                    Counted(key.count, "block", "blocks"), KeyShape(svg, ColorClass(index)));
     }
-    if (colouring.otherValues > 0) {
-        panel.Entry(Counted(colouring.otherValues, "other value", "other values"),
-                    Counted(colouring.otherBlocks, "block", "blocks"),
-                    KeyShape(svg, ColourClass(kPaletteSize)));
+    if (coloring.otherValues > 0) {
+        panel.Entry(Counted(coloring.otherValues, "other value", "other values"),
+                    Counted(coloring.otherBlocks, "block", "blocks"),
+                    KeyShape(svg, ColorClass(kPaletteSize)));
     }
 }
 
 void DrawLegend(Panel& panel, const Placement& placement, LabelKind labels, std::size_t hidden,
-                const Colouring* colouring) {
+                const Coloring* coloring) {
     SvgWriter& svg = panel.Svg();
     panel.Line("Legend", "head");
-    const auto shape = [&svg](const char* colourClass, BoardSide side = BoardSide::kTop) {
-        return KeyShape(svg, colourClass, side);
+    const auto shape = [&svg](const char* colorClass, BoardSide side = BoardSide::kTop) {
+        return KeyShape(svg, colorClass, side);
     };
-    if (colouring) {
-        DrawColourKeys(panel, *colouring);
+    if (coloring) {
+        DrawColorKeys(panel, *coloring);
     } else {
-        panel.KeyLine("Placed", shape(StatusClass(BlockStatus::kPlaced)));
-        panel.KeyLine("Planned", shape(StatusClass(BlockStatus::kPlanned)));
+        panel.KeyLine(std::string(kStatusPlaced), shape(StatusClass(BlockStatus::kPlaced)));
+        panel.KeyLine(std::string(kStatusPlanned), shape(StatusClass(BlockStatus::kPlanned)));
         panel.KeyLine("other status", shape(StatusClass(BlockStatus::kOther)));
     }
     panel.KeyLine("top side", shape("side", BoardSide::kTop));
@@ -123,9 +123,10 @@ void DrawLegend(Panel& panel, const Placement& placement, LabelKind labels, std:
 }
 
 // In the order of SkipReason.
-const char* ReasonName(SkipReason reason) {
-    static constexpr const char* kNames[] = {"Unplaced", "with a location that is not a number",
-                                             "in unknown units", "too far out to draw"};
+std::string_view ReasonName(SkipReason reason) {
+    static constexpr std::string_view kNames[] = {kStatusUnplaced,
+                                                  "with a location that is not a number",
+                                                  "in unknown units", "too far out to draw"};
     return kNames[static_cast<std::size_t>(reason)];
 }
 
@@ -140,9 +141,9 @@ void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {
     }
     for (std::size_t reason = 0; reason < counts.size(); ++reason) {
         if (counts[reason] == 0) continue;
-        panel.Line(
-            std::to_string(counts[reason]) + " " + ReasonName(static_cast<SkipReason>(reason)),
-            "note");
+        panel.Line(std::to_string(counts[reason]) + " " +
+                       std::string(ReasonName(static_cast<SkipReason>(reason))),
+                   "note");
     }
     panel.Gap();
     // A long list stops beside the board; the counts above still cover every block.
@@ -169,9 +170,9 @@ void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {
 
 double DrawPanel(SvgWriter& svg, const Placement& placement, LabelKind labels,
                  std::size_t hiddenLabels, double left, double top, double listBottom,
-                 const std::vector<std::string>& notes, const Colouring* colouring) {
+                 const std::vector<std::string>& notes, const Coloring* coloring) {
     Panel panel(svg, left, top - kLineHeight);
-    DrawLegend(panel, placement, labels, hiddenLabels, colouring);
+    DrawLegend(panel, placement, labels, hiddenLabels, coloring);
     for (const std::string& note : notes) panel.Line(note, "note");
     DrawSkipped(panel, placement, listBottom);
     return panel.Y();

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "plot/colour_by.h"
+#include "plot/color_by.h"
 #include "plot/placement.h"
 #include "plot/plot_renderer.h"
 #include "plot/svg_writer.h"
@@ -15,10 +15,10 @@ inline constexpr double kPanelWidth = 300;
 
 // The column beside the board, from `top` down: the legend, then the blocks not drawn with the
 // reason, listed at least down to `listBottom` and counted in full. The `notes` end the legend.
-// With a colouring the legend keys its values instead of the statuses. Returns where it ends.
+// With a coloring the legend keys its values instead of the statuses. Returns where it ends.
 double DrawPanel(SvgWriter& svg, const Placement& placement, LabelKind labels,
                  std::size_t hiddenLabels, double left, double top, double listBottom,
-                 const std::vector<std::string>& notes = {}, const Colouring* colouring = nullptr);
+                 const std::vector<std::string>& notes = {}, const Coloring* coloring = nullptr);
 
 }  // namespace reuseblocks::tool
 

@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "plot/axis_ticks.h"
-#include "plot/colour_by.h"
+#include "plot/color_by.h"
 #include "plot/label_space.h"
 #include "plot/plot_marks.h"
 #include "plot/plot_panel.h"
@@ -179,7 +179,7 @@ std::vector<std::size_t> StackDepths(const std::vector<DrawnBlock>& drawn) {
 }
 
 DrawnCounts DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size,
-                       const std::vector<QueryCondition>& highlight, const Colouring* colouring) {
+                       const std::vector<QueryCondition>& highlight, const Coloring* coloring) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
     DrawnCounts counts;
     const std::vector<std::size_t> depths = StackDepths(placement.drawn);
@@ -200,9 +200,9 @@ DrawnCounts DrawBlocks(SvgWriter& svg, const Placement& placement, const View& v
             svg.Open("g", {{"opacity", "0.2"}});
         }
         svg.Tooltip(TooltipLines(block));
-        DrawShape(
-            svg, colouring ? ColourClass(colouring->colourOf[index]) : StatusClass(StatusOf(block)),
-            SideOf(block), x, y, size);
+        DrawShape(svg,
+                  coloring ? ColorClass(coloring->colorOf[index]) : StatusClass(StatusOf(block)),
+                  SideOf(block), x, y, size);
         if (detailed) {
             if (const std::optional<double> rotation =
                     ParseNumber(block.GetProperty(kRotation).GetView())) {
@@ -312,11 +312,10 @@ std::string RenderPlot(Placement placement, const PlotRequest& request) {
     SvgWriter labels;
     const std::size_t hidden = DrawLabels(labels, placement, view, size, request.labels);
     SvgWriter blocks;
-    std::optional<Colouring> colouring;
-    if (request.colourBy) colouring = ColourBy(placement.drawn, *request.colourBy);
-    const Colouring* colours = colouring ? &*colouring : nullptr;
-    const DrawnCounts counts =
-        DrawBlocks(blocks, placement, view, size, request.highlight, colours);
+    std::optional<Coloring> coloring;
+    if (request.colorBy) coloring = ColorBy(placement.drawn, *request.colorBy);
+    const Coloring* colors = coloring ? &*coloring : nullptr;
+    const DrawnCounts counts = DrawBlocks(blocks, placement, view, size, request.highlight, colors);
     std::vector<std::string> notes;
     if (!request.highlight.empty()) {
         notes.push_back(Counted(counts.standOut, "block", "blocks") + " of " +
@@ -331,14 +330,14 @@ std::string RenderPlot(Placement placement, const PlotRequest& request) {
     }
     SvgWriter panel;
     const double panelBottom = DrawPanel(panel, placement, request.labels, hidden, panelLeft,
-                                         view.top + 4, view.Bottom() + 40, notes, colours);
+                                         view.top + 4, view.Bottom() + 40, notes, colors);
 
     const double width = panelLeft + kPanelWidth + kMargin;
     const double height = std::max(view.Bottom() + 48, panelBottom + kMargin);
     SvgWriter svg;
     svg.TextElement("title", {}, request.title);
     svg.Raw(kPlotStyle);
-    if (colouring) svg.Raw(kColourStyle);
+    if (coloring) svg.Raw(kColorStyle);
     svg.Empty("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "#fff"}});
     svg.TextElement("text", {{"class", "title"}, {"x", kMargin}, {"y", 30.0}},
                     FittedText(DisplayText(request.title), width - 2 * kMargin,

@@ -19,7 +19,7 @@ struct PlotRequest {
     LabelKind labels = LabelKind::kSymbol;
     std::vector<QueryCondition> highlight;  // none: every block drawn alike; else the rest faint
     std::optional<std::array<double, 4>> window;  // X0, Y0, X1, Y1 in the placement's unit
-    std::optional<std::uint32_t> colourBy;        // a property; none: coloured by status
+    std::optional<std::uint32_t> colorBy;         // a property; none: colored by status
 };
 
 // The whole SVG document: the drawn blocks on a board with y growing upwards, axes, legend and the

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "plot/units.h"
 
+#include <reuseblocks/fields.h>
+
 #include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
-
-#include "text/words.h"
 
 namespace reuseblocks::tool {
 
@@ -19,9 +19,9 @@ struct UnitSpelling {
 
 constexpr std::array<UnitSpelling, 11> kSpellings = {{
     {"mil", LengthUnit::kMils},
-    {"mils", LengthUnit::kMils},
+    {kUnitsMils, LengthUnit::kMils},
     {"thou", LengthUnit::kMils},
-    {"mm", LengthUnit::kMillimetres},
+    {kUnitsMillimetres, LengthUnit::kMillimetres},
     {"millimeter", LengthUnit::kMillimetres},
     {"millimeters", LengthUnit::kMillimetres},
     {"millimetre", LengthUnit::kMillimetres},
@@ -41,13 +41,13 @@ double MilsPer(LengthUnit unit) {
 
 std::optional<LengthUnit> FindLengthUnit(std::string_view name) {
     for (const UnitSpelling& spelling : kSpellings) {
-        if (SameLetters(name, spelling.name)) return spelling.unit;
+        if (ascii::EqualsIgnoringCase(name, spelling.name)) return spelling.unit;
     }
     return std::nullopt;
 }
 
 std::string_view LengthUnitName(LengthUnit unit) {
-    static constexpr std::string_view kNames[] = {"mils", "mm", "in"};
+    static constexpr std::string_view kNames[] = {kUnitsMils, kUnitsMillimetres, "in"};
     return kNames[static_cast<std::size_t>(unit)];
 }
 

@@ -34,25 +34,25 @@ class RecordBuilder {
 
     // `text` is empty when the input held something other than text, such as a JSON object.
     void Add(const std::string& name, const std::optional<std::string>& text) {
-        const bool known = SameLetters(name, "ID") || SameLetters(name, "SYMBOL") ||
-                           SameLetters(name, "MAPS") || FindProperty(name);
-        if (!known) return Fail(UnknownField(name));
+        const std::optional<int> field = FieldNamedByUser(name);
+        if (!field) return Fail(UnknownField(name, KnownFields::kPropertiesSymbolAndMaps));
         if (!text) return Fail(name + " must be a string or a number");
         const std::string& value = *text;
-        if (SameLetters(name, "ID") || SameLetters(name, "BLOCK_HIER_NAME")) {
+        if (*field == kBlockHierName) {
             if (m_record.id) return Fail("BLOCK_HIER_NAME is given twice");
             Check("BLOCK_HIER_NAME", value, ValuePlace::kBlockID);
             m_record.id = value;
-        } else if (SameLetters(name, "SYMBOL")) {
+        } else if (*field == kSymbolField) {
             // derived from BLOCK_PATH
-        } else if (SameLetters(name, "MAPS")) {
+        } else if (*field == kMapsField) {
             if (value != "0")
                 Fail("layer maps can be imported only from JSON (MAPS is " + value + ")");
-        } else if (const std::optional<std::uint32_t> index = FindProperty(name)) {
-            if (m_given[*index]) return Fail(std::string(PropertyName(*index)) + " is given twice");
-            m_given[*index] = true;
-            Check(PropertyName(*index), value, PlaceOfProperty(*index));
-            m_record.properties.emplace_back(*index, value);
+        } else {
+            const auto index = static_cast<std::uint32_t>(*field);
+            if (m_given[index]) return Fail(std::string(PropertyName(index)) + " is given twice");
+            m_given[index] = true;
+            Check(PropertyName(index), value, PlaceOfProperty(index));
+            m_record.properties.emplace_back(index, value);
         }
     }
 
@@ -84,7 +84,8 @@ void AddLayerMaps(BlockRecord& record, RecordBuilder& builder, const Json& rows)
         std::array<bool, CReuseBlock::kLayerMapColumnCount> given{};
         for (const auto& [name, value] : row.items()) {
             std::uint32_t column = 0;
-            while (column < given.size() && !SameLetters(name, kLayerMapColumnNames[column])) {
+            while (column < given.size() &&
+                   !ascii::EqualsIgnoringCase(name, kLayerMapColumnNames[column])) {
                 ++column;
             }
             const std::optional<std::string> text = JsonText(value);
@@ -367,10 +368,10 @@ RecordFormat SniffRecordFormat(const std::string& path) {
 
 RecordFormat ChooseRecordFormat(const std::string& argument, const std::string& name) {
     if (!name.empty()) {
-        if (SameLetters(name, "json")) return RecordFormat::kJson;
-        if (SameLetters(name, "jsonl")) return RecordFormat::kJsonLines;
-        if (SameLetters(name, "csv")) return RecordFormat::kCsv;
-        if (SameLetters(name, "tsv")) return RecordFormat::kTsv;
+        if (ascii::EqualsIgnoringCase(name, "json")) return RecordFormat::kJson;
+        if (ascii::EqualsIgnoringCase(name, "jsonl")) return RecordFormat::kJsonLines;
+        if (ascii::EqualsIgnoringCase(name, "csv")) return RecordFormat::kCsv;
+        if (ascii::EqualsIgnoringCase(name, "tsv")) return RecordFormat::kTsv;
         throw UsageError("unknown format " + Quoted(name) + "; formats are json jsonl csv tsv");
     }
     if (EndsWithLetters(argument, ".jsonl") || EndsWithLetters(argument, ".ndjson")) {

@@ -5,6 +5,7 @@
 #include <reuseblocks/fields.h>
 #include <reuseblocks/reuseblocks.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,14 +19,40 @@ using reuseblocks::LayerMapColumnName;
 using reuseblocks::Property;
 using reuseblocks::PropertyName;
 
-// The property called `name` on the command line; case does not matter, so "xloc" finds XLOC.
-std::optional<std::uint32_t> FindProperty(std::string_view name);
+// The two fields that are no property but what `list` derives from a block.
+inline constexpr int kSymbolField = -1;  // the last part of BLOCK_PATH
+inline constexpr int kMapsField = -2;    // how many layer maps it has
 
-// All property names, blank-separated, for error messages.
-std::string PropertyNameList();
+// Another name of a field: the column headers of `list`'s table, which is what a user copies.
+struct FieldAlias {
+    std::string_view name;
+    int field;  // a property index, kSymbolField or kMapsField
+};
+inline constexpr std::array<FieldAlias, 8> kFieldAliases = {{
+    {"ID", kBlockHierName},
+    {"SYMBOL", kSymbolField},
+    {"TYPE", kBlockType},
+    {"STATUS", kBlockStatus},
+    {"X", kXLoc},
+    {"Y", kYLoc},
+    {"QOR", kQorStatus},
+    {"MAPS", kMapsField},
+}};
 
-// 'unknown field "XLO"; did you mean "XLOC"?', or the list of fields when none is near.
-std::string UnknownField(std::string_view name);
+// The tool's one reading of a field name, wherever one is given (--fields, --where, set, add,
+// --color-by, an imported header): a property's field name or an alias, case ignored, so "x",
+// "XLOC" and "xloc" are all XLOC. A property index, kSymbolField or kMapsField.
+std::optional<int> FieldNamedByUser(std::string_view name);
+
+// The same for where only a property will do: SYMBOL and MAPS are not found.
+std::optional<std::uint32_t> PropertyNamedByUser(std::string_view name);
+
+// Which fields a command takes, for its message about one it does not know.
+enum class KnownFields { kProperties, kPropertiesSymbolAndMaps };
+
+// 'unknown field "XLOCC"; did you mean "XLOC"?', or the list of fields when none is near: the
+// one message for a field name no command knows.
+std::string UnknownField(std::string_view name, KnownFields known = KnownFields::kProperties);
 
 // The text of a value, as the tool keeps it.
 std::string Text(const CString& value);

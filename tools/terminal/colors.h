@@ -7,7 +7,7 @@
 
 namespace reuseblocks::tool {
 
-// The escape sequences a coloured diff wraps its lines in; all empty when colour is off, so that
+// The escape sequences a colored diff wraps its lines in; all empty when color is off, so that
 // the text is the same bytes either way but for them.
 struct DiffColors {
     std::string heading;  // --- and +++
@@ -17,7 +17,7 @@ struct DiffColors {
     std::string reset;
 };
 
-// The colours for --color=WHEN: "always", "never", or "auto", which colours only a terminal and
+// The colors for --color=WHEN: "always", "never", or "auto", which colors only a terminal and
 // never when NO_COLOR is set to anything but the empty text.
 DiffColors ColorsFor(std::string_view when);
 

@@ -2,18 +2,22 @@
 #ifndef REUSEBLOCKS_TOOLS_TEXT_WORDS_H
 #define REUSEBLOCKS_TOOLS_TEXT_WORDS_H
 
+#include <reuseblocks/ascii.h>
+
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
 namespace reuseblocks::tool {
 
-// `text` without the C locale's white space (blank, tab, line breaks, vertical tab, form feed)
-// at either end.
-std::string_view Trimmed(std::string_view text);
-
-// True when `a` and `b` differ at most in the case of ASCII letters, as in "Placed" and "PLACED".
-bool SameLetters(std::string_view a, std::string_view b);
+// Letter case and white space are reuseblocks/ascii.h's; new code calls it. These two stay for
+// the callers that still use their names.
+inline std::string_view Trimmed(std::string_view text) {
+    return ascii::TrimSpace(text);
+}
+inline bool SameLetters(std::string_view a, std::string_view b) {
+    return ascii::EqualsIgnoringCase(a, b);
+}
 
 // True when `text` ends in `suffix`, case of ASCII letters ignored: "BOARD.CSV" and ".csv".
 bool EndsWithLetters(std::string_view text, std::string_view suffix);

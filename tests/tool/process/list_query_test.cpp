@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <reuseblocks/reuseblocks.h>
 
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -101,6 +102,78 @@ TEST(ListQuery, WhereKeepsTheBlocksThatMeetEveryCondition) {
         {"list", kSample, "--where", "ID=/TOP/PSU1", "--fields", "ID,MAPS", "--format", "jsonl"});
     EXPECT_EQ(json.out, "{\"ID\":\"/TOP/PSU1\",\"MAPS\":2}\n");
     EXPECT_EQ(RunTool({"list", kSample, "--where", "ID=/TOP/NONE", "--no-header"}).out, "");
+}
+
+// What a user copies from the default table is a field name wherever fields are named.
+TEST(ListQuery, TheTablesHeadersAreFieldNamesForEveryCommand) {
+    const ToolRun table = RunTool({"list", kSample});
+    ASSERT_EQ(table.status, 0) << table.err;
+    std::istringstream headerLine(table.out.substr(0, table.out.find('\n')));
+    const std::vector<std::string> headers = {std::istream_iterator<std::string>(headerLine),
+                                              std::istream_iterator<std::string>()};
+    ASSERT_EQ(headers.size(), 11u);
+    for (const std::string& header : headers) {
+        for (const std::string& name :
+             {header, std::string(1, static_cast<char>(header[0] + 32)) + header.substr(1)}) {
+            const ToolRun column = RunTool({"list", kSample, "--fields", name, "--no-header"});
+            EXPECT_EQ(column.status, 0) << name << column.err;
+            EXPECT_NE(column.out, "") << name;
+            const ToolRun where = RunTool({"list", kSample, "--where", name + "=*", "--no-header"});
+            EXPECT_EQ(where.status, 0) << name << where.err;
+            EXPECT_EQ(where.out, RunTool({"list", kSample, "--no-header"}).out) << name;
+        }
+    }
+
+    // An alias and the field it stands for give the same column and the same answer.
+    const std::vector<std::pair<std::string, std::string>> aliases = {{"ID", "BLOCK_HIER_NAME"},
+                                                                      {"TYPE", "BLOCK_TYPE"},
+                                                                      {"STATUS", "BLOCK_STATUS"},
+                                                                      {"X", "XLOC"},
+                                                                      {"Y", "YLOC"},
+                                                                      {"QOR", "QOR_STATUS"}};
+    for (const auto& [alias, field] : aliases) {
+        EXPECT_EQ(RunTool({"list", kSample, "--fields", alias, "--no-header"}).out,
+                  RunTool({"list", kSample, "--fields", field, "--no-header"}).out)
+            << alias;
+        const std::string value =
+            RunTool({"list", kSample, "--where", "ID=/TOP/PSU2", "--fields", field, "--no-header"})
+                .out;
+        ASSERT_GT(value.size(), 1u) << alias;
+        const std::string test = "=" + value.substr(0, value.size() - 1);
+        EXPECT_EQ(RunTool({"list", kSample, "--where", alias + test, "--fields", "ID"}).out,
+                  RunTool({"list", kSample, "--where", field + test, "--fields", "ID"}).out)
+            << alias;
+    }
+
+    // set takes the aliases of properties; SYMBOL and MAPS are what list derives, nothing to set.
+    const std::vector<std::string> setByAlias = {"TYPE=Replica", "status=Planned", "X=7", "y=8",
+                                                 "QOR=Processed"};
+    const std::vector<std::string> setByField = {"BLOCK_TYPE=Replica", "BLOCK_STATUS=Planned",
+                                                 "XLOC=7", "YLOC=8", "QOR_STATUS=Processed"};
+    const auto set = [](const std::vector<std::string>& assignments) {
+        std::vector<std::string> args = {"set", kSample, "/TOP/PSU1"};
+        args.insert(args.end(), assignments.begin(), assignments.end());
+        args.insert(args.end(), {"-o", "-"});
+        ToolRun run = RunTool(args);
+        // The header's date may move on a second between two runs.
+        const std::size_t date = run.out.find("# Date: ");
+        if (date != std::string::npos) run.out.erase(date, run.out.find('\n', date) - date);
+        return run;
+    };
+    const ToolRun byAlias = set(setByAlias);
+    EXPECT_EQ(byAlias.status, 0) << byAlias.err;
+    EXPECT_NE(byAlias.out.find("/TOP/PSU1 $REUSE/power/buck_3v3 Replica Planned 7 8 "),
+              std::string::npos)
+        << byAlias.out;
+    EXPECT_EQ(byAlias.out, set(setByField).out);
+    EXPECT_EQ(set({"X=1", "XLOC=2"}).out, set({"XLOC=2"}).out);  // the later one wins, as before
+    EXPECT_NE(set({"ID=/TOP/NEW"}).err.find("BLOCK_HIER_NAME is the block ID and cannot be set"),
+              std::string::npos);
+    for (const std::string derived : {"SYMBOL=x", "MAPS=0"}) {
+        const ToolRun refused = set({derived});
+        EXPECT_EQ(refused.status, 2) << derived;
+        EXPECT_NE(refused.err.find("unknown field"), std::string::npos) << refused.err;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// What the tool says and what its documents promise: diff's quiet and coloured forms, `help
+// What the tool says and what its documents promise: diff's quiet and colored forms, `help
 // COMMAND`, the messages of a mistyped command line, each the tool's own, and the example CSV.
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 
 const std::string kSample = REUSEBLOCKS_SAMPLE;
 
-TEST(ToolMessages, DiffSaysOnlyWhetherOrInColourWhenAsked) {
+TEST(ToolMessages, DiffSaysOnlyWhetherOrInColorWhenAsked) {
     TempDir dir;
     const std::string moved = dir / "moved.blocks";
     ASSERT_EQ(RunTool({"set", kSample, "/TOP/PSU1", "XLOC=450", "-o", moved}).status, 0);
@@ -22,7 +22,7 @@ TEST(ToolMessages, DiffSaysOnlyWhetherOrInColourWhenAsked) {
     EXPECT_EQ(quiet.out, "Files " + kSample + " and " + moved + " differ\n");
     EXPECT_EQ(RunTool({"diff", "-q", kSample, kSample}).out, "");
 
-    // Not a terminal: auto is plain, as is never; always colours the values that changed.
+    // Not a terminal: auto is plain, as is never; always colors the values that changed.
     const ToolRun plain = RunTool({"diff", kSample, moved});
     EXPECT_EQ(RunTool({"diff", "--color=auto", kSample, moved}).out, plain.out);
     EXPECT_EQ(RunTool({"diff", "--color", "never", kSample, moved}).out, plain.out);
@@ -163,6 +163,38 @@ TEST(ToolMessages, EveryCommandSaysWhatIsWrongInItsOwnWords) {
                     {board, board, board, board, board, board, board, board, board, board});
         ExpectOwnMessage(base, RunTool(base, dir.Path()), true);
     }
+}
+
+// A misspelt field gets the same answer from every command that takes field names, and a guess
+// reads the same whatever was guessed.
+TEST(ToolMessages, EveryCommandGuessesAFieldInOneWording) {
+    TempDir dir;
+    const std::string csv = dir / "typo.csv";
+    WriteText(csv, "ID,XLOCC\n/TOP/A,1\n");
+    const std::string guess = "unknown field \"XLOCC\"; did you mean \"XLOC\"?\n";
+    const std::string error = "reuseblocks: error: " + guess;
+    EXPECT_EQ(RunTool({"list", kSample, "--fields", "XLOCC"}).err, error);
+    EXPECT_EQ(RunTool({"list", kSample, "--where", "XLOCC=1"}).err, error);
+    EXPECT_EQ(RunTool({"set", kSample, "/TOP/PSU1", "XLOCC=1", "-o", "-"}).err, error);
+    EXPECT_EQ(RunTool({"add", kSample, "/TOP/NEW", "XLOCC=1", "-o", "-"}).err, error);
+    EXPECT_EQ(RunTool({"plot", kSample, "--highlight", "XLOCC=1", "-o", "-"}).err, error);
+    EXPECT_EQ(RunTool({"plot", kSample, "--color-by", "XLOCC", "-o", "-"}).err,
+              "reuseblocks: error: --color-by: " + guess);
+    EXPECT_NE(RunTool({"import", csv, "-o", "-"}).err.find("typo.csv:1: error: " + guess),
+              std::string::npos);
+    EXPECT_EQ(RunTool({"show", kSample, "/TOP/PSU"}).err,
+              "reuseblocks: error: " + kSample +
+                  " has no block \"/TOP/PSU\"; did you mean \"/TOP/PSU1\"?\n");
+
+    // Far from every name: the fields are listed instead, those list derives only where taken.
+    const ToolRun where = RunTool({"list", kSample, "--where", "PLACED=1"});
+    EXPECT_EQ(where.err,
+              "reuseblocks: error: unknown field \"PLACED\"; fields are BLOCK_HIER_NAME BLOCK_PATH "
+              "BLOCK_TYPE BLOCK_STATUS XLOC YLOC SIDE ROTATION UNITS INT_XLOC INT_YLOC QOR_STATUS "
+              "SYMBOL MAPS\n");
+    EXPECT_EQ(RunTool({"list", kSample, "--fields", "PLACED"}).err, where.err);
+    EXPECT_EQ(RunTool({"set", kSample, "/TOP/PSU1", "PLACED=1", "-o", "-"}).err,
+              where.err.substr(0, where.err.size() - std::string(" SYMBOL MAPS\n").size()) + "\n");
 }
 
 }  // namespace

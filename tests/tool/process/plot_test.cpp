@@ -135,7 +135,7 @@ TEST(ToolPlot, ReadsNumbersAndUnitsInTheUsualFormsOnly) {
               std::string::npos);
 }
 
-TEST(ToolPlot, ColourByAndHighlightSayWhatIsWrongInTheToolsWords) {
+TEST(ToolPlot, ColorByAndHighlightSayWhatIsWrongInTheToolsWords) {
     TempDir dir;
     WriteText(dir / "two.blocks", Block("/A", "1", "mils") + Block("/B", "2", "mm"));
     const ToolRun misspelt = RunTool({"plot", "two.blocks", "--color-by", "xlo"}, dir.Path());
@@ -146,11 +146,11 @@ TEST(ToolPlot, ColourByAndHighlightSayWhatIsWrongInTheToolsWords) {
         RunTool({"plot", "two.blocks", "--highlight", "ID=/C", "-o", "-"}, dir.Path());
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.err, "reuseblocks: warning: no block of two.blocks matches --highlight\n");
-    const ToolRun coloured =
+    const ToolRun colored =
         RunTool({"plot", "two.blocks", "--highlight", "ID=/B", "--color-by", "units", "-o", "-"},
                 dir.Path());
-    EXPECT_EQ(coloured.err, "");
-    EXPECT_NE(coloured.out.find(">Colour: UNITS<"), std::string::npos);
+    EXPECT_EQ(colored.err, "");
+    EXPECT_NE(colored.out.find(">Colour: UNITS<"), std::string::npos);
 }
 
 TEST(ToolPlot, CrowdedBoardsKeepLabelsApartOrLeaveThemToTheTooltips) {

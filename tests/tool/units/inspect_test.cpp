@@ -75,7 +75,7 @@ TEST(Inspect, WhereTakesListsGlobsNumbersAndAlternativesAndSaysWhatIsWrong) {
     EXPECT_TRUE(matches({"UNITS=a\\,*"}));
 
     EXPECT_NE(RefusalOf({"SIDE==TOP"}).find("use one ="), std::string::npos);
-    EXPECT_NE(RefusalOf({"SDIE=TOP"}).find("did you mean SIDE?"), std::string::npos);
+    EXPECT_NE(RefusalOf({"SDIE=TOP"}).find("did you mean \"SIDE\"?"), std::string::npos);
     EXPECT_NE(RefusalOf({"XLOC>abc"}).find("not a number"), std::string::npos);
     EXPECT_NE(RefusalOf({"XLOC>inf"}).find("not a number"), std::string::npos);
     EXPECT_NE(RefusalOf({"SIDE"}).find("expected FIELD=VALUE"), std::string::npos);

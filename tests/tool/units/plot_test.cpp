@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include "plot/colour_by.h"
+#include "plot/color_by.h"
 #include "plot/label_space.h"
 #include "plot/plot_renderer.h"
 #include "plot/svg_writer.h"
@@ -74,7 +74,7 @@ TEST(Plot, HighlightWindowAndStackedBlocksShowInTheDrawingAndTheLegend) {
     EXPECT_NE(part.find("2 blocks of 3 highlighted"), std::string::npos);
 }
 
-TEST(Plot, ColourByKeysValuesInTheirOrderAndTheRestShareOneColour) {
+TEST(Plot, ColorByKeysValuesInTheirOrderAndTheRestShareOneColor) {
     CReuseBlockFile blocks;
     std::vector<std::array<std::string, 3>> places;
     for (int index = 0; index < 11; ++index) {
@@ -82,14 +82,14 @@ TEST(Plot, ColourByKeysValuesInTheirOrderAndTheRestShareOneColour) {
             {index == 0 ? "/B<0>" : "/B" + std::to_string(index), "1", std::to_string(index % 10)});
     }
     Placement placement = PlaceBlocks(PlacedBlocks(blocks, places));
-    const Colouring colouring = ColourBy(placement.drawn, kYLoc);
-    ASSERT_EQ(colouring.keys.size(), kPaletteSize);
-    EXPECT_EQ(colouring.keys[0].value, "0");
-    EXPECT_EQ(colouring.keys[0].count, 2u);  // /B0 and /B10
-    EXPECT_EQ(colouring.colourOf[10], 0u);
-    EXPECT_EQ(colouring.otherValues, 2u);
-    EXPECT_EQ(colouring.otherBlocks, 2u);
-    EXPECT_STREQ(ColourClass(colouring.colourOf[9]), "vx");
+    const Coloring coloring = ColorBy(placement.drawn, kYLoc);
+    ASSERT_EQ(coloring.keys.size(), kPaletteSize);
+    EXPECT_EQ(coloring.keys[0].value, "0");
+    EXPECT_EQ(coloring.keys[0].count, 2u);  // /B0 and /B10
+    EXPECT_EQ(coloring.colorOf[10], 0u);
+    EXPECT_EQ(coloring.otherValues, 2u);
+    EXPECT_EQ(coloring.otherBlocks, 2u);
+    EXPECT_STREQ(ColorClass(coloring.colorOf[9]), "vx");
     PlotRequest request{"t", LabelKind::kNone, {}, {}, kBlockHierName};
     const std::string svg = RenderPlot(std::move(placement), request);
     EXPECT_NE(svg.find(">Colour: BLOCK_HIER_NAME<"), std::string::npos);

@@ -120,10 +120,34 @@ TEST(Records, TsvIsReadAsCsvWithTabs) {
     EXPECT_EQ(ChooseRecordFormat("a", "tsv"), RecordFormat::kTsv);
 }
 
-TEST(Records, FieldNamesAreFoundWhateverTheirCase) {
-    EXPECT_EQ(FindProperty("xloc"), std::optional<std::uint32_t>(kXLoc));
-    EXPECT_EQ(FindProperty("ID"), std::nullopt);
-    EXPECT_EQ(PropertyNameList().substr(0, 27), "BLOCK_HIER_NAME BLOCK_PATH ");
+TEST(Records, FieldNamesAndListsHeadersAreFoundWhateverTheirCase) {
+    EXPECT_EQ(PropertyNamedByUser("xloc"), std::optional<std::uint32_t>(kXLoc));
+    EXPECT_EQ(PropertyNamedByUser("x"), std::optional<std::uint32_t>(kXLoc));
+    EXPECT_EQ(PropertyNamedByUser("Id"), std::optional<std::uint32_t>(kBlockHierName));
+    EXPECT_EQ(PropertyNamedByUser("qor"), std::optional<std::uint32_t>(kQorStatus));
+    EXPECT_EQ(PropertyNamedByUser("SYMBOL"), std::nullopt);  // derived: no property to set
+    EXPECT_EQ(FieldNamedByUser("symbol"), std::optional<int>(kSymbolField));
+    EXPECT_EQ(FieldNamedByUser("XLOCC"), std::nullopt);
+    EXPECT_EQ(FieldNamedByUser(std::string("X\0", 2)), std::nullopt);
+
+    EXPECT_EQ(UnknownField("XLOCC"), "unknown field \"XLOCC\"; did you mean \"XLOC\"?");
+    EXPECT_EQ(UnknownField("STATSU"), "unknown field \"STATSU\"; did you mean \"STATUS\"?");
+    // SYMBOL and MAPS are guessed and listed only where they can be given.
+    EXPECT_EQ(UnknownField("SYMBL", KnownFields::kPropertiesSymbolAndMaps),
+              "unknown field \"SYMBL\"; did you mean \"SYMBOL\"?");
+    EXPECT_EQ(UnknownField("SYMBL").find("SYMBOL"), std::string::npos);
+    EXPECT_EQ(UnknownField("PLACED"),
+              "unknown field \"PLACED\"; fields are BLOCK_HIER_NAME BLOCK_PATH BLOCK_TYPE "
+              "BLOCK_STATUS XLOC YLOC SIDE ROTATION UNITS INT_XLOC INT_YLOC QOR_STATUS");
+}
+
+TEST(Records, ImportTakesListsHeadersAsFieldNames) {
+    EXPECT_EQ(Read("ID,TYPE,Status,x,Y,qor\n/a,Replica,Placed,1,2,Processed\n", RecordFormat::kCsv),
+              (std::vector<std::string>{"BLOCK_TYPE=Replica", "BLOCK_STATUS=Placed", "XLOC=1",
+                                        "YLOC=2", "QOR_STATUS=Processed"}));
+    EXPECT_EQ(
+        Read("ID,BLOCK_HIER_NAME,X,XLOC\n/a,/a,1,1\n", RecordFormat::kCsv),
+        (std::vector<std::string>{"1: BLOCK_HIER_NAME is given twice", "1: XLOC is given twice"}));
 }
 
 }  // namespace

@@ -186,7 +186,7 @@ TEST(Tool, ImportFromStandardInputSeesJsonAfterAByteOrderMarkAndStopsAfterSoMany
         << many.err.substr(many.err.size() - 300);
 }
 
-TEST(Tool, DiffColoursATerminalUnlessNoColorIsSet) {
+TEST(Tool, DiffColorsATerminalUnlessNoColorIsSet) {
     if (RunProgram("/bin/sh", {"-c", "command -v script"}).status != 0) GTEST_SKIP() << "no script";
     TempDir dir;
     const std::string moved = dir / "moved.blocks";

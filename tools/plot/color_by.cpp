@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "plot/colour_by.h"
+#include "plot/color_by.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -8,8 +8,8 @@
 
 namespace reuseblocks::tool {
 
-// Told apart also by most who see red and green alike; the shared colour is a plain grey.
-const char* const kColourStyle =
+// Told apart also by most who see red and green alike; the shared color is a plain grey.
+const char* const kColorStyle =
     "<style>\n"
     ".v0{fill:#0072b2;stroke:#0072b2}\n"
     ".v1{fill:#e69f00;stroke:#e69f00}\n"
@@ -23,32 +23,32 @@ const char* const kColourStyle =
     ".bottom{fill:#fff}\n"
     "</style>\n";
 
-const char* ColourClass(std::size_t colour) {
+const char* ColorClass(std::size_t color) {
     static constexpr const char* kClasses[kPaletteSize + 1] = {"v0", "v1", "v2", "v3", "v4",
                                                                "v5", "v6", "v7", "vx"};
-    return kClasses[std::min(colour, kPaletteSize)];
+    return kClasses[std::min(color, kPaletteSize)];
 }
 
-Colouring ColourBy(const std::vector<DrawnBlock>& drawn, std::uint32_t property) {
-    Colouring colouring;
-    colouring.property = property;
-    colouring.colourOf.reserve(drawn.size());
+Coloring ColorBy(const std::vector<DrawnBlock>& drawn, std::uint32_t property) {
+    Coloring coloring;
+    coloring.property = property;
+    coloring.colorOf.reserve(drawn.size());
     std::unordered_map<std::string, std::size_t> known;  // a value and its key
-    std::vector<ColourKey> values;
+    std::vector<ColorKey> values;
     for (const DrawnBlock& block : drawn) {
         const auto [at, added] =
             known.try_emplace(PropertyText(*block.block, property), values.size());
         if (added) values.push_back({at->first, 0});
         ++values[at->second].count;
-        colouring.colourOf.push_back(std::min(at->second, kPaletteSize));
+        coloring.colorOf.push_back(std::min(at->second, kPaletteSize));
     }
     for (std::size_t index = kPaletteSize; index < values.size(); ++index) {
-        ++colouring.otherValues;
-        colouring.otherBlocks += values[index].count;
+        ++coloring.otherValues;
+        coloring.otherBlocks += values[index].count;
     }
     values.resize(std::min(values.size(), kPaletteSize));
-    colouring.keys = std::move(values);
-    return colouring;
+    coloring.keys = std::move(values);
+    return coloring;
 }
 
 }  // namespace reuseblocks::tool
