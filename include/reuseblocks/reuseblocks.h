@@ -52,6 +52,7 @@
 namespace reuseblocks {
 namespace detail {
 class BlocksFileLoader;
+struct BlocksFileWriter;
 class OutputFile;
 struct BlockStorage;
 struct RepeatedIDs;
@@ -219,11 +220,13 @@ class REUSEBLOCKS_API CReuseBlockFile {
     // the whole file was written; 0 when anything failed, in which case an existing regular file
     // at `fileName` is left as it was. A line feed or carriage return in any value or in
     // `appName`, or two blocks whose property 0 is the same (see SetProperty), gives 0 before
-    // anything is written: such a file would not read back.
+    // anything is written: such a file would not read back. reuseblocks/diagnostics.h tells the
+    // failed step, the system's error and the value at fault as well.
     int WriteFile(const char* fileName, const char* appName);
 
   private:
     friend class reuseblocks::detail::BlocksFileLoader;
+    friend struct reuseblocks::detail::BlocksFileWriter;
     friend struct reuseblocks::detail::RepeatedIDs;
 
     void WriteHeader(reuseblocks::detail::OutputFile& out, const char* appName) const;

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "io/blocks_file_writer.h"
 #include "io/output_file.h"
 #include "io/repeated_ids.h"
 #include "model/layer_map.h"
@@ -135,16 +136,28 @@ void WriteLine(OutputFile& out, std::string_view lead,
 
 }  // namespace
 
-int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
-    // A line break in a value or in `appName` fails the write before its text reaches the
+namespace reuseblocks::detail {
+
+platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, const char* path,
+                                                const char* application) {
+    // A line break in a value or in `application` fails the write before its text reaches the
     // target (OutputFile counts the line ends): such a file would not read back as written.
     // Neither would one with an ID written twice, which is known before anything is opened.
-    if (!reuseblocks::detail::RepeatedIDs::Find(*this).empty()) return 0;
+    if (!RepeatedIDs::Find(blocks).empty()) return platform::OutputFailure{WriteStep::kCheck, 0};
     OutputFile out;
-    if (!out.Open(fileName)) return 0;
-    WriteHeader(out, appName);
-    for (POSITION position = GetStartPosition(); position;) WriteBlock(out, GetNext(position));
-    return out.Commit() ? 1 : 0;
+    if (!out.Open(path)) return out.Failure();
+    blocks.WriteHeader(out, application);
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        blocks.WriteBlock(out, blocks.GetNext(position));
+    }
+    return out.Commit() ? platform::OutputFailure{} : out.Failure();
+}
+
+}  // namespace reuseblocks::detail
+
+int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
+    const auto failure = reuseblocks::detail::BlocksFileWriter::Write(*this, fileName, appName);
+    return failure.step == reuseblocks::WriteStep::kNone ? 1 : 0;
 }
 
 void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
