@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
 // Writing a blocks file through the C interface.
-#include <string>
-
 #include "c_api/boundary.h"
 #include "c_api/report.h"
 #include "platform/utf8_path.h"
@@ -19,11 +17,11 @@ rb_status rb_collection_write(const rb_collection* collection, const char* path,
     if (!collection || !path) return RB_ERROR_ARGUMENT;
     return Guarded([&] {
         const std::string nativePath = reuseblocks::detail::platform::PathFromUtf8(path);
-        // WriteFile only reads the collection, whatever its signature says.
-        CReuseBlockFile& blocks = const_cast<CReuseBlockFile&>(*FromHandle(collection));
-        const int written = blocks.WriteFile(nativePath.c_str(), app);
-        HandOutReport(report, written, 0, 0, 0, written ? std::string() : "not written");
-        return written ? RB_OK : RB_ERROR_WRITE;
+        const reuseblocks::WriteReport written =
+            reuseblocks::WriteFileWithReport(*FromHandle(collection), nativePath.c_str(), app);
+        HandOutReport(report, written.result, 0, static_cast<int>(written.step),
+                      written.systemError, written.message);
+        return written.Succeeded() ? RB_OK : RB_ERROR_WRITE;
     });
 }
 
