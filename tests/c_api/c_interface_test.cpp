@@ -3,9 +3,11 @@
 // refuse without crashing or throwing, values with any byte, and the key of a renamed block.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "reuseblocks/reuseblocks_c.h"
+#include "temporary_directory.h"
 
 namespace {
 
@@ -125,6 +127,31 @@ TEST(CInterfaceTest, RenameMovesTheKeyWhereSettingProperty0DoesNot) {
               RB_ERROR_NOT_FOUND);
     ASSERT_EQ(rb_collection_remove_all(blocks.handle), RB_OK);
     EXPECT_EQ(rb_collection_count(blocks.handle), 0u);
+}
+
+// Paths are UTF-8 on every system; on Windows that spells names the ANSI code page cannot.
+TEST(CInterfaceTest, PathsAreUtf8) {
+    const std::filesystem::path directory =
+        reuseblocks::test::MakeUniqueDirectory(std::filesystem::temp_directory_path(), "c_api_");
+    const std::string name =
+        "bl\xC3\xB6"
+        "cke \xE6\x97\xA5\xE6\x9C\xAC.blocks";  // "blöcke 日本"
+    const std::filesystem::path file = directory / std::filesystem::u8path(name);
+    const std::string path = directory.u8string() + "/" + name;
+    Collection blocks;
+    rb_block* block = nullptr;
+    ASSERT_EQ(rb_collection_add(blocks.handle, "A", &block), RB_OK);
+    for (std::uint32_t i = 1; i < RB_PROPERTY_COUNT; ++i)
+        ASSERT_EQ(rb_block_set_property(block, i, "v"), RB_OK);
+    rb_report* report = nullptr;
+    ASSERT_EQ(rb_collection_write(blocks.handle, path.c_str(), "test", &report), RB_OK)
+        << rb_report_message(report);
+    rb_report_free(report);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    Collection reloaded;
+    ASSERT_EQ(rb_collection_load(reloaded.handle, path.c_str(), nullptr), RB_OK);
+    EXPECT_EQ(rb_collection_count(reloaded.handle), 1u);
+    std::filesystem::remove_all(directory);
 }
 
 }  // namespace
