@@ -17,10 +17,10 @@ static void print_blocks(const rb_collection* blocks) {
     rb_position at = rb_collection_start(blocks);
     rb_block* block;
     while ((block = rb_collection_next(blocks, &at)) != NULL) {
-        const char* id;
-        const char* path;
-        size_t id_length;
-        size_t path_length;
+        const char* id = "";
+        const char* path = "";
+        size_t id_length = 0;
+        size_t path_length = 0;
         if (rb_block_get_property(block, RB_PROPERTY_BLOCK_HIER_NAME, &id, &id_length) != RB_OK ||
             rb_block_get_property(block, RB_PROPERTY_BLOCK_PATH, &path, &path_length) != RB_OK)
             fail("get property", RB_ERROR_INTERNAL);
@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     rb_report* report = NULL;
     rb_block* block = NULL;
     rb_status status;
-    const char* text;
-    size_t length;
+    const char* text = "";
+    size_t length = 0;
 
     if (argc != 4) return 2;
     snprintf(out_path, sizeof out_path, "%s/c_caller.blocks", argv[3]);
