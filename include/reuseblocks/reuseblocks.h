@@ -174,6 +174,19 @@ class REUSEBLOCKS_API CReuseBlockFile {
     int GetBlock(const char* name, CReuseBlock*& block);
     // 1 when the block held under `name` has been removed and destroyed; 0 when there is none.
     int RemoveBlock(const char* name);
+    // Renames a block: the block held under `oldName` is held under `newName` from now on and its
+    // property 0 becomes `newName`, while it keeps its place in the walk and every pointer and
+    // reference to it stays valid. 1 when renamed; 0, with nothing changed, when no block is held
+    // under `oldName`, or when `newName` is null, empty or held by another block.
+    //
+    // The trap this avoids: block->SetProperty(0, "NEW") changes the ID written to files, but the
+    // collection goes on holding the block under the name it was created under, so GetBlock("NEW")
+    // and RemoveBlock(block->GetBlockID()) do not find it, or find another block held under "NEW".
+    int RenameBlock(const char* oldName, const char* newName);
+    // The name `block` is held under: 1 with `key` written, or 0, `key` untouched, when `block`
+    // is not in this collection. It differs from block->GetBlockID() only after property 0 was
+    // set; then finding it takes a walk of the collection.
+    int GetBlockKey(const CReuseBlock* block, CString& key) const;
     // The number of blocks held.
     int GetCount() const;
     // Removes and destroys every block, and gives back the memory they used.

@@ -95,12 +95,7 @@ bool BlockIndex::Add(std::string_view key, std::uint32_t hash, CReuseBlock* bloc
 
 // A free entry holding a copy of `key`, not yet linked anywhere.
 BlockIndex::Position BlockIndex::NewEntry(std::string_view key) {
-    char* heap = nullptr;
-    if (key.size() > Entry::kInlineKey) {
-        if (key.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-        heap = new char[key.size()];
-        std::memcpy(heap, key.data(), key.size());
-    }
+    char* heap = HeapCopy(key);
     Position position = m_free;
     try {
         if (position == 0) {
@@ -115,13 +110,25 @@ BlockIndex::Position BlockIndex::NewEntry(std::string_view key) {
     }
     Entry& entry = At(position);
     if (position == m_free) m_free = entry.next;
+    StoreKey(entry, key, heap);
+    return position;
+}
+
+char* BlockIndex::HeapCopy(std::string_view key) {
+    if (key.size() <= Entry::kInlineKey) return nullptr;
+    if (key.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
+    char* heap = new char[key.size()];
+    std::memcpy(heap, key.data(), key.size());
+    return heap;
+}
+
+void BlockIndex::StoreKey(Entry& entry, std::string_view key, char* heap) noexcept {
     entry.size = static_cast<std::uint32_t>(key.size());
     if (heap) {
         std::memcpy(entry.key, &heap, sizeof heap);
     } else if (!key.empty()) {
         std::memcpy(entry.key, key.data(), key.size());
     }
-    return position;
 }
 
 // Entries are left unset, so that their pages are touched only as entries are taken.
@@ -145,21 +152,10 @@ void BlockIndex::AddChunk() {
 CReuseBlock* BlockIndex::Remove(std::string_view key, std::uint32_t hash) noexcept {
     if (m_count == 0) return nullptr;
     bool found = false;
-    std::size_t hole = Probe(key, hash, found);
+    const std::size_t slot = Probe(key, hash, found);
     if (!found) return nullptr;
-    const Position position = static_cast<Position>(m_slots[hole]);
-    // Close the gap so that no probe sequence runs into an empty slot before its key.
-    const std::size_t mask = m_capacity - 1;
-    for (std::size_t next = (hole + 1) & mask; m_slots[next] != 0; next = (next + 1) & mask) {
-        const std::size_t home = static_cast<std::uint32_t>(m_slots[next] >> 32) & mask;
-        const bool movable =
-            hole <= next ? (home <= hole || home > next) : (home <= hole && home > next);
-        if (movable) {
-            m_slots[hole] = m_slots[next];
-            hole = next;
-        }
-    }
-    m_slots[hole] = 0;
+    const Position position = static_cast<Position>(m_slots[slot]);
+    EraseSlot(slot);
     --m_count;
 
     Entry& entry = At(position);
@@ -172,6 +168,61 @@ CReuseBlock* BlockIndex::Remove(std::string_view key, std::uint32_t hash) noexce
     entry.next = m_free;
     m_free = position;
     return block;
+}
+
+void BlockIndex::EraseSlot(std::size_t hole) noexcept {
+    // Close the gap so that no probe sequence runs into an empty slot before its key.
+    const std::size_t mask = m_capacity - 1;
+    for (std::size_t next = (hole + 1) & mask; m_slots[next] != 0; next = (next + 1) & mask) {
+        const std::size_t home = static_cast<std::uint32_t>(m_slots[next] >> 32) & mask;
+        const bool movable =
+            hole <= next ? (home <= hole || home > next) : (home <= hole && home > next);
+        if (movable) {
+            m_slots[hole] = m_slots[next];
+            hole = next;
+        }
+    }
+    m_slots[hole] = 0;
+}
+
+bool BlockIndex::Rename(std::string_view oldKey, std::uint32_t oldHash, std::string_view newKey,
+                        std::uint32_t newHash) {
+    if (m_count == 0) return false;
+    bool found = false;
+    const std::size_t oldSlot = Probe(oldKey, oldHash, found);
+    if (!found) return false;
+    bool taken = false;
+    Probe(newKey, newHash, taken);
+    if (taken) return false;
+    // The only step that can fail comes first. The count does not change, so the table needs no
+    // room: the slot freed is taken again.
+    char* heap = HeapCopy(newKey);
+    const Position position = static_cast<Position>(m_slots[oldSlot]);
+    EraseSlot(oldSlot);
+    const std::size_t newSlot = Probe(newKey, newHash, taken);
+    m_slots[newSlot] = (std::uint64_t{newHash} << 32) | position;
+    Entry& entry = At(position);
+    if (!entry.Inline()) delete[] entry.HeapKey();
+    StoreKey(entry, newKey, heap);
+    return true;
+}
+
+bool BlockIndex::KeyOfBlock(const CReuseBlock* block, std::string_view likely,
+                            std::string_view& key) const noexcept {
+    if (!block || m_count == 0) return false;
+    bool found = false;
+    const std::size_t slot = Probe(likely, Hash(likely), found);
+    if (found && At(static_cast<Position>(m_slots[slot])).block == block) {
+        key = KeyOf(At(static_cast<Position>(m_slots[slot])));
+        return true;
+    }
+    for (Position position = m_head; position; position = At(position).next) {
+        if (At(position).block == block) {
+            key = KeyOf(At(position));
+            return true;
+        }
+    }
+    return false;
 }
 
 CReuseBlock* BlockIndex::Next(Position& position) const noexcept {

@@ -44,6 +44,16 @@ class BlockIndex {
     bool Add(std::string_view key, std::uint32_t hash, CReuseBlock* block);
     // Removes the entry of `key` and returns its block; null when there is none.
     CReuseBlock* Remove(std::string_view key, std::uint32_t hash) noexcept;
+    // The entry of `oldKey` is held under `newKey` from now on, at its place in the walk: true
+    // when renamed; false when `oldKey` is not held or `newKey` is. Throws std::bad_alloc, having
+    // changed nothing, when memory runs out.
+    bool Rename(std::string_view oldKey, std::uint32_t oldHash, std::string_view newKey,
+                std::uint32_t newHash);
+    // The key `block` is held under, looked up first as `likely` (the block's ID, which is its key
+    // unless property 0 was set), then through the walk. False when the index does not hold it. The
+    // key is the index's own copy, valid until its entry is renamed or removed.
+    bool KeyOfBlock(const CReuseBlock* block, std::string_view likely,
+                    std::string_view& key) const noexcept;
 
     // Asks the cache for the slot where a lookup of `hash` starts, ahead of that lookup.
     void Prefetch(std::uint32_t hash) const noexcept;
@@ -68,6 +78,11 @@ class BlockIndex {
     static std::string_view KeyOf(const Entry& entry) noexcept;
     // The slot holding `key`, or the empty one where a search for it ends.
     std::size_t Probe(std::string_view key, std::uint32_t hash, bool& found) const noexcept;
+    // Empties `hole`, moving later slots of its run back so that every probe still finds them.
+    void EraseSlot(std::size_t hole) noexcept;
+    // A heap copy of a key too long for an entry, null for one that fits.
+    static char* HeapCopy(std::string_view key);
+    static void StoreKey(Entry& entry, std::string_view key, char* heap) noexcept;
     Position NewEntry(std::string_view key);
     void AddChunk();
     void Rehash(std::size_t capacity);

@@ -93,6 +93,30 @@ int CReuseBlockFile::RemoveBlock(const char* name) {
     return 1;
 }
 
+int CReuseBlockFile::RenameBlock(const char* oldName, const char* newName) {
+    if (!oldName || !newName || !*newName || !m_storage) return 0;
+    BlockIndex& index = m_storage->index;
+    const std::string_view oldKey(oldName);
+    const std::string_view newKey(newName);
+    CReuseBlock* block = index.Find(oldKey, index.Hash(oldKey));
+    if (!block) return 0;
+    // Copied first: once the index has the new key, nothing may fail.
+    CString id(newKey);
+    if (oldKey != newKey && !index.Rename(oldKey, index.Hash(oldKey), newKey, index.Hash(newKey)))
+        return 0;
+    block->m_properties[0] = std::move(id);
+    return 1;
+}
+
+int CReuseBlockFile::GetBlockKey(const CReuseBlock* block, CString& key) const {
+    std::string_view found;
+    if (!block || !m_storage ||
+        !m_storage->index.KeyOfBlock(block, block->GetBlockID().GetView(), found))
+        return 0;
+    key = CString(found);
+    return 1;
+}
+
 POSITION CReuseBlockFile::GetStartPosition() const {
     return m_storage ? ToPosition(m_storage->index.First()) : nullptr;
 }

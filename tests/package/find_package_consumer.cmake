@@ -16,7 +16,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${WORK_DIR}" -
 execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK_DIR}" --config "${CONFIG}"
     OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 file(GLOB dlls "${PREFIX}/${BINDIR}/*.dll")
-foreach(program consumer host)
+foreach(program consumer host host_idioms)
     file(GLOB_RECURSE found LIST_DIRECTORIES false
         "${WORK_DIR}/${program}${SUFFIX}" "${WORK_DIR}/*/${program}${SUFFIX}")
     list(GET found 0 found)

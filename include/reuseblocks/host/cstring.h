@@ -39,6 +39,8 @@ typedef const char* LPCTSTR;
 typedef char* LPTSTR;
 #endif
 
+class CString;
+
 namespace reuseblocks::detail {
 
 // The bytes of a zero-terminated set, so that matching a text against it costs one look-up a byte
@@ -85,7 +87,64 @@ class PatternSearch {
     std::vector<std::size_t> m_border;  // longest proper border of each prefix
 };
 
+template <typename T>
+struct IsCString : std::is_same<std::decay_t<T>, CString> {};
+
+// Rewrites the class library's size prefixes in a printf format into C99's: I64 becomes ll,
+// I32 goes (an int is 32 bits wherever this library builds), and I alone becomes z. True, with
+// `out` holding the new format, when there was one to rewrite; false, `out` untouched, when
+// `format` can be used as it is. Linear in the format's length.
+inline bool TranslateSizePrefixes(const char* format, std::string& out) {
+    if (!std::strchr(format, 'I') || !std::strchr(format, '%')) return false;
+    const std::string_view text(format);
+    bool changed = false;
+    std::size_t copied = 0;  // text before this has been dealt with
+    for (std::size_t i = text.find('%'); i != std::string_view::npos; i = text.find('%', i)) {
+        std::size_t at = i + 1;
+        if (at < text.size() && text[at] == '%') {
+            i = at + 1;
+            continue;
+        }
+        while (at < text.size() && std::strchr("-+ #0'", text[at])) ++at;
+        while (at < text.size() && ((text[at] >= '0' && text[at] <= '9') || text[at] == '*')) ++at;
+        if (at < text.size() && text[at] == '.') {
+            ++at;
+            while (at < text.size() && ((text[at] >= '0' && text[at] <= '9') || text[at] == '*'))
+                ++at;
+        }
+        i = at;
+        if (at >= text.size() || text[at] != 'I') continue;
+        std::size_t length = 1;
+        std::string_view replacement = "z";
+        if (text.compare(at, 3, "I64") == 0) {
+            length = 3;
+            replacement = "ll";
+        } else if (text.compare(at, 3, "I32") == 0) {
+            length = 3;
+            replacement = "";
+        }
+        const std::size_t conversion = at + length;
+        if (conversion >= text.size() || !std::strchr("diouxX", text[conversion])) continue;
+        if (!changed) out.clear();
+        out.append(text.substr(copied, at - copied)).append(replacement);
+        copied = conversion;
+        changed = true;
+        i = conversion;
+    }
+    if (changed) out.append(text.substr(copied));
+    return changed;
+}
+
 }  // namespace reuseblocks::detail
+
+// The compile-time check of Format's arguments, which a host that uses the class library's size
+// prefixes (see Format) may turn off.
+#if defined(REUSEBLOCKS_NO_FORMAT_CHECK)
+#define REUSEBLOCKS_CSTRING_FORMAT(formatIndex, firstIndex)
+#else
+#define REUSEBLOCKS_CSTRING_FORMAT(formatIndex, firstIndex) \
+    REUSEBLOCKS_PRINTF_FORMAT(formatIndex, firstIndex)
+#endif
 
 // An 8-bit string with value semantics. Text is stored and compared byte for byte, without any
 // character-set conversion; it may hold NUL bytes (GetLength counts them, GetString stops at the
@@ -110,6 +169,10 @@ class CString {
     }
     explicit CString(std::string_view text) : CString() { Assign(text.data(), text.size()); }
     explicit CString(std::string&& text) : CString(std::string_view(text)) {}
+    // One character, also by copy-initialisation (`CString sep = ',';`). Only a char itself
+    // converts: `CString s = 0;` stays the empty string, not a NUL.
+    template <typename Char, std::enable_if_t<std::is_same_v<Char, char>, int> = 0>
+    CString(Char ch) : CString(ch, 1) {}
     explicit CString(char ch, int repeat = 1) : CString() {
         if (repeat <= 0) return;
         const std::size_t count = static_cast<std::size_t>(repeat);
@@ -322,10 +385,16 @@ class CString {
     }
 
     // Appends the text printf would print, at any length; Format replaces the text with it. The
-    // arguments may point into this very string. A CString argument must be passed as
-    // GetString() (or cast to LPCTSTR): "..." does not convert it. A null format counts as "";
-    // a format the C library cannot print (an encoding error) leaves the string as it was.
-    REUSEBLOCKS_PRINTF_FORMAT(2, 3) void Format(const char* format, ...) {
+    // arguments may point into this very string. A CString argument stands for its text, as %s
+    // takes it. A null format counts as ""; a format the C library cannot print (an encoding
+    // error) leaves the string as it was.
+    //
+    // The size prefixes of the class library's platform work too: %I64d, %I64u, %I64x (64 bits),
+    // %I32d (32 bits) and %Id, %Iu, %Ix (pointer-sized). GCC and Clang check the arguments
+    // against the format where they can, that is when no argument is a CString; they do not know
+    // those prefixes and warn about them (-Wformat): use %lld and %zu, or define
+    // REUSEBLOCKS_NO_FORMAT_CHECK before including this header.
+    REUSEBLOCKS_CSTRING_FORMAT(2, 3) void Format(const char* format, ...) {
         std::va_list args;
         va_start(args, format);
         try {
@@ -336,7 +405,7 @@ class CString {
         }
         va_end(args);
     }
-    REUSEBLOCKS_PRINTF_FORMAT(2, 3) void AppendFormat(const char* format, ...) {
+    REUSEBLOCKS_CSTRING_FORMAT(2, 3) void AppendFormat(const char* format, ...) {
         std::va_list args;
         va_start(args, format);
         try {
@@ -347,11 +416,24 @@ class CString {
         }
         va_end(args);
     }
-    REUSEBLOCKS_PRINTF_FORMAT(2, 0) void FormatV(const char* format, std::va_list args) {
+    // A CString among the arguments: each is handed on as its text. Passing the object itself
+    // through "..." is undefined (GCC) or refused (Clang), whatever the class library's own
+    // compiler makes of it.
+    template <typename... Args,
+              std::enable_if_t<(reuseblocks::detail::IsCString<Args>::value || ...), int> = 0>
+    void Format(const char* format, const Args&... args) {
+        FormatUnchecked(format, TextOf(args)...);
+    }
+    template <typename... Args,
+              std::enable_if_t<(reuseblocks::detail::IsCString<Args>::value || ...), int> = 0>
+    void AppendFormat(const char* format, const Args&... args) {
+        AppendFormatUnchecked(format, TextOf(args)...);
+    }
+    REUSEBLOCKS_CSTRING_FORMAT(2, 0) void FormatV(const char* format, std::va_list args) {
         CString text;
         if (text.AppendFormatted(format, args)) *this = std::move(text);
     }
-    REUSEBLOCKS_PRINTF_FORMAT(2, 0) void AppendFormatV(const char* format, std::va_list args) {
+    REUSEBLOCKS_CSTRING_FORMAT(2, 0) void AppendFormatV(const char* format, std::va_list args) {
         AppendFormatted(format, args);
     }
 
@@ -557,6 +639,13 @@ class CString {
     friend bool operator!=(const CString& a, const CString& b) noexcept { return !(a == b); }
     friend bool operator!=(const CString& a, const char* b) noexcept { return !(a == b); }
     friend bool operator!=(const char* a, const CString& b) noexcept { return !(a == b); }
+    // Equal to one character: the string is that character alone.
+    friend bool operator==(const CString& a, char b) noexcept {
+        return a.GetView() == std::string_view(&b, 1);
+    }
+    friend bool operator==(char a, const CString& b) noexcept { return b == a; }
+    friend bool operator!=(const CString& a, char b) noexcept { return !(a == b); }
+    friend bool operator!=(char a, const CString& b) noexcept { return !(b == a); }
     // The ordering compares as Compare does, against a CString or a C string on either side,
     // never the pointers both convert to.
     friend bool operator<(const CString& a, const CString& b) noexcept { return a.Compare(b) < 0; }
@@ -729,11 +818,42 @@ class CString {
         SetSize(total);
     }
 
+    static const char* TextOf(const CString& text) noexcept { return text.GetString(); }
+    template <typename T>
+    static const T& TextOf(const T& value) noexcept {
+        return value;
+    }
+    void FormatUnchecked(const char* format, ...) {
+        std::va_list args;
+        va_start(args, format);
+        try {
+            FormatV(format, args);
+        } catch (...) {
+            va_end(args);
+            throw;
+        }
+        va_end(args);
+    }
+    void AppendFormatUnchecked(const char* format, ...) {
+        std::va_list args;
+        va_start(args, format);
+        try {
+            AppendFormatV(format, args);
+        } catch (...) {
+            va_end(args);
+            throw;
+        }
+        va_end(args);
+    }
+
     // Appends the formatted text; false, and nothing changed, on an encoding error. Short output
     // is printed once, into the stack; longer output is printed again into new storage that
     // already holds the old text, so that arguments pointing into this string stay valid.
     REUSEBLOCKS_PRINTF_FORMAT(2, 0) bool AppendFormatted(const char* format, std::va_list args) {
         if (!format) return true;
+        std::string translated;
+        if (reuseblocks::detail::TranslateSizePrefixes(format, translated))
+            format = translated.c_str();
         char local[256];
         std::va_list measured;
         va_copy(measured, args);
@@ -834,5 +954,8 @@ class CString {
 };
 
 static_assert(sizeof(CString) == 16, "CString is meant to stay two words");
+
+// The class library's name for its 8-bit string, which this one is.
+using CStringA = CString;
 
 #endif  // REUSEBLOCKS_HOST_CSTRING_H

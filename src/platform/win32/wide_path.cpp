@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "win32/wide_path.h"
 
+#include "platform/utf8_path.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -13,14 +15,23 @@ namespace {
 // leaves room for the temporary name made beside a target.
 constexpr std::size_t kShortPathLimit = MAX_PATH - 20;
 
+// Control characters are never part of a Windows file name, so a path that starts with this one
+// cannot name a file in the ANSI code page: it marks a UTF-8 path (see PathFromUtf8).
+constexpr char kUtf8Mark = '\x01';
+
 bool Widen(const char* text, std::wstring& wide) {
+    UINT codePage = CP_ACP;
+    if (*text == kUtf8Mark) {
+        codePage = CP_UTF8;
+        ++text;
+    }
     const std::size_t length = std::strlen(text);
     if (length == 0 || length > INT_MAX) return false;
-    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text,
+    const int size = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text,
                                            static_cast<int>(length), nullptr, 0);
     if (size <= 0) return false;
     wide.assign(static_cast<std::size_t>(size), L'\0');
-    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, static_cast<int>(length),
+    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, static_cast<int>(length),
                                  wide.data(), size) == size;
 }
 
@@ -41,6 +52,11 @@ bool ToWidePath(const char* path, std::wstring& wide) {
         wide = L"\\\\?\\" + full;
     }
     return true;
+}
+
+std::string PathFromUtf8(const char* path) {
+    if (!path || !*path) return std::string();
+    return kUtf8Mark + std::string(path);
 }
 
 ErrorCode FromWin32Error(DWORD error) noexcept {

@@ -120,6 +120,38 @@ TEST(CStringTest, FormatPrintsAnyLengthAndMayReadItself) {
     EXPECT_EQ(format, "");
 }
 
+// Host code passes CString objects for %s and uses the platform's size prefixes; both must print
+// what that platform prints. Only conversions are rewritten, never text that merely holds an I.
+TEST(CStringTest, FormatTakesCStringsAndSizePrefixes) {
+    const CString longId("/TOP/A_BLOCK_NAME_OF_MANY_BYTES"), shortId("U1");
+    CString s;
+    s.Format("%s uses %s", longId, shortId);
+    EXPECT_EQ(s, "/TOP/A_BLOCK_NAME_OF_MANY_BYTES uses U1");
+    s.AppendFormat("|%s|%d", s, 3);
+    EXPECT_EQ(s,
+              "/TOP/A_BLOCK_NAME_OF_MANY_BYTES uses U1|/TOP/A_BLOCK_NAME_OF_MANY_BYTES uses U1|3");
+
+    const CString format("I%I64d I%-4I32d|%.*Iu|%%I64d|%I|%Ix");
+    s.Format(format, -5000000000LL, 12, 3, static_cast<std::size_t>(123456), std::size_t{255});
+    EXPECT_EQ(s, "I-5000000000 I12  |123456|%I64d|%I|ff");
+    std::string translated;
+    EXPECT_FALSE(reuseblocks::detail::TranslateSizePrefixes("ID %d", translated));
+    EXPECT_FALSE(reuseblocks::detail::TranslateSizePrefixes("%", translated));
+    EXPECT_FALSE(reuseblocks::detail::TranslateSizePrefixes("%I", translated));
+    ASSERT_TRUE(reuseblocks::detail::TranslateSizePrefixes("%I64X%I32u%Ii", translated));
+    EXPECT_EQ(translated, "%llX%u%zi");
+}
+
+TEST(CStringTest, OneCharacter) {
+    CString comma = ',';
+    const CStringA f("f");
+    EXPECT_TRUE(comma == ',' && ',' == comma && f == 'f' && f != 'g' && 'g' != f);
+    EXPECT_TRUE(CString("ff") != 'f' && CString() != 'f' &&
+                CString(std::string_view("\0", 1)) == '\0');
+    CString none = 0;  // the null pointer, as ever: empty, not a NUL
+    EXPECT_EQ(none.GetLength(), 0);
+}
+
 TEST(CStringTest, CaseReverseReplaceRemove) {
     CString s("aZ\xE9_m");
     EXPECT_EQ(&s.MakeUpper(), &s);
