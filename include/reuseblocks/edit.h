@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reuseblocks/export.h"
 #include "reuseblocks/reuseblocks.h"
@@ -74,6 +75,49 @@ REUSEBLOCKS_API UpdateReport UpdateFileWithReport(const CReuseBlockFile& blocks,
 
 // The name of a result ("Updated", "RejectedText"), or "Unknown".
 REUSEBLOCKS_API const char* UpdateResultName(UpdateResult result) noexcept;
+
+// Three-way merges of a blocks file, block by block: blocks match by ID; each property merges on
+// its own (a change on one side is taken, the same change on both sides once); layer-map rows
+// merge as a sequence. Blocks added or removed on either side are merged too; a block removed on
+// one side and changed on the other, or a value changed differently on both, is a conflict.
+
+struct ThreeWayOptions {
+    std::string currentLabel = "CURRENT";  // after "<<<<<<<"
+    std::string otherLabel = "OTHER";      // after ">>>>>>>"
+};
+
+// A block the sides disagree about.
+struct MergeConflict {
+    std::string blockID;
+    unsigned long line = 0;  // of its "<<<<<<<" in the merged text
+    int property = -1;       // 0 to 11, or -1 for the layer maps or the block as a whole
+    // "XLOC: 111 here, 222 in OTHER", "layer maps changed here and in OTHER",
+    // "changed here, removed in OTHER", "removed here, changed in OTHER"
+    std::string message;
+};
+
+enum class ThreeWayResult : int {
+    kClean = 0,      // merged without conflicts
+    kConflicts = 1,  // merged, with conflicts marked as git marks them
+    kTrouble = 2,    // a side that does not load or cannot be read: nothing was merged
+};
+
+struct ThreeWayReport {
+    ThreeWayResult result = ThreeWayResult::kClean;
+    std::vector<MergeConflict> conflicts;
+    // With kTrouble: which text (0 current, 1 base, 2 other), its line (or 0) and why.
+    int side = -1;
+    unsigned long line = 0;
+    std::string message;
+};
+
+// `current` with the changes from `base` to `other` merged into it, keeping the text of `current`
+// as UpdateText does; conflicting blocks keep their lines from `current` between "<<<<<<<" and
+// "=======", and the other side's between "=======" and ">>>>>>>". `merged` is left as it was
+// with kTrouble.
+REUSEBLOCKS_API ThreeWayReport MergeTexts(std::string_view current, std::string_view base,
+                                          std::string_view other, const ThreeWayOptions& options,
+                                          std::string& merged);
 
 }  // namespace reuseblocks
 
