@@ -65,11 +65,16 @@ REUSEBLOCKS_API const char* LoadResultName(int result) noexcept;
 // Why a value would not come back the same from a written and re-read blocks file. A value's
 // reasons are a bit set of these.
 enum RoundTripReason : unsigned {
-    kRoundTripEmpty = 1u << 0,        // vanishes, and the values after it shift left
-    kRoundTripWhiteSpace = 1u << 1,   // blank, tab, vertical tab or form feed: reads as two values
-    kRoundTripLineBreak = 1u << 2,    // line feed or carriage return: WriteFile refuses to write it
-    kRoundTripQuote = 1u << 3,        // " or ' starts a quoted stretch
-    kRoundTripKeyword = 1u << 4,      // "map_block_host" makes the line a mapping line
+    kRoundTripEmpty = 1u << 0,  // vanishes, and the values after it shift left
+    // A blank or tab outside quotes: reads as two values. White space of any kind (vertical tab
+    // and form feed too) at the start of a block ID or the end of a line's last value: trimmed
+    // off. A vertical tab or form feed anywhere else reads back unchanged.
+    kRoundTripWhiteSpace = 1u << 1,
+    kRoundTripLineBreak = 1u << 2,  // line feed or carriage return: WriteFile refuses to write it
+    // A quote left open (" or ' opens a quoted stretch, either closes it) takes in the values
+    // after it; the last value of a line has none. Closed quotes read back, blanks inside too.
+    kRoundTripQuote = 1u << 3,
+    kRoundTripKeyword = 1u << 4,      // "map_block_host" makes a definition line a mapping line
     kRoundTripLeadingHash = 1u << 5,  // a block ID starting with "#": a comment line
     kRoundTripLeadingParenthesis = 1u << 6,   // a block ID starting with "(": stripped
     kRoundTripTrailingParenthesis = 1u << 7,  // a line's last value ending in ")": stripped
@@ -81,11 +86,16 @@ enum RoundTripReason : unsigned {
 // Where a value stands on its line, which decides what it may hold.
 enum class ValuePlace {
     kBlockID,  // property 0, first on its definition line
-    kMiddle,   // followed by another value on its line
-    kLast,     // QOR_STATUS and DESIGN_LAYER_NAME
+    kMiddle,   // a property followed by another value on its line
+    kLast,     // QOR_STATUS, last on its definition line
+    // The columns of a layer-map row, on a mapping line, where the mapping keyword changes
+    // nothing. (kMiddle and kLast, which hosts of 1.1 pass for them, report it.)
+    kColumn,      // BLOCK_LAYER_ORDER, BLOCK_LAYER_NAME and DESIGN_ORDER
+    kLastColumn,  // DESIGN_LAYER_NAME
 };
 
-// The RoundTripReason bits of `value` standing at `place`; 0 when it reads back unchanged.
+// The RoundTripReason bits of `value` standing at `place`, between values that read back
+// themselves; 0 exactly when it reads back unchanged.
 REUSEBLOCKS_API unsigned RoundTripReasonsOf(std::string_view value, ValuePlace place) noexcept;
 
 // The reasons in words, e.g. "is empty" or "holds white space and a quote"; empty for 0.

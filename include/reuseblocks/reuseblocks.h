@@ -220,8 +220,7 @@ class REUSEBLOCKS_API CReuseBlockFile {
     CReuseBlock* CreateBlock();
     void DestroyBlock(CReuseBlock* block) noexcept;
 
-    // Unused, and kept where hosts built against earlier versions expect it: the index of the
-    // blocks lives in m_storage.
+    // Unused (the index lives in m_storage); removing it would change the class's size and layout.
     CMapStringToPtr m_blockIndex;
     // The blocks, their rows and their index. Made with the first block, so that an empty
     // collection allocates nothing.

@@ -3,7 +3,7 @@
 
 #include <reuseblocks/ascii.h>
 
-#include "io/line_tokenizer.h"
+#include <cstring>
 
 namespace reuseblocks::format {
 
@@ -24,19 +24,15 @@ LineKind ClassifyLine(std::string_view line) noexcept {
 }
 
 std::string_view StripRecordEnds(std::string_view text) noexcept {
-    while (!text.empty() && (text.front() == '(' || text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ')' || text.back() == ' ' || text.back() == '\t' ||
-                             text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
+    while (!text.empty() && IsRecordOpening(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsRecordClosing(text.back())) text.remove_suffix(1);
     return text;
 }
 
-void SplitFields(std::string_view record, std::vector<std::string_view>& fields, std::size_t most) {
-    detail::TokenizeLine(record, fields, " ");
-    if (fields.size() > most) fields.resize(most);
+bool HoldsLineBreak(std::string_view text) noexcept {
+    static_assert(IsLineBreak('\n') && IsLineBreak('\r'));
+    return !text.empty() && (std::memchr(text.data(), '\n', text.size()) != nullptr ||
+                             std::memchr(text.data(), '\r', text.size()) != nullptr);
 }
 
 bool LineScanner::Next(ScannedLine& line) noexcept {

@@ -6,6 +6,7 @@
 // format's lines (the loader, the round-trip check, the writer's checks, the tool's line lint,
 // the lossless editor) asks here, so that none of them can disagree about a line.
 
+#include <reuseblocks/ascii.h>
 #include <reuseblocks/fields.h>
 
 #include <cstddef>
@@ -32,14 +33,35 @@ std::string_view TrimLine(std::string_view line) noexcept;
 // What `line` is, from its own bytes alone. `line` may or may not be trimmed.
 LineKind ClassifyLine(std::string_view line) noexcept;
 
+// What StripRecordEnds takes off a record's start, and off its end.
+constexpr bool IsRecordOpening(char c) noexcept {
+    return c == '(' || c == ' ' || c == '\t';
+}
+constexpr bool IsRecordClosing(char c) noexcept {
+    return c == ')' || c == ' ' || c == '\t' || c == '\n';
+}
+
+// Either quote opens a quoted stretch of a field and either closes it.
+constexpr bool IsQuote(char c) noexcept {
+    return c == '"' || c == '\'';
+}
+
+// A line feed ends a line wherever it stands, and a carriage return would become part of a line
+// end: the writer refuses a value holding either.
+constexpr bool IsLineBreak(char c) noexcept {
+    return c == '\n' || c == '\r';
+}
+// Whether `text` holds an IsLineBreak byte: two searches for one byte each, the fastest there are.
+bool HoldsLineBreak(std::string_view text) noexcept;
+
 // A trimmed record line without the parentheses that may wrap it: "(", blank and tab stripped
 // from its start, ")", blank, tab and line feed from its end.
 std::string_view StripRecordEnds(std::string_view trimmed) noexcept;
 
 // Splits a record (StripRecordEnds) into `fields` (cleared first), at most `most` of them: runs
-// of blank, tab, carriage return and line feed outside quotes separate fields; a double or single
-// quote opens a quoted stretch and either closes it, and stays in the field. No field is empty;
-// each is a slice of `record`.
+// of field separators (ascii::IsFieldSeparator) outside quotes separate fields; a quote opens a
+// quoted stretch and either quote closes it, and stays in the field. No field is empty; each is a
+// slice of `record`.
 void SplitFields(std::string_view record, std::vector<std::string_view>& fields,
                  std::size_t most = std::numeric_limits<std::size_t>::max());
 

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "format/line_syntax.h"
 #include "io/line_reader.h"
-#include "io/line_tokenizer.h"
 #include "model/block_storage.h"
 #include "platform/file_system.h"
 #include "platform/prefetch.h"
@@ -26,10 +26,6 @@
 namespace reuseblocks::detail {
 
 namespace {
-
-constexpr std::size_t kDefinitionFields = CReuseBlock::kPropertyCount;
-constexpr std::size_t kMappingFields = 2 + CReuseBlock::kLayerMapColumnCount;
-constexpr std::size_t kMaxQuotedLength = 60;
 
 // When the library decides, files from this size on are parsed on several threads: below it,
 // starting threads costs about what they would save.
@@ -43,57 +39,9 @@ constexpr unsigned kMaxThreads = 64;
 // Pieces parsed ahead of the join, a thread; their blocks wait in memory until joined.
 constexpr std::uint64_t kWindowPerThread = 4;
 
-bool IsLineSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-std::string_view TrimWhiteSpace(std::string_view text) {
-    while (!text.empty() && IsLineSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsLineSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-// A record may be wrapped in parentheses.
-std::string_view StripRecordEnds(std::string_view text) {
-    while (!text.empty() && (text.front() == '(' || text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ')' || text.back() == ' ' || text.back() == '\t' ||
-                             text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-std::string Quoted(std::string_view text) {
-    std::string quoted = "\"";
-    quoted.append(text.substr(0, kMaxQuotedLength));
-    if (text.size() > kMaxQuotedLength) quoted += "...";
-    return quoted + "\"";
-}
-
-std::string CountMessage(const char* kind, std::size_t found, std::size_t expected) {
-    return std::string(kind) + " line has " + std::to_string(found) +
-           (found == 1 ? " field, " : " fields, ") + std::to_string(expected) + " expected";
-}
-
-std::string DuplicateMessage(std::string_view id) {
-    return "block ID " + Quoted(id) + " is already defined";
-}
-
 std::string ReadFailure(const char* what, const char* path, platform::ErrorCode error) {
-    return std::string(what) + " " + Quoted(path ? path : "") + ": " + platform::ErrorText(error);
-}
-
-enum class LineKind { kSkipped, kDefinition, kMapping };
-
-// What a line is: its own bytes decide, whatever comes before or after it. `line` is left
-// trimmed.
-LineKind Classify(std::string_view& line) {
-    line = TrimWhiteSpace(line);
-    if (line.empty() || line.front() == kCommentMark) return LineKind::kSkipped;
-    return line.find(kMappingKeyword) != std::string_view::npos ? LineKind::kMapping
-                                                                : LineKind::kDefinition;
+    return std::string(what) + " " + format::QuotedExcerpt(path ? path : "") + ": " +
+           platform::ErrorText(error);
 }
 
 }  // namespace
@@ -105,16 +53,30 @@ class BlocksFileLoader::Parser {
   public:
     Parser(BlockStorage& owner, BlockStorage& pools) noexcept : m_owner(owner), m_pools(pools) {}
 
-    // Splits a definition line: 0, or its rejection with `message` set.
-    int ReadDefinition(std::string_view line, std::string& message) {
-        TokenizeLine(StripRecordEnds(line), m_fields, " ");
+    // What every line of a load goes through, whichever thread reads it: `line` is trimmed
+    // (format::TrimLine) and of `kind`. A definition line's fields are split and counted here;
+    // `define(message)` then makes its block, or returns its rejection. 0, or the line's rejection
+    // with `message` set.
+    template <typename Define>
+    int Line(std::string_view line, format::LineKind kind, std::string& message, Define&& define) {
+        switch (kind) {
+            case format::LineKind::kEmpty:
+            case format::LineKind::kComment:
+                return 0;
+            case format::LineKind::kMapping:
+                return Mapping(line, message);
+            case format::LineKind::kDefinition:
+                break;
+        }
+        format::SplitFields(format::StripRecordEnds(line), m_fields);
         // Counted before the ID is looked at, and a line with no field at all is just too short.
-        if (m_fields.size() < kDefinitionFields) {
-            message = CountMessage("definition", m_fields.size(), kDefinitionFields);
+        if (m_fields.size() < format::kDefinitionFieldCount) {
+            message = format::FieldCountMessage(kind, m_fields.size());
             return static_cast<int>(LoadResult::kDefinitionTooShort);
         }
-        return 0;
+        return define(message);
     }
+
     // The ID of the definition line just read.
     std::string_view DefinedID() const noexcept { return m_fields[0]; }
     // The block of the definition line just read, not yet in the collection; the mapping lines
@@ -122,7 +84,7 @@ class BlocksFileLoader::Parser {
     CReuseBlock* MakeBlock() {
         CReuseBlock* block = ::new (m_pools.blocks.Allocate()) CReuseBlock(m_owner);
         try {
-            for (std::size_t index = 0; index < kDefinitionFields; ++index) {
+            for (std::size_t index = 0; index < format::kDefinitionFieldCount; ++index) {
                 block->m_properties[index] = m_fields[index];
             }
         } catch (...) {
@@ -142,19 +104,19 @@ class BlocksFileLoader::Parser {
     // Mapping lines attach only to blocks defined after this, in the same piece of the file.
     void Restart() noexcept { m_current = nullptr; }
 
+  private:
     // Adds the row of a mapping line to the current block: 0, or its rejection with `message`.
     int Mapping(std::string_view line, std::string& message) {
         if (!m_current) return 0;  // before the first definition line of the file: ignored whole
-        TokenizeLine(StripRecordEnds(line), m_fields, " ");
+        format::SplitFields(format::StripRecordEnds(line), m_fields);
         // The first field, the keyword's place, is not compared with anything.
         const std::string_view current = m_current->GetBlockID().GetView();
         if (m_fields.size() >= 2 && m_fields[1] != current) {
-            message = "mapping line names block " + Quoted(m_fields[1]) +
-                      ", but the block defined last is " + Quoted(current);
+            message = format::ForeignMappingMessage(m_fields[1], current);
             return static_cast<int>(LoadResult::kForeignMapping);
         }
-        if (m_fields.size() < kMappingFields) {
-            message = CountMessage("mapping", m_fields.size(), kMappingFields);
+        if (m_fields.size() < format::kMappingFieldCount) {
+            message = format::FieldCountMessage(format::LineKind::kMapping, m_fields.size());
             return static_cast<int>(LoadResult::kMappingTooShort);
         }
         std::vector<CReuseBlock::LayerMap*>& rows = m_current->m_layerMaps;
@@ -177,7 +139,6 @@ class BlocksFileLoader::Parser {
         return 0;
     }
 
-  private:
     BlockStorage& m_owner;
     BlockStorage& m_pools;
     // The block of the latest definition line; never one held before the load.
@@ -215,29 +176,26 @@ int BlocksFileLoader::LoadOnThisThread(platform::FileReader& file, const char* p
     LineReader reader(file);
     std::string message;
     std::string_view line;
-    while (reader.ReadLine(line)) {
-        const LineKind kind = Classify(line);
-        if (kind == LineKind::kSkipped) continue;
-        int result = 0;
-        if (kind == LineKind::kMapping) {
-            result = parser.Mapping(line, message);
-        } else if ((result = parser.ReadDefinition(line, message)) == 0) {
-            // Looked up before the block is made, so that a held ID costs nothing.
-            const std::string_view id = parser.DefinedID();
-            const std::uint32_t hash = index.Hash(id);
-            if (index.Find(id, hash)) {
-                message = DuplicateMessage(id);
-                result = static_cast<int>(LoadResult::kDuplicateBlockID);
-            } else {
-                CReuseBlock* block = parser.MakeBlock();
-                try {
-                    index.Add(block->GetBlockID().GetView(), hash, block);
-                } catch (...) {
-                    parser.Discard(block);  // never entered the collection
-                    throw;
-                }
-            }
+    // Looked up before the block is made, so that a held ID costs nothing.
+    const auto define = [&parser, &index](std::string& rejection) {
+        const std::string_view id = parser.DefinedID();
+        const std::uint32_t hash = index.Hash(id);
+        if (index.Find(id, hash)) {
+            rejection = format::DuplicateIDMessage(id);
+            return static_cast<int>(LoadResult::kDuplicateBlockID);
         }
+        CReuseBlock* block = parser.MakeBlock();
+        try {
+            index.Add(block->GetBlockID().GetView(), hash, block);
+        } catch (...) {
+            parser.Discard(block);  // never entered the collection
+            throw;
+        }
+        return 0;
+    };
+    while (reader.ReadLine(line)) {
+        line = format::TrimLine(line);
+        const int result = parser.Line(line, format::ClassifyLine(line), message, define);
         if (result != 0) {
             return RejectAt(reader.LineNumber(), static_cast<LoadResult>(result),
                             std::move(message));
@@ -409,7 +367,7 @@ class BlocksFileLoader::ParallelLoad {
             const std::string_view id = block.block->GetBlockID().GetView();
             if (!index.Add(id, block.hash, block.block)) {
                 return m_loader.RejectAt(m_lineBase + block.line, LoadResult::kDuplicateBlockID,
-                                         DuplicateMessage(id));
+                                         format::DuplicateIDMessage(id));
             }
             piece.joined = i + 1;
         }
@@ -443,35 +401,35 @@ class BlocksFileLoader::ParallelLoad {
         LineReader reader(m_file, piece == 0 ? 0 : start - 1);
         bool started = piece == 0;
         if (started || reader.SkipPastLineFeed(end)) {
+            // Room first, so that the block never exists outside the piece.
+            const auto define = [&out, &parser, this](std::string&) {
+                out.blocks.push_back(Piece::Block{nullptr, 0, out.lines});
+                try {
+                    out.blocks.back().block = parser.MakeBlock();
+                } catch (...) {
+                    out.blocks.pop_back();
+                    throw;
+                }
+                out.blocks.back().hash = m_storage.index.Hash(parser.DefinedID());
+                return 0;
+            };
             std::string_view line;
             while (reader.ReadLine(line)) {
                 const std::uint64_t offset = reader.LineOffset();
-                const LineKind kind = Classify(line);
+                line = format::TrimLine(line);
+                const format::LineKind kind = format::ClassifyLine(line);
+                const bool definition = kind == format::LineKind::kDefinition;
                 if (!started) {
                     if (offset >= end) return;  // no definition line starts here: an empty piece
-                    if (kind != LineKind::kDefinition) continue;  // the piece before has it
+                    if (!definition) continue;  // the piece before has it
                     started = true;
-                } else if (offset >= end && kind == LineKind::kDefinition) {
+                } else if (offset >= end && definition) {
                     return;  // the first line of a later piece
                 }
                 ++out.lines;
                 // A rejection elsewhere makes the rest of this piece useless.
                 if (out.lines % 1024 == 0 && m_abandon.load(std::memory_order_relaxed)) return;
-                if (kind == LineKind::kSkipped) continue;
-                int result = 0;
-                if (kind == LineKind::kMapping) {
-                    result = parser.Mapping(line, out.message);
-                } else if ((result = parser.ReadDefinition(line, out.message)) == 0) {
-                    // Room first, so that the block never exists outside the piece.
-                    out.blocks.push_back(Piece::Block{nullptr, 0, out.lines});
-                    try {
-                        out.blocks.back().block = parser.MakeBlock();
-                    } catch (...) {
-                        out.blocks.pop_back();
-                        throw;
-                    }
-                    out.blocks.back().hash = m_storage.index.Hash(parser.DefinedID());
-                }
+                const int result = parser.Line(line, kind, out.message, define);
                 if (result != 0) {
                     out.code = result;
                     out.line = out.lines;

@@ -30,7 +30,6 @@ class BlocksFileLoader {
   private:
     class Parser;
     struct Piece;
-    class PieceSchedule;
     class ParallelLoad;
 
     int LoadOnThisThread(platform::FileReader& file, const char* path);

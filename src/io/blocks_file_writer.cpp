@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "format/line_syntax.h"
 #include "io/output_file.h"
 #include "io/repeated_ids.h"
 #include "model/layer_map.h"
@@ -77,23 +78,27 @@ std::string AsctimeText(const std::tm& time) {
     return text;
 }
 
-// Values of up to 15 bytes live in their CString's own sixteen bytes or in heap storage of at
-// least sixteen (a string goes to the heap only once it is longer), so sixteen bytes are copied
-// in one move instead of a call; the caller has room for the slack. Up to 32 bytes, two moves
-// that overlap.
-constexpr std::size_t kSlack = 16;
-
 char* PutValue(char* at, std::string_view value) noexcept {
-    const std::size_t size = value.size();
-    if (size < kSlack) {
-        std::memcpy(at, value.data(), kSlack);
-    } else if (size <= 2 * kSlack) {
-        std::memcpy(at, value.data(), kSlack);
-        std::memcpy(at + size - kSlack, value.data() + size - kSlack, kSlack);
-    } else {
-        std::memcpy(at, value.data(), size);
+    if (!value.empty()) std::memcpy(at, value.data(), value.size());
+    return at + value.size();
+}
+
+using reuseblocks::format::HoldsLineBreak;
+
+// A line break in a value would end its line early and start a record of its own.
+bool AnyValueHoldsLineBreak(const CReuseBlockFile& blocks) {
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        const CReuseBlock& block = *blocks.GetNext(position);
+        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+            if (HoldsLineBreak(block.GetPropertyRef(index).GetView())) return true;
+        }
+        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+            for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+                if (HoldsLineBreak(block.GetLayerMapRef(row, column).GetView())) return true;
+            }
+        }
     }
-    return at + size;
+    return false;
 }
 
 // One line: `lead` (the keyword, or nothing), then every value with a blank after it. Values go
@@ -103,7 +108,7 @@ template <std::size_t N>
 void WriteLine(OutputFile& out, std::string_view lead,
                const std::array<std::string_view, N>& values) {
     const std::string_view end = reuseblocks::detail::platform::kLineEnd;
-    std::size_t length = lead.size() + (lead.empty() ? 0 : 1) + end.size() + kSlack;
+    std::size_t length = lead.size() + (lead.empty() ? 0 : 1) + end.size();
     for (const std::string_view value : values) length += value.size() + 1;
     char* const room = out.Room(length);
     if (!room) {
@@ -136,9 +141,10 @@ void WriteLine(OutputFile& out, std::string_view lead,
 }  // namespace
 
 int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
-    // A line break in a value or in `appName` fails the write before its text reaches the
-    // target (OutputFile counts the line ends): such a file would not read back as written.
-    // Neither would one with an ID written twice, which is known before anything is opened.
+    // A file with a line break in a value or in `appName`, or with an ID written twice, would not
+    // read back as written: known before anything is opened.
+    if (appName && HoldsLineBreak(appName)) return 0;
+    if (AnyValueHoldsLineBreak(*this)) return 0;
     if (!reuseblocks::detail::RepeatedIDs::Find(*this).empty()) return 0;
     OutputFile out;
     if (!out.Open(fileName)) return 0;

@@ -1,21 +1,15 @@
 // SPDX-License-Identifier: MIT
-// What a written and re-read blocks file would not give back: the writer puts values on a line
-// unquoted and the reader strips a line's ends and splits it at blanks.
+// What a written and re-read blocks file would not give back: the syntax unit judges each value,
+// and the collection's walk adds the IDs written twice.
 #include <string_view>
 
+#include "format/value_round_trip.h"
 #include "io/repeated_ids.h"
 #include "reuseblocks/diagnostics.h"
 
 namespace reuseblocks {
 
 namespace {
-
-constexpr std::string_view kWhiteSpace = " \t\v\f";
-constexpr std::string_view kLineBreaks = "\n\r";
-
-bool Holds(std::string_view value, std::string_view characters) {
-    return value.find_first_of(characters) != std::string_view::npos;
-}
 
 // "a", "a and b", "a, b and c".
 void AppendListItem(std::string& text, std::string_view item, bool last) {
@@ -26,19 +20,7 @@ void AppendListItem(std::string& text, std::string_view item, bool last) {
 }  // namespace
 
 unsigned RoundTripReasonsOf(std::string_view value, ValuePlace place) noexcept {
-    if (value.empty()) return kRoundTripEmpty;
-    unsigned reasons = 0;
-    if (Holds(value, kWhiteSpace)) reasons |= kRoundTripWhiteSpace;
-    if (Holds(value, kLineBreaks)) reasons |= kRoundTripLineBreak;
-    if (Holds(value, "\"'")) reasons |= kRoundTripQuote;
-    if (value.find(kMappingKeyword) != std::string_view::npos) reasons |= kRoundTripKeyword;
-    if (place == ValuePlace::kBlockID && value.front() == kCommentMark)
-        reasons |= kRoundTripLeadingHash;
-    if (place == ValuePlace::kBlockID && value.front() == '(') {
-        reasons |= kRoundTripLeadingParenthesis;
-    }
-    if (place == ValuePlace::kLast && value.back() == ')') reasons |= kRoundTripTrailingParenthesis;
-    return reasons;
+    return format::RoundTripReasons(value, place);
 }
 
 std::string DescribeRoundTripReasons(unsigned reasons) {
@@ -102,7 +84,7 @@ std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& block
         for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
             for (std::uint32_t column = 0; column <= kLastColumn; ++column) {
                 const ValuePlace place =
-                    column == kLastColumn ? ValuePlace::kLast : ValuePlace::kMiddle;
+                    column == kLastColumn ? ValuePlace::kLastColumn : ValuePlace::kColumn;
                 note(block, RoundTripReasonsOf(block.GetLayerMap(row, column).GetView(), place), -1,
                      static_cast<long>(row), static_cast<int>(column));
             }

@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "model/huge_page_memory.h"
 #include "model/memory_marks.h"
 #include "platform/memory_advice.h"
 
@@ -69,7 +70,7 @@ class ChunkArena {
         std::size_t bytes;
     };
 
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    static constexpr std::size_t kHugePage = HugePageMemory::kHugePage;
     // Chunks grow fourfold from small, so that a collection of a few blocks stays small, to the
     // size of four huge pages, where a big collection spends nearly all of its memory.
     static constexpr std::size_t kFirstChunkBytes = std::size_t{64} << 10;

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "line_lint.h"
 
-#include <cctype>
-#include <cstdint>
-#include <cstring>
+#include <reuseblocks/ascii.h>
+
 #include <fstream>
 #include <functional>
-#include <limits>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <string_view>
 
 #include "cli/near_miss.h"
+#include "format/line_syntax.h"
 #include "terminal/text_escape.h"
 #include "text/words.h"
 
@@ -18,63 +19,14 @@ namespace reuseblocks::tool {
 
 namespace {
 
-constexpr std::size_t kDefinitionFields = kPropertyCount;
-constexpr std::size_t kMappingFields = 2 + kLayerMapColumnCount;
+using format::kDefinitionFieldCount;
+using format::kMappingFieldCount;
 
-bool IsFieldSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// A record may be wrapped in parentheses, as the loader allows.
-std::string_view StripRecordEnds(std::string_view text) {
-    const std::size_t start = text.find_first_not_of("( \t");
-    const std::size_t end = text.find_last_not_of(") \t\n");
-    if (start == std::string_view::npos || end == std::string_view::npos || end < start) return {};
-    return text.substr(start, end + 1 - start);
-}
-
-// The first `most` fields as the loader splits them: white space outside quotes separates them,
-// and either quote opens a quoted stretch and either closes it.
-void SplitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t most) {
-    fields.clear();
-    for (std::size_t i = 0; i < line.size() && fields.size() < most;) {
-        if (IsFieldSpace(line[i])) {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        for (bool quoted = false; i < line.size() && (quoted || !IsFieldSpace(line[i])); ++i) {
-            if (line[i] == '"' || line[i] == '\'') quoted = !quoted;
-        }
-        fields.push_back(line.substr(start, i - start));
-    }
-}
-
-// One less than the most fields `line` can have, since fields are separated by one blank at
-// least; nothing when it holds a tab or a carriage return, which separate fields too. Blanks are
-// counted eight bytes at a time, as every line of a large file passes through here.
-std::optional<std::size_t> CountBlanks(std::string_view line) {
-    if (line.find('\t') != std::string_view::npos || line.find('\r') != std::string_view::npos) {
-        return std::nullopt;
-    }
-    constexpr std::uint64_t kBlanks = 0x2020202020202020u;
-    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fu;
-    std::size_t count = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= line.size(); i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, line.data() + i, 8);
-        const std::uint64_t x = word ^ kBlanks;  // a zero byte where a blank was
-        const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);  // its top bit, then
-        count += static_cast<std::size_t>(((zero >> 7) * 0x0101010101010101u) >> 56);  // summed
-    }
-    for (; i < line.size(); ++i) count += line[i] == ' ' ? 1u : 0u;
-    return count;
-}
-
-std::string CountMessage(const char* kind, std::size_t found, std::size_t expected) {
-    std::string message = std::string(kind) + " line has " + Counted(found, "field", "fields") +
-                          ", " + std::to_string(expected) + " expected";
+// The loader's words, and what it does with the surplus.
+std::string CountMessage(format::LineKind kind, std::size_t found) {
+    std::string message = format::FieldCountMessage(kind, found);
+    const std::size_t expected =
+        kind == format::LineKind::kMapping ? kMappingFieldCount : kDefinitionFieldCount;
     if (found > expected) {
         message += ": the loader ignores the last " + std::to_string(found - expected);
     }
@@ -86,7 +38,7 @@ std::string CountMessage(const char* kind, std::size_t found, std::size_t expect
 bool MayBeNearKeyword(std::string_view field) {
     std::size_t foreign = 0;
     for (const char c : field) {
-        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const char lower = ascii::ToLower(c);
         if (kMappingKeyword.find(lower) == std::string_view::npos && ++foreign > 2) return false;
     }
     return true;
@@ -96,22 +48,11 @@ class LineWalk {
   public:
     explicit LineWalk(unsigned long rejected) : m_rejected(rejected) {}
 
-    void Line(unsigned long number, std::string_view line) {
-        const bool mapping = line.find(kMappingKeyword) != std::string_view::npos;
-        const std::string_view record = StripRecordEnds(line);
-        const std::size_t expected = mapping ? kMappingFields : kDefinitionFields;
-        const std::optional<std::size_t> blanks =
-            Loaded(number) ? CountBlanks(record) : std::nullopt;
-        if (blanks && *blanks < expected) {
-            // Loaded, it has as many fields as expected at least, and it cannot have more: only
-            // the first one is still needed.
-            SplitFields(record, m_fields, 1);
-            m_count = m_fields.empty() ? 0 : expected;
-        } else {
-            SplitFields(record, m_fields, std::numeric_limits<std::size_t>::max());
-            m_count = m_fields.size();
-        }
-        if (mapping) {
+    // A trimmed line that is a record (definition or mapping), as ClassifyLine says.
+    void Line(unsigned long number, std::string_view line, format::LineKind kind) {
+        format::SplitFields(format::StripRecordEnds(line), m_fields);
+        m_count = m_fields.size();
+        if (kind == format::LineKind::kMapping) {
             Mapping(number);
         } else {
             Definition(number);
@@ -145,17 +86,17 @@ class LineWalk {
                     "definition; did you mean " +
                     std::string(kMappingKeyword) + "?");
         }
-        if (m_count < kDefinitionFields) {
+        if (m_count < kDefinitionFieldCount) {
             if (AfterRejected(number)) {
                 Add(number, "error", "DefinitionTooShort",
-                    CountMessage("definition", m_count, kDefinitionFields));
+                    CountMessage(format::LineKind::kDefinition, m_count));
             }
             m_current.reset();  // its mapping lines would only repeat the fault
             return;
         }
-        if (m_count > kDefinitionFields) {
+        if (m_count > kDefinitionFieldCount) {
             Add(number, "warning", "TooManyFields",
-                CountMessage("definition", m_count, kDefinitionFields));
+                CountMessage(format::LineKind::kDefinition, m_count));
         }
         if (Loaded(number)) m_result.lines.push_back(RecordLines{number, {}});
         if (m_rejected == 0) return;  // the library found every ID once
@@ -176,7 +117,7 @@ class LineWalk {
         if (!AfterRejected(number)) return;
         UnloadedBlock& block = m_result.unloaded.emplace_back();
         block.line = number;
-        for (std::size_t index = 0; index < kDefinitionFields; ++index) {
+        for (std::size_t index = 0; index < kDefinitionFieldCount; ++index) {
             block.values[index] = m_fields[index];
         }
     }
@@ -187,9 +128,9 @@ class LineWalk {
                 "mapping line before the first block definition: the loader ignores it");
             return;
         }
-        if (m_count > kMappingFields) {
+        if (m_count > kMappingFieldCount) {
             Add(number, "warning", "TooManyFields",
-                CountMessage("mapping", m_count, kMappingFields));
+                CountMessage(format::LineKind::kMapping, m_count));
         }
         if (Loaded(number)) {
             if (!m_result.lines.empty()) m_result.lines.back().layerMaps.push_back(number);
@@ -200,16 +141,16 @@ class LineWalk {
             Add(number, "error", "ForeignMapping",
                 "mapping line names block " + Quoted(m_fields[1]) +
                     ", but the block defined last is " + Quoted(*m_current));
-        } else if (m_count < kMappingFields) {
+        } else if (m_count < kMappingFieldCount) {
             Add(number, "error", "MappingTooShort",
-                CountMessage("mapping", m_count, kMappingFields));
+                CountMessage(format::LineKind::kMapping, m_count));
         }
     }
 
     const unsigned long m_rejected;
     LineLint m_result;
-    std::vector<std::string_view> m_fields;  // all of them, or only the first of a loaded line
-    std::size_t m_count = 0;                 // of the line's fields
+    std::vector<std::string_view> m_fields;
+    std::size_t m_count = 0;  // of the line's fields
     bool m_defined = false;
     std::optional<std::string> m_current;  // the block mapping lines belong to, once known
     // Sorted, so that no crafted set of IDs can make it quadratic.
@@ -219,15 +160,18 @@ class LineWalk {
 }  // namespace
 
 LineLint LintLines(const std::string& path, unsigned long rejected) {
-    LineWalk walk(rejected);
     std::ifstream in(path, std::ios::binary);
-    std::string raw;
-    for (unsigned long number = 1; std::getline(in, raw); ++number) {
-        const std::string_view line = Trimmed(raw);
-        if (line.empty() || line.front() == kCommentMark) continue;
-        walk.Line(number, line);
-    }
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) return {};
+    LineWalk walk(rejected);
+    format::LineScanner scanner(text);
+    for (format::ScannedLine line; scanner.Next(line);) {
+        const std::string_view trimmed = format::TrimLine(line.text);
+        const format::LineKind kind = format::ClassifyLine(trimmed);
+        if (kind == format::LineKind::kDefinition || kind == format::LineKind::kMapping) {
+            walk.Line(line.number, trimmed, kind);
+        }
+    }
     return walk.Take();
 }
 

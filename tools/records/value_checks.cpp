@@ -12,8 +12,8 @@ ValuePlace PlaceOfProperty(std::uint32_t index) {
 }
 
 ValuePlace PlaceOfLayerMapColumn(std::uint32_t column) {
-    return column + 1 == CReuseBlock::kLayerMapColumnCount ? ValuePlace::kLast
-                                                           : ValuePlace::kMiddle;
+    return column + 1 == CReuseBlock::kLayerMapColumnCount ? ValuePlace::kLastColumn
+                                                           : ValuePlace::kColumn;
 }
 
 std::string UnwritableValue(std::string_view field, const std::string& value, ValuePlace place) {

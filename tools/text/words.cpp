@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "words.h"
 
+#include <reuseblocks/ascii.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -15,10 +17,7 @@ char Lower(char c) {
 }  // namespace
 
 std::string_view Trimmed(std::string_view text) {
-    constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
-    const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+    return ascii::TrimSpace(text);
 }
 
 bool SameLetters(std::string_view a, std::string_view b) {

@@ -1,8 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+#include <string>
+#include <system_error>
+#include <vector>
+
 #include "reuseblocks/diagnostics.h"
 #include "reuseblocks/reuseblocks.h"
+#include "test_support.h"
 
 using reuseblocks::FindRoundTripProblems;
 using reuseblocks::RoundTripProblem;
@@ -74,4 +81,120 @@ TEST(RoundTripCheck, NamesEachBlockWrittenUnderAnEarlierBlocksID) {
     EXPECT_EQ(problems[3].reasons,
               reuseblocks::kRoundTripLeadingHash | reuseblocks::kRoundTripRepeatedID);
     EXPECT_EQ(problems[3].message, "starts with \"#\" and repeats an earlier block's ID");
+}
+
+namespace {
+
+// Where a value goes in the one block of a written collection, and what the check calls it.
+struct Slot {
+    const char* name;
+    int property;  // or -1 for a column of the block's one row
+    int column;
+    reuseblocks::ValuePlace place;
+};
+
+constexpr Slot kSlots[] = {
+    {"ID", 0, -1, reuseblocks::ValuePlace::kBlockID},
+    {"BLOCK_PATH", 1, -1, reuseblocks::ValuePlace::kMiddle},
+    {"QOR_STATUS", 11, -1, reuseblocks::ValuePlace::kLast},
+    {"BLOCK_LAYER_NAME", -1, 1, reuseblocks::ValuePlace::kColumn},
+    {"DESIGN_LAYER_NAME", -1, 3, reuseblocks::ValuePlace::kLastColumn},
+};
+
+// One block of plain values and one row, with `value` in `slot`.
+void FillBlock(CReuseBlockFile& blocks, const Slot& slot, const std::string& value) {
+    CReuseBlock* block = CarriableBlock(blocks, "/B");
+    const std::uint32_t row = block->NewLayerMap();
+    for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+        block->GetLayerMap(row, column) = "c";
+    }
+    if (slot.property >= 0) {
+        block->GetProperty(static_cast<std::uint32_t>(slot.property)) = value;
+    } else {
+        block->GetLayerMap(row, static_cast<std::uint32_t>(slot.column)) = value;
+    }
+}
+
+// Every value of the collection, in walk order.
+std::vector<std::string> ValuesOf(const CReuseBlockFile& blocks) {
+    std::vector<std::string> values;
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        const CReuseBlock& block = *blocks.GetNext(position);
+        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+            values.emplace_back(block.GetPropertyRef(index).GetView());
+        }
+        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+            for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+                values.emplace_back(block.GetLayerMap(row, column).GetView());
+            }
+        }
+        values.emplace_back("|");
+    }
+    return values;
+}
+
+// Values of the bytes that matter to the format: every one of up to two of them, longer ones
+// drawn from them (the same ones on every run), and a few with the mapping keyword.
+std::vector<std::string> GeneratedValues() {
+    static constexpr char kBytes[] = {'a', ' ', '\t', '\v', '\f', '"', '\'', '(', ')', '#'};
+    constexpr std::size_t kByteCount = sizeof kBytes;
+    std::vector<std::string> values = {"",
+                                       "map_block_host",
+                                       "xmap_block_host",
+                                       "\vmap_block_host\f",
+                                       "a\nb",
+                                       "a\r",
+                                       "\"a\vb c\"",
+                                       "'(a)'",
+                                       "\"a b"};
+    for (const char first : kBytes) {
+        values.emplace_back(1, first);
+        for (const char second : kBytes) values.push_back(std::string{first, second});
+    }
+    std::mt19937 random(20261207);
+    for (int count = 0; count < 300; ++count) {
+        std::string value(3 + random() % 4, 'a');
+        for (char& c : value) c = kBytes[random() % kByteCount];
+        values.push_back(value);
+    }
+    return values;
+}
+
+// Where the files are written: memory where the system has a file system there, since every
+// write is flushed to the disk.
+std::filesystem::path ScratchBase() {
+    std::error_code error;
+    if (std::filesystem::is_directory("/dev/shm", error)) return "/dev/shm";
+    return std::filesystem::temp_directory_path();
+}
+
+}  // namespace
+
+// The check names a value exactly when writing it and loading the file again would not give the
+// collection back: each generated value in each place, through the real writer and loader.
+TEST(RoundTripCheck, NamesAValueExactlyWhenTheWrittenFileWouldNotGiveItBack) {
+    const std::filesystem::path directory =
+        reuseblocks::test::MakeUniqueDirectory(ScratchBase(), "reuseblocks-round-trip-");
+    const std::string path = (directory / "property.blocks").string();
+    for (const Slot& slot : kSlots) {
+        for (const std::string& value : GeneratedValues()) {
+            CReuseBlockFile blocks;
+            FillBlock(blocks, slot, value);
+            const std::vector<RoundTripProblem> problems = FindRoundTripProblems(blocks);
+            const bool named = !problems.empty();
+            if (named) {
+                EXPECT_EQ(problems.size(), 1u);
+                EXPECT_EQ(problems[0].property, slot.property);
+                EXPECT_EQ(problems[0].column, slot.column);
+            }
+            EXPECT_EQ(reuseblocks::RoundTripReasonsOf(value, slot.place) != 0, named);
+
+            CReuseBlockFile loaded;
+            const bool back = blocks.WriteFile(path.c_str(), "test") == 1 &&
+                              loaded.LoadFile(path.c_str()) == 0 &&
+                              ValuesOf(loaded) == ValuesOf(blocks);
+            EXPECT_NE(named, back)
+                << slot.name << " \"" << value << "\" " << (named ? problems[0].message : "");
+        }
+    }
 }

@@ -35,6 +35,21 @@ TEST(EditSafety, ValuesThatWouldNotReadBackAreNotWrittenWithoutForce) {
               "/TOP/B $R/b Replica Placed 5 2 TOP 0 mils 1 2 Processed \n");
 }
 
+// A vertical tab or form feed inside a value, or blanks between closed quotes, read back as
+// written: set takes them. At the end of the line's last value the line's trim would take it.
+TEST(EditSafety, ValuesThatReadBackAreWrittenAndOnlyThose) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, kBlock);
+    EXPECT_EQ(RunTool({"set", file, "/TOP/B", "BLOCK_PATH='a b'\vb\fc"}).status, 0);
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(file.c_str()), 0);
+    CReuseBlock* block = nullptr;
+    ASSERT_EQ(blocks.GetBlock("/TOP/B", block), 1);
+    EXPECT_EQ(block->GetProperty(1).GetView(), "'a b'\vb\fc");
+    EXPECT_EQ(RunTool({"set", file, "/TOP/B", "QOR_STATUS=Processed\v"}).status, 2);
+}
+
 TEST(EditSafety, NoWaitFailsAtOnceWhileAnotherEditHoldsTheLock) {
     TempDir dir;
     const std::string file = dir / "board.blocks";

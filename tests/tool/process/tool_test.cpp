@@ -98,7 +98,7 @@ TEST(Tool, RefusedOrFailedEditsLeaveTheFileUntouched) {
         {"set", board, "/TOP/PSU1", "XLOC=7", "BLOCK_HIER_NAME=/TOP/PSU9"},
         {"set", board, "/TOP/PSU1", "XLOC="},
         {"set", board, "/TOP/PSU1", "SIDE=top side"},
-        {"set", board, "/TOP/PSU1", "BLOCK_PATH='x'"},
+        {"set", board, "/TOP/PSU1", "BLOCK_PATH='x"},
         {"set", board, "/TOP/PSU1", "UNITS=map_block_host"},
         {"set", board, "/TOP/PSU1", "QOR_STATUS=Done)"},
         NewBlockArgs(board, "/TOP/PSU1"),

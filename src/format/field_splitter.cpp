@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+// SplitFields, the loader's hottest loop: every line of a file passes through it.
+#include <reuseblocks/ascii.h>
+
+#include <cstring>
+
+#include "format/line_syntax.h"
+#include "platform/bit_scan.h"
+
+// SSE2 is part of every x86-64 processor; GCC and Clang say so with __SSE2__, MSVC with _M_X64.
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define REUSEBLOCKS_SPLIT_SSE2 1
+#endif
+
+namespace reuseblocks::format {
+
+namespace {
+
+#if defined(REUSEBLOCKS_SPLIT_SSE2)
+// Which of sixteen characters are separators, and which quotes, as bit masks.
+class ChunkClasses {
+  public:
+    unsigned Separators(__m128i chunk) const noexcept {
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, m_blank), _mm_cmpeq_epi8(chunk, m_tab)),
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, m_return), _mm_cmpeq_epi8(chunk, m_feed)))));
+    }
+    unsigned Quotes(__m128i chunk) const noexcept {
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, m_double), _mm_cmpeq_epi8(chunk, m_single))));
+    }
+
+  private:
+    // The bytes of ascii::IsFieldSeparator and IsQuote.
+    const __m128i m_blank = _mm_set1_epi8(' ');
+    const __m128i m_tab = _mm_set1_epi8('\t');
+    const __m128i m_return = _mm_set1_epi8('\r');
+    const __m128i m_feed = _mm_set1_epi8('\n');
+    const __m128i m_double = _mm_set1_epi8('"');
+    const __m128i m_single = _mm_set1_epi8('\'');
+};
+#endif
+
+bool IsSeparatorOrQuote(char c) noexcept {
+    return ascii::IsFieldSeparator(c) || IsQuote(c);
+}
+
+// The first index at or after `i` that holds a separator or a quote, or the size.
+std::size_t SkipOrdinary(std::string_view line, std::size_t i) noexcept {
+    const std::size_t size = line.size();
+#if defined(REUSEBLOCKS_SPLIT_SSE2)
+    const ChunkClasses classes;
+    for (; i + 16 <= size; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+        const unsigned mask = classes.Separators(chunk) | classes.Quotes(chunk);
+        if (mask != 0) return i + detail::LowestSetBit(mask);
+    }
+#endif
+    while (i < size && !IsSeparatorOrQuote(line[i])) ++i;
+    return i;
+}
+
+#if defined(REUSEBLOCKS_SPLIT_SSE2)
+// No quote in the line, the loader's every line but a few: the separators of sixteen characters
+// at a time as a bit mask, where every field starts at a 1 to 0 step and ends at a 0 to 1 step.
+// False, with `fields` left to be cleared, at the first quote.
+bool SplitUnquoted(std::string_view line, std::vector<std::string_view>& fields, std::size_t most) {
+    const ChunkClasses classes;
+    const std::size_t size = line.size();
+    unsigned before = 1;  // the character before the chunk is a separator
+    std::size_t start = 0;
+    for (std::size_t base = 0; base < size; base += 16) {
+        __m128i chunk;
+        if (base + 16 <= size) {
+            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + base));
+        } else {
+            // The tail, in a copy padded with blanks that end the last field.
+            char tail[16];
+            std::memset(tail, ' ', sizeof tail);
+            std::memcpy(tail, line.data() + base, size - base);
+            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
+        }
+        if (classes.Quotes(chunk) != 0) return false;
+        const unsigned separators = classes.Separators(chunk);
+        const unsigned previous = ((separators << 1) | before) & 0xffffu;
+        const unsigned starts = ~separators & previous & 0xffffu;
+        const unsigned ends = separators & ~previous & 0xffffu;
+        before = separators >> 15;
+        for (unsigned steps = starts | ends; steps != 0; steps &= steps - 1) {
+            const unsigned bit = detail::LowestSetBit(steps);
+            if ((starts >> bit) & 1u) {
+                start = base + bit;
+            } else {
+                fields.push_back(line.substr(start, base + bit - start));
+                if (fields.size() == most) return true;
+            }
+        }
+    }
+    if (!before) fields.push_back(line.substr(start));  // ends with the line, a multiple of 16
+    return true;
+}
+#endif
+
+}  // namespace
+
+void SplitFields(std::string_view record, std::vector<std::string_view>& fields, std::size_t most) {
+    fields.clear();
+    if (most == 0) return;
+#if defined(REUSEBLOCKS_SPLIT_SSE2)
+    if (SplitUnquoted(record, fields, most)) return;
+    fields.clear();
+#endif
+    const std::size_t size = record.size();
+    std::size_t i = 0;
+    // Between fields, where no quote can be open.
+    while (i < size) {
+        if (ascii::IsFieldSeparator(record[i])) {
+            ++i;
+            continue;
+        }
+        // A field runs to the first separator outside quotes.
+        const std::size_t start = i;
+        bool quoted = false;
+        while (i < size) {
+            if (!quoted) {
+                i = SkipOrdinary(record, i);
+                if (i == size) break;
+            }
+            if (IsQuote(record[i])) {
+                quoted = !quoted;  // either quote closes what either opened
+            } else if (!quoted) {
+                break;  // a separator
+            }
+            ++i;
+        }
+        fields.push_back(record.substr(start, i - start));
+        if (fields.size() == most) return;
+    }
+}
+
+}  // namespace reuseblocks::format

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#include "format/value_round_trip.h"
+
+#include <reuseblocks/ascii.h>
+
+#include "format/line_syntax.h"
+
+namespace reuseblocks::format {
+
+unsigned RoundTripReasons(std::string_view value, ValuePlace place) noexcept {
+    if (value.empty()) return kRoundTripEmpty;
+    const bool first = place == ValuePlace::kBlockID;
+    const bool last = place == ValuePlace::kLast || place == ValuePlace::kLastColumn;
+    const bool definition =
+        place == ValuePlace::kBlockID || place == ValuePlace::kMiddle || place == ValuePlace::kLast;
+    unsigned reasons = 0;
+    // Split as SplitFields does: a separator inside quotes belongs to the field.
+    bool quoted = false;
+    for (const char c : value) {
+        if (IsLineBreak(c)) {
+            reasons |= kRoundTripLineBreak;
+        } else if (IsQuote(c)) {
+            quoted = !quoted;
+        } else if (!quoted && ascii::IsFieldSeparator(c)) {
+            reasons |= kRoundTripWhiteSpace;
+        }
+    }
+    // A quote left open takes in the values after it; the last value has none.
+    if (quoted && !last) reasons |= kRoundTripQuote;
+    // TrimLine takes white space off the line's ends: the start of its first value and the end
+    // of its last, quotes or not. A vertical tab or form feed anywhere else is an ordinary byte.
+    if (first && ascii::IsSpace(value.front())) reasons |= kRoundTripWhiteSpace;
+    if (last && ascii::IsSpace(value.back())) reasons |= kRoundTripWhiteSpace;
+    // A mapping line already is one: the keyword in one of its columns changes nothing.
+    if (definition && value.find(kMappingKeyword) != std::string_view::npos) {
+        reasons |= kRoundTripKeyword;
+    }
+    if (first && value.front() == kCommentMark) reasons |= kRoundTripLeadingHash;
+    // StripRecordEnds; its blanks and tabs are white space above.
+    if (first && IsRecordOpening(value.front()) && !ascii::IsFieldSeparator(value.front())) {
+        reasons |= kRoundTripLeadingParenthesis;
+    }
+    if (last && IsRecordClosing(value.back()) && !ascii::IsFieldSeparator(value.back())) {
+        reasons |= kRoundTripTrailingParenthesis;
+    }
+    return reasons;
+}
+
+}  // namespace reuseblocks::format
