@@ -2,8 +2,9 @@
 #ifndef REUSEBLOCKS_DIAGNOSTICS_H
 #define REUSEBLOCKS_DIAGNOSTICS_H
 
-// Loading with a report of where and why a blocks file was rejected, for tools and hosts that
-// show errors to people. It runs the same loader as CReuseBlockFile::LoadFile.
+// Loading and writing with a report of where and why a blocks file was rejected or could not be
+// written, for tools and hosts that show errors to people. They run the same loader and writer as
+// CReuseBlockFile::LoadFile and WriteFile.
 
 #include <string>
 #include <string_view>
@@ -61,6 +62,45 @@ REUSEBLOCKS_API LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const cha
 
 // The enumerator's name without its "k" ("DefinitionTooShort"), or "Unknown" for any other value.
 REUSEBLOCKS_API const char* LoadResultName(int result) noexcept;
+
+// The step of a write that failed. WriteFileWithReport goes through them in this order; a failed
+// step leaves the target as WriteFile's contract says.
+enum class WriteStep : int {
+    kNone = 0,     // nothing failed
+    kCheck = 1,    // a value would not read back (a line break, a repeated ID): nothing was opened
+    kOpen = 2,     // the target or a new file beside it could not be opened or created
+    kWrite = 3,    // writing text while the file was being written
+    kFlush = 4,    // writing out the rest of the text at the end, or closing the file
+    kSync = 5,     // making the written text durable on disk
+    kRename = 6,   // putting the new file in the target's place
+    kInPlace = 7,  // emptying a target written in place (one that cannot be replaced)
+};
+
+struct WriteReport {
+    // What WriteFile returns for the same call: 1 when the whole file was written, else 0.
+    int result = 1;
+    // The step that failed; kNone on success.
+    WriteStep step = WriteStep::kNone;
+    // The system's error number (errno, also on Windows, where the system's codes are mapped to
+    // it); 0 on success, for kCheck, and when the step failed without one.
+    int systemError = 0;
+    // Names the path and the step, e.g.
+    //   cannot write "out.blocks": No space left on device (while flushing)
+    //   cannot write "out.blocks": block "/B2" property 3 (BLOCK_STATUS) holds a line break
+    // Control bytes of the path and of IDs are shown as \n, \xNN. Empty on success.
+    std::string message;
+
+    bool Succeeded() const noexcept { return result == 1; }
+};
+
+// Writes `blocks` to `path` exactly as blocks.WriteFile(path, application) does, and tells what
+// happened. Throws only as WriteFile does (std::bad_alloc).
+REUSEBLOCKS_API WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
+                                                const char* application);
+
+// The step in words as the message says it ("flushing"), or "unknown" for any other value;
+// "none" for kNone.
+REUSEBLOCKS_API const char* WriteStepName(WriteStep step) noexcept;
 
 // Why a value would not come back the same from a written and re-read blocks file. A value's
 // reasons are a bit set of these.

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reuseblocks/diagnostics.h"
 #include "reuseblocks/export.h"
 #include "reuseblocks/reuseblocks.h"
 
@@ -47,6 +48,9 @@ struct UpdateReport {
     UpdateResult result = UpdateResult::kUnchanged;
     // 1-based line of the original text that does not load (kRejectedText), otherwise 0.
     unsigned long line = 0;
+    // The step of a failed write (kCannotWrite) as WriteFileWithReport tells it; kCheck for
+    // kUnwritableValue; otherwise kNone.
+    WriteStep step = WriteStep::kNone;
     // The system's error number of a failed read or write, otherwise 0.
     int systemError = 0;
     // A short English explanation; empty when all went well.

@@ -12,19 +12,21 @@
 // process under the C++ rules for a static local. Different objects (collections, strings, host
 // collections) may be used on different threads at the same time. One object may be read on
 // several threads at once as long as no thread changes it: for a CReuseBlockFile, reading means
-// its const members, GetBlock, GetBlocksIDs, WriteFile and FindRoundTripProblems, and the const
-// members of its blocks; anything else needs the object to itself. Collate and CollateNoCase
-// read the C locale, which a concurrent setlocale changes under them.
+// its const members, GetBlock, GetBlocksIDs, WriteFile, WriteFileWithReport and
+// FindRoundTripProblems, and the const members of its blocks; anything else needs the object to
+// itself. Collate and CollateNoCase read the C locale, which a concurrent setlocale changes under
+// them.
 //
 // Memory. Any call that allocates may throw std::bad_alloc: NewBlock, SetProperty, assigning to
 // a property or column, NewLayerMap, the const GetProperty and GetLayerMap (they copy),
-// GetBlocksIDs, LoadFile, LoadFileWithReport, WriteFile, FindRoundTripProblems, and the host
-// types' members that build or grow text or containers. The call then has had no effect, with
-// two exceptions: LoadFile keeps the blocks accepted before the failure, as it does before a
-// rejected line, and WriteFile leaves its target file as it was. Text longer than an int can
-// count is reported the same way. Nothing else throws, apart from CInvalidArgException for an
-// index out of range (see each member). GetBlock, the walk, GetCount, RemoveBlock, RemoveAll,
-// GetBlockID, the Ref accessors and every destructor do not allocate.
+// GetBlocksIDs, LoadFile, LoadFileWithReport, WriteFile, WriteFileWithReport,
+// FindRoundTripProblems, and the host types' members that build or grow text or containers. The
+// call then has had no effect, with two exceptions: LoadFile keeps the blocks accepted before the
+// failure, as it does before a rejected line, and WriteFile and WriteFileWithReport leave their
+// target file as it was. Text longer than an int can count is reported the same way. Nothing else
+// throws, apart from CInvalidArgException for an index out of range (see each member). GetBlock,
+// the walk, GetCount, RemoveBlock, RemoveAll, GetBlockID, the Ref accessors and every destructor do
+// not allocate.
 //
 // Pointers and references. A CReuseBlock* and every reference into its block (GetBlockID,
 // GetProperty, GetPropertyRef) stay valid until that block is removed: by RemoveBlock of its
@@ -33,10 +35,11 @@
 // before stays valid, and so do the blocks it accepted before a failure. A POSITION of the
 // collection's walk follows the rules at GetNext, and RemoveAll leaves every one dangling.
 //
-// errno. LoadFile, LoadFileWithReport and WriteFile call the system and may leave errno changed
-// whatever they return; it tells nothing about their result (LoadFileWithReport says why a load
-// failed). CString::Format and AppendFormat may set it as vsnprintf does, and a call that throws
-// std::bad_alloc may have set it on the way. Nothing else touches it.
+// errno. LoadFile, LoadFileWithReport, WriteFile and WriteFileWithReport call the system and may
+// leave errno changed whatever they return; it tells nothing about their result
+// (LoadFileWithReport and WriteFileWithReport say why a load or a write failed). CString::Format
+// and AppendFormat may set it as vsnprintf does, and a call that throws std::bad_alloc may have set
+// it on the way. Nothing else touches it.
 
 #include "reuseblocks/version.h"
 
@@ -52,6 +55,7 @@
 namespace reuseblocks {
 namespace detail {
 class BlocksFileLoader;
+struct BlocksFileWriter;
 class OutputFile;
 struct BlockStorage;
 struct RepeatedIDs;
@@ -206,11 +210,13 @@ class REUSEBLOCKS_API CReuseBlockFile {
     // the whole file was written; 0 when anything failed, in which case an existing regular file
     // at `fileName` is left as it was. A line feed or carriage return in any value or in
     // `appName`, or two blocks whose property 0 is the same (see SetProperty), gives 0 before
-    // anything is written: such a file would not read back.
+    // anything is written: such a file would not read back. reuseblocks/diagnostics.h tells the
+    // failed step, the system's error and the value at fault as well.
     int WriteFile(const char* fileName, const char* appName);
 
   private:
     friend class reuseblocks::detail::BlocksFileLoader;
+    friend struct reuseblocks::detail::BlocksFileWriter;
     friend struct reuseblocks::detail::RepeatedIDs;
 
     void WriteHeader(reuseblocks::detail::OutputFile& out, const char* appName) const;

@@ -166,6 +166,7 @@ bool PlanHeader(const TextLayout& layout, const UpdateOptions& options, LinePlan
 UpdateReport Unwritable(std::string message) {
     UpdateReport report;
     report.result = UpdateResult::kUnwritableValue;
+    report.step = WriteStep::kCheck;
     report.message = std::move(message);
     return report;
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 // The public side of edits kept in their file's text: reading the text, writing the result.
-#include <cerrno>
 #include <string>
 
 #include "edit/text_layout.h"
@@ -47,12 +46,14 @@ UpdateReport WriteWholeFile(const char* path, const std::string& text) {
     UpdateReport report;
     report.result = UpdateResult::kUpdated;
     detail::platform::OutputTarget target;
-    errno = 0;
     if (!target.Open(path) || !target.Write(text.data(), text.size()) || !target.Commit()) {
+        const detail::platform::OutputFailure& failure = target.Failure();
         report.result = UpdateResult::kCannotWrite;
-        report.systemError = errno;
+        report.step = failure.step;
+        report.systemError = failure.error;
         report.message = std::string("cannot write \"") + (path ? path : "") + "\"";
-        if (errno != 0) report.message += ": " + detail::platform::ErrorText(errno);
+        if (failure.error != 0) report.message += ": " + detail::platform::ErrorText(failure.error);
+        report.message += std::string(" (") + WriteStepName(failure.step) + ")";
     }
     return report;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "format/line_syntax.h"
+#include "io/blocks_file_writer.h"
 #include "io/output_file.h"
 #include "io/repeated_ids.h"
 #include "model/layer_map.h"
@@ -140,17 +141,30 @@ void WriteLine(OutputFile& out, std::string_view lead,
 
 }  // namespace
 
-int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
-    // A file with a line break in a value or in `appName`, or with an ID written twice, would not
-    // read back as written: known before anything is opened.
-    if (appName && HoldsLineBreak(appName)) return 0;
-    if (AnyValueHoldsLineBreak(*this)) return 0;
-    if (!reuseblocks::detail::RepeatedIDs::Find(*this).empty()) return 0;
+namespace reuseblocks::detail {
+
+platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, const char* path,
+                                                const char* application) {
+    // A file with a line break in a value or in `application`, or with an ID written twice,
+    // would not read back as written: known before anything is opened.
+    if ((application && HoldsLineBreak(application)) || AnyValueHoldsLineBreak(blocks) ||
+        !RepeatedIDs::Find(blocks).empty()) {
+        return platform::OutputFailure{WriteStep::kCheck, 0};
+    }
     OutputFile out;
-    if (!out.Open(fileName)) return 0;
-    WriteHeader(out, appName);
-    for (POSITION position = GetStartPosition(); position;) WriteBlock(out, GetNext(position));
-    return out.Commit() ? 1 : 0;
+    if (!out.Open(path)) return out.Failure();
+    blocks.WriteHeader(out, application);
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        blocks.WriteBlock(out, blocks.GetNext(position));
+    }
+    return out.Commit() ? platform::OutputFailure{} : out.Failure();
+}
+
+}  // namespace reuseblocks::detail
+
+int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
+    const auto failure = reuseblocks::detail::BlocksFileWriter::Write(*this, fileName, appName);
+    return failure.step == reuseblocks::WriteStep::kNone ? 1 : 0;
 }
 
 void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {

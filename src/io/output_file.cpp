@@ -81,7 +81,10 @@ bool OutputFile::Open(const char* path) {
         m_buffer.reset(new char[kBufferSize]);  // not zeroed: only written bytes are read
         m_capacity = kBufferSize;
     }
-    if (!m_target.Open(path)) return false;
+    if (!m_target.Open(path)) {
+        m_failure = m_target.Failure();
+        return false;
+    }
     m_wholeText = m_target.NeedsWholeText();
     return true;
 }
@@ -94,10 +97,7 @@ void OutputFile::WriteThrough(std::string_view text) {
         if (!FlushBuffer()) return;
         if (text.size() >= m_capacity) {
             // Too large for the buffer: straight out, and it ends no line.
-            if (!OnlyLineEnds(text.data(), text.size(), 0) ||
-                !m_target.Write(text.data(), text.size())) {
-                m_failed = true;
-            }
+            Send(text.data(), text.size(), 0);
             return;
         }
     }
@@ -116,18 +116,27 @@ void OutputFile::Hold(std::size_t needed) {
     m_used = 0;
 }
 
-bool OutputFile::FlushBuffer() {
-    if (!m_failed && m_used > 0 &&
-        (!OnlyLineEnds(m_buffer.get(), m_used, m_lineEnds) ||
-         !m_target.Write(m_buffer.get(), m_used))) {
+bool OutputFile::Send(const char* data, std::size_t size, std::size_t lineEnds) {
+    if (m_failed) return false;
+    if (!OnlyLineEnds(data, size, lineEnds)) {
+        m_failure = platform::OutputFailure{WriteStep::kCheck, 0};
+        m_failed = true;
+    } else if (!m_target.Write(data, size)) {
+        m_failure = m_target.Failure();
         m_failed = true;
     }
+    return !m_failed;
+}
+
+bool OutputFile::FlushBuffer() {
+    if (m_used > 0) Send(m_buffer.get(), m_used, m_lineEnds);
     m_used = 0;
     m_lineEnds = 0;
     return !m_failed;
 }
 
 bool OutputFile::Commit() {
+    const bool failedBefore = m_failed;
     if (m_wholeText && !m_failed) {
         // Every line end counted so far lies in the held chunks and the buffer.
         LineBreaks found = CountLineBreaks(m_buffer.get(), m_used);
@@ -136,17 +145,32 @@ bool OutputFile::Commit() {
             found.feeds += inChunk.feeds;
             found.returns += inChunk.returns;
         }
-        m_failed = !(found == OfLineEnds(m_lineEnds));
+        if (!(found == OfLineEnds(m_lineEnds))) {
+            m_failure = platform::OutputFailure{WriteStep::kCheck, 0};
+            m_failed = true;
+        }
         for (const Chunk& chunk : m_held) {
             if (!m_failed && chunk.size > 0 && !m_target.Write(chunk.data.get(), chunk.size)) {
+                m_failure = m_target.Failure();
                 m_failed = true;
             }
         }
         m_lineEnds = 0;  // checked above
-        if (!m_failed && m_used > 0 && !m_target.Write(m_buffer.get(), m_used)) m_failed = true;
+        if (!m_failed && m_used > 0 && !m_target.Write(m_buffer.get(), m_used)) {
+            m_failure = m_target.Failure();
+            m_failed = true;
+        }
         m_used = 0;
     }
-    const bool ok = FlushBuffer() && m_target.Commit();
+    bool ok = FlushBuffer();
+    if (ok && !m_target.Commit()) {
+        m_failure = m_target.Failure();
+        ok = false;
+    }
+    // A write that fails here sends out what was kept back, not text as it was being made.
+    if (!ok && !failedBefore && m_failure.step == WriteStep::kWrite) {
+        m_failure.step = WriteStep::kFlush;
+    }
     if (!ok) m_target.Discard();
     return ok;
 }

@@ -26,7 +26,7 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // False when the file cannot be opened for writing.
+    // False when the file cannot be opened for writing (Failure says why).
     bool Open(const char* path);
     // Buffers `text`; a failure is remembered and reported by Commit. Inline because the writer
     // calls it once per field: the common case is a single copy into the buffer.
@@ -54,6 +54,9 @@ class OutputFile {
     }
     // Writes out what is buffered, closes the file and puts it in place. False on any failure.
     bool Commit();
+    // Why Open or Commit failed: kCheck for a line break that came in with a value, else the
+    // system's step and error. A write that fails within Commit is kFlush.
+    const platform::OutputFailure& Failure() const noexcept { return m_failure; }
 
   private:
     struct Chunk {
@@ -64,6 +67,9 @@ class OutputFile {
     void WriteThrough(std::string_view text);
     void Hold(std::size_t needed);
     bool FlushBuffer();
+    // Sends `size` bytes to the target, which are known to end `lineEnds` lines; false, with
+    // the failure kept, when they hold other line breaks or the target fails.
+    bool Send(const char* data, std::size_t size, std::size_t lineEnds);
 
     platform::OutputTarget m_target;
     std::unique_ptr<char[]> m_buffer;
@@ -73,6 +79,7 @@ class OutputFile {
     bool m_wholeText = false;    // keep everything until Commit, in m_held and the buffer
     std::vector<Chunk> m_held;
     bool m_failed = false;
+    platform::OutputFailure m_failure;
 };
 
 }  // namespace reuseblocks::detail

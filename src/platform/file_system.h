@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "reuseblocks/diagnostics.h"
+
 namespace reuseblocks::detail::platform {
 
 // What the writer puts at the end of every line: text files as the system's own tools write
@@ -62,6 +64,12 @@ class FileReader {
     std::intptr_t m_handle = -1;  // the system's handle: a descriptor, a HANDLE
 };
 
+// Why writing a file failed: the step, and the system's error for it (0 when none).
+struct OutputFailure {
+    WriteStep step = WriteStep::kNone;
+    ErrorCode error = 0;
+};
+
 // Where OutputFile puts its text: one file, written so that a failure leaves what was there.
 //
 // Open decides how. Replacing: the text goes to a new file beside the target, and Commit flushes
@@ -106,9 +114,18 @@ class OutputTarget {
     // Closes and removes the new file, if any. Called by the destructor.
     void Discard() noexcept;
 
+    // Why the last Open, Write or Commit that returned false failed.
+    const OutputFailure& Failure() const noexcept { return m_failure; }
+
   private:
     struct State;  // the system's side
+
+    // Records `step` with the system's current error; returns false.
+    bool Fail(WriteStep step) noexcept;
+    bool Fail(WriteStep step, ErrorCode error) noexcept;
+
     std::unique_ptr<State> m_state;
+    OutputFailure m_failure;
 };
 
 }  // namespace reuseblocks::detail::platform

@@ -10,19 +10,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "fault_support.h"
+#include "reuseblocks/diagnostics.h"
 
 namespace {
 
 const std::string kPrevious = "# the previous file, which a failed write must leave alone\n";
 
 // About 400 KB when written.
-void FillCollection(CReuseBlockFile& blocks) {
+void FillCollection(CReuseBlockFile& blocks, int copy = 0) {
     for (int b = 0; b < 2000; ++b) {
-        CReuseBlock* block = blocks.NewBlock(("/TOP/B" + std::to_string(b)).c_str());
+        CReuseBlock* block =
+            blocks.NewBlock(("/TOP/B" + std::to_string(copy) + "_" + std::to_string(b)).c_str());
         block->Init();
         block->SetProperty(1, "$REUSE/other_libs/optics/with/a/rather/long/path");
         for (std::uint32_t index = 4; index < 11; ++index) block->SetProperty(index, "0");
@@ -31,6 +35,41 @@ void FillCollection(CReuseBlockFile& blocks) {
             block->GetLayerMap(row, column) = "LAYER_NAME_0123456789";
         }
     }
+}
+
+// The step and error WriteFileWithReport tells in a child whose files may not grow beyond
+// `limit` bytes, as "step errno", or "died" when the child ended any other way.
+std::string ReportUnderFileSizeLimit(const CReuseBlockFile& blocks, const std::string& target,
+                                     rlim_t limit) {
+    int pipe[2];
+    if (::pipe(pipe) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &small) != 0) ::_exit(3);
+        const reuseblocks::WriteReport report =
+            reuseblocks::WriteFileWithReport(blocks, target.c_str(), "fault");
+        const std::string told = std::to_string(static_cast<int>(report.step)) + " " +
+                                 std::to_string(report.systemError);
+        const bool sent =
+            ::write(pipe[1], told.data(), told.size()) == static_cast<ssize_t>(told.size());
+        ::_exit(sent ? 0 : 4);
+    }
+    ::close(pipe[1]);
+    char buffer[64] = {};
+    const ssize_t got = ::read(pipe[0], buffer, sizeof buffer - 1);
+    ::close(pipe[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0 || got <= 0) {
+        return "died";
+    }
+    return std::string(buffer, static_cast<std::size_t>(got));
+}
+
+std::string StepAndError(reuseblocks::WriteStep step, int error) {
+    return std::to_string(static_cast<int>(step)) + " " + std::to_string(error);
 }
 
 // Runs WriteFile in a child whose files may not grow beyond `limit` bytes and that may hold no
@@ -82,6 +121,21 @@ TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
 
     // The limit is what failed: without it the same write succeeds.
     EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("new.blocks"), RLIM_INFINITY), 1);
+
+    // The report tells the step and the system's error: the text of a small file goes out in
+    // one flush at the end; a larger one while it is being made.
+    const reuseblocks::WriteReport full =
+        reuseblocks::WriteFileWithReport(blocks, "/dev/full", "x");
+    EXPECT_EQ(StepAndError(full.step, full.systemError),
+              StepAndError(reuseblocks::WriteStep::kFlush, ENOSPC));
+    EXPECT_EQ(ReportUnderFileSizeLimit(blocks, dir.File("new.blocks"), 64 * 1024),
+              StepAndError(reuseblocks::WriteStep::kFlush, EFBIG));
+    CReuseBlockFile larger;
+    for (int copy = 0; copy < 4; ++copy) FillCollection(larger, copy);
+    EXPECT_EQ(ReportUnderFileSizeLimit(larger, dir.File("new.blocks"), 64 * 1024),
+              StepAndError(reuseblocks::WriteStep::kWrite, EFBIG));
+    EXPECT_EQ(ReportUnderFileSizeLimit(larger, target, 64 * 1024),
+              StepAndError(reuseblocks::WriteStep::kFlush, EFBIG));  // in place: all at the end
 }
 
 // Whatever keeps the temporary file from being made (here: no descriptor left), the target is
@@ -116,12 +170,22 @@ TEST(WriteFailure, DirectoryThatRefusesNewFilesOrIsGoneGivesZero) {
 
     // Not even root may create files here.
     EXPECT_EQ(blocks.WriteFile("/proc/self/board.blocks", "fault"), 0);
+    const reuseblocks::WriteReport proc =
+        reuseblocks::WriteFileWithReport(blocks, "/proc/self/board.blocks", "fault");
+    EXPECT_EQ(proc.step, reuseblocks::WriteStep::kOpen);
+    EXPECT_NE(proc.systemError, 0);
 
     fault::ScratchDir dir;
     const std::string gone = dir.File("gone");
     ASSERT_EQ(::mkdir(gone.c_str(), 0700), 0);
     ASSERT_EQ(::rmdir(gone.c_str()), 0);
     EXPECT_EQ(blocks.WriteFile((gone + "/board.blocks").c_str(), "fault"), 0);
+    const reuseblocks::WriteReport missing =
+        reuseblocks::WriteFileWithReport(blocks, (gone + "/board.blocks").c_str(), "fault");
+    EXPECT_EQ(StepAndError(missing.step, missing.systemError),
+              StepAndError(reuseblocks::WriteStep::kOpen, ENOENT));
+    EXPECT_EQ(missing.message, "cannot write \"" + gone + "/board.blocks\": " +
+                                   std::strerror(ENOENT) + " (while opening)");
 
     // The working directory removed from under the process.
     ASSERT_EQ(::mkdir(gone.c_str(), 0700), 0);
@@ -171,6 +235,12 @@ TEST(WriteFailure, ReadOnlyDirectory) {
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
 
     EXPECT_EQ(blocks.WriteFile(dir.File("new.blocks").c_str(), "fault"), 0);
+    const reuseblocks::WriteReport refused =
+        reuseblocks::WriteFileWithReport(blocks, dir.File("new.blocks").c_str(), "fault");
+    EXPECT_EQ(StepAndError(refused.step, refused.systemError),
+              StepAndError(reuseblocks::WriteStep::kOpen, EACCES));
+    EXPECT_EQ(refused.message, "cannot write \"" + dir.File("new.blocks") +
+                                   "\": " + std::strerror(EACCES) + " (while opening)");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
 
     // No temporary file can be made beside a writable file: it is written in place.

@@ -11,8 +11,8 @@
 
 #include "edit/changes.h"
 #include "edit/loading.h"
+#include "files/cannot_write.h"
 #include "files/standard_streams.h"
-#include "files/write_failure.h"
 #include "inspect/diff_report.h"
 #include "records/round_trip_text.h"
 #include "terminal/text_escape.h"
@@ -56,15 +56,15 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
         // Complete before any of it goes out: a failed write prints nothing. The scratch copy
         // is the tool's own business, never named.
         const std::string complete = ScratchPath("stdout");
-        errno = 0;
-        if (blocks.WriteFile(complete.c_str(), app.c_str()) == 0) {
-            const std::string why = WhyWriteFailed(complete, errno);
-            throw Failure("cannot write to standard output" + (why.empty() ? "" : ": " + why));
+        const WriteReport report = WriteFileWithReport(blocks, complete.c_str(), app.c_str());
+        if (!report.Succeeded()) {
+            throw Failure("cannot write to standard output: " +
+                          CannotWrite(complete, report).Reason());
         }
         return CopyToStandardOutput(complete);
     }
-    errno = 0;
-    if (blocks.WriteFile(path.c_str(), app.c_str()) == 0) throw CannotWrite(path, errno);
+    const WriteReport report = WriteFileWithReport(blocks, path.c_str(), app.c_str());
+    if (!report.Succeeded()) throw CannotWrite(path, report);
 }
 
 // SOURCE_DATE_EPOCH, the date reproducible builds agree on, when it is set and a whole number of
@@ -169,9 +169,15 @@ int EditSession::WriteIntoText(const std::string& path) {
         case UpdateResult::kUnchanged:
             PrintDiagnostic(NoteLine(DisplayName(path) + " is unchanged; nothing written"));
             return kExitSuccess;
-        case UpdateResult::kCannotWrite:
+        case UpdateResult::kCannotWrite: {
             if (toStandardOutput) throw Failure("cannot write to standard output");
-            throw CannotWrite(path, report.systemError);
+            WriteReport written;
+            written.result = 0;
+            written.step = report.step;
+            written.systemError = report.systemError;
+            written.message = report.message;
+            throw CannotWrite(path, written);
+        }
         default:
             throw Failure("cannot write " +
                           (toStandardOutput ? "to standard output" : Quoted(path)) + ": " +

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "atomic_file.h"
 
-#include <cerrno>
 #include <iostream>
 
+#include "files/cannot_write.h"
 #include "files/standard_streams.h"
-#include "files/write_failure.h"
 #include "platform/file_system.h"
 #include "terminal/standard_output.h"
 
@@ -14,9 +13,8 @@ namespace reuseblocks::tool {
 AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
     if (IsStandardStream(m_path)) return;
     m_target = std::make_unique<detail::platform::OutputTarget>();
-    errno = 0;
     if (!m_target->Open(m_path.c_str(), detail::platform::OutputTarget::SharedFile::kReplace)) {
-        Fail(errno);
+        Fail();
     }
     m_whole = m_target->NeedsWholeText();
 }
@@ -32,21 +30,19 @@ void AtomicFile::Write(std::string_view text) {
         m_text += text;
         return;
     }
-    errno = 0;
-    if (!m_target->Write(text.data(), text.size())) Fail(errno);
+    if (!m_target->Write(text.data(), text.size())) Fail();
 }
 
 void AtomicFile::Commit() {
     if (!m_target) return FinishStandardOutput();
-    errno = 0;
-    if (m_whole && !m_target->Write(m_text.data(), m_text.size())) Fail(errno);
-    if (!m_target->Commit()) Fail(errno);
+    if (m_whole && !m_target->Write(m_text.data(), m_text.size())) Fail();
+    if (!m_target->Commit()) Fail();
 }
 
-void AtomicFile::Fail(int error) const {
-    const int cause = error;
-    if (m_target) m_target->Discard();
-    throw CannotWrite(m_path, cause);
+void AtomicFile::Fail() const {
+    const detail::platform::OutputFailure failure = m_target->Failure();
+    m_target->Discard();
+    throw CannotWrite(m_path, failure);
 }
 
 void WriteWholeFile(const std::string& path, std::string_view text) {

@@ -19,18 +19,20 @@ namespace reuseblocks::tool {
 // what cannot be replaced (a FIFO, /dev/stdout) is written in place. "-" is standard output.
 class AtomicFile {
   public:
-    // Throws ToolError (status 1) when `path` cannot be written; nothing has changed then.
+    // Throws WriteError (files/cannot_write.h) when `path` cannot be written; nothing has
+    // changed then.
     explicit AtomicFile(std::string path);
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
     ~AtomicFile();  // without Commit: the target keeps its old content
 
     void Write(std::string_view text);
-    // Puts the text in the target's place; throws ToolError when that fails.
+    // Puts the text in the target's place; throws WriteError when that fails.
     void Commit();
 
   private:
-    [[noreturn]] void Fail(int error) const;
+    // Throws the target's failure, its step and the system's error.
+    [[noreturn]] void Fail() const;
 
     std::string m_path;
     std::unique_ptr<detail::platform::OutputTarget> m_target;  // none for standard output

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "standard_streams.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +9,7 @@
 #include <vector>
 
 #include "files/atomic_file.h"
-#include "files/write_failure.h"
+#include "files/cannot_write.h"
 #include "platform/console.h"
 #include "platform/random_source.h"
 #include "terminal/text_escape.h"
@@ -94,11 +93,10 @@ std::string CopyToScratch(std::FILE* in, const std::string& name, const std::str
         }
         if (std::ferror(in)) throw Failure("cannot read " + what);
         copy.Commit();
-    } catch (const ToolError&) {
-        if (std::ferror(in)) throw;
+    } catch (const WriteError& failure) {
+        if (std::ferror(in)) throw Failure("cannot read " + what);
         // The scratch copy is the tool's own business: say why, not where.
-        const std::string why = WhyWriteFailed(path, errno);
-        throw Failure("cannot keep a copy of " + what + (why.empty() ? "" : ": " + why));
+        throw Failure("cannot keep a copy of " + what + ": " + failure.Reason());
     }
     return path;
 }

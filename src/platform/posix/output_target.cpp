@@ -56,8 +56,18 @@ void OutputTarget::Discard() noexcept {
     state.createdThroughLink = false;
 }
 
+bool OutputTarget::Fail(WriteStep step) noexcept {
+    return Fail(step, errno);
+}
+
+bool OutputTarget::Fail(WriteStep step, ErrorCode error) noexcept {
+    m_failure = OutputFailure{step, error};
+    return false;
+}
+
 bool OutputTarget::Open(const char* path, SharedFile shared) {
-    if (!path || !*path) return false;
+    m_failure = OutputFailure{};
+    if (!path || !*path) return Fail(WriteStep::kOpen, ENOENT);
     m_state = std::make_unique<State>();
     State& state = *m_state;
     state.replaceShared = shared == SharedFile::kReplace;
@@ -67,7 +77,9 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
         // Written through this process's own open file: its offset, its appending, its kind.
         state.fd = UniqueFd(::fcntl(held.descriptor, F_DUPFD_CLOEXEC, 3));
         struct stat info {};
-        if (!state.fd.IsOpen() || ::fstat(state.fd.Get(), &info) != 0) return false;
+        if (!state.fd.IsOpen() || ::fstat(state.fd.Get(), &info) != 0) {
+            return Fail(WriteStep::kOpen);
+        }
         state.pipe = !S_ISREG(info.st_mode);
         return true;
     }
@@ -78,19 +90,21 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
         UniqueFd target(::open(path, flags));
         if (target.IsOpen()) {
             struct stat info {};
-            if (::fstat(target.Get(), &info) != 0 || !ClearNonBlocking(target.Get())) return false;
+            if (::fstat(target.Get(), &info) != 0 || !ClearNonBlocking(target.Get())) {
+                return Fail(WriteStep::kOpen);
+            }
             if (held.kind == HeldStream::kOtherProcess) {
                 state.InPlace(std::move(target), S_ISREG(info.st_mode) && !held.appending);
                 return true;
             }
-            return state.OpenExisting(std::move(target), info, path);
+            return state.OpenExisting(std::move(target), info, path) || Fail(WriteStep::kOpen);
         }
-        if (errno != ENOENT) return false;  // ENXIO: a FIFO nobody reads
+        if (errno != ENOENT) return Fail(WriteStep::kOpen);  // ENXIO: a FIFO nobody reads
         bool retry = false;
         if (state.OpenNew(path, retry)) return true;
-        if (!retry) return false;
+        if (!retry) return Fail(WriteStep::kOpen);
     }
-    return false;
+    return Fail(WriteStep::kOpen, EAGAIN);  // it kept changing between two looks
 }
 
 bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info, const char* path) {
@@ -100,7 +114,10 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
         InPlace(std::move(target), S_ISREG(info.st_mode));
         return true;
     }
-    if (!LocateDirectory(path, info)) return false;
+    if (!LocateDirectory(path, info)) {
+        if (errno == 0) errno = ENOENT;  // the name leads to another file now
+        return false;
+    }
     const int made = CreateTemporary(0600);
     if (made < 0) {
         // A directory the process may not add to: in place is the only way to write at all.
@@ -124,7 +141,11 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
     directory = UniqueFd(::open(DirectoryOf(path).c_str(), kDirectoryFlags));
     name = BaseNameOf(path);
     struct stat info {};
-    if (!directory.IsOpen() || name.empty()) return false;
+    if (!directory.IsOpen()) return false;
+    if (name.empty()) {
+        errno = EISDIR;  // the path ends in a slash
+        return false;
+    }
     if (::fstatat(directory.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         retry = true;
         if (!S_ISLNK(info.st_mode)) return false;  // made meanwhile: open it as it is now
@@ -147,6 +168,7 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
 // the path's own directory when its last part is the file itself, else the directory of its
 // real path. Either way the name must still lead to the file that was opened.
 bool OutputTarget::State::LocateDirectory(const char* path, const struct stat& info) {
+    errno = 0;  // stays 0 when every call succeeds but the name leads elsewhere
     struct stat found {};
     directory = UniqueFd(::open(DirectoryOf(path).c_str(), kDirectoryFlags));
     name = BaseNameOf(path);
@@ -170,18 +192,24 @@ bool OutputTarget::NeedsWholeText() const noexcept {
 }
 
 bool OutputTarget::Write(const char* data, std::size_t size) noexcept {
-    return m_state->WriteText(data, size);
+    const WriteStep failed = m_state->WriteText(data, size);
+    return failed == WriteStep::kNone || Fail(failed);
 }
 
 bool OutputTarget::Commit() noexcept {
-    if (!m_state || !m_state->fd.IsOpen()) return false;
+    if (!m_state || !m_state->fd.IsOpen()) return Fail(WriteStep::kFlush, EBADF);
     State& state = *m_state;
     bool ok = true;
     if (state.mode == State::Mode::kInPlace && !state.emptied) ok = Write("", 0);
-    if (ok && state.mode != State::Mode::kStream) ok = FlushToDisk(state.fd.Get());
-    if (ok && state.unnamed) ok = state.NameUnnamed();
-    if (!state.fd.Close()) ok = false;
-    if (ok && state.mode == State::Mode::kReplace) ok = state.PutInPlace();
+    if (ok && state.mode != State::Mode::kStream && !FlushToDisk(state.fd.Get())) {
+        ok = Fail(WriteStep::kSync);
+    }
+    if (ok && state.unnamed && !state.NameUnnamed()) ok = Fail(WriteStep::kRename);
+    // A file system that writes back late reports the failure here.
+    if (!state.fd.Close() && ok) ok = Fail(WriteStep::kFlush);
+    if (ok && state.mode == State::Mode::kReplace && !state.PutInPlace()) {
+        ok = Fail(WriteStep::kRename);
+    }
     if (!ok) Discard();
     return ok;
 }

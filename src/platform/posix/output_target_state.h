@@ -45,7 +45,8 @@ struct OutputTarget::State {
 
     // Writing to the target itself.
     void InPlace(UniqueFd target, bool regular);
-    bool WriteText(const char* data, std::size_t size) noexcept;
+    // kNone, or the step that failed with errno set.
+    WriteStep WriteText(const char* data, std::size_t size) noexcept;
 
     Mode mode = Mode::kStream;
     UniqueFd fd;         // where the text goes

@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <cerrno>
 #include <ctime>
 
 namespace reuseblocks::detail::platform {
@@ -58,8 +59,15 @@ SigpipeGuard::~SigpipeGuard() {
 }  // namespace
 
 bool WriteKeepingSigpipe(RawWrite write, int fd, const char* data, std::size_t size) noexcept {
-    const SigpipeGuard guard;
-    return write(fd, data, size);
+    bool written = false;
+    int error = 0;
+    {
+        const SigpipeGuard guard;
+        written = write(fd, data, size);
+        error = errno;
+    }
+    errno = error;  // the write's, whatever the guard's clean-up did
+    return written;
 }
 
 }  // namespace reuseblocks::detail::platform

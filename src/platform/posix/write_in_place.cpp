@@ -54,14 +54,15 @@ void OutputTarget::State::InPlace(UniqueFd target, bool regular) {
     directory.Reset();
 }
 
-bool OutputTarget::State::WriteText(const char* data, std::size_t size) noexcept {
+WriteStep OutputTarget::State::WriteText(const char* data, std::size_t size) noexcept {
     // The old content goes only when the new is on its way, all of it at hand (NeedsWholeText).
     if (mode == Mode::kInPlace && !emptied) {
-        if (::ftruncate(fd.Get(), 0) != 0) return false;
+        if (::ftruncate(fd.Get(), 0) != 0) return WriteStep::kInPlace;
         emptied = true;
     }
-    if (!pipe) return WriteAll(fd.Get(), data, size);
-    return WriteKeepingSigpipe(&WriteAll, fd.Get(), data, size);
+    const bool written = pipe ? WriteKeepingSigpipe(&WriteAll, fd.Get(), data, size)
+                              : WriteAll(fd.Get(), data, size);
+    return written ? WriteStep::kNone : WriteStep::kWrite;
 }
 
 }  // namespace reuseblocks::detail::platform

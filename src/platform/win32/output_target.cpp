@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cwchar>
 #include <memory>
@@ -93,21 +94,35 @@ void OutputTarget::Discard() noexcept {
     }
 }
 
+bool OutputTarget::Fail(WriteStep step) noexcept {
+    return Fail(step, FromWin32Error(::GetLastError()));
+}
+
+bool OutputTarget::Fail(WriteStep step, ErrorCode error) noexcept {
+    m_failure = OutputFailure{step, error};
+    return false;
+}
+
 bool OutputTarget::Open(const char* path, SharedFile shared) {
-    if (!path || !*path) return false;
+    m_failure = OutputFailure{};
+    if (!path || !*path) return Fail(WriteStep::kOpen, ENOENT);
     m_state = std::make_unique<State>();
     std::wstring wide;
-    if (!ToWidePath(path, wide)) return false;
+    if (!ToWidePath(path, wide)) return Fail(WriteStep::kOpen, ENOENT);
     // What is there now, a link followed to the file it names.
     UniqueHandle existing(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (existing.IsOpen()) {
         BY_HANDLE_FILE_INFORMATION info{};
         if (::GetFileType(existing.Get()) == FILE_TYPE_DISK) {
-            if (!::GetFileInformationByHandle(existing.Get(), &info)) return false;
-            if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+            if (!::GetFileInformationByHandle(existing.Get(), &info)) return Fail(WriteStep::kOpen);
+            if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                return Fail(WriteStep::kOpen, EISDIR);
+            }
             // Replacing would get past the read-only attribute: refuse, as writing in place would.
-            if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return false;
+            if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+                return Fail(WriteStep::kOpen, EACCES);
+            }
             // A file several names share is written in place, or replacing would split them,
             // unless that is asked for.
             if (info.nNumberOfLinks == 1 || shared == SharedFile::kReplace) {
@@ -125,7 +140,7 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
     // In place: the old content stays until the whole new text has been written over it.
     m_state->file.Reset(::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!m_state->file.IsOpen()) return false;
+    if (!m_state->file.IsOpen()) return Fail(WriteStep::kOpen);
     m_state->inPlaceOnDisk = ::GetFileType(m_state->file.Get()) == FILE_TYPE_DISK;
     return true;
 }
@@ -167,9 +182,10 @@ bool OutputTarget::Write(const char* data, std::size_t size) noexcept {
     while (size > 0) {
         DWORD written = 0;
         const auto chunk = static_cast<DWORD>(size < kMaxWrite ? size : kMaxWrite);
-        if (!::WriteFile(m_state->file.Get(), data, chunk, &written, nullptr) || written == 0) {
-            return false;
+        if (!::WriteFile(m_state->file.Get(), data, chunk, &written, nullptr)) {
+            return Fail(WriteStep::kWrite);
         }
+        if (written == 0) return Fail(WriteStep::kWrite, EIO);
         data += written;
         size -= written;
     }
@@ -206,17 +222,18 @@ bool OutputTarget::State::Replace() noexcept {
 }
 
 bool OutputTarget::Commit() noexcept {
-    if (!m_state || !m_state->file.IsOpen()) return false;
+    if (!m_state || !m_state->file.IsOpen()) return Fail(WriteStep::kFlush, EBADF);
     State& state = *m_state;
     const bool replacing = !state.temporary.empty();
     bool ok = true;
     if (replacing || state.inPlaceOnDisk) {
-        if (!replacing && !::SetEndOfFile(state.file.Get())) ok = false;
-        if (ok && !::FlushFileBuffers(state.file.Get())) ok = false;
+        // The old text behind the new goes only now, once all of the new has been written.
+        if (!replacing && !::SetEndOfFile(state.file.Get())) ok = Fail(WriteStep::kInPlace);
+        if (ok && !::FlushFileBuffers(state.file.Get())) ok = Fail(WriteStep::kSync);
     }
-    if (!state.file.Close()) ok = false;
+    if (!state.file.Close() && ok) ok = Fail(WriteStep::kFlush);
     if (ok && replacing) {
-        ok = state.Replace();
+        ok = state.Replace() || Fail(WriteStep::kRename);
         if (ok) state.temporary.clear();
     }
     if (!ok) Discard();

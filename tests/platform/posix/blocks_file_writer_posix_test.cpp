@@ -13,8 +13,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <string>
 
+#include "reuseblocks/diagnostics.h"
 #include "reuseblocks/reuseblocks.h"
 #include "test_support.h"
 #include "written_file.h"
@@ -26,6 +28,13 @@ TEST(WriteFileTest, DeviceWithNoRoomReturnsZero) {
     blocks.NewBlock("/B1");
     if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
     EXPECT_EQ(blocks.WriteFile("/dev/full", "test"), 0);
+    const reuseblocks::WriteReport report =
+        reuseblocks::WriteFileWithReport(blocks, "/dev/full", "test");
+    EXPECT_EQ(report.result, 0);
+    EXPECT_EQ(report.step, reuseblocks::WriteStep::kFlush);
+    EXPECT_EQ(report.systemError, ENOSPC);
+    EXPECT_EQ(report.message,
+              "cannot write \"/dev/full\": No space left on device (while flushing)");
 }
 
 TEST(WriteFileTest, FailurePartWayLeavesTargetAsItWas) {

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "files/atomic_file.h"
+#include "files/cannot_write.h"
 #include "temporary_directory.h"
 #include "terminal/tool_error.h"
 
@@ -45,13 +48,36 @@ TEST_F(AtomicFileTest, ReplacesInOneStepAndKeepsWhatWasThereOnFailure) {
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, mode);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 
-    std::string message;  // a missing directory is named as such
+    std::string message;  // a missing directory: the system's error and the step
     try {
         WriteWholeFile((m_dir / "missing" / "x.svg").string(), "x");
     } catch (const ToolError& failure) {
         message = failure.what();
     }
-    EXPECT_NE(message.find("does not exist"), std::string::npos) << message;
+    EXPECT_NE(message.find(std::string("x.svg\": ") + std::strerror(ENOENT) + " (while opening)"),
+              std::string::npos)
+        << message;
+}
+
+// The reason alone, for a file the user never named: what follows the quoted path, however the
+// path is escaped, or the system's error and the step.
+TEST(CannotWriteTest, ReasonWithoutThePath) {
+    WriteReport refused;
+    refused.result = 0;
+    refused.step = WriteStep::kCheck;
+    refused.message =
+        R"(cannot write "a\"b\\": block "/B1" property 3 (BLOCK_STATUS) holds a line break)";
+    const WriteError check = CannotWrite("a\"b\\", refused);
+    EXPECT_EQ(check.Reason(), R"(block "/B1" property 3 (BLOCK_STATUS) holds a line break)");
+    EXPECT_EQ(std::string(check.what()), "reuseblocks: error: " + refused.message);
+
+    WriteReport full;
+    full.result = 0;
+    full.step = WriteStep::kFlush;
+    full.systemError = ENOSPC;
+    full.message = "cannot write \"x\": No space left on device (while flushing)";
+    EXPECT_EQ(CannotWrite("x", full).Reason(),
+              std::string(std::strerror(ENOSPC)) + " (while flushing)");
 }
 
 }  // namespace

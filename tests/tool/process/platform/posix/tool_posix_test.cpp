@@ -5,6 +5,9 @@
 
 #include <sys/stat.h>
 
+#include <reuseblocks/diagnostics.h>
+#include <reuseblocks/reuseblocks.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -33,7 +36,27 @@ TEST(Tool, OutputToAFullDeviceIsAFailure) {
     const ToolRun full = RunTool({"format", board, "-o", "/dev/full"});
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err,
-              "reuseblocks: error: cannot write \"/dev/full\": No space left on device\n");
+              "reuseblocks: error: cannot write \"/dev/full\": No space left on device (while "
+              "flushing)\n");
+}
+
+TEST(Tool, AFailedWriteSaysWhatTheLibraryReports) {
+    TempDir dir;
+    const std::string board = dir / "board.blocks";
+    std::filesystem::copy_file(kSample, board);
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(board.c_str()), 0);
+    for (const std::string& target :
+         {std::string(dir / "none/out.blocks"), std::string(dir / ""), std::string("/dev/full"),
+          std::string("/proc/self/board.blocks"), board + "/inside.blocks"}) {
+        const reuseblocks::WriteReport report =
+            reuseblocks::WriteFileWithReport(blocks, target.c_str(), "test");
+        ASSERT_FALSE(report.Succeeded()) << target;
+        EXPECT_NE(report.systemError, 0) << target;
+        const ToolRun run = RunTool({"format", board, "-o", target});
+        EXPECT_EQ(run.status, 1) << target;
+        EXPECT_EQ(run.err, "reuseblocks: error: " + report.message + "\n");
+    }
 }
 
 TEST(Tool, APipeIsReadAsCatReadsItAndOtherDevicesAreRefused) {
