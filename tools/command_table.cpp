@@ -219,7 +219,7 @@ int RunCommandLine(int argc, char** argv) {
     mergeFileCommand->add_flag("-p,--stdout", mergeFile.print,
                                "Print the result instead of writing CURRENT");
     mergeFileCommand
-        ->add_option("-L", mergeFile.labels,
+        ->add_option("-L,--label", mergeFile.labels,
                      "Label of CURRENT, BASE and OTHER in conflict markers, in that order")
         ->type_name("LABEL")
         ->allow_extra_args(false);

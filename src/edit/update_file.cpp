@@ -53,7 +53,7 @@ UpdateReport WriteWholeFile(const char* path, const std::string& text) {
         report.systemError = failure.error;
         report.message = std::string("cannot write \"") + (path ? path : "") + "\"";
         if (failure.error != 0) report.message += ": " + detail::platform::ErrorText(failure.error);
-        report.message += std::string(" (") + WriteStepName(failure.step) + ")";
+        report.message += std::string(" (while ") + WriteStepName(failure.step) + ")";
     }
     return report;
 }
