@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include "reuseblocks/ascii.h"
+
 namespace reuseblocks {
 
 // The properties of a block, in the order of a definition line. Unscoped, so that an enumerator
@@ -85,9 +87,6 @@ constexpr std::string_view LayerMapColumnName(std::uint32_t column) noexcept {
 }
 
 namespace detail {
-constexpr char UpperAscii(char c) noexcept {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 template <std::size_t N>
 constexpr std::optional<std::uint32_t> IndexOfName(const std::array<std::string_view, N>& names,
                                                    std::string_view name,
@@ -96,7 +95,7 @@ constexpr std::optional<std::uint32_t> IndexOfName(const std::array<std::string_
         const std::string_view candidate = names[index];
         bool same = candidate.size() == name.size();
         for (std::size_t i = 0; same && i < name.size(); ++i) {
-            same = ignoreCase ? UpperAscii(name[i]) == candidate[i] : name[i] == candidate[i];
+            same = ignoreCase ? ascii::ToUpper(name[i]) == candidate[i] : name[i] == candidate[i];
         }
         if (same) return index;
     }

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "reuseblocks/ascii.h"
 #include "reuseblocks/export.h"
 #include "reuseblocks/host/invalid_arg_exception.h"
 
@@ -253,8 +254,8 @@ class CString {
         const std::string_view a = GetView();
         const std::string_view b = other ? std::string_view(other) : std::string_view();
         for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-            const unsigned char x = LowerAscii(a[i]);
-            const unsigned char y = LowerAscii(b[i]);
+            const auto x = static_cast<unsigned char>(reuseblocks::ascii::ToLower(a[i]));
+            const auto y = static_cast<unsigned char>(reuseblocks::ascii::ToLower(b[i]));
             if (x != y) return x < y ? -1 : 1;
         }
         return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
@@ -359,13 +360,13 @@ class CString {
     CString& MakeUpper() noexcept {
         char* data = MutableData();
         for (std::size_t i = 0; i < Size(); ++i) {
-            if (data[i] >= 'a' && data[i] <= 'z') data[i] = static_cast<char>(data[i] - 'a' + 'A');
+            data[i] = reuseblocks::ascii::ToUpper(data[i]);
         }
         return *this;
     }
     CString& MakeLower() noexcept {
         char* data = MutableData();
-        for (std::size_t i = 0; i < Size(); ++i) data[i] = static_cast<char>(LowerAscii(data[i]));
+        for (std::size_t i = 0; i < Size(); ++i) data[i] = reuseblocks::ascii::ToLower(data[i]);
         return *this;
     }
     // Byte by byte, so a multi-byte character comes out with its bytes reversed.
@@ -524,10 +525,10 @@ class CString {
 
     // Without argument, trimming strips the C locale's white space: blank, \t, \n, \v, \f, \r.
     CString& TrimLeft() {
-        return EraseLeading([](char c) { return IsSpace(c); });
+        return EraseLeading([](char c) { return reuseblocks::ascii::IsSpace(c); });
     }
     CString& TrimRight() {
-        return EraseTrailing([](char c) { return IsSpace(c); });
+        return EraseTrailing([](char c) { return reuseblocks::ascii::IsSpace(c); });
     }
     CString& Trim() { return TrimRight().TrimLeft(); }
     CString& Trim(char target) { return TrimRight(target).TrimLeft(target); }
@@ -799,15 +800,7 @@ class CString {
     static int PastEnd(std::size_t end) noexcept {
         return end < kMaxSize ? static_cast<int>(end + 1) : static_cast<int>(kMaxSize);
     }
-    static unsigned char LowerAscii(char c) noexcept {
-        // Not `byte`: <windows.h> declares that name globally, and -Wshadow fails the host's build.
-        const auto u = static_cast<unsigned char>(c);
-        return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-    }
     static int Sign(int value) noexcept { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
-    static bool IsSpace(char c) noexcept {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    }
     static int ToIndex(std::size_t pos) noexcept {
         return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
     }
