@@ -68,6 +68,14 @@ const CommandText kMergeHelp = {
     "  reuseblocks merge --replace board.blocks new_power.blocks -o board.blocks",
     kEditExitStatuses};
 
+const CommandText kMergeFileHelp = {
+    "Merge the changes from BASE to OTHER into CURRENT, block by block, as git's merge driver",
+    "  reuseblocks merge-file board.blocks base.blocks theirs.blocks\n"
+    "  git config merge.blocks.driver 'reuseblocks merge-file --name %P %A %O %B'",
+    "Exit status: 0 merged cleanly, 1 merged with conflicts (marked as git marks them and named "
+    "on stderr), 2 trouble (a file that does not load or cannot be read: CURRENT is left as it "
+    "was, or a usage error)."};
+
 const CommandText kFormatHelp = {"Load a file and write it again with a fresh header",
                                  "  reuseblocks format board.blocks --app placer\n"
                                  "  reuseblocks format old.blocks -o clean.blocks",
@@ -202,6 +210,24 @@ int RunCommandLine(int argc, char** argv) {
     mergeCommand->add_flag("--replace", merge.replace,
                            "A block of a later file replaces the block of the same ID");
     AddWriteOptions(*mergeCommand, merge.write, true);
+
+    MergeFileOptions mergeFile;
+    CLI::App* mergeFileCommand =
+        AddCommand(app, "merge-file", run, RunMergeFile, mergeFile, kMergeFileHelp);
+    mergeFileCommand
+        ->add_option("CURRENT", mergeFile.current, "Blocks file to merge into (git's %A)")
+        ->required();
+    mergeFileCommand->add_option("BASE", mergeFile.base, "Their common ancestor (%O)")->required();
+    mergeFileCommand->add_option("OTHER", mergeFile.other, "The other side (%B)")->required();
+    mergeFileCommand->add_flag("-p,--stdout", mergeFile.print,
+                               "Print the result instead of writing CURRENT");
+    mergeFileCommand
+        ->add_option("-L,--label", mergeFile.labels,
+                     "Label of CURRENT, BASE and OTHER in conflict markers, in that order")
+        ->type_name("LABEL")
+        ->allow_extra_args(false);
+    mergeFileCommand->add_option("--name", mergeFile.name, "Name CURRENT in messages (git's %P)")
+        ->type_name("PATH");
 
     FormatOptions format;
     AddCommand<Takes::kFileToEdit>(app, "format", run, RunFormat, format, kFormatHelp);

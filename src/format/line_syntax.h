@@ -87,6 +87,21 @@ class LineScanner {
     unsigned long m_number = 0;
 };
 
+// True when `line` starts with one of the markers git leaves around a conflict it could not
+// merge: seven "<", "=", ">" or "|" alone or before white space. The loader rejects such a line
+// like any other; this only says what it is.
+constexpr bool IsConflictMarker(std::string_view line) noexcept {
+    constexpr std::size_t kMarkerSize = 7;
+    if (line.size() < kMarkerSize) return false;
+    const char mark = line[0];
+    if (mark != '<' && mark != '=' && mark != '>' && mark != '|') return false;
+    for (std::size_t i = 1; i < kMarkerSize; ++i) {
+        if (line[i] != mark) return false;
+    }
+    return line.size() == kMarkerSize || line[kMarkerSize] == ' ' || line[kMarkerSize] == '\t' ||
+           line[kMarkerSize] == '\r';
+}
+
 // The loader's words for a rejected line, also used by whoever reports the same problem.
 std::string FieldCountMessage(LineKind kind,
                               std::size_t found);     // "definition line has 2 fields, 12 expected"

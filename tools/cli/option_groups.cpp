@@ -13,7 +13,11 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
                            outputRequired ? "File to write" : "Write here instead of in place");
     output->type_name("OUT");
     if (outputRequired) output->required();
-    command.add_option("--app", write.app, "Application name in the written header")
+    command
+        .add_option("--app", write.app,
+                    "Application name in the written header; an edit keeps the file's own "
+                    "unless given")
+        ->each([&write](const std::string&) { write.appGiven = true; })
         ->type_name("NAME")
         ->capture_default_str();
     command.add_flag("--force", write.force,

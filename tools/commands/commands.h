@@ -83,6 +83,16 @@ struct MergeOptions {
 };
 int RunMerge(const MergeOptions& options);
 
+struct MergeFileOptions {
+    std::string current;  // written with the result, unless print
+    std::string base;
+    std::string other;
+    std::vector<std::string> labels;  // -L: the names of CURRENT, BASE and OTHER in markers
+    std::string name;                 // --name: CURRENT's name in messages (git's %P)
+    bool print = false;               // -p: the result to standard output instead
+};
+int RunMergeFile(const MergeFileOptions& options);
+
 struct FormatOptions {
     std::string file;
     WriteOptions write;

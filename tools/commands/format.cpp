@@ -7,6 +7,7 @@ namespace reuseblocks::tool {
 
 int RunFormat(const FormatOptions& options) {
     EditSession edit(options.file, options.write);
+    edit.StartAfresh();
     return edit.Write();
 }
 

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 // `merge`: the blocks of several files in one.
+#include <filesystem>
+
 #include "commands/commands.h"
 #include "edit/changes.h"
 #include "edit/loading.h"
+#include "files/standard_streams.h"
 #include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
@@ -21,18 +24,33 @@ void MergeReplacing(CReuseBlockFile& blocks, const std::string& input) {
     }
 }
 
+// The input that -o names, whose text the merged file keeps; empty when -o is a new file.
+std::string InputReplaced(const MergeOptions& options) {
+    const std::string& output = options.write.output;
+    if (IsStandardStream(output)) return std::string();
+    for (const std::string& input : options.inputs) {
+        std::error_code ignored;
+        if (!IsStandardStream(input) && std::filesystem::equivalent(input, output, ignored)) {
+            return input;
+        }
+    }
+    return std::string();
+}
+
 }  // namespace
 
 int RunMerge(const MergeOptions& options) {
     // One collection, so a block ID found in two inputs is rejected as it would be in one file.
     EditSession merged(options.write);
+    const std::string replaced = InputReplaced(options);
+    if (!replaced.empty()) merged.KeepTextOf(replaced);
     for (const std::string& input : options.inputs) {
         if (options.replace) {
             MergeReplacing(merged.Blocks(), input);
         } else {
             LoadOrFail(merged.Blocks(), input);
         }
-        merged.NoteCommentsOf(input);
+        if (input != replaced) merged.NoteCommentsOf(input);
     }
     return merged.Write();
 }

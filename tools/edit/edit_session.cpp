@@ -2,7 +2,10 @@
 #include "edit_session.h"
 
 #include <reuseblocks/diagnostics.h>
+#include <reuseblocks/edit.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -74,6 +77,27 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
     if (!report.Succeeded()) throw CannotWrite(path, report);
 }
 
+// SOURCE_DATE_EPOCH, the date reproducible builds agree on, when it is set and a whole number of
+// seconds.
+bool SourceDateEpoch(std::int64_t& seconds) {
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    if (!text || !*text) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0') return false;
+    seconds = value;
+    return true;
+}
+
+UpdateOptions HeaderUpdate(const WriteOptions& write) {
+    UpdateOptions options;
+    if (!write.appGiven) return options;
+    options.application = write.app.empty() ? "Unknown" : write.app;
+    options.hasDate = SourceDateEpoch(options.date);
+    return options;
+}
+
 }  // namespace
 
 int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& command) {
@@ -89,7 +113,7 @@ int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& co
 EditSession::EditSession(const std::string& file, const WriteOptions& write)
     : m_file(file), m_write(write), m_lock(LockForEdit(file, write)) {
     LoadOrFail(m_blocks, file);
-    NoteCommentsOf(file);
+    m_text = ReadablePath(file);
     // Kept rather than read again: a FIFO gives its bytes once.
     if (write.dryRun) {
         for (const CReuseBlock* block : BlocksInOrder(m_blocks)) {
@@ -104,6 +128,16 @@ CReuseBlock& EditSession::Block(const std::string& id) {
     return BlockOrFail(m_blocks, m_file, id);
 }
 
+void EditSession::KeepTextOf(const std::string& input) {
+    m_lock = LockForEdit(m_write.output.empty() ? input : m_write.output, m_write);
+    m_text = ReadablePath(input);
+}
+
+void EditSession::StartAfresh() {
+    if (!m_text.empty()) NoteCommentsOf(m_file);
+    m_text.clear();
+}
+
 void EditSession::NoteCommentsOf(const std::string& input) {
     const std::size_t comments = CountOwnComments(input);
     if (comments > 0 && m_comments == 0) m_commentedFile = input;
@@ -114,14 +148,52 @@ int EditSession::Write() {
     const std::string& path = m_write.output.empty() ? m_file : m_write.output;
     if (!m_write.force) RefuseValuesThatWouldNotReadBack(m_blocks, path);
     if (m_comments > 0) {
-        // The library keeps blocks, not the lines around them.
+        // The library keeps blocks, not the lines around them, of every file but the one whose
+        // text the write keeps.
         PrintDiagnostic(NoteLine(DisplayName(m_commentedFile) + " has " +
                                  Counted(m_comments, "comment line", "comment lines") +
-                                 " of its own; a written file keeps none, only its blocks "
-                                 "under a fresh header"));
+                                 " of its own; " +
+                                 (m_text.empty() ? "a written file keeps none, only its blocks "
+                                                   "under a fresh header"
+                                                 : "the written file keeps only its blocks")));
     }
     if (m_write.dryRun) return ShowWhatWouldChange(path);
+    if (!m_text.empty()) return WriteIntoText(path);
     WriteBlocks(m_blocks, path, m_write.app);
+    return kExitSuccess;
+}
+
+int EditSession::WriteIntoText(const std::string& path) {
+    if (m_write.app.find_first_of("\r\n") != std::string::npos) {
+        throw Failure("cannot write " + Quoted(path) +
+                      ": the application name (--app) holds a line break, which would end the "
+                      "header line early");
+    }
+    const bool toStandardOutput = IsStandardStream(path);
+    const std::string target = toStandardOutput ? ScratchPath("stdout") : path;
+    const UpdateReport report =
+        UpdateFileWithReport(m_blocks, m_text.c_str(), target.c_str(), HeaderUpdate(m_write));
+    switch (report.result) {
+        case UpdateResult::kUpdated:
+            break;
+        case UpdateResult::kUnchanged:
+            PrintDiagnostic(NoteLine(DisplayName(path) + " is unchanged; nothing written"));
+            return kExitSuccess;
+        case UpdateResult::kCannotWrite: {
+            if (toStandardOutput) throw Failure("cannot write to standard output");
+            WriteReport written;
+            written.result = 0;
+            written.step = report.step;
+            written.systemError = report.systemError;
+            written.message = report.message;
+            throw CannotWrite(path, written);
+        }
+        default:
+            throw Failure("cannot write " +
+                          (toStandardOutput ? "to standard output" : Quoted(path)) + ": " +
+                          report.message);
+    }
+    if (toStandardOutput) CopyToStandardOutput(target);
     return kExitSuccess;
 }
 

@@ -15,9 +15,10 @@ namespace reuseblocks::tool {
 struct WriteOptions {
     std::string output;  // empty: back to the file that was read; "-": standard output
     std::string app = "reuseblocks";
-    bool force = false;   // write values that would not read back the same
-    bool noWait = false;  // fail instead of waiting for another edit of the file
-    bool dryRun = false;  // show what the write would change instead, as `diff` does
+    bool appGiven = false;  // --app given: an edit then rewrites the header's application and date
+    bool force = false;     // write values that would not read back the same
+    bool noWait = false;    // fail instead of waiting for another edit of the file
+    bool dryRun = false;    // show what the write would change instead, as `diff` does
 };
 
 // Runs a command that writes a blocks file. In a dry run it exits as `diff` does, and a failure
@@ -28,9 +29,14 @@ int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& co
 // back the same, write, report. The lock is held from the load to the write when the edit writes
 // back in place, so that two edits of one file take turns; the library writes the file
 // atomically; a failure ends the command before the file changes.
+//
+// An edit of a file keeps the file's own text: the library writes the edit into it, and every
+// line the edit did not change stays as it was. An edit that changes nothing writes nothing.
+// Only `format` and new collections are written whole, under a fresh header.
 class EditSession {
   public:
-    // Locks and loads `file` ("-": standard input, and then standard output by default).
+    // Locks and loads `file` ("-": standard input, and then standard output by default); the
+    // write keeps its text.
     EditSession(const std::string& file, const WriteOptions& write);
     // A new collection, for commands that make a file from others: nothing is locked or loaded.
     explicit EditSession(const WriteOptions& write);
@@ -45,6 +51,11 @@ class EditSession {
     // Counts the comment lines of `input`, one more file the collection was read from, that the
     // write will drop, so that Write can say so first.
     void NoteCommentsOf(const std::string& input);
+    // The write keeps the text of `input`, the file it replaces, which is locked now as an edit
+    // in place is; call before loading it. Its blocks keep their lines, the others go after them.
+    void KeepTextOf(const std::string& input);
+    // The write makes a whole new file under a fresh header, as `format` does.
+    void StartAfresh();
 
     // Writes every block to the destination and returns the command's exit status. Unless
     // --force, a collection holding values that would not read back the same is refused first,
@@ -54,12 +65,14 @@ class EditSession {
 
   private:
     int ShowWhatWouldChange(const std::string& path);
+    int WriteIntoText(const std::string& path);
 
     std::string m_file;
     const WriteOptions& m_write;
     detail::platform::FileLock m_lock;
     CReuseBlockFile m_blocks;
     CReuseBlockFile m_loaded;  // a dry run's copy of the file as it was read
+    std::string m_text;        // the file whose text the write keeps; empty: written whole
     std::size_t m_comments = 0;
     std::string m_commentedFile;  // the first file with comments a write drops
 };

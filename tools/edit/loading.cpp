@@ -10,6 +10,7 @@
 
 #include "cli/near_miss.h"
 #include "files/standard_streams.h"
+#include "format/line_syntax.h"
 #include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -21,11 +22,33 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
     LoadOrFail(blocks, path, DisplayName(path));
 }
 
+const char* const kConflictMessage = "unresolved merge conflict: a conflict marker git left";
+
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs) {
     const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
     if (!report.Succeeded()) {
-        throw ToolError(kExitFailure, Diagnostic(shownAs, report.line, "error", report.message));
+        // A file git could not merge fails at its first marker: say so, not how many fields the
+        // marker line has.
+        const std::vector<unsigned long> markers =
+            report.line > 0 ? ConflictMarkerLines(path, report.line) : std::vector<unsigned long>();
+        const bool conflict = !markers.empty() && markers.back() == report.line;
+        throw ToolError(kExitFailure, Diagnostic(shownAs, report.line, "error",
+                                                 conflict ? kConflictMessage : report.message));
     }
+}
+
+std::vector<unsigned long> ConflictMarkerLines(const std::string& path, unsigned long last) {
+    std::vector<unsigned long> lines;
+    const std::string readable = ReadablePath(path);
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(readable, ignored)) return lines;
+    std::ifstream in(readable, std::ios::binary);
+    unsigned long number = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (++number > last && last != 0) break;
+        if (format::IsConflictMarker(line)) lines.push_back(number);
+    }
+    return lines;
 }
 
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {

@@ -23,6 +23,12 @@ CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const
 // the library writes itself. 0 for what is not a regular file, which cannot be read again.
 std::size_t CountOwnComments(const std::string& path);
 
+// The 1-based lines of `path` that are conflict markers git left, up to line `last` (0: all).
+std::vector<unsigned long> ConflictMarkerLines(const std::string& path, unsigned long last = 0);
+
+// What an unresolved merge conflict is called wherever a file is reported.
+extern const char* const kConflictMessage;
+
 // The blocks in walk order, the order of the file.
 std::vector<CReuseBlock*> BlocksInOrder(const CReuseBlockFile& blocks);
 

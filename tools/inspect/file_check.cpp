@@ -95,6 +95,18 @@ FileCheck CheckFile(const std::string& path, bool strict) {
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
     std::vector<Problem>& problems = check.problems;
     problems = LoadProblems(check.report);
+    if (check.report.Code() != LoadResult::kCannotRead) {
+        // Git's conflict markers, each at its line, instead of the field count of the first.
+        for (const unsigned long line : ConflictMarkerLines(path)) {
+            if (!problems.empty() && problems.front().line == line &&
+                problems.front().code != "MergeConflict") {
+                problems.erase(problems.begin());
+            }
+            problems.push_back(
+                {line, "error", "MergeConflict", std::nullopt, std::nullopt, kConflictMessage});
+            if (problems.size() > kProblemLimit) break;
+        }
+    }
     if (strict && check.report.Code() != LoadResult::kCannotRead) {
         // Lines are found by reading the file again, which a pipe cannot give twice (and
         // opening it again could wait forever for a writer).

@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: MIT
+#include "edit/text_update.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "edit/header_date.h"
+#include "io/repeated_ids.h"
+
+namespace reuseblocks::detail {
+
+namespace {
+
+constexpr std::string_view kApplicationPrefix = "# Application:";
+constexpr std::string_view kDatePrefix = "# Date:";
+
+bool HoldsLineBreak(std::string_view value) noexcept {
+    return value.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool AppendDefinition(const CReuseBlock& block, std::string_view lineEnd, std::string& out) {
+    const std::size_t size = out.size();
+    for (std::uint32_t index = 0; index < kPropertyCount; ++index) {
+        const std::string_view value = block.GetPropertyRef(index).GetView();
+        if (HoldsLineBreak(value)) {
+            out.resize(size);
+            return false;
+        }
+        out.append(value);
+        out += ' ';
+    }
+    out.append(lineEnd);
+    return true;
+}
+
+bool AppendRow(std::string_view id, const CReuseBlock& block, std::uint32_t row,
+               std::string_view lineEnd, std::string& out) {
+    if (HoldsLineBreak(id)) return false;
+    const std::size_t size = out.size();
+    out.append(kMappingKeyword);
+    out += ' ';
+    out.append(id);
+    out += ' ';
+    for (std::uint32_t column = 0; column < kLayerMapColumnCount; ++column) {
+        const std::string_view value = block.GetLayerMapRef(row, column).GetView();
+        if (HoldsLineBreak(value)) {
+            out.resize(size);
+            return false;
+        }
+        out.append(value);
+        out += ' ';
+    }
+    out.append(lineEnd);
+    return true;
+}
+
+bool SameRow(const TextLayout::Row& row, const CReuseBlock& block, std::uint32_t index) {
+    for (std::uint32_t column = 0; column < kLayerMapColumnCount; ++column) {
+        if (row[column] != block.GetLayerMapRef(index, column).GetView()) return false;
+    }
+    return true;
+}
+
+// What becomes of each line of the text: kept, replaced or dropped, with new text before and
+// after it.
+struct LinePlan {
+    enum State : std::uint8_t { kKeep, kReplace, kDrop };
+    std::vector<std::uint8_t> state;
+    std::vector<std::string> replacement;
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+
+    explicit LinePlan(std::size_t lines)
+        : state(lines, kKeep), replacement(lines), before(lines), after(lines) {}
+};
+
+// Appends generated text, first ending the line the output stops in.
+void AppendGenerated(std::string& out, std::string_view text, std::string_view lineEnd) {
+    if (text.empty()) return;
+    if (!out.empty() && out.back() != '\n') out.append(lineEnd);
+    out.append(text);
+}
+
+std::string_view EndFor(const format::ScannedLine& line, std::string_view prevailing) {
+    const std::string_view own = LineEndOf(line);
+    return own.empty() ? prevailing : own;
+}
+
+// The rows of `block` in place of the text's rows: rows equal at both ends keep their lines,
+// those between are rewritten pairwise, the rest dropped or added after the last one written.
+// Linear in the rows, whatever they hold.
+bool PlanRows(const TextLayout& layout, const TextLayout::Block& text, const CReuseBlock& block,
+              bool renamed, std::string_view prevailing, LinePlan& plan) {
+    const std::size_t oldCount = text.rows.size();
+    const std::size_t newCount = block.GetLayerMapCount();
+    std::size_t prefix = 0;
+    std::size_t suffix = 0;
+    if (!renamed) {
+        const std::size_t common = std::min(oldCount, newCount);
+        while (prefix < common &&
+               SameRow(text.rows[prefix], block, static_cast<std::uint32_t>(prefix))) {
+            ++prefix;
+        }
+        while (suffix < common - prefix &&
+               SameRow(text.rows[oldCount - 1 - suffix], block,
+                       static_cast<std::uint32_t>(newCount - 1 - suffix))) {
+            ++suffix;
+        }
+    }
+    const std::string_view id = block.GetBlockID().GetView();
+    const std::size_t oldMiddle = oldCount - prefix - suffix;
+    const std::size_t newMiddle = newCount - prefix - suffix;
+    const std::size_t paired = std::min(oldMiddle, newMiddle);
+    for (std::size_t i = 0; i < paired; ++i) {
+        const std::size_t line = text.rowLines[prefix + i];
+        plan.state[line] = LinePlan::kReplace;
+        if (!AppendRow(id, block, static_cast<std::uint32_t>(prefix + i),
+                       EndFor(layout.lines[line], prevailing), plan.replacement[line])) {
+            return false;
+        }
+    }
+    for (std::size_t i = paired; i < oldMiddle; ++i) {
+        plan.state[text.rowLines[prefix + i]] = LinePlan::kDrop;
+    }
+    if (newMiddle > paired) {
+        const std::size_t anchor =
+            prefix + paired > 0 ? text.rowLines[prefix + paired - 1] : text.definition;
+        std::string& added = plan.after[anchor];
+        for (std::size_t i = paired; i < newMiddle; ++i) {
+            if (!AppendRow(id, block, static_cast<std::uint32_t>(prefix + i), prevailing, added)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The header's application and date lines, before the first block.
+bool PlanHeader(const TextLayout& layout, const UpdateOptions& options, LinePlan& plan) {
+    if (options.application.empty()) return true;
+    if (HoldsLineBreak(options.application)) return false;
+    const std::size_t end =
+        layout.blocks.empty() ? layout.lines.size() : layout.blocks[0].definition;
+    bool application = false;
+    bool date = false;
+    for (std::size_t i = 0; i < end && !(application && date); ++i) {
+        const std::string_view trimmed = format::TrimLine(layout.lines[i].text);
+        const std::string_view lineEnd = LineEndOf(layout.lines[i]);
+        if (!application && trimmed.substr(0, kApplicationPrefix.size()) == kApplicationPrefix) {
+            application = true;
+            plan.state[i] = LinePlan::kReplace;
+            plan.replacement[i] =
+                std::string(kApplicationPrefix) + " " + options.application + std::string(lineEnd);
+        } else if (!date && trimmed.substr(0, kDatePrefix.size()) == kDatePrefix) {
+            date = true;
+            plan.state[i] = LinePlan::kReplace;
+            plan.replacement[i] = std::string(kDatePrefix) + " " +
+                                  HeaderDateText(options.hasDate, options.date) +
+                                  std::string(lineEnd);
+        }
+    }
+    return true;
+}
+
+UpdateReport Unwritable(std::string message) {
+    UpdateReport report;
+    report.result = UpdateResult::kUnwritableValue;
+    report.step = WriteStep::kCheck;
+    report.message = std::move(message);
+    return report;
+}
+
+}  // namespace
+
+bool AppendBlockLines(const CReuseBlock& block, std::string_view lineEnd, std::string& out) {
+    const std::size_t size = out.size();
+    bool ok = AppendDefinition(block, lineEnd, out);
+    for (std::uint32_t row = 0; ok && row < block.GetLayerMapCount(); ++row) {
+        ok = AppendRow(block.GetBlockID().GetView(), block, row, lineEnd, out);
+    }
+    if (!ok) out.resize(size);
+    return ok;
+}
+
+UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
+                           const CReuseBlockFile& blocks, const UpdateOptions& options,
+                           const ConflictMarks* marks, std::string& updated) {
+    UpdateReport report;
+    if (layout.result != 0) {
+        report.result = UpdateResult::kRejectedText;
+        report.line = layout.rejectedLine;
+        report.message = layout.message;
+        return report;
+    }
+    if (!RepeatedIDs::Find(blocks).empty()) {
+        return Unwritable("two blocks would be written under one ID");
+    }
+    const std::string lineBreak = "a value holds a line break, which would end its line early";
+    const std::string_view prevailing = PrevailingLineEnd(layout);
+    LinePlan plan(layout.lines.size());
+    if (!PlanHeader(layout, options, plan)) {
+        return Unwritable("the application name holds a line break");
+    }
+
+    // Blocks are matched to the text by key, in order: one removed and added again under its
+    // key stands last in the walk, and so it is written last, as a new block.
+    CStringArray keys;
+    const_cast<CReuseBlockFile&>(blocks).GetBlocksIDs(keys);
+    std::unordered_map<std::string_view, std::size_t> textIndex;
+    textIndex.reserve(layout.blocks.size());
+    for (std::size_t i = 0; i < layout.blocks.size(); ++i)
+        textIndex.emplace(layout.blocks[i].key, i);
+    std::vector<const CReuseBlock*> matched(layout.blocks.size(), nullptr);
+    std::vector<const CReuseBlock*> added;
+    std::ptrdiff_t lastMatched = -1;
+    std::ptrdiff_t next = 0;
+    for (POSITION position = blocks.GetStartPosition(); position; ++next) {
+        const CReuseBlock* block = blocks.GetNext(position);
+        const auto found = textIndex.find(keys[next].GetView());
+        if (found != textIndex.end() && static_cast<std::ptrdiff_t>(found->second) > lastMatched) {
+            matched[found->second] = block;
+            lastMatched = static_cast<std::ptrdiff_t>(found->second);
+        } else {
+            added.push_back(block);
+        }
+    }
+
+    std::size_t lastBlockLine = layout.lines.size();  // none: after the end of the text
+    for (std::size_t i = 0; i < layout.blocks.size(); ++i) {
+        const TextLayout::Block& inText = layout.blocks[i];
+        const std::size_t last =
+            inText.rowLines.empty() ? inText.definition : inText.rowLines.back();
+        lastBlockLine = last;
+        const CReuseBlock* block = matched[i];
+        if (!block) {
+            plan.state[inText.definition] = LinePlan::kDrop;
+            for (const std::size_t line : inText.rowLines) plan.state[line] = LinePlan::kDrop;
+        } else {
+            bool same = true;
+            for (std::uint32_t p = 0; p < kPropertyCount && same; ++p) {
+                same = inText.properties[p] == block->GetPropertyRef(p).GetView();
+            }
+            if (!same) {
+                plan.state[inText.definition] = LinePlan::kReplace;
+                if (!AppendDefinition(*block, EndFor(layout.lines[inText.definition], prevailing),
+                                      plan.replacement[inText.definition])) {
+                    return Unwritable(lineBreak);
+                }
+            }
+            const bool renamed = inText.properties[0] != block->GetBlockID().GetView();
+            if (!PlanRows(layout, inText, *block, renamed, prevailing, plan)) {
+                return Unwritable(lineBreak);
+            }
+        }
+        if (marks) {
+            const auto conflict = marks->wrapped.find(std::string(inText.key));
+            if (conflict != marks->wrapped.end()) {
+                plan.before[inText.definition] = "<<<<<<< " + marks->ours + std::string(prevailing);
+                plan.after[last] += "=======" + std::string(prevailing) + conflict->second +
+                                    ">>>>>>> " + marks->theirs + std::string(prevailing);
+            }
+        }
+    }
+    std::string tail;
+    for (const CReuseBlock* block : added) {
+        if (!AppendBlockLines(*block, prevailing, tail)) return Unwritable(lineBreak);
+    }
+    if (marks) tail += marks->appended;
+
+    std::string out;
+    out.reserve(text.size() + tail.size() + 64);
+    for (std::size_t i = 0; i < layout.lines.size(); ++i) {
+        AppendGenerated(out, plan.before[i], prevailing);
+        if (plan.state[i] == LinePlan::kKeep) {
+            out.append(layout.lines[i].whole);
+        } else if (plan.state[i] == LinePlan::kReplace) {
+            AppendGenerated(out, plan.replacement[i], prevailing);
+        }
+        AppendGenerated(out, plan.after[i], prevailing);
+        if (i == lastBlockLine) AppendGenerated(out, tail, prevailing);
+    }
+    if (lastBlockLine == layout.lines.size()) AppendGenerated(out, tail, prevailing);
+    report.result = out == text ? UpdateResult::kUnchanged : UpdateResult::kUpdated;
+    updated = std::move(out);
+    return report;
+}
+
+}  // namespace reuseblocks::detail

@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: MIT
+// Three-way merges of blocks files, block by block, written into the current side's text.
+#include <reuseblocks/edit.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+
+#include "edit/text_layout.h"
+#include "edit/text_update.h"
+
+namespace reuseblocks {
+
+namespace {
+
+using detail::TextLayout;
+using Row = TextLayout::Row;
+using Rows = std::vector<Row>;
+
+// Rows aligned by their longest common subsequence cost a table of this many cells at most;
+// longer lists merge only when one side kept them as they were.
+constexpr std::size_t kMaxAlignedCells = std::size_t{1} << 20;
+
+// For each row of `base`, the index of the row of `side` it stays as, or -1 (a longest common
+// subsequence, so the matches only move forward).
+std::vector<std::ptrdiff_t> Align(const Rows& base, const Rows& side) {
+    const std::size_t n = base.size();
+    const std::size_t m = side.size();
+    std::vector<std::uint32_t> table((n + 1) * (m + 1), 0);
+    const auto at = [m](std::size_t i, std::size_t j) { return i * (m + 1) + j; };
+    for (std::size_t i = n; i-- > 0;) {
+        for (std::size_t j = m; j-- > 0;) {
+            table[at(i, j)] = base[i] == side[j]
+                                  ? table[at(i + 1, j + 1)] + 1
+                                  : std::max(table[at(i + 1, j)], table[at(i, j + 1)]);
+        }
+    }
+    std::vector<std::ptrdiff_t> match(n, -1);
+    for (std::size_t i = 0, j = 0; i < n && j < m;) {
+        if (base[i] == side[j]) {
+            match[i++] = static_cast<std::ptrdiff_t>(j++);
+        } else if (table[at(i + 1, j)] >= table[at(i, j + 1)]) {
+            ++i;
+        } else {
+            ++j;
+        }
+    }
+    return match;
+}
+
+// The rows of both sides merged as diff3 merges lines: between rows both sides kept, a stretch
+// changed on one side only is taken from it, one changed alike on both once. False on a stretch
+// changed differently on both sides.
+bool MergeRows(const Rows& base, const Rows& current, const Rows& other, Rows& merged) {
+    if (current == other || other == base) {
+        merged = current;
+        return true;
+    }
+    if (current == base) {
+        merged = other;
+        return true;
+    }
+    const std::size_t cells = (base.size() + 1) * (std::max(current.size(), other.size()) + 1);
+    if (cells > kMaxAlignedCells) return false;
+    const std::vector<std::ptrdiff_t> inCurrent = Align(base, current);
+    const std::vector<std::ptrdiff_t> inOther = Align(base, other);
+    merged.clear();
+    std::size_t b = 0;
+    std::size_t c = 0;
+    std::size_t o = 0;
+    for (;;) {
+        if (b < base.size() && inCurrent[b] == static_cast<std::ptrdiff_t>(c) &&
+            inOther[b] == static_cast<std::ptrdiff_t>(o)) {
+            merged.push_back(base[b]);
+            ++b, ++c, ++o;
+            continue;
+        }
+        // The next row both sides kept ends the changed stretch.
+        std::size_t nb = b;
+        while (nb < base.size() && (inCurrent[nb] < 0 || inOther[nb] < 0)) ++nb;
+        const std::size_t nc =
+            nb < base.size() ? static_cast<std::size_t>(inCurrent[nb]) : current.size();
+        const std::size_t no =
+            nb < base.size() ? static_cast<std::size_t>(inOther[nb]) : other.size();
+        const Rows was(base.begin() + static_cast<std::ptrdiff_t>(b),
+                       base.begin() + static_cast<std::ptrdiff_t>(nb));
+        const Rows here(current.begin() + static_cast<std::ptrdiff_t>(c),
+                        current.begin() + static_cast<std::ptrdiff_t>(nc));
+        const Rows there(other.begin() + static_cast<std::ptrdiff_t>(o),
+                         other.begin() + static_cast<std::ptrdiff_t>(no));
+        if (here == was || here == there) {
+            merged.insert(merged.end(), there.begin(), there.end());
+        } else if (there == was) {
+            merged.insert(merged.end(), here.begin(), here.end());
+        } else {
+            return false;
+        }
+        if (nb >= base.size()) return true;
+        b = nb, c = nc, o = no;
+    }
+}
+
+// The whole lines of a block in its text, each ended.
+std::string LinesOf(const TextLayout& layout, const TextLayout::Block& block,
+                    std::string_view lineEnd) {
+    std::string text;
+    const auto add = [&](std::size_t line) {
+        text.append(layout.lines[line].whole);
+        if (text.back() != '\n') text.append(lineEnd);
+    };
+    add(block.definition);
+    for (const std::size_t line : block.rowLines) add(line);
+    return text;
+}
+
+bool SameBlock(const TextLayout::Block& a, const TextLayout::Block& b) {
+    return a.properties == b.properties && a.rows == b.rows;
+}
+
+CReuseBlock* NewBlockFrom(CReuseBlockFile& blocks, const TextLayout::Block& from) {
+    CReuseBlock* block = blocks.NewBlock(std::string(from.key).c_str());
+    for (std::uint32_t p = 0; p < kPropertyCount; ++p) block->GetProperty(p) = from.properties[p];
+    for (const Row& row : from.rows) {
+        const std::uint32_t added = block->NewLayerMap();
+        for (std::uint32_t c = 0; c < kLayerMapColumnCount; ++c) {
+            block->GetLayerMap(added, c) = row[c];
+        }
+    }
+    return block;
+}
+
+void SetRows(CReuseBlock& block, const Rows& rows) {
+    while (block.GetLayerMapCount() > 0) block.RemoveLayerMap(block.GetLayerMapCount() - 1);
+    for (const Row& row : rows) {
+        const std::uint32_t added = block.NewLayerMap();
+        for (std::uint32_t c = 0; c < kLayerMapColumnCount; ++c)
+            block.GetLayerMap(added, c) = row[c];
+    }
+}
+
+std::unordered_map<std::string_view, const TextLayout::Block*> ByKey(const TextLayout& layout) {
+    std::unordered_map<std::string_view, const TextLayout::Block*> index;
+    index.reserve(layout.blocks.size());
+    for (const TextLayout::Block& block : layout.blocks) index.emplace(block.key, &block);
+    return index;
+}
+
+const TextLayout::Block* Find(
+    const std::unordered_map<std::string_view, const TextLayout::Block*>& index,
+    std::string_view key) {
+    const auto found = index.find(key);
+    return found == index.end() ? nullptr : found->second;
+}
+
+}  // namespace
+
+ThreeWayReport MergeTexts(std::string_view current, std::string_view base, std::string_view other,
+                          const ThreeWayOptions& options, std::string& merged) {
+    ThreeWayReport report;
+    const TextLayout layouts[3] = {detail::ReadLayout(current), detail::ReadLayout(base),
+                                   detail::ReadLayout(other)};
+    for (int side = 0; side < 3; ++side) {
+        if (layouts[side].result != 0) {
+            report.result = ThreeWayResult::kTrouble;
+            report.side = side;
+            report.line = layouts[side].rejectedLine;
+            report.message = layouts[side].message;
+            return report;
+        }
+    }
+    const TextLayout& here = layouts[0];
+    const TextLayout& there = layouts[2];
+    const auto baseIndex = ByKey(layouts[1]);
+    const auto otherIndex = ByKey(there);
+    const auto currentIndex = ByKey(here);
+    const std::string_view lineEnd = detail::PrevailingLineEnd(here);
+    const std::string& otherName = options.otherLabel;
+
+    CReuseBlockFile blocks;
+    detail::ConflictMarks marks;
+    marks.ours = options.currentLabel;
+    marks.theirs = options.otherLabel;
+    // Conflicts in the order their regions appear: blocks of the current text first.
+    std::vector<MergeConflict> wrapped;
+    std::vector<MergeConflict> appended;
+    const auto conflict = [](std::vector<MergeConflict>& into, std::string_view id, int property,
+                             std::string message) {
+        MergeConflict found;
+        found.blockID = std::string(id);
+        found.property = property;
+        found.message = std::move(message);
+        into.push_back(std::move(found));
+    };
+
+    for (const TextLayout::Block& mine : here.blocks) {
+        const TextLayout::Block* was = Find(baseIndex, mine.key);
+        const TextLayout::Block* theirs = Find(otherIndex, mine.key);
+        if (!theirs) {
+            if (was && SameBlock(mine, *was)) continue;  // removed there, untouched here
+            if (was) {
+                marks.wrapped.emplace(std::string(mine.key), std::string());
+                conflict(wrapped, mine.key, -1, "changed here, removed in " + otherName);
+            }
+            NewBlockFrom(blocks, mine);
+            continue;
+        }
+        CReuseBlock* block = NewBlockFrom(blocks, mine);
+        std::vector<MergeConflict> found;
+        for (std::uint32_t p = 0; p < kPropertyCount; ++p) {
+            const std::string_view c = mine.properties[p];
+            const std::string_view o = theirs->properties[p];
+            const bool hasBase = was != nullptr;
+            const std::string_view b = hasBase ? was->properties[p] : std::string_view();
+            if (c == o || (hasBase && o == b)) continue;
+            if (hasBase && c == b) {
+                block->GetProperty(p) = o;
+                continue;
+            }
+            conflict(found, mine.key, static_cast<int>(p),
+                     std::string(kPropertyNames[p]) + ": " + std::string(c) + " here, " +
+                         std::string(o) + " in " + otherName);
+        }
+        Rows rows;
+        if (MergeRows(was ? was->rows : Rows(), mine.rows, theirs->rows, rows)) {
+            SetRows(*block, rows);
+        } else {
+            conflict(found, mine.key, -1, "layer maps changed here and in " + otherName);
+        }
+        if (!found.empty()) {
+            // The block stays as it is here, with the other side's lines beside it.
+            for (std::uint32_t p = 0; p < kPropertyCount; ++p) {
+                block->GetProperty(p) = mine.properties[p];
+            }
+            SetRows(*block, mine.rows);
+            marks.wrapped.emplace(std::string(mine.key), LinesOf(there, *theirs, lineEnd));
+            for (MergeConflict& one : found) wrapped.push_back(std::move(one));
+        }
+    }
+    for (const TextLayout::Block& theirs : there.blocks) {
+        if (Find(currentIndex, theirs.key)) continue;
+        const TextLayout::Block* was = Find(baseIndex, theirs.key);
+        if (!was) {
+            NewBlockFrom(blocks, theirs);  // added there
+        } else if (!SameBlock(theirs, *was)) {
+            marks.appended += "<<<<<<< " + options.currentLabel + std::string(lineEnd) +
+                              "=======" + std::string(lineEnd) + LinesOf(there, theirs, lineEnd) +
+                              ">>>>>>> " + options.otherLabel + std::string(lineEnd);
+            conflict(appended, theirs.key, -1, "removed here, changed in " + otherName);
+        }
+    }
+
+    std::string text;
+    const UpdateReport update = detail::ComposeUpdate(current, here, blocks, {}, &marks, text);
+    if (!update.Succeeded()) {
+        report.result = ThreeWayResult::kTrouble;
+        report.side = 0;
+        report.message = update.message;
+        return report;
+    }
+    // Each region's line: the marker lines in order, as the regions were made.
+    wrapped.insert(wrapped.end(), appended.begin(), appended.end());
+    const std::string opening = "<<<<<<< " + options.currentLabel;
+    std::vector<unsigned long> markers;
+    format::LineScanner scanner(text);
+    format::ScannedLine line;
+    while (scanner.Next(line)) {
+        std::string_view plain = line.text;
+        if (!plain.empty() && plain.back() == '\r') plain.remove_suffix(1);
+        if (plain == opening) markers.push_back(line.number);
+    }
+    std::size_t region = 0;
+    for (std::size_t i = 0; i < wrapped.size(); ++i) {
+        if (i > 0 && wrapped[i].blockID != wrapped[i - 1].blockID) ++region;
+        if (region < markers.size()) wrapped[i].line = markers[region];
+    }
+    report.conflicts = std::move(wrapped);
+    report.result = report.conflicts.empty() ? ThreeWayResult::kClean : ThreeWayResult::kConflicts;
+    merged = std::move(text);
+    return report;
+}
+
+}  // namespace reuseblocks

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+// The public side of edits kept in their file's text: reading the text, writing the result.
+#include <string>
+
+#include "edit/text_layout.h"
+#include "edit/text_update.h"
+#include "platform/file_system.h"
+
+namespace reuseblocks {
+
+namespace {
+
+constexpr std::size_t kReadSize = std::size_t{1} << 16;
+
+UpdateReport ReadFailure(const char* what, const char* path, int error) {
+    UpdateReport report;
+    report.result = UpdateResult::kCannotRead;
+    report.systemError = error;
+    report.message = std::string(what) + " \"" + (path ? path : "") +
+                     "\": " + detail::platform::ErrorText(error);
+    return report;
+}
+
+// The whole text of `path`, or the reason it cannot be read.
+UpdateReport ReadWholeFile(const char* path, std::string& text) {
+    detail::platform::FileReader file;
+    if (const detail::platform::ErrorCode error = file.Open(path)) {
+        return ReadFailure("cannot open", path, error);
+    }
+    std::uint64_t size = 0;
+    if (file.RegularFileSize(size) && size < (std::uint64_t{1} << 40)) {
+        text.reserve(static_cast<std::size_t>(size));
+    }
+    for (;;) {
+        const std::size_t used = text.size();
+        text.resize(used + kReadSize);
+        detail::platform::ErrorCode error = 0;
+        const std::ptrdiff_t got = file.Read(&text[used], kReadSize, error);
+        if (got < 0) return ReadFailure("cannot read", path, error);
+        text.resize(used + static_cast<std::size_t>(got));
+        if (got == 0) return UpdateReport{};
+    }
+}
+
+UpdateReport WriteWholeFile(const char* path, const std::string& text) {
+    UpdateReport report;
+    report.result = UpdateResult::kUpdated;
+    detail::platform::OutputTarget target;
+    if (!target.Open(path) || !target.Write(text.data(), text.size()) || !target.Commit()) {
+        const detail::platform::OutputFailure& failure = target.Failure();
+        report.result = UpdateResult::kCannotWrite;
+        report.step = failure.step;
+        report.systemError = failure.error;
+        report.message = std::string("cannot write \"") + (path ? path : "") + "\"";
+        if (failure.error != 0) report.message += ": " + detail::platform::ErrorText(failure.error);
+        report.message += std::string(" (while ") + WriteStepName(failure.step) + ")";
+    }
+    return report;
+}
+
+}  // namespace
+
+UpdateReport UpdateText(std::string_view original, const CReuseBlockFile& blocks,
+                        const UpdateOptions& options, std::string& updated) {
+    const detail::TextLayout layout = detail::ReadLayout(original);
+    return detail::ComposeUpdate(original, layout, blocks, options, nullptr, updated);
+}
+
+UpdateReport UpdateFileWithReport(const CReuseBlockFile& blocks, const char* path,
+                                  const UpdateOptions& options) {
+    return UpdateFileWithReport(blocks, path, path, options);
+}
+
+UpdateReport UpdateFileWithReport(const CReuseBlockFile& blocks, const char* source,
+                                  const char* target, const UpdateOptions& options) {
+    std::string original;
+    UpdateReport report = ReadWholeFile(source, original);
+    if (report.result == UpdateResult::kCannotRead) return report;
+    std::string updated;
+    report = UpdateText(original, blocks, options, updated);
+    if (!report.Succeeded()) return report;
+    const bool inPlace = source && target && std::string_view(source) == target;
+    if (inPlace && report.result == UpdateResult::kUnchanged) return report;
+    return WriteWholeFile(target, report.result == UpdateResult::kUnchanged ? original : updated);
+}
+
+const char* UpdateResultName(UpdateResult result) noexcept {
+    switch (result) {
+        case UpdateResult::kUpdated:
+            return "Updated";
+        case UpdateResult::kUnchanged:
+            return "Unchanged";
+        case UpdateResult::kCannotRead:
+            return "CannotRead";
+        case UpdateResult::kRejectedText:
+            return "RejectedText";
+        case UpdateResult::kUnwritableValue:
+            return "UnwritableValue";
+        case UpdateResult::kCannotWrite:
+            return "CannotWrite";
+    }
+    return "Unknown";
+}
+
+}  // namespace reuseblocks

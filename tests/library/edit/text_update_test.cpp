@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: MIT
+// Edits written into the text they were loaded from: what the edit did not touch stays byte for
+// byte, and the result loads as the edited collection.
+#include <gtest/gtest.h>
+#include <reuseblocks/diagnostics.h>
+#include <reuseblocks/edit.h>
+#include <reuseblocks/reuseblocks.h>
+
+#include <string>
+
+#include "test_support.h"
+
+namespace {
+
+using reuseblocks::UpdateOptions;
+using reuseblocks::UpdateReport;
+using reuseblocks::UpdateResult;
+
+// A file as a person keeps it: someone else's header, notes, blank lines, parentheses, spacing
+// and CR LF line ends.
+const std::string kHandKept =
+    "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\r\n"
+    "# Application: placer 7.2\r\n"
+    "# Date: Sun Dec  6 07:32:38 2026\r\n"
+    "\r\n"
+    "# power: ask Ana before moving\r\n"
+    "(/TOP/PSU1   $R/psu Replica Placed 100 200 TOP 0 mils 10 20 Processed)\r\n"
+    "  map_block_host /TOP/PSU1 1 TOP 1 TOP\r\n"
+    "\tmap_block_host /TOP/PSU1 2 GND 2 GND   \r\n"
+    "\r\n"
+    "/TOP/U2 $R/mcu Smashed Unplaced 0 0 TOP 90 mils 0 0 Unprocessed\r\n"
+    "# trailing note\r\n";
+
+struct Loaded {
+    TempDir dir;
+    CReuseBlockFile blocks;
+
+    explicit Loaded(const std::string& text) {
+        WriteText(dir.File("in.blocks"), text);
+        EXPECT_EQ(blocks.LoadFile(dir.File("in.blocks").c_str()), 0);
+    }
+    CReuseBlock& Block(const char* id) {
+        CReuseBlock* block = nullptr;
+        EXPECT_EQ(blocks.GetBlock(id, block), 1);
+        return *block;
+    }
+    // The update of `text`, checked to load as the collection it was made from.
+    std::string Updated(const std::string& text, UpdateResult expected = UpdateResult::kUpdated,
+                        const UpdateOptions& options = {}) {
+        std::string updated;
+        const UpdateReport report = reuseblocks::UpdateText(text, blocks, options, updated);
+        EXPECT_EQ(report.result, expected) << report.message;
+        WriteText(dir.File("out.blocks"), updated);
+        CReuseBlockFile again;
+        EXPECT_EQ(again.LoadFile(dir.File("out.blocks").c_str()), 0);
+        EXPECT_EQ(Dump(again), DumpRenamed());
+        return updated;
+    }
+    // Dump with each block under its ID, as a file written from it loads.
+    std::string DumpRenamed() {
+        CReuseBlockFile copy;
+        for (POSITION position = blocks.GetStartPosition(); position;) {
+            const CReuseBlock* block = blocks.GetNext(position);
+            CReuseBlock* into = copy.NewBlock(block->GetBlockID().GetString());
+            for (std::uint32_t p = 0; p < CReuseBlock::kPropertyCount; ++p) {
+                into->SetProperty(p, block->GetPropertyRef(p).GetString());
+            }
+            for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
+                const std::uint32_t added = into->NewLayerMap();
+                for (std::uint32_t c = 0; c < CReuseBlock::kLayerMapColumnCount; ++c) {
+                    into->GetLayerMap(added, c) = block->GetLayerMapRef(row, c).GetString();
+                }
+            }
+        }
+        return Dump(copy);
+    }
+};
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(TextUpdate, AnUnchangedCollectionGivesBackTheTextItself) {
+    Loaded file(kHandKept);
+    EXPECT_EQ(file.Updated(kHandKept, UpdateResult::kUnchanged), kHandKept);
+    // A value set to what it was is no change either.
+    file.Block("/TOP/PSU1").SetProperty(reuseblocks::kXLoc, "100");
+    EXPECT_EQ(file.Updated(kHandKept, UpdateResult::kUnchanged), kHandKept);
+}
+
+TEST(TextUpdate, AChangedBlockRewritesItsOwnDefinitionLineOnly) {
+    Loaded file(kHandKept);
+    file.Block("/TOP/PSU1").SetProperty(reuseblocks::kXLoc, "111");
+    EXPECT_EQ(file.Updated(kHandKept),
+              Replaced(kHandKept,
+                       "(/TOP/PSU1   $R/psu Replica Placed 100 200 TOP 0 mils 10 20 Processed)\r\n",
+                       "/TOP/PSU1 $R/psu Replica Placed 111 200 TOP 0 mils 10 20 Processed \r\n"));
+}
+
+TEST(TextUpdate, LayerMapRowsChangeOneByOne) {
+    Loaded file(kHandKept);
+    CReuseBlock& psu = file.Block("/TOP/PSU1");
+    psu.GetLayerMap(1, 3) = "GND2";
+    const std::uint32_t row = psu.NewLayerMap();
+    for (std::uint32_t c = 0; c < 4; ++c) psu.GetLayerMap(row, c) = "3";
+    EXPECT_EQ(file.Updated(kHandKept),
+              Replaced(kHandKept, "\tmap_block_host /TOP/PSU1 2 GND 2 GND   \r\n",
+                       "map_block_host /TOP/PSU1 2 GND 2 GND2 \r\n"
+                       "map_block_host /TOP/PSU1 3 3 3 3 \r\n"));
+
+    Loaded removed(kHandKept);
+    removed.Block("/TOP/PSU1").RemoveLayerMap(0);
+    EXPECT_EQ(removed.Updated(kHandKept),
+              Replaced(kHandKept, "  map_block_host /TOP/PSU1 1 TOP 1 TOP\r\n", ""));
+}
+
+TEST(TextUpdate, ARemovedBlockTakesItsLinesAndANewOneGoesAfterTheLastBlock) {
+    Loaded file(kHandKept);
+    EXPECT_EQ(file.blocks.RemoveBlock("/TOP/PSU1"), 1);
+    CReuseBlock* added = file.blocks.NewBlock("/TOP/NEW");
+    added->Init();
+    for (std::uint32_t p = 1; p < CReuseBlock::kPropertyCount; ++p) {
+        if (added->GetPropertyRef(p).IsEmpty()) added->SetProperty(p, "1");
+    }
+    const std::uint32_t row = added->NewLayerMap();
+    for (std::uint32_t c = 0; c < 4; ++c) added->GetLayerMap(row, c) = "L";
+    std::string expected =
+        Replaced(kHandKept,
+                 "(/TOP/PSU1   $R/psu Replica Placed 100 200 TOP 0 mils 10 20 Processed)\r\n"
+                 "  map_block_host /TOP/PSU1 1 TOP 1 TOP\r\n"
+                 "\tmap_block_host /TOP/PSU1 2 GND 2 GND   \r\n",
+                 "");
+    expected = Replaced(expected, "Unprocessed\r\n",
+                        "Unprocessed\r\n/TOP/NEW 1 Smashed Unplaced 1 1 1 1 1 1 1 Unprocessed \r\n"
+                        "map_block_host /TOP/NEW L L L L \r\n");
+    EXPECT_EQ(file.Updated(kHandKept), expected);
+}
+
+TEST(TextUpdate, ARenameChangesTheLinesInPlaceAndABlockAddedAgainGoesLast) {
+    Loaded file(kHandKept);
+    file.Block("/TOP/PSU1").SetProperty(0, "/TOP/PSU9");
+    std::string expected =
+        Replaced(kHandKept,
+                 "(/TOP/PSU1   $R/psu Replica Placed 100 200 TOP 0 mils 10 20 Processed)\r\n"
+                 "  map_block_host /TOP/PSU1 1 TOP 1 TOP\r\n"
+                 "\tmap_block_host /TOP/PSU1 2 GND 2 GND   \r\n",
+                 "/TOP/PSU9 $R/psu Replica Placed 100 200 TOP 0 mils 10 20 Processed \r\n"
+                 "map_block_host /TOP/PSU9 1 TOP 1 TOP \r\n"
+                 "map_block_host /TOP/PSU9 2 GND 2 GND \r\n");
+    EXPECT_EQ(file.Updated(kHandKept), expected);
+
+    Loaded again(kHandKept);
+    again.blocks.RemoveBlock("/TOP/PSU1");
+    CReuseBlock* block = again.blocks.NewBlock("/TOP/PSU1");
+    for (std::uint32_t p = 1; p < CReuseBlock::kPropertyCount; ++p) block->SetProperty(p, "v");
+    const std::string moved = again.Updated(kHandKept);
+    EXPECT_NE(moved.find("Unprocessed\r\n/TOP/PSU1 v v"), std::string::npos) << moved;
+}
+
+TEST(TextUpdate, TheHeaderChangesOnlyWhenAnApplicationIsGiven) {
+    Loaded file(kHandKept);
+    file.Block("/TOP/U2").SetProperty(reuseblocks::kRotation, "180");
+    UpdateOptions options;
+    options.application = "reuseblocks";
+    options.hasDate = true;
+    options.date = 1700000000;
+    const std::string updated = file.Updated(kHandKept, UpdateResult::kUpdated, options);
+    EXPECT_EQ(updated.substr(0, 100),
+              "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\r\n# Application: reuseblocks\r\n"
+              "# Date: Tue Nov 14 22:13:20 2023\r\n");
+    // A file without those lines gets none.
+    Loaded bare("/A p t s 1 2 TOP 0 mils 1 2 q\n");
+    bare.Block("/A").SetProperty(1, "p2");
+    EXPECT_EQ(bare.Updated("/A p t s 1 2 TOP 0 mils 1 2 q\n", UpdateResult::kUpdated, options),
+              "/A p2 t s 1 2 TOP 0 mils 1 2 q \n");
+}
+
+TEST(TextUpdate, WhatCannotBeWrittenIsRefusedAndLeavesTheOutputAlone) {
+    Loaded file(kHandKept);
+    file.Block("/TOP/U2").SetProperty(1, "two\nlines");
+    std::string updated = "untouched";
+    EXPECT_EQ(reuseblocks::UpdateText(kHandKept, file.blocks, {}, updated).result,
+              UpdateResult::kUnwritableValue);
+    file.Block("/TOP/U2").SetProperty(1, "p");
+    file.Block("/TOP/U2").SetProperty(0, "/TOP/PSU1");
+    EXPECT_EQ(reuseblocks::UpdateText(kHandKept, file.blocks, {}, updated).result,
+              UpdateResult::kUnwritableValue);
+    const UpdateReport rejected = reuseblocks::UpdateText("/A b\n", file.blocks, {}, updated);
+    EXPECT_EQ(rejected.result, UpdateResult::kRejectedText);
+    EXPECT_EQ(rejected.line, 1u);
+    EXPECT_EQ(rejected.message, "definition line has 2 fields, 12 expected");
+    EXPECT_EQ(updated, "untouched");
+}
+
+TEST(TextUpdate, AFileUpdateThatChangesNothingWritesNothing) {
+    Loaded file(kHandKept);
+    const std::string path = file.dir.File("in.blocks");
+    const auto before = std::filesystem::last_write_time(path);
+    const UpdateReport same = reuseblocks::UpdateFileWithReport(file.blocks, path.c_str(), {});
+    EXPECT_EQ(same.result, UpdateResult::kUnchanged);
+    EXPECT_EQ(std::filesystem::last_write_time(path), before);
+    file.Block("/TOP/U2").SetProperty(reuseblocks::kRotation, "180");
+    EXPECT_EQ(reuseblocks::UpdateFileWithReport(file.blocks, path.c_str(), {}).result,
+              UpdateResult::kUpdated);
+    EXPECT_NE(ReadFile(path).find("TOP 180 mils"), std::string::npos);
+    EXPECT_EQ(file.dir.Entries(), (std::vector<std::string>{"in.blocks"}));
+    const UpdateReport missing = reuseblocks::UpdateFileWithReport(
+        file.blocks, file.dir.File("none").c_str(), file.dir.File("out").c_str(), {});
+    EXPECT_EQ(missing.result, UpdateResult::kCannotRead);
+    EXPECT_NE(missing.systemError, 0);
+}
+
+}  // namespace

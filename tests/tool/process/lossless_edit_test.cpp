@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+// Every command that edits a blocks file keeps the file's own text: only the lines of what it
+// changed are written anew, and an edit that changes nothing writes nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tool_process.h"
+
+namespace reuseblocks::test {
+namespace {
+
+// Someone else's header, notes, blank lines, parentheses, spacing and CR LF line ends.
+const std::string kHeader =
+    "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\r\n"
+    "# Application: placer 7.2\r\n"
+    "# Date: Sun Dec  6 07:32:38 2026\r\n"
+    "\r\n"
+    "# power: ask Ana before moving\r\n";
+const std::string kPsu =
+    "(/TOP/PSU1   $R/psu Replica Placed 100 200 TOP 0 mils 25400 50800 Processed)\r\n"
+    "  map_block_host /TOP/PSU1 1 TOP 1 TOP\r\n";
+const std::string kMcu =
+    "\r\n"
+    "/TOP/U2 $R/mcu Smashed Unplaced 0 0 TOP 90 mils 0 0 Unprocessed\r\n"
+    "# trailing note\r\n";
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(LosslessEdit, EveryEditingCommandKeepsTheLinesItDidNotChange) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    const std::string original = kHeader + kPsu + kMcu;
+    const std::string psuLine =
+        "(/TOP/PSU1   $R/psu Replica Placed 100 200 TOP 0 mils 25400 50800 Processed)\r\n";
+    const auto run = [&](const std::vector<std::string>& args) {
+        const ToolRun edit = RunTool(args);
+        EXPECT_EQ(edit.status, 0) << edit.err;
+        EXPECT_EQ(edit.err, "");
+        return ReadText(file);
+    };
+
+    WriteText(file, original);
+    EXPECT_EQ(run({"set", file, "/TOP/U2", "XLOC=5"}),
+              Replaced(original, "Unplaced 0 0 TOP 90 mils 0 0 Unprocessed\r\n",
+                       "Unplaced 5 0 TOP 90 mils 0 0 Unprocessed \r\n"));
+
+    WriteText(file, original);
+    WriteText(dir / "rows.csv", "BLOCK_HIER_NAME,XLOC\n/TOP/PSU1,101\n");
+    EXPECT_EQ(run({"set", file, "--from", dir / "rows.csv"}),
+              Replaced(original, psuLine,
+                       "/TOP/PSU1 $R/psu Replica Placed 101 200 TOP 0 mils 25400 50800 "
+                       "Processed \r\n"));
+
+    WriteText(file, original);
+    EXPECT_EQ(run({"set", file, "/TOP/U2", "XLOC=10", "--sync-int"}),
+              Replaced(original, "Unplaced 0 0 TOP 90 mils 0 0 Unprocessed\r\n",
+                       "Unplaced 10 0 TOP 90 mils 2540 0 Unprocessed \r\n"));
+
+    WriteText(file, original);
+    EXPECT_EQ(run({"map", "add", file, "/TOP/PSU1", "2", "GND", "2", "GND"}),
+              Replaced(original, "  map_block_host /TOP/PSU1 1 TOP 1 TOP\r\n",
+                       "  map_block_host /TOP/PSU1 1 TOP 1 TOP\r\n"
+                       "map_block_host /TOP/PSU1 2 GND 2 GND \r\n"));
+    EXPECT_EQ(run({"map", "remove", file, "/TOP/PSU1", "1"}), original);
+
+    WriteText(file, original);
+    EXPECT_EQ(run({"remove", file, "/TOP/PSU1"}), Replaced(original, kPsu, ""));
+
+    WriteText(file, original);
+    EXPECT_EQ(run({"add", file, "/TOP/NEW", "BLOCK_PATH=$R/x", "XLOC=0", "YLOC=0", "SIDE=TOP",
+                   "ROTATION=0", "UNITS=mils", "INT_XLOC=0", "INT_YLOC=0"}),
+              Replaced(original, "Unprocessed\r\n",
+                       "Unprocessed\r\n/TOP/NEW $R/x Smashed Unplaced 0 0 TOP 0 mils 0 0 "
+                       "Unprocessed \r\n"));
+
+    // merge into one of its inputs keeps that input's text; the other's blocks go last.
+    WriteText(file, original);
+    WriteText(dir / "more.blocks", "# theirs\n/TOP/M m t s 1 1 TOP 0 mils 1 1 q\n");
+    const ToolRun merged = RunTool({"merge", file, dir / "more.blocks", "-o", file});
+    EXPECT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.err, "reuseblocks: note: " + dir / "more.blocks" +
+                              " has 1 comment line of its own; the written file keeps only its "
+                              "blocks\n");
+    EXPECT_EQ(ReadText(file), Replaced(original, "Unprocessed\r\n",
+                                       "Unprocessed\r\n/TOP/M m t s 1 1 TOP 0 mils 1 1 q \r\n"));
+
+    // -o elsewhere and standard output carry the same text.
+    WriteText(file, original);
+    const ToolRun out = RunTool({"set", file, "/TOP/U2", "XLOC=5", "-o", "-"});
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(out.out, Replaced(original, "Unplaced 0 0 TOP", "Unplaced 5 0 TOP")
+                           .replace(original.find(" Unprocessed\r\n"), 14, " Unprocessed \r\n"));
+    EXPECT_EQ(ReadText(file), original);
+}
+
+TEST(LosslessEdit, OnlyAnExplicitAppRewritesTheHeaderAndFormatStillWritesAFreshFile) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, kHeader + kPsu + kMcu);
+    EXPECT_EQ(RunTool({"set", file, "/TOP/U2", "XLOC=5", "--app", "planner"}).status, 0);
+    const std::string text = ReadText(file);
+    EXPECT_EQ(text.substr(0, 69),
+              "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\r\n# Application: planner\r\n# Date:");
+    EXPECT_NE(text.find("\r\n\r\n# power: ask Ana before moving\r\n(/TOP/PSU1   $R/psu"),
+              std::string::npos);
+
+    const ToolRun formatted = RunTool({"format", file});
+    EXPECT_EQ(formatted.status, 0);
+    EXPECT_EQ(formatted.err, "reuseblocks: note: " + file +
+                                 " has 2 comment lines of its own; a written file keeps none, "
+                                 "only its blocks under a fresh header\n");
+    EXPECT_EQ(ReadText(file).find("# power"), std::string::npos);
+}
+
+TEST(LosslessEdit, AnEditThatChangesNothingWritesNothing) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    const std::string original = kHeader + kPsu + kMcu;
+    WriteText(file, original);
+    const auto before = std::filesystem::last_write_time(file);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"set", file, "/TOP/PSU1", "XLOC=100"},
+          std::vector<std::string>{"set", file, "--sync-int"},
+          std::vector<std::string>{"merge", file, file + ".none", "-o", file}}) {
+        if (args[0] == "merge") {
+            WriteText(file + ".none", "# nothing\n");
+        }
+        const ToolRun same = RunTool(args);
+        EXPECT_EQ(same.status, 0) << same.err;
+        EXPECT_NE(same.err.find("reuseblocks: note: " + file + " is unchanged; nothing written\n"),
+                  std::string::npos)
+            << same.err;
+    }
+    EXPECT_EQ(ReadText(file), original);
+    EXPECT_EQ(std::filesystem::last_write_time(file), before);
+}
+
+}  // namespace
+}  // namespace reuseblocks::test
