@@ -136,7 +136,7 @@ void WriteLine(OutputFile& out, std::string_view lead,
     }
     std::memcpy(at, end.data(), end.size());
     at += end.size();
-    out.Added(static_cast<std::size_t>(at - room), 1);
+    out.Added(static_cast<std::size_t>(at - room));
 }
 
 }  // namespace

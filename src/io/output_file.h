@@ -17,9 +17,8 @@ namespace reuseblocks::detail {
 // system allows it (platform::OutputTarget decides). When the target cannot be replaced, the whole
 // text is gathered in memory before the target is touched.
 //
-// Line ends are counted: a line feed or carriage return that came in with a value (it would end
-// its line early and start a record of its own) is found before its chunk of text reaches the
-// target, and fails the whole write.
+// It writes text as it is given: whoever formats the text refuses the values that would break a
+// line before anything is opened.
 class OutputFile {
   public:
     OutputFile() = default;
@@ -39,23 +38,17 @@ class OutputFile {
         }
     }
     // Ends a line with the system's line end.
-    void EndLine() {
-        Write(platform::kLineEnd);
-        ++m_lineEnds;  // after the Write, which may have flushed the lines before it
-    }
+    void EndLine() { Write(platform::kLineEnd); }
     // Where `bytes` more can go straight into the buffer, or null when they do not fit: the
     // caller then writes piece by piece. Added must follow, with what was really put there.
     char* Room(std::size_t bytes) noexcept {
         return bytes <= m_capacity - m_used ? m_buffer.get() + m_used : nullptr;
     }
-    void Added(std::size_t bytes, std::size_t lineEnds) noexcept {
-        m_used += bytes;
-        m_lineEnds += lineEnds;
-    }
+    void Added(std::size_t bytes) noexcept { m_used += bytes; }
     // Writes out what is buffered, closes the file and puts it in place. False on any failure.
     bool Commit();
-    // Why Open or Commit failed: kCheck for a line break that came in with a value, else the
-    // system's step and error. A write that fails within Commit is kFlush.
+    // Why Open or Commit failed: the system's step and error. A write that fails within Commit is
+    // kFlush.
     const platform::OutputFailure& Failure() const noexcept { return m_failure; }
 
   private:
@@ -67,16 +60,14 @@ class OutputFile {
     void WriteThrough(std::string_view text);
     void Hold(std::size_t needed);
     bool FlushBuffer();
-    // Sends `size` bytes to the target, which are known to end `lineEnds` lines; false, with
-    // the failure kept, when they hold other line breaks or the target fails.
-    bool Send(const char* data, std::size_t size, std::size_t lineEnds);
+    // Sends `size` bytes to the target; false, with the failure kept, when the target fails.
+    bool Send(const char* data, std::size_t size);
 
     platform::OutputTarget m_target;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_capacity = 0;
     std::size_t m_used = 0;
-    std::size_t m_lineEnds = 0;  // ended since the last flush
-    bool m_wholeText = false;    // keep everything until Commit, in m_held and the buffer
+    bool m_wholeText = false;  // keep everything until Commit, in m_held and the buffer
     std::vector<Chunk> m_held;
     bool m_failed = false;
     platform::OutputFailure m_failure;
