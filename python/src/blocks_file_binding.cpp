@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // BlocksFile: the collection, loading and writing.
 #include <reuseblocks/diagnostics.h>
+#include <reuseblocks/edit.h>
 
 #include <memory>
 #include <optional>
@@ -121,7 +122,31 @@ py::list ProblemsToPython(const std::vector<RoundTripProblem>& problems) {
 // What WriteFile itself refuses to write, whatever the caller knows.
 constexpr unsigned kRefusedReasons = kRoundTripLineBreak;
 
-void Write(Collection& collection, py::handle given, py::handle app, bool check) {
+// Writes `blocks` into the text of `origin`, the file they were opened from, so that its comments,
+// header and untouched lines stay; false, having written nothing, when that text can no longer
+// be read or no longer loads, which leaves the fresh form to the caller.
+bool WriteIntoOrigin(const CReuseBlockFile& blocks, const std::string& origin,
+                     const std::string& target, const std::string& application, bool appGiven,
+                     WriteReport& report) {
+    reuseblocks::UpdateOptions options;
+    if (appGiven) options.application = application.empty() ? "Unknown" : application;
+    const reuseblocks::UpdateReport update =
+        reuseblocks::UpdateFileWithReport(blocks, origin.c_str(), target.c_str(), options);
+    using reuseblocks::UpdateResult;
+    if (update.result == UpdateResult::kCannotRead ||
+        update.result == UpdateResult::kRejectedText) {
+        return false;
+    }
+    if (!update.Succeeded()) {
+        report.result = 0;
+        report.step = update.step;
+        report.systemError = update.systemError;
+        report.message = update.message;
+    }
+    return true;
+}
+
+void Write(Collection& collection, py::handle given, py::handle app, bool check, bool fresh) {
     py::object path = py::reinterpret_borrow<py::object>(given);
     if (path.is_none()) {
         if (!collection.Origin()) {
@@ -145,7 +170,10 @@ void Write(Collection& collection, py::handle given, py::handle app, bool check)
         for (RoundTripProblem& problem : FindRoundTripProblems(busy.Blocks())) {
             if (check || (problem.reasons & kRefusedReasons)) refused.push_back(std::move(problem));
         }
-        if (refused.empty()) {
+        const bool intoOrigin = refused.empty() && !fresh && collection.Origin() &&
+                                WriteIntoOrigin(busy.Blocks(), *collection.Origin(), pathBytes,
+                                                appBytes, !app.is_none(), report);
+        if (refused.empty() && !intoOrigin) {
             report = WriteFileWithReport(busy.Blocks(), pathBytes.c_str(), appBytes.c_str());
         }
     }
@@ -509,16 +537,20 @@ stay unset, and write() names every one still unset.)doc")
         .def(
             "write",
             [](Collection& self, const OptionalPathArg& path, const OptionalStrArg& app, bool check,
-               bool /* fresh */) { Write(self, path.object, app.object, check); },
+               bool fresh) { Write(self, path.object, app.object, check, fresh); },
             py::arg("path") = Wrap<OptionalPathArg>(py::none()),
             py::arg("app") = Wrap<OptionalStrArg>(py::none()), py::kw_only(),
             py::arg("check") = true, py::arg("fresh") = false,
-            R"doc(Writes every block to path, atomically, naming app in the header ("Unknown" for None).
+            R"doc(Writes every block to path, atomically.
 
-Without a path, writes back to the file BlocksFile.open() read. fresh=True asks for the
-library's fresh form of the file: its header and every block, one line each. The default will
-keep the comments and layout of the file read, once the library can edit a file in place; until
-then both write the fresh form.
+Without a path, writes back to the file BlocksFile.open() read. A file opened from a path is
+written into that file's own text: its header, comments, blank lines and every line of a block
+that did not change stay byte for byte, changed blocks get their lines in the library's form,
+removed blocks take their lines with them and new ones go after the last block; app, when
+given, rewrites the header's application and date lines; a write that changes nothing leaves
+the file untouched. fresh=True (and any file not opened from a path, or whose file no longer
+loads) writes the library's fresh form instead: a new header naming app ("Unknown" for None),
+then every block.
 
 Checks first that every value would read back the same, and raises RoundTripError (a
 ValueError) naming each that would not, writing nothing; check=False writes them anyway,

@@ -237,10 +237,12 @@ def test_bytes_that_are_not_utf8_survive(tmp_path: Path) -> None:
     assert block.id == b"/TOP/\xff\xfe".decode("utf-8", "surrogateescape") and block.id in f
     block.xloc = "\udc80\u00e9"  # an escaped byte and a real character
     out = tmp_path / "out.blocks"
-    f.write(out)
+    f.write(out)  # into the source's text: its unchanged mapping line stays as it was
     body = out.read_bytes().split(b"\n")[-3:]
     assert body == [b"/TOP/\xff\xfe p\xe9 Smashed Placed \x80\xc3\xa9 2 TOP 0 mils 3 4 \xc3\x28 ",
-                    b"map_block_host /TOP/\xff\xfe 1 L\x80 1 TOP ", b""]
+                    b"map_block_host /TOP/\xff\xfe 1 L\x80 1 TOP", b""]
+    f.write(out, fresh=True)
+    assert out.read_bytes().split(b"\n")[-2] == b"map_block_host /TOP/\xff\xfe 1 L\x80 1 TOP "
     assert pickle.loads(pickle.dumps(f)).to_list() == f.to_list()
     with pytest.raises(UnicodeEncodeError):
         block.xloc = "\ud800"  # a surrogate that stands for no byte

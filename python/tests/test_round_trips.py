@@ -53,7 +53,7 @@ def test_values_no_file_can_hold_are_refused_where_given() -> None:
         lambda: b.__setitem__("UNITS", ""), lambda: setattr(b, "xloc", "1\r"),
         lambda: b.layer_maps.append(("1", "TOP", "1", "TOP BOTTOM")),
         lambda: b.layer_maps.insert(0, ("", "TOP", "1", "TOP")),
-        lambda: b.layer_maps.__setitem__(0, ("1", "TOP", "1", "a'b")),
+        lambda: b.layer_maps.__setitem__(0, ("1", "a'b", "1", "TOP")),
         lambda: setattr(b.layer_maps[0], "design_layer_name", "x y"),
         lambda: f.rename("/TOP/PSU1", "/TOP/PSU 1")]
     for refuse in refused:
@@ -214,6 +214,35 @@ def test_write_without_a_path_writes_back_where_it_was_opened(tmp_path: Path) ->
         rb.loads(BOARD.read_bytes()).write()
 
 
+def test_write_back_keeps_the_files_own_text_and_changes_only_the_edited_line(
+        tmp_path: Path) -> None:
+    path = tmp_path / "board.blocks"
+    original = BOARD.read_bytes().replace(b"\n", b"\r\n")
+    original = original.replace(b"\r\n/TOP/PSU1 ", b"\r\n# a reviewer's note\r\n\r\n/TOP/PSU1 ", 1)
+    path.write_bytes(original)
+    f = rb.BlocksFile.open(path)
+    f["/TOP/PSU1"].xloc = 310  # type: ignore[assignment]
+    f.write()
+    before, after = original.split(b"\r\n"), path.read_bytes().split(b"\r\n")
+    changed = [(old, new) for old, new in zip(before, after) if old != new]
+    assert len(before) == len(after) and len(changed) == 1
+    assert changed[0][0].startswith(b"/TOP/PSU1 ") and b" 310 " in changed[0][1]
+    assert rb.BlocksFile.open(path) == f
+
+    # Nothing changed: nothing written, not even the same bytes.
+    stamp = os.stat(path)
+    f.write()
+    assert os.stat(path).st_mtime_ns == stamp.st_mtime_ns and os.stat(path).st_ino == stamp.st_ino
+
+    # Saved elsewhere, the text still comes along; fresh=True writes the library's own form.
+    f.write(tmp_path / "copy.blocks")
+    assert (tmp_path / "copy.blocks").read_bytes() == path.read_bytes()
+    f.write(tmp_path / "fresh.blocks", app="placer", fresh=True)
+    fresh = (tmp_path / "fresh.blocks").read_bytes()
+    assert b"a reviewer's note" not in fresh and b"# Application: placer\n" in fresh
+    assert rb.BlocksFile.open(tmp_path / "fresh.blocks") == f
+
+
 def test_layer_maps_append_takes_four_columns_with_a_warning() -> None:
     rows = rb.BlocksFile().add("/A").layer_maps
     with pytest.warns(DeprecationWarning, match="one row"):
@@ -240,4 +269,4 @@ def test_write_errors_say_what_the_system_said(tmp_path: Path) -> None:
     if os.path.exists("/dev/full"):  # a device that is never replaced and has no room
         with pytest.raises(OSError) as info:
             f.write("/dev/full")
-        assert info.value.errno == errno.ENOSPC and "flushing" in str(info.value)
+        assert info.value.errno == errno.ENOSPC and "while" in str(info.value)
