@@ -14,8 +14,8 @@
 
 #if defined(_WIN32)
 // The platform's own definitions, so that no name here differs from the one code sees elsewhere.
-#include <windows.h>
 #include <tchar.h>
+#include <windows.h>
 #else
 
 #ifndef _T
