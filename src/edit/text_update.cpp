@@ -2,10 +2,13 @@
 #include "edit/text_update.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "edit/header_date.h"
+#include "format/line_syntax.h"
+#include "format/written_line.h"
 #include "io/repeated_ids.h"
 
 namespace reuseblocks::detail {
@@ -15,44 +18,26 @@ namespace {
 constexpr std::string_view kApplicationPrefix = "# Application:";
 constexpr std::string_view kDatePrefix = "# Date:";
 
-bool HoldsLineBreak(std::string_view value) noexcept {
-    return value.find_first_of("\r\n") != std::string_view::npos;
+using format::HoldsLineBreak;
+
+// The library's form of a line, unless a value holds a line break.
+template <std::size_t N>
+bool AppendLineOf(const std::array<std::string_view, N>& values, std::string_view lineEnd,
+                  std::string& out) {
+    for (const std::string_view value : values) {
+        if (HoldsLineBreak(value)) return false;
+    }
+    format::AppendWrittenLine(out, values, lineEnd);
+    return true;
 }
 
 bool AppendDefinition(const CReuseBlock& block, std::string_view lineEnd, std::string& out) {
-    const std::size_t size = out.size();
-    for (std::uint32_t index = 0; index < kPropertyCount; ++index) {
-        const std::string_view value = block.GetPropertyRef(index).GetView();
-        if (HoldsLineBreak(value)) {
-            out.resize(size);
-            return false;
-        }
-        out.append(value);
-        out += ' ';
-    }
-    out.append(lineEnd);
-    return true;
+    return AppendLineOf(format::DefinitionValuesOf(block), lineEnd, out);
 }
 
 bool AppendRow(std::string_view id, const CReuseBlock& block, std::uint32_t row,
                std::string_view lineEnd, std::string& out) {
-    if (HoldsLineBreak(id)) return false;
-    const std::size_t size = out.size();
-    out.append(kMappingKeyword);
-    out += ' ';
-    out.append(id);
-    out += ' ';
-    for (std::uint32_t column = 0; column < kLayerMapColumnCount; ++column) {
-        const std::string_view value = block.GetLayerMapRef(row, column).GetView();
-        if (HoldsLineBreak(value)) {
-            out.resize(size);
-            return false;
-        }
-        out.append(value);
-        out += ' ';
-    }
-    out.append(lineEnd);
-    return true;
+    return AppendLineOf(format::MappingValuesOf(block, id, row), lineEnd, out);
 }
 
 bool SameRow(const TextLayout::Row& row, const CReuseBlock& block, std::uint32_t index) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "format/line_syntax.h"
+#include "format/written_line.h"
 #include "io/blocks_file_writer.h"
 #include "io/output_file.h"
 #include "io/repeated_ids.h"
@@ -79,11 +80,6 @@ std::string AsctimeText(const std::tm& time) {
     return text;
 }
 
-char* PutValue(char* at, std::string_view value) noexcept {
-    if (!value.empty()) std::memcpy(at, value.data(), value.size());
-    return at + value.size();
-}
-
 using reuseblocks::format::HoldsLineBreak;
 
 // A line break in a value would end its line early and start a record of its own.
@@ -102,41 +98,18 @@ bool AnyValueHoldsLineBreak(const CReuseBlockFile& blocks) {
     return false;
 }
 
-// One line: `lead` (the keyword, or nothing), then every value with a blank after it. Values go
-// out byte for byte: no quoting, no escaping, never used as a format. Every value is the view of
-// a CString.
+// One line, straight into the output's buffer where it fits.
 template <std::size_t N>
-void WriteLine(OutputFile& out, std::string_view lead,
-               const std::array<std::string_view, N>& values) {
+void WriteLine(OutputFile& out, const std::array<std::string_view, N>& values) {
+    namespace format = reuseblocks::format;
     const std::string_view end = reuseblocks::detail::platform::kLineEnd;
-    std::size_t length = lead.size() + (lead.empty() ? 0 : 1) + end.size();
-    for (const std::string_view value : values) length += value.size() + 1;
-    char* const room = out.Room(length);
-    if (!room) {
-        if (!lead.empty()) {
-            out.Write(lead);
-            out.Write(" ");
-        }
-        for (const std::string_view value : values) {
-            out.Write(value);
-            out.Write(" ");
-        }
-        out.EndLine();
+    if (char* const room = out.Room(format::WrittenLineLength(values, end))) {
+        out.Added(static_cast<std::size_t>(format::PutWrittenLine(room, values, end) - room));
         return;
     }
-    char* at = room;
-    if (!lead.empty()) {
-        std::memcpy(at, lead.data(), lead.size());
-        at += lead.size();
-        *at++ = ' ';
-    }
-    for (const std::string_view value : values) {
-        at = PutValue(at, value);
-        *at++ = ' ';
-    }
-    std::memcpy(at, end.data(), end.size());
-    at += end.size();
-    out.Added(static_cast<std::size_t>(at - room));
+    std::string line;
+    format::AppendWrittenLine(line, values, end);
+    out.Write(line);
 }
 
 }  // namespace
@@ -193,18 +166,10 @@ void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
 }
 
 void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) const {
-    std::array<std::string_view, CReuseBlock::kPropertyCount> properties;
-    for (std::size_t index = 0; index < properties.size(); ++index) {
-        properties[index] = block->m_properties[index].GetView();
-    }
-    WriteLine(out, std::string_view(), properties);
-    std::array<std::string_view, 1 + CReuseBlock::kLayerMapColumnCount> row;
-    row[0] = properties[0];
-    for (std::uint32_t index = 0; index < block->GetLayerMapCount(); ++index) {
-        const auto& columns = block->RowAt(index).columns;
-        for (std::size_t column = 0; column < columns.size(); ++column) {
-            row[1 + column] = columns[column].GetView();
-        }
-        WriteLine(out, kMappingKeyword, row);
+    namespace format = reuseblocks::format;
+    const format::DefinitionValues properties = format::DefinitionValuesOf(*block);
+    WriteLine(out, properties);
+    for (std::uint32_t row = 0; row < block->GetLayerMapCount(); ++row) {
+        WriteLine(out, format::MappingValuesOf(*block, properties[0], row));
     }
 }
