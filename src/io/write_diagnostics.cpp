@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/line_syntax.h"
 #include "io/blocks_file_writer.h"
 #include "io/repeated_ids.h"
 #include "reuseblocks/diagnostics.h"
@@ -14,9 +15,7 @@ namespace reuseblocks {
 
 namespace {
 
-bool HoldsLineBreak(std::string_view value) noexcept {
-    return (RoundTripReasonsOf(value, ValuePlace::kMiddle) & kRoundTripLineBreak) != 0;
-}
+using format::HoldsLineBreak;
 
 // `text` in double quotes, with control bytes, quotes and backslashes escaped so that a message
 // is one line whatever a path or an ID holds.
