@@ -131,6 +131,10 @@ int Resolve(const MergeFileOptions& options) {
     const MarkedSides sides = SplitMarkers(text, path);
     const std::string shownAs = options.name.empty() ? DisplayName(path) : options.name;
     if (!sides.markers) {
+        if (options.print) {
+            std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+            std::cout.flush();
+        }
         PrintDiagnostic(NoteLine(shownAs + " has no conflict markers; nothing to resolve"));
         return kExitSuccess;
     }

@@ -130,6 +130,11 @@ TEST(GitMerge, ResolveMergesTheConflictsGitsLineMergeLeftBlockByBlock) {
         EXPECT_EQ(RunTool({"merge-file", "--resolve", dir / "open.blocks", "a", "b", "c"}).status,
                   2);
         EXPECT_EQ(RunTool({"merge-file", dir / "open.blocks"}).status, 2);
+        const std::string clean = "/TOP/A a b c d 0 0 TOP 0 mils 0 0 x\n";
+        WriteText(dir / "clean.blocks", clean);
+        const ToolRun printed = RunTool({"merge-file", "-p", "--resolve", dir / "clean.blocks"});
+        EXPECT_EQ(printed.status, 0);
+        EXPECT_EQ(printed.out, clean);
     }
 }
 
