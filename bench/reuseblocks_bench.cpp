@@ -20,6 +20,7 @@
 #include "blocks_generator.h"
 #include "flood_ids.h"
 #include "format/line_syntax.h"
+#include "reuseblocks/edit.h"
 #include "reuseblocks/reuseblocks.h"
 
 namespace {
@@ -122,6 +123,72 @@ void SizeSeries(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_LoadFile)->Apply(SizeSeries)->UseRealTime();
 BENCHMARK(BM_WriteFile)->Apply(SizeSeries)->UseRealTime();
+
+// One property of one block edited in a file of range(0) blocks, 8 layer maps each, the whole
+// way: load, SetProperty, then write. range(1): 0 WriteFile (a fresh file), 1
+// UpdateFileWithReport (the file's own text, read again), 2 UpdateText alone on the text already
+// in memory (the load, the edit and the read are outside the timing).
+void BM_EditOneProperty(benchmark::State& state) {
+    const auto blocks = static_cast<std::uint64_t>(state.range(0));
+    const std::string& path = Scratch().File(blocks, 8, 8);
+    const std::string out = Scratch().OutputPath();
+    const auto how = state.range(1);
+    const auto edit = [&](CReuseBlockFile& collection) {
+        CStringArray ids;
+        collection.GetBlocksIDs(ids);
+        CReuseBlock* block = nullptr;
+        collection.GetBlock(ids[ids.GetSize() / 2].GetString(), block);
+        if (block) block->SetProperty(4, "12345");
+        return block != nullptr;
+    };
+    std::string original;
+    CReuseBlockFile edited;
+    if (how == 2) {
+        std::FILE* in = std::fopen(path.c_str(), "rb");
+        if (!in) return state.SkipWithError("cannot read the file");
+        char buffer[65536];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+            original.append(buffer, got);
+        }
+        std::fclose(in);
+        if (edited.LoadFile(path.c_str()) != 0 || !edit(edited)) {
+            return state.SkipWithError("load or edit failed");
+        }
+    }
+    std::string updated;
+    for (auto _ : state) {
+        if (how == 2) {
+            if (!reuseblocks::UpdateText(original, edited, {}, updated).Succeeded()) {
+                state.SkipWithError("UpdateText failed");
+            }
+            continue;
+        }
+        auto collection = std::make_unique<CReuseBlockFile>();
+        if (collection->LoadFile(path.c_str()) != 0 || !edit(*collection)) {
+            state.SkipWithError("load or edit failed");
+        }
+        if (how == 0 && !collection->WriteFile(out.c_str(), "bench")) {
+            state.SkipWithError("WriteFile failed");
+        }
+        if (how == 1 &&
+            !reuseblocks::UpdateFileWithReport(*collection, path.c_str(), out.c_str(), {})
+                 .Succeeded()) {
+            state.SkipWithError("UpdateFileWithReport failed");
+        }
+        state.PauseTiming();
+        collection.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * FileSize(path));
+}
+BENCHMARK(BM_EditOneProperty)
+    ->ArgNames({"blocks", "how"})
+    ->Args({10000, 2})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Args({100000, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Hash flooding. Arguments: 1 for IDs crafted to share one std::hash value, 0 for IDs of the same
 // length and bytes drawn at random; blocks, each with two layer maps. The two must cost the same

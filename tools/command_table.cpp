@@ -71,7 +71,8 @@ const CommandText kMergeHelp = {
 const CommandText kMergeFileHelp = {
     "Merge the changes from BASE to OTHER into CURRENT, block by block, as git's merge driver",
     "  reuseblocks merge-file board.blocks base.blocks theirs.blocks\n"
-    "  git config merge.blocks.driver 'reuseblocks merge-file --name %P %A %O %B'",
+    "  git config merge.blocks.driver 'reuseblocks merge-file --name %P %A %O %B'\n"
+    "  reuseblocks merge-file --resolve board.blocks",
     "Exit status: 0 merged cleanly, 1 merged with conflicts (marked as git marks them and named "
     "on stderr), 2 trouble (a file that does not load or cannot be read: CURRENT is left as it "
     "was, or a usage error)."};
@@ -214,11 +215,15 @@ int RunCommandLine(int argc, char** argv) {
     MergeFileOptions mergeFile;
     CLI::App* mergeFileCommand =
         AddCommand(app, "merge-file", run, RunMergeFile, mergeFile, kMergeFileHelp);
+    // Required unless --resolve, which RunMergeFile checks.
+    mergeFileCommand->add_option("CURRENT", mergeFile.current,
+                                 "Blocks file to merge into (git's %A)");
+    mergeFileCommand->add_option("BASE", mergeFile.base, "Their common ancestor (%O)");
+    mergeFileCommand->add_option("OTHER", mergeFile.other, "The other side (%B)");
     mergeFileCommand
-        ->add_option("CURRENT", mergeFile.current, "Blocks file to merge into (git's %A)")
-        ->required();
-    mergeFileCommand->add_option("BASE", mergeFile.base, "Their common ancestor (%O)")->required();
-    mergeFileCommand->add_option("OTHER", mergeFile.other, "The other side (%B)")->required();
+        ->add_option("--resolve", mergeFile.resolve,
+                     "Merge the conflicts git's line merge left in FILE block by block")
+        ->type_name("FILE");
     mergeFileCommand->add_flag("-p,--stdout", mergeFile.print,
                                "Print the result instead of writing CURRENT");
     mergeFileCommand

@@ -6,6 +6,7 @@
 // written, for tools and hosts that show errors to people. They run the same loader and writer as
 // CReuseBlockFile::LoadFile and WriteFile.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,6 +98,19 @@ struct WriteReport {
 // happened. Throws only as WriteFile does (std::bad_alloc).
 REUSEBLOCKS_API WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
                                                 const char* application);
+
+// How WriteFileWithReport writes beyond what WriteFile does.
+struct WriteFileOptions {
+    // The date the header's "# Date:" line takes, in seconds since 1970-01-01 UTC, written as
+    // UTC (for output that is the same on every run); when not set, the current local time.
+    bool hasDate = false;
+    std::int64_t date = 0;
+};
+
+// As above, with `options`.
+REUSEBLOCKS_API WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
+                                                const char* application,
+                                                const WriteFileOptions& options);
 
 // The step in words as the message says it ("flushing"), or "unknown" for any other value;
 // "none" for kNone.

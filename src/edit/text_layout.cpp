@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "edit/text_layout.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "platform/file_system.h"
@@ -9,6 +10,8 @@ namespace reuseblocks::detail {
 
 TextLayout ReadLayout(std::string_view text) {
     TextLayout layout;
+    // Sized once: a large file's lines would otherwise be moved again at every growth.
+    layout.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::unordered_map<std::string_view, std::size_t> byKey;
     std::vector<std::string_view> fields;
     format::LineScanner scanner(text);

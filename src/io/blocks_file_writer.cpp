@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "edit/header_date.h"
 #include "format/line_syntax.h"
 #include "format/written_line.h"
 #include "io/blocks_file_writer.h"
@@ -12,6 +13,7 @@
 #include "io/repeated_ids.h"
 #include "model/layer_map.h"
 #include "platform/file_system.h"
+#include "reuseblocks/diagnostics.h"
 #include "reuseblocks/reuseblocks.h"
 
 using reuseblocks::kMappingKeyword;
@@ -66,20 +68,6 @@ constexpr std::string_view kHeaderComment[] = {
 };
 static_assert(sizeof kHeaderComment / sizeof kHeaderComment[0] == 37);
 
-// The classic asctime() text, "Sun Dec  6 07:32:38 2026", without its line end and its shared
-// static buffer.
-std::string AsctimeText(const std::tm& time) {
-    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const char* day = time.tm_wday >= 0 && time.tm_wday < 7 ? kDays[time.tm_wday] : "???";
-    const char* month = time.tm_mon >= 0 && time.tm_mon < 12 ? kMonths[time.tm_mon] : "???";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", day, month, time.tm_mday,
-                  time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
-    return text;
-}
-
 using reuseblocks::format::HoldsLineBreak;
 
 // A line break in a value would end its line early and start a record of its own.
@@ -116,8 +104,36 @@ void WriteLine(OutputFile& out, const std::array<std::string_view, N>& values) {
 
 namespace reuseblocks::detail {
 
+// The fixed header of every file written whole, dated `date`.
+void WriteBlocksHeader(OutputFile& out, const char* appName, const std::string& date) {
+    const std::string_view application =
+        appName && *appName ? std::string_view(appName) : std::string_view("Unknown");
+    out.Write(reuseblocks::kFormatLine);
+    out.EndLine();
+    out.Write("# Application: ");
+    out.Write(application);
+    out.EndLine();
+    // asctime's own line end, then the line's: an empty line follows the date.
+    out.Write("# Date: ");
+    out.Write(date);
+    out.EndLine();
+    out.EndLine();
+    out.Write("#");
+    out.EndLine();
+    for (std::string_view line : kHeaderComment) {
+        out.Write(line);
+        out.EndLine();
+    }
+}
+
 platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, const char* path,
                                                 const char* application) {
+    return Write(blocks, path, application, WriteFileOptions{});
+}
+
+platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, const char* path,
+                                                const char* application,
+                                                const WriteFileOptions& options) {
     // A file with a line break in a value or in `application`, or with an ID written twice, would
     // not read back as written: known before anything is opened.
     if ((application && HoldsLineBreak(application)) || AnyValueHoldsLineBreak(blocks) ||
@@ -126,7 +142,7 @@ platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, c
     }
     OutputFile out;
     if (!out.Open(path)) return out.Failure();
-    blocks.WriteHeader(out, application);
+    WriteBlocksHeader(out, application, HeaderDateText(options.hasDate, options.date));
     for (POSITION position = blocks.GetStartPosition(); position;) {
         blocks.WriteBlock(out, blocks.GetNext(position));
     }
@@ -141,28 +157,8 @@ int CReuseBlockFile::WriteFile(const char* fileName, const char* appName) {
 }
 
 void CReuseBlockFile::WriteHeader(OutputFile& out, const char* appName) const {
-    const std::string_view application =
-        appName && *appName ? std::string_view(appName) : std::string_view("Unknown");
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    reuseblocks::detail::platform::LocalTime(now, local);
-
-    out.Write(reuseblocks::kFormatLine);
-    out.EndLine();
-    out.Write("# Application: ");
-    out.Write(application);
-    out.EndLine();
-    // asctime's own line end, then the line's: an empty line follows the date.
-    out.Write("# Date: ");
-    out.Write(AsctimeText(local));
-    out.EndLine();
-    out.EndLine();
-    out.Write("#");
-    out.EndLine();
-    for (std::string_view line : kHeaderComment) {
-        out.Write(line);
-        out.EndLine();
-    }
+    reuseblocks::detail::WriteBlocksHeader(out, appName,
+                                           reuseblocks::detail::HeaderDateText(false, 0));
 }
 
 void CReuseBlockFile::WriteBlock(OutputFile& out, const CReuseBlock* block) const {

@@ -2,7 +2,11 @@
 #ifndef REUSEBLOCKS_IO_BLOCKS_FILE_WRITER_H
 #define REUSEBLOCKS_IO_BLOCKS_FILE_WRITER_H
 
+#include <string>
 #include "platform/file_system.h"
+
+#include "io/output_file.h"
+#include "reuseblocks/diagnostics.h"
 #include "reuseblocks/reuseblocks.h"
 
 namespace reuseblocks::detail {
@@ -13,7 +17,14 @@ struct BlocksFileWriter {
     // failed and the system's error.
     static platform::OutputFailure Write(const CReuseBlockFile& blocks, const char* path,
                                          const char* application);
+    // As above, the header dated as `options` says.
+    static platform::OutputFailure Write(const CReuseBlockFile& blocks, const char* path,
+                                         const char* application, const WriteFileOptions& options);
 };
+
+// The fixed header of a file written whole: the format line, the application ("Unknown" when
+// null or empty), `date` and the explanation of the format.
+void WriteBlocksHeader(OutputFile& out, const char* appName, const std::string& date);
 
 }  // namespace reuseblocks::detail
 

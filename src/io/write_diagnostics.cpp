@@ -109,8 +109,13 @@ const char* WriteStepName(WriteStep step) noexcept {
 
 WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
                                 const char* application) {
+    return WriteFileWithReport(blocks, path, application, WriteFileOptions{});
+}
+
+WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
+                                const char* application, const WriteFileOptions& options) {
     const detail::platform::OutputFailure failure =
-        detail::BlocksFileWriter::Write(blocks, path, application);
+        detail::BlocksFileWriter::Write(blocks, path, application, options);
     WriteReport report;
     if (failure.step == WriteStep::kNone) return report;
     report.result = 0;

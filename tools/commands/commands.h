@@ -90,6 +90,7 @@ struct MergeFileOptions {
     std::vector<std::string> labels;  // -L: the names of CURRENT, BASE and OTHER in markers
     std::string name;                 // --name: CURRENT's name in messages (git's %P)
     bool print = false;               // -p: the result to standard output instead
+    std::string resolve;  // --resolve: a file git's line merge left with conflict markers
 };
 int RunMergeFile(const MergeFileOptions& options);
 

@@ -55,6 +55,31 @@ void RefuseValuesThatWouldNotReadBack(const CReuseBlockFile& blocks, const std::
                                      " would not read back the same (--force writes anyway)"));
 }
 
+// SOURCE_DATE_EPOCH, the date reproducible builds agree on, when it is set: a whole number of
+// seconds, or the command fails rather than write a date nobody asked for.
+bool SourceDateEpoch(std::int64_t& seconds) {
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    if (!text || !*text) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text, &end, 10);
+    // strtoll also takes leading white space and a plus sign; the convention does not.
+    const char first = text[0] == '-' ? text[1] : text[0];
+    if (errno != 0 || *end != '\0' || first < '0' || first > '9') {
+        throw UsageError("SOURCE_DATE_EPOCH is " + Quoted(text) +
+                         ", not a whole number of seconds since 1970-01-01 UTC");
+    }
+    seconds = value;
+    return true;
+}
+
+// The header of a file written whole.
+WriteFileOptions FreshHeader() {
+    WriteFileOptions options;
+    options.hasDate = SourceDateEpoch(options.date);
+    return options;
+}
+
 void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::string& app) {
     if (app.find_first_of("\r\n") != std::string::npos) {
         throw Failure("cannot write " +
@@ -66,28 +91,17 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
         // Complete before any of it goes out: a failed write prints nothing. The scratch copy
         // is the tool's own business, never named.
         const std::string complete = ScratchPath("stdout");
-        const WriteReport report = WriteFileWithReport(blocks, complete.c_str(), app.c_str());
+        const WriteReport report =
+            WriteFileWithReport(blocks, complete.c_str(), app.c_str(), FreshHeader());
         if (!report.Succeeded()) {
             throw Failure("cannot write to standard output: " +
                           CannotWrite(complete, report).Reason());
         }
         return CopyToStandardOutput(complete);
     }
-    const WriteReport report = WriteFileWithReport(blocks, path.c_str(), app.c_str());
+    const WriteReport report =
+        WriteFileWithReport(blocks, path.c_str(), app.c_str(), FreshHeader());
     if (!report.Succeeded()) throw CannotWrite(path, report);
-}
-
-// SOURCE_DATE_EPOCH, the date reproducible builds agree on, when it is set and a whole number of
-// seconds.
-bool SourceDateEpoch(std::int64_t& seconds) {
-    const char* text = std::getenv("SOURCE_DATE_EPOCH");
-    if (!text || !*text) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0') return false;
-    seconds = value;
-    return true;
 }
 
 UpdateOptions HeaderUpdate(const WriteOptions& write) {

@@ -3,6 +3,7 @@
 // changed are written anew, and an edit that changes nothing writes nothing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "tool_process.h"
@@ -115,6 +116,73 @@ TEST(LosslessEdit, OnlyAnExplicitAppRewritesTheHeaderAndFormatStillWritesAFreshF
                                  " has 2 comment lines of its own; a written file keeps none, "
                                  "only its blocks under a fresh header\n");
     EXPECT_EQ(ReadText(file).find("# power"), std::string::npos);
+}
+
+// Sets an environment variable the tool inherits, for the life of the object.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const char* name, const char* value) : m_name(name) { Set(value); }
+    ~ScopedEnvironment() { Set(""); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    void Set(const char* value) {
+#ifdef _WIN32
+        _putenv_s(m_name, value);
+#else
+        if (*value) {
+            setenv(m_name, value, 1);
+        } else {
+            unsetenv(m_name);
+        }
+#endif
+    }
+    const char* m_name;
+};
+
+TEST(LosslessEdit, SourceDateEpochDatesEveryFreshHeaderAndAMalformedOneIsAnError) {
+    TempDir dir;
+    const std::string sample = REUSEBLOCKS_SAMPLE;
+    const std::string csv = (std::filesystem::path(sample).parent_path() / "leds.csv").string();
+    WriteText(dir / "board.blocks", kHeader + kPsu + kMcu);
+    WriteText(dir / "extra.blocks",
+              "/TOP/FAN/U40 $R/fan Primitive Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n");
+    const std::vector<std::vector<std::string>> commands = {
+        {"format", dir / "board.blocks", "-o", dir / "out.blocks"},
+        {"import", csv, "-o", dir / "out.blocks"},
+        {"merge", dir / "board.blocks", dir / "extra.blocks", "-o", dir / "out.blocks"},
+        {"format", dir / "board.blocks", "-o", "-"},
+    };
+    const std::string date = "# Date: Thu Jan  1 00:00:00 1970";
+    {
+        ScopedEnvironment epoch("SOURCE_DATE_EPOCH", "0");
+        for (const std::vector<std::string>& command : commands) {
+            const ToolRun first = RunTool(command);
+            ASSERT_EQ(first.status, 0) << command[0] << ": " << first.err;
+            const std::string text =
+                command.back() == "-" ? first.out : ReadText(dir / "out.blocks");
+            std::filesystem::remove(dir / "out.blocks");
+            EXPECT_NE(text.find(date), std::string::npos) << command[0] << ": " << text;
+            const ToolRun second = RunTool(command);
+            EXPECT_EQ(command.back() == "-" ? second.out : ReadText(dir / "out.blocks"), text)
+                << command[0];
+        }
+    }
+    {
+        ScopedEnvironment epoch("SOURCE_DATE_EPOCH", "1796538758");
+        ASSERT_EQ(RunTool({"set", dir / "board.blocks", "/TOP/U2", "XLOC=5", "--app", "p"}).status,
+                  0);
+        EXPECT_NE(ReadText(dir / "board.blocks").find("# Date: Sun Dec  6 06:32:38 2026\r\n"),
+                  std::string::npos);
+    }
+    for (const char* malformed : {"soon", " 1", "+1", "1.5", "99999999999999999999"}) {
+        ScopedEnvironment epoch("SOURCE_DATE_EPOCH", malformed);
+        const ToolRun refused = RunTool({"format", dir / "board.blocks", "-o", dir / "bad.blocks"});
+        EXPECT_EQ(refused.status, 2) << malformed;
+        EXPECT_NE(refused.err.find("SOURCE_DATE_EPOCH"), std::string::npos) << refused.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "bad.blocks"));
+    }
 }
 
 TEST(LosslessEdit, AnEditThatChangesNothingWritesNothing) {

@@ -87,5 +87,56 @@ TEST(GitMerge, AFieldChangedDifferentlyConflictsAndCheckAndDiffNameIt) {
         << "[" << merged.out << "]";
 }
 
+TEST(GitMerge, ResolveMergesTheConflictsGitsLineMergeLeftBlockByBlock) {
+    if (RunProgram("/bin/sh", {"-c", "command -v git"}).status != 0) GTEST_SKIP() << "no git";
+    // Both branches change the same line: git's line merge stops with markers.
+    const std::string edits =
+        "git checkout -qb a; $T set board.blocks /TOP/PSU1 XLOC=111; git commit -qam a; "
+        "git checkout -q main; $T set board.blocks /TOP/PSU1 YLOC=7; git commit -qam b; "
+        "if git merge -q a -m m >/dev/null 2>&1; then echo merged; fi; ";
+    const std::string resolve =
+        "grep -c '^<<<<<<<' board.blocks; s=0; $T merge-file --resolve board.blocks || s=$?; "
+        "echo status=$s; grep -c '^<<<<<<<' board.blocks || true; "
+        "$T list board.blocks --fields ID,XLOC,YLOC --format csv --where ID=/TOP/PSU1 || true";
+    {
+        TempDir dir;
+        const ToolRun run =
+            InRepository(dir, false, "git config merge.conflictStyle diff3; " + edits + resolve);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "1\nstatus=0\n0\nID,XLOC,YLOC\n/TOP/PSU1,111,7\n") << run.err;
+        // Only the conflict's lines changed: the rest of the file is as git left it.
+        EXPECT_EQ(RunProgram("/bin/sh", {"-c", "git diff --stat HEAD -- board.blocks | tail -n 1"},
+                             dir.Path())
+                      .out,
+                  " 1 file changed, 1 insertion(+), 1 deletion(-)\n");
+    }
+    {
+        // Without the base, the two sides of the line disagree on two values.
+        TempDir dir;
+        const ToolRun run = InRepository(dir, false, edits + resolve);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.substr(0, 11), "1\nstatus=1\n") << run.out;
+        EXPECT_NE(run.err.find("board.blocks:"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("conflict: block \"/TOP/PSU1\""), std::string::npos) << run.err;
+    }
+    {
+        TempDir dir;
+        WriteText(dir / "open.blocks", "<<<<<<< HEAD\n/TOP/A a b c d 0 0 TOP 0 mils 0 0 x\n");
+        const ToolRun open = RunTool({"merge-file", "--resolve", dir / "open.blocks"});
+        EXPECT_EQ(open.status, 2);
+        EXPECT_NE(open.err.find("open.blocks:1: error: a conflict is not closed"),
+                  std::string::npos)
+            << open.err;
+        EXPECT_EQ(RunTool({"merge-file", "--resolve", dir / "open.blocks", "a", "b", "c"}).status,
+                  2);
+        EXPECT_EQ(RunTool({"merge-file", dir / "open.blocks"}).status, 2);
+        const std::string clean = "/TOP/A a b c d 0 0 TOP 0 mils 0 0 x\n";
+        WriteText(dir / "clean.blocks", clean);
+        const ToolRun printed = RunTool({"merge-file", "-p", "--resolve", dir / "clean.blocks"});
+        EXPECT_EQ(printed.status, 0);
+        EXPECT_EQ(printed.out, clean);
+    }
+}
+
 }  // namespace
 }  // namespace reuseblocks::test
