@@ -15,8 +15,8 @@ namespace reuseblocks::detail {
 
 namespace {
 
-constexpr std::string_view kApplicationPrefix = "# Application:";
-constexpr std::string_view kDatePrefix = "# Date:";
+using format::kApplicationLabel;
+using format::kDateLabel;
 
 using format::HoldsLineBreak;
 
@@ -132,15 +132,15 @@ bool PlanHeader(const TextLayout& layout, const UpdateOptions& options, LinePlan
     for (std::size_t i = 0; i < end && !(application && date); ++i) {
         const std::string_view trimmed = format::TrimLine(layout.lines[i].text);
         const std::string_view lineEnd = LineEndOf(layout.lines[i]);
-        if (!application && trimmed.substr(0, kApplicationPrefix.size()) == kApplicationPrefix) {
+        if (!application && trimmed.substr(0, kApplicationLabel.size()) == kApplicationLabel) {
             application = true;
             plan.state[i] = LinePlan::kReplace;
             plan.replacement[i] =
-                std::string(kApplicationPrefix) + " " + options.application + std::string(lineEnd);
-        } else if (!date && trimmed.substr(0, kDatePrefix.size()) == kDatePrefix) {
+                std::string(kApplicationLabel) + " " + options.application + std::string(lineEnd);
+        } else if (!date && trimmed.substr(0, kDateLabel.size()) == kDateLabel) {
             date = true;
             plan.state[i] = LinePlan::kReplace;
-            plan.replacement[i] = std::string(kDatePrefix) + " " +
+            plan.replacement[i] = std::string(kDateLabel) + " " +
                                   HeaderDateText(options.hasDate, options.date) +
                                   std::string(lineEnd);
         }

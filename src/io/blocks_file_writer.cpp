@@ -110,11 +110,13 @@ void WriteBlocksHeader(OutputFile& out, const char* appName, const std::string& 
         appName && *appName ? std::string_view(appName) : std::string_view("Unknown");
     out.Write(reuseblocks::kFormatLine);
     out.EndLine();
-    out.Write("# Application: ");
+    out.Write(reuseblocks::format::kApplicationLabel);
+    out.Write(" ");
     out.Write(application);
     out.EndLine();
     // asctime's own line end, then the line's: an empty line follows the date.
-    out.Write("# Date: ");
+    out.Write(reuseblocks::format::kDateLabel);
+    out.Write(" ");
     out.Write(date);
     out.EndLine();
     out.EndLine();
