@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 // `merge-file`: a three-way merge of one blocks file, block by block, as git's merge driver.
-#include <reuseblocks/ascii.h>
 #include <reuseblocks/edit.h>
 #include <reuseblocks/fields.h>
 
@@ -9,10 +8,12 @@
 #include <iostream>
 #include <iterator>
 #include <string_view>
+#include <vector>
 
 #include "commands/commands.h"
 #include "files/atomic_file.h"
 #include "files/standard_streams.h"
+#include "format/line_syntax.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 
@@ -42,9 +43,9 @@ struct MarkedSides {
     bool markers = false;
 };
 
+// A conflict marker of `mark`'s kind; `line` without its line feed.
 bool IsMarker(std::string_view line, char mark) {
-    if (line.size() < 7 || line.find_first_not_of(mark) < 7) return false;
-    return line.size() == 7 || line[7] == ' ' || line[7] == '\r' || line[7] == '\n';
+    return format::IsConflictMarker(line) && line.front() == mark;
 }
 
 std::string MarkerLabel(std::string_view line) {
@@ -59,18 +60,13 @@ std::string MarkerLabel(std::string_view line) {
 std::string StandInBase(std::string_view current) {
     static constexpr std::string_view kNoValue = "reuseblocks-no-base-value";
     std::string base;
-    for (std::size_t at = 0; at < current.size();) {
-        std::size_t end = current.find('\n', at);
-        end = end == std::string_view::npos ? current.size() : end + 1;
-        std::string_view line = ascii::TrimSpace(current.substr(at, end - at));
-        at = end;
-        if (line.empty() || line.front() == '#') continue;
-        if (line.front() == '(') line.remove_prefix(1);
-        std::size_t idEnd = 0;
-        while (idEnd < line.size() && !ascii::IsSpace(line[idEnd])) ++idEnd;
-        const std::string_view id = line.substr(0, idEnd);
-        if (id.empty() || ascii::EqualsIgnoringCase(id, kMappingKeyword)) continue;
-        base.append(id);
+    std::vector<std::string_view> fields;
+    format::LineScanner lines(current);
+    for (format::ScannedLine line; lines.Next(line);) {
+        if (format::ClassifyLine(line.text) != format::LineKind::kDefinition) continue;
+        format::SplitFields(format::StripRecordEnds(format::TrimLine(line.text)), fields, 1);
+        if (fields.empty()) continue;
+        base.append(fields[0]);
         for (std::uint32_t value = 1; value < kPropertyCount; ++value) {
             base += ' ';
             base.append(kNoValue);
@@ -95,9 +91,10 @@ MarkedSides SplitMarkers(const std::string& text, const std::string& path) {
         std::size_t end = text.find('\n', at);
         end = end == std::string::npos ? text.size() : end + 1;
         const std::string_view line(text.data() + at, end - at);
+        const std::string_view bare = line.substr(0, line.find('\n'));
         at = end;
         ++lineNumber;
-        if (IsMarker(line, '<')) {
+        if (IsMarker(bare, '<')) {
             if (part != Part::kCommon) throw trouble(lineNumber, "a conflict opens inside one");
             part = Part::kCurrent;
             opened = lineNumber;
@@ -105,12 +102,12 @@ MarkedSides SplitMarkers(const std::string& text, const std::string& path) {
             hunkCurrent.clear();
             sides.markers = true;
             if (sides.currentLabel.empty()) sides.currentLabel = MarkerLabel(line);
-        } else if (IsMarker(line, '|') && part == Part::kCurrent) {
+        } else if (IsMarker(bare, '|') && part == Part::kCurrent) {
             part = Part::kBase;
             hasBase = true;
-        } else if (IsMarker(line, '=') && (part == Part::kCurrent || part == Part::kBase)) {
+        } else if (IsMarker(bare, '=') && (part == Part::kCurrent || part == Part::kBase)) {
             part = Part::kOther;
-        } else if (IsMarker(line, '>') && part == Part::kOther) {
+        } else if (IsMarker(bare, '>') && part == Part::kOther) {
             part = Part::kCommon;
             if (sides.otherLabel.empty()) sides.otherLabel = MarkerLabel(line);
             if (!hasBase) sides.texts[1] += StandInBase(hunkCurrent);
@@ -123,6 +120,26 @@ MarkedSides SplitMarkers(const std::string& text, const std::string& path) {
     }
     if (part != Part::kCommon) throw trouble(opened, "a conflict is not closed by \">>>>>>>\"");
     return sides;
+}
+
+// Prints or writes the merged text (CURRENT is written only when it changes), names each
+// conflict, and gives the exit status: 0 clean, 1 with conflicts.
+int Finish(const ThreeWayReport& report, bool print, const std::string& shownAs,
+           const std::string& path, const std::string& original, const std::string& merged) {
+    std::string conflicts;
+    for (const MergeConflict& conflict : report.conflicts) {
+        conflicts += Diagnostic(shownAs, conflict.line, "conflict",
+                                "block " + Quoted(conflict.blockID) + " " + conflict.message) +
+                     "\n";
+    }
+    if (print) {
+        std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size()));
+        std::cout.flush();
+    } else if (merged != original) {
+        WriteWholeFile(path, merged);
+    }
+    if (!conflicts.empty()) PrintDiagnostic(conflicts);
+    return report.result == ThreeWayResult::kClean ? kExitSuccess : kExitFailure;
 }
 
 int Resolve(const MergeFileOptions& options) {
@@ -151,20 +168,7 @@ int Resolve(const MergeFileOptions& options) {
                                    "the " + std::string(kSides[report.side < 0 ? 0 : report.side]) +
                                        " side of its conflicts does not load: " + report.message));
     }
-    std::string conflicts;
-    for (const MergeConflict& conflict : report.conflicts) {
-        conflicts += Diagnostic(shownAs, conflict.line, "conflict",
-                                "block " + Quoted(conflict.blockID) + " " + conflict.message) +
-                     "\n";
-    }
-    if (options.print) {
-        std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size()));
-        std::cout.flush();
-    } else if (merged != text) {
-        WriteWholeFile(path, merged);
-    }
-    if (!conflicts.empty()) PrintDiagnostic(conflicts);
-    return report.result == ThreeWayResult::kClean ? kExitSuccess : kExitFailure;
+    return Finish(report, options.print, shownAs, path, text, merged);
 }
 
 }  // namespace
@@ -195,20 +199,7 @@ int RunMergeFile(const MergeFileOptions& options) {
                                    report.line, "error", report.message));
     }
     const std::string shownAs = options.name.empty() ? DisplayName(options.current) : options.name;
-    std::string conflicts;
-    for (const MergeConflict& conflict : report.conflicts) {
-        conflicts += Diagnostic(shownAs, conflict.line, "conflict",
-                                "block " + Quoted(conflict.blockID) + " " + conflict.message) +
-                     "\n";
-    }
-    if (options.print) {
-        std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size()));
-        std::cout.flush();
-    } else if (merged != texts[0]) {
-        WriteWholeFile(options.current, merged);
-    }
-    if (!conflicts.empty()) PrintDiagnostic(conflicts);
-    return report.result == ThreeWayResult::kClean ? kExitSuccess : kExitFailure;
+    return Finish(report, options.print, shownAs, options.current, texts[0], merged);
 }
 
 }  // namespace reuseblocks::tool
