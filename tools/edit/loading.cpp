@@ -11,6 +11,7 @@
 #include "cli/near_miss.h"
 #include "files/standard_streams.h"
 #include "format/line_syntax.h"
+#include "format/written_line.h"
 #include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -68,8 +69,7 @@ CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const
 namespace {
 
 bool IsCommentLine(std::string_view line) {
-    line = Trimmed(line);
-    return !line.empty() && line.front() == kCommentMark;
+    return format::ClassifyLine(line) == format::LineKind::kComment;
 }
 
 // The comment lines every written file starts with, read from one the library writes, so that
@@ -82,7 +82,7 @@ const std::set<std::string>& WrittenHeaderComments() {
         if (empty.WriteFile(path.c_str(), "") == 0) return found;
         std::ifstream in(path, std::ios::binary);
         for (std::string line; std::getline(in, line);) {
-            if (IsCommentLine(line)) found.insert(std::string(Trimmed(line)));
+            if (IsCommentLine(line)) found.insert(std::string(format::TrimLine(line)));
         }
         return found;
     }();
@@ -100,8 +100,11 @@ std::size_t CountOwnComments(const std::string& path) {
     std::size_t count = 0;
     for (std::string line; std::getline(in, line);) {
         if (!IsCommentLine(line)) continue;
-        const std::string_view comment = Trimmed(line);
-        if (comment.rfind("# Application:", 0) == 0 || comment.rfind("# Date:", 0) == 0) continue;
+        const std::string_view comment = format::TrimLine(line);
+        if (comment.rfind(format::kApplicationLabel, 0) == 0 ||
+            comment.rfind(format::kDateLabel, 0) == 0) {
+            continue;
+        }
         if (header.count(std::string(comment)) == 0) ++count;
     }
     return count;
