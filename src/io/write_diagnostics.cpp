@@ -17,8 +17,8 @@ namespace {
 
 using format::HoldsLineBreak;
 
-// `text` in double quotes, with control bytes, quotes and backslashes escaped so that a message
-// is one line whatever a path or an ID holds.
+// `text` in double quotes, with control bytes and quotes escaped so that a message is one line
+// whatever a path or an ID holds. Backslashes stay: they separate a Windows path's folders.
 void AppendQuoted(std::string& message, std::string_view text) {
     message += '"';
     for (const char c : text) {
@@ -29,9 +29,8 @@ void AppendQuoted(std::string& message, std::string_view text) {
             message += "\\r";
         } else if (c == '\t') {
             message += "\\t";
-        } else if (c == '"' || c == '\\') {
-            message += '\\';
-            message += c;
+        } else if (c == '"') {
+            message += "\\\"";
         } else if (byte < 0x20 || byte == 0x7f) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(byte));
