@@ -8,6 +8,7 @@
 
 #include "edit/header_date.h"
 #include "format/line_syntax.h"
+#include "format/written_header.h"
 #include "format/written_line.h"
 #include "io/repeated_ids.h"
 

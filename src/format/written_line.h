@@ -16,11 +16,6 @@
 
 namespace reuseblocks::format {
 
-// The labels of the header lines that name the application and the date of writing; the text
-// follows after one blank.
-inline constexpr std::string_view kApplicationLabel = "# Application:";
-inline constexpr std::string_view kDateLabel = "# Date:";
-
 // A definition line's values: the block's properties in order.
 using DefinitionValues = std::array<std::string_view, kPropertyCount>;
 // A mapping line's values: the keyword, the block's ID and the row's columns.

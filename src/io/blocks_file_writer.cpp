@@ -7,6 +7,7 @@
 
 #include "edit/header_date.h"
 #include "format/line_syntax.h"
+#include "format/written_header.h"
 #include "format/written_line.h"
 #include "io/blocks_file_writer.h"
 #include "io/output_file.h"
@@ -20,53 +21,6 @@ using reuseblocks::kMappingKeyword;
 using reuseblocks::detail::OutputFile;
 
 namespace {
-
-// The explanatory block that follows the date line, one entry a line, exactly as readers have
-// always seen it (spelling included).
-constexpr std::string_view kHeaderComment[] = {
-    "",
-    "# REUSE BLOCK format has two parts :",
-    "#",
-    "# 1) Block Definition - ",
-    "#",
-    "#  EXP:  BLOCK_HIER_NAME BLOCK_PATH BLOCK_TYPE BLOCK_STATUS XLOC YLOC SIDE ROTATION UNITS "
-    "INT_XLOC INT_YLOC QOR_STATUS",
-    "#",
-    "#    BLOCK_HIER_NAME is the instance name of the block in its hierarchical design location "
-    "(for example, /B2).",
-    "#    BLOCK_PATH is the pathname to the block symbol (for example, $REUSE/other_libs/optics).",
-    "#    BLOCK_TYPE is the value of the Pcb_block property set in Quillark.",
-    "#               Block types included in this file are Smashed, Primitive, or Replica.",
-    "#    BLOCK_STATUS is assigned in LAYOUT. Block status is Unplaced, Placed, or Planned.",
-    "#    XLOC is the X location of the block.",
-    "#    YLOC is the Y location of the block.",
-    "#    SIDE is the side where the block is placed.",
-    "#    ROTATION is the rotation of the block.",
-    "#    UNITS are the units used for the location.",
-    "#    INT_XLOC is the X internal location of the block in database units.",
-    "#    INT_YLOC is the Y internal location of the block in database units.",
-    "#    QOR_STATUS is the status from the qor either Processed or Unprocessed.",
-    "#               QOR_STATUS is new in version 2.0 of this file format.",
-    "#",
-    "# 2) Layer Maping Info - must start with 'map_block_host' keyword and has 5 vars",
-    "",
-    "#",
-    "#  EXP:  map_block_host BLOCK_HIER_NAME BLOCK_LAYER_ORDER BLOCK_LAYER_NAME DESIGN_ORDER "
-    "DESIGN_LAYER_NAME",
-    "#",
-    "#   BLOCK_HIER_NAME is the name of the reuse block owning this rule.",
-    "#   BLOCK_LAYER_ORDER is the physical layer order number in the block design.",
-    "#   BLOCK_LAYER_NAME  is the physical layer name in the block design.",
-    "#   DESIGN_ORDER      is the physical layer order number in the host design.",
-    "#   DESIGN_LAYER_NAME is the physical layer name in the host design.",
-    "#",
-    "# LIMITATIONS :",
-    "#  1) Each Reuse Block can have only one Block Definition line with zero or more Layer "
-    "Mapping lines.",
-    "#  2) Layer Mapping rules must be defined after the owning block is defined and before",
-    "#     the next block definition.",
-};
-static_assert(sizeof kHeaderComment / sizeof kHeaderComment[0] == 37);
 
 using reuseblocks::format::HoldsLineBreak;
 
@@ -120,9 +74,7 @@ void WriteBlocksHeader(OutputFile& out, const char* appName, const std::string& 
     out.Write(date);
     out.EndLine();
     out.EndLine();
-    out.Write("#");
-    out.EndLine();
-    for (std::string_view line : kHeaderComment) {
+    for (std::string_view line : reuseblocks::format::kHeaderExplanation) {
         out.Write(line);
         out.EndLine();
     }

@@ -6,12 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <set>
 
 #include "cli/near_miss.h"
 #include "files/standard_streams.h"
 #include "format/line_syntax.h"
-#include "format/written_line.h"
+#include "format/written_header.h"
 #include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -66,46 +65,15 @@ CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const
     return *block;
 }
 
-namespace {
-
-bool IsCommentLine(std::string_view line) {
-    return format::ClassifyLine(line) == format::LineKind::kComment;
-}
-
-// The comment lines every written file starts with, read from one the library writes, so that
-// they follow its header wherever it goes. Its application and date lines vary.
-const std::set<std::string>& WrittenHeaderComments() {
-    static const std::set<std::string> lines = [] {
-        std::set<std::string> found;
-        const std::string path = ScratchPath("header.blocks");
-        CReuseBlockFile empty;
-        if (empty.WriteFile(path.c_str(), "") == 0) return found;
-        std::ifstream in(path, std::ios::binary);
-        for (std::string line; std::getline(in, line);) {
-            if (IsCommentLine(line)) found.insert(std::string(format::TrimLine(line)));
-        }
-        return found;
-    }();
-    return lines;
-}
-
-}  // namespace
-
 std::size_t CountOwnComments(const std::string& path) {
     const std::string readable = ReadablePath(path);
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(readable, ignored)) return 0;
-    const std::set<std::string>& header = WrittenHeaderComments();
     std::ifstream in(readable, std::ios::binary);
     std::size_t count = 0;
     for (std::string line; std::getline(in, line);) {
-        if (!IsCommentLine(line)) continue;
-        const std::string_view comment = format::TrimLine(line);
-        if (comment.rfind(format::kApplicationLabel, 0) == 0 ||
-            comment.rfind(format::kDateLabel, 0) == 0) {
-            continue;
-        }
-        if (header.count(std::string(comment)) == 0) ++count;
+        if (format::ClassifyLine(line) != format::LineKind::kComment) continue;
+        if (!format::IsWrittenHeaderComment(line)) ++count;
     }
     return count;
 }
