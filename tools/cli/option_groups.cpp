@@ -20,8 +20,10 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
         ->each([&write](const std::string&) { write.appGiven = true; })
         ->type_name("NAME")
         ->capture_default_str();
-    command.add_flag("--force", write.force,
-                     "Write even values that would not read back the same (they are lost)");
+    command.add_flag(
+        "--force", write.force,
+        "Write even values that would not read back the same (they are lost), or edit a "
+        "file holding text the loader ignores");
     command.add_flag("--dry-run", write.dryRun,
                      "Write nothing: show what would change as `diff` does, and exit as it does");
     if (!outputRequired) {

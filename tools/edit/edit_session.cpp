@@ -127,6 +127,7 @@ int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& co
 EditSession::EditSession(const std::string& file, const WriteOptions& write)
     : m_file(file), m_write(write), m_lock(LockForEdit(file, write)) {
     LoadOrFail(m_blocks, file);
+    if (!write.force) RefuseIgnoredText(file, DisplayName(file));
     m_text = ReadablePath(file);
     // Kept rather than read again: a FIFO gives its bytes once.
     if (write.dryRun) {

@@ -95,5 +95,41 @@ TEST(EditSafety, FormatSaysFirstThatItDropsTheFilesOwnComments) {
     EXPECT_EQ(RunTool({"format", file, "--app", "other"}).err, "");
 }
 
+// Text the loader skips would go on meaning nothing after an edit, or go with the line the edit
+// rewrites: such a file is refused at the line, and --force edits it anyway.
+TEST(EditSafety, TextTheLoaderIgnoresIsRefusedAtItsLine) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    const std::string crOnly =
+        "/TOP/A $R/a Replica Placed 1 2 TOP 0 mils 1 2 Processed\r"
+        "map_block_host /TOP/A 1 L1 1 TOP\r";
+    WriteText(file, crOnly);
+    const std::vector<std::string> add = {"add",        file,         "/TOP/N",    "BLOCK_PATH=p",
+                                          "XLOC=0",     "YLOC=0",     "SIDE=TOP",  "ROTATION=0",
+                                          "UNITS=mils", "INT_XLOC=0", "INT_YLOC=0"};
+    const ToolRun refused = RunTool(add);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, file +
+                               ":1: error: mapping line before the first block definition: the "
+                               "loader ignores it; the file's lines end in a carriage return "
+                               "alone, which ends no line for the loader\n"
+                               "reuseblocks: error: not editing " +
+                               file +
+                               ": the loader ignores text in it, which an edit would not keep "
+                               "meaning anything (--force edits anyway)\n");
+    EXPECT_EQ(ReadText(file), crOnly);
+    std::vector<std::string> forced = add;
+    forced.push_back("--force");
+    EXPECT_EQ(RunTool(forced).status, 0);
+
+    const std::string extra = "/TOP/A $R/a Replica Placed 1 2 TOP 0 mils 1 2 Processed by Ana\n";
+    WriteText(file, extra);
+    const ToolRun set = RunTool({"set", file, "/TOP/A", "XLOC=5"});
+    EXPECT_EQ(set.status, 1);
+    EXPECT_EQ(set.err.substr(0, file.size() + 9), file + ":1: error");
+    EXPECT_EQ(RunTool({"format", file}).status, 1);
+    EXPECT_EQ(ReadText(file), extra);
+}
+
 }  // namespace
 }  // namespace reuseblocks::test
