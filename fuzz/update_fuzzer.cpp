@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Edits written back into a file's own text. The input bytes make a file (comments, blank lines,
-// CR LF and LF, parentheses, uneven spacing, definition and mapping lines) and a list of edits
-// (a property set, a block added or removed, a row added or removed). UpdateText must succeed;
-// its text must load into exactly the edited collection; and the lines of blocks left alone,
-// comments and blank lines included, must come out byte for byte in their order.
+// Edits written back into a file's own text (generated_blocks.h makes the file and the edits).
+// UpdateText must succeed; its text must load into exactly the edited collection; and the lines
+// of blocks left alone, comments and blank lines included, must come out byte for byte in their
+// order.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,41 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "generated_blocks.h"
 #include "harness_support.h"
 #include "reuseblocks/edit.h"
 
 namespace {
 
-class Input {
-  public:
-    Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-
-    bool Empty() const { return m_size == 0; }
-    unsigned Byte() {
-        if (m_size == 0) return 0;
-        --m_size;
-        return *m_data++;
-    }
-
-  private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-};
-
-constexpr std::string_view kKeyword = "map_block_host";
-
-// Values that survive a write and a read unchanged, so that any difference is the engine's.
-std::string Value(Input& in) {
-    static constexpr const char* kValues[] = {"0",   "15",   "-3",     "TOP",      "BOTTOM", "mils",
-                                              "mm",  "$R/a", "Placed", "Unplaced", "a_b.c",  "90",
-                                              "GND", "x",    "2540",   "Primitive"};
-    return kValues[in.Byte() % (sizeof kValues / sizeof kValues[0])];
-}
-
-std::string Gap(Input& in) {
-    static constexpr const char* kGaps[] = {" ", " ", "  ", "\t", " \t "};
-    return kGaps[in.Byte() % 5u];
-}
+using harness::kKeyword;
 
 struct Line {
     std::string text;   // with its line end
@@ -96,91 +67,12 @@ std::vector<std::string> Untouched(const std::vector<Line>& lines,
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input in(data, size);
-
-    // The file.
-    std::string original;
+    harness::Input in(data, size);
     std::vector<std::string> ids;
-    const unsigned lineCount = in.Byte() % 48u;
-    for (unsigned index = 0; index < lineCount && !in.Empty(); ++index) {
-        const unsigned kind = in.Byte() % 8u;
-        const std::string end = (in.Byte() & 1u) ? "\r\n" : "\n";
-        std::string line = (in.Byte() % 4u == 0) ? Gap(in) : std::string();
-        if (kind == 0) {
-            line += "# note" + Gap(in) + Value(in);
-        } else if (kind == 1) {
-            // blank
-        } else if (kind <= 4 || ids.empty()) {
-            const std::string id = "/B" + std::to_string(ids.size());
-            ids.push_back(id);
-            const bool parenthesized = (in.Byte() & 1u) != 0;
-            line += (parenthesized ? "(" : "") + id;
-            for (std::uint32_t value = 1; value < CReuseBlock::kPropertyCount; ++value) {
-                line += Gap(in) + Value(in);
-            }
-            if (parenthesized) line += ")";
-        } else {
-            line += std::string(kKeyword) + Gap(in) + ids.back();
-            for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-                line += Gap(in) + Value(in);
-            }
-        }
-        original += line + end;
-    }
-
-    const std::string path = harness::ScratchDirectory() + "/update.blocks";
-    harness::WriteBytes(path, original.data(), original.size());
+    const std::string original = harness::GeneratedFile(in, ids);
     CReuseBlockFile blocks;
-    HARNESS_CHECK(blocks.LoadFile(path.c_str()) == 0);
-
-    // The edits, and the blocks they touch.
-    std::set<std::string> edited;
-    std::size_t added = 0;
-    auto pick = [&]() -> CReuseBlock* {
-        if (ids.empty()) return nullptr;
-        const std::string& id = ids[in.Byte() % ids.size()];
-        CReuseBlock* block = nullptr;
-        blocks.GetBlock(id.c_str(), block);
-        if (block) edited.insert(id);
-        return block;
-    };
-    for (int step = 0; step < 16 && !in.Empty(); ++step) {
-        const unsigned op = in.Byte() % 5u;
-        if (op == 0) {
-            if (CReuseBlock* block = pick()) {
-                const std::uint32_t index = 1 + in.Byte() % (CReuseBlock::kPropertyCount - 1);
-                block->SetProperty(index, Value(in).c_str());
-            }
-        } else if (op == 1) {
-            const std::string id = "/NEW" + std::to_string(added++);
-            CReuseBlock* block = blocks.NewBlock(id.c_str());
-            HARNESS_CHECK(block != nullptr);
-            for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
-                block->SetProperty(index, Value(in).c_str());
-            }
-            ids.push_back(id);
-            edited.insert(id);
-        } else if (op == 2) {
-            if (!ids.empty()) {
-                const std::size_t at = in.Byte() % ids.size();
-                if (blocks.RemoveBlock(ids[at].c_str()) == 1) edited.insert(ids[at]);
-                ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(at));
-            }
-        } else if (op == 3) {
-            if (CReuseBlock* block = pick()) {
-                const std::uint32_t row = block->NewLayerMap();
-                for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount;
-                     ++column) {
-                    block->GetLayerMap(row, column) = Value(in);
-                }
-            }
-        } else {
-            CReuseBlock* block = pick();
-            if (block && block->GetLayerMapCount() > 0) {
-                block->RemoveLayerMap(in.Byte() % block->GetLayerMapCount());
-            }
-        }
-    }
+    harness::LoadText(blocks, original, "update.blocks");
+    const std::set<std::string> edited = harness::ApplyGeneratedEdits(in, blocks, ids, "/NEW");
 
     std::string updated;
     const reuseblocks::UpdateReport report =
@@ -188,9 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HARNESS_CHECK(report.Succeeded());
     if (report.result == reuseblocks::UpdateResult::kUnchanged) updated = original;
 
-    harness::WriteBytes(path, updated.data(), updated.size());
     CReuseBlockFile loaded;
-    HARNESS_CHECK(loaded.LoadFile(path.c_str()) == 0);
+    harness::LoadText(loaded, updated, "update.blocks");
     HARNESS_CHECK(harness::Sorted(harness::ImageOf(loaded, false)) ==
                   harness::Sorted(harness::ImageOf(blocks, false)));
     HARNESS_CHECK(Untouched(LinesOf(original), edited) == Untouched(LinesOf(updated), edited));
