@@ -127,6 +127,19 @@ TEST(EditSafety, EveryWriteOverAnEditedFileTakesItsLock) {
     }
 }
 
+// Which input merge writes over, and so whose text it keeps, is the file, not the name.
+TEST(EditSafety, MergeKeepsTheTextOfTheInputItReplacesWhateverItsName) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, "# placed by hand\n" + kBlock);
+    WriteText(dir / "new.blocks", "/TOP/N $R/n Replica Placed 5 6 TOP 0 mils 5 6 Processed\n");
+    const ToolRun merged =
+        RunTool({"merge", "--replace", "./board.blocks", "new.blocks", "-o", file}, dir.Path());
+    EXPECT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.err, "");
+    EXPECT_EQ(ReadText(file).rfind("# placed by hand\n" + kBlock, 0), 0u) << ReadText(file);
+}
+
 TEST(EditSafety, DryRunShowsTheChangeAsDiffDoesAndWritesNothing) {
     TempDir dir;
     const std::string file = dir / "board.blocks";
