@@ -7,7 +7,7 @@
 
 namespace reuseblocks::detail::platform {
 
-bool NameOneFile(const std::string& a, const std::string& b) noexcept {
+bool NameOneFile(const std::string& a, const std::string& b) {
     struct stat first {};
     struct stat second {};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&

@@ -9,13 +9,9 @@ namespace reuseblocks::detail::platform {
 namespace {
 
 // A handle that asks for no access, only the file's identity; a folder opens too.
-HANDLE OpenForIdentity(const std::string& path) noexcept {
+HANDLE OpenForIdentity(const std::string& path) {
     std::wstring wide;
-    try {
-        if (!ToWidePath(path.c_str(), wide)) return INVALID_HANDLE_VALUE;
-    } catch (...) {
-        return INVALID_HANDLE_VALUE;
-    }
+    if (!ToWidePath(path.c_str(), wide)) return INVALID_HANDLE_VALUE;
     return CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -23,7 +19,7 @@ HANDLE OpenForIdentity(const std::string& path) noexcept {
 
 }  // namespace
 
-bool NameOneFile(const std::string& a, const std::string& b) noexcept {
+bool NameOneFile(const std::string& a, const std::string& b) {
     const UniqueHandle first(OpenForIdentity(a));
     if (!first.IsOpen()) return false;
     const UniqueHandle second(OpenForIdentity(b));
