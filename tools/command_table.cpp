@@ -74,8 +74,8 @@ const CommandText kMergeFileHelp = {
     "  git config merge.blocks.driver 'reuseblocks merge-file --name %P %A %O %B'\n"
     "  reuseblocks merge-file --resolve board.blocks",
     "Exit status: 0 merged cleanly, 1 merged with conflicts (marked as git marks them and named "
-    "on stderr), 2 trouble (a file that does not load or cannot be read: CURRENT is left as it "
-    "was, or a usage error)."};
+    "on stderr), 2 trouble (a file that does not load or cannot be read, or a locked file with "
+    "--no-wait: CURRENT is left as it was, or a usage error)."};
 
 const CommandText kFormatHelp = {"Load a file and write it again with a fresh header",
                                  "  reuseblocks format board.blocks --app placer\n"
@@ -95,8 +95,8 @@ const CommandText kImportHelp = {
     "  reuseblocks list --json a.blocks | jq 'map(select(.symbol == \"optics\"))' | "
     "reuseblocks import - -o optics.blocks\n"
     "  reuseblocks import examples/leds.csv -o leds.blocks",
-    "Exit status: 0 written, 1 a problem in the input (nothing is written) or a failed "
-    "write, 2 a usage error."};
+    "Exit status: 0 written, 1 a problem in the input (nothing is written), a failed write or "
+    "a locked file with --no-wait, 2 a usage error."};
 
 const CommandText kPlotHelp = {
     "Draw where the blocks sit, as an SVG",
@@ -233,6 +233,9 @@ int RunCommandLine(int argc, char** argv) {
         ->allow_extra_args(false);
     mergeFileCommand->add_option("--name", mergeFile.name, "Name CURRENT in messages (git's %P)")
         ->type_name("PATH");
+    mergeFileCommand->add_flag(
+        "--no-wait", mergeFile.noWait,
+        "Fail at once when another edit holds the file written over, instead of waiting");
 
     FormatOptions format;
     AddCommand<Takes::kFileToEdit>(app, "format", run, RunFormat, format, kFormatHelp);

@@ -49,6 +49,8 @@ expect 'symbol=p' reuseblocks list plain.blocks --where symbol=
 expect 'MAPS=' reuseblocks list plain.blocks --where MA
 expect 'BLOCK_PATH= BLOCK_TYPE= BLOCK_STATUS=' reuseblocks set plain.blocks /TOP/A BLOCK_
 expect 'csv' reuseblocks import --format c
+expect '--no-wait' reuseblocks import rows.csv --no
+expect '--no-wait' reuseblocks merge a.blocks b.blocks --no
 expect '--force --from --format' reuseblocks set plain.blocks /TOP/A --f
 expect 'jsonl' reuseblocks set plain.blocks --from u.jsonl --format jsonl
 

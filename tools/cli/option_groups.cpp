@@ -26,10 +26,9 @@ void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired
         "file holding text the loader ignores");
     command.add_flag("--dry-run", write.dryRun,
                      "Write nothing: show what would change as `diff` does, and exit as it does");
-    if (!outputRequired) {
-        command.add_flag("--no-wait", write.noWait,
-                         "Fail at once when another edit holds the file, instead of waiting");
-    }
+    command.add_flag("--no-wait", write.noWait,
+                     "Fail at once when another edit holds the file written over, instead of "
+                     "waiting");
 }
 
 void AddBatchOptions(CLI::App& command, std::string& updates, std::string& format) {

@@ -25,8 +25,8 @@ inline constexpr const char* kEditExitStatuses =
 // Examples and the exit statuses at the end of a command's --help.
 void SetHelp(CLI::App& command, const std::string& examples, const char* statuses);
 
-// -o/--output, --app, --force and (when the output may be left out, to write in place)
-// --no-wait, the options of every command that writes a blocks file.
+// -o/--output, --app, --force, --dry-run and --no-wait, the options of every command that writes
+// a blocks file.
 void AddWriteOptions(CLI::App& command, WriteOptions& write, bool outputRequired);
 
 // --from UPDATES and --format, for the commands that take many rows at once.

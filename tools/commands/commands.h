@@ -91,6 +91,7 @@ struct MergeFileOptions {
     std::string name;                 // --name: CURRENT's name in messages (git's %P)
     bool print = false;               // -p: the result to standard output instead
     std::string resolve;  // --resolve: a file git's line merge left with conflict markers
+    bool noWait = false;  // fail instead of waiting for another edit of the file written
 };
 int RunMergeFile(const MergeFileOptions& options);
 

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 // `merge`: the blocks of several files in one.
-#include <filesystem>
-
 #include "commands/commands.h"
 #include "edit/changes.h"
 #include "edit/loading.h"
 #include "files/standard_streams.h"
+#include "platform/file_identity.h"
 #include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
@@ -24,15 +23,13 @@ void MergeReplacing(CReuseBlockFile& blocks, const std::string& input) {
     }
 }
 
-// The input that -o names, whose text the merged file keeps; empty when -o is a new file.
+// The input that is the file -o names, by the file and not its name, whose text the merged file
+// keeps; empty when -o is a new file.
 std::string InputReplaced(const MergeOptions& options) {
     const std::string& output = options.write.output;
     if (IsStandardStream(output)) return std::string();
     for (const std::string& input : options.inputs) {
-        std::error_code ignored;
-        if (!IsStandardStream(input) && std::filesystem::equivalent(input, output, ignored)) {
-            return input;
-        }
+        if (!IsStandardStream(input) && detail::platform::NameOneFile(input, output)) return input;
     }
     return std::string();
 }
@@ -41,6 +38,8 @@ std::string InputReplaced(const MergeOptions& options) {
 
 int RunMerge(const MergeOptions& options) {
     // One collection, so a block ID found in two inputs is rejected as it would be in one file.
+    // The file -o replaces is locked first: which input it is, and what it holds, are decided
+    // under the lock.
     EditSession merged(options.write);
     const std::string replaced = InputReplaced(options);
     if (!replaced.empty()) merged.KeepTextOf(replaced);

@@ -142,8 +142,20 @@ int Finish(const ThreeWayReport& report, bool print, const std::string& shownAs,
     return report.result == ThreeWayResult::kClean ? kExitSuccess : kExitFailure;
 }
 
+// The lock of the file the merge writes over, taken before it is read. A lock not had leaves the
+// file as it was, which is this command's trouble.
+detail::platform::FileLock LockWritten(const std::string& path, const MergeFileOptions& options) {
+    if (options.print || IsStandardStream(path)) return detail::platform::FileLock();
+    try {
+        return LockToWriteOver(path, options.noWait);
+    } catch (const ToolError& error) {
+        throw ToolError(kExitUsage, error.what());
+    }
+}
+
 int Resolve(const MergeFileOptions& options) {
     const std::string& path = options.resolve;
+    const detail::platform::FileLock lock = LockWritten(path, options);
     const std::string text = ReadOrTrouble(path);
     const MarkedSides sides = SplitMarkers(text, path);
     const std::string shownAs = options.name.empty() ? DisplayName(path) : options.name;
@@ -184,6 +196,7 @@ int RunMergeFile(const MergeFileOptions& options) {
     if (options.current.empty() || options.base.empty() || options.other.empty()) {
         throw UsageError("merge-file needs CURRENT BASE OTHER, or --resolve FILE");
     }
+    const detail::platform::FileLock lock = LockWritten(options.current, options);
     const std::string* names[] = {&options.current, &options.base, &options.other};
     std::string texts[3];
     for (int side = 0; side < 3; ++side) texts[side] = ReadOrTrouble(*names[side]);

@@ -23,23 +23,14 @@ namespace reuseblocks::tool {
 
 namespace {
 
-// The lock an edit holds from its load to its write when it writes back in place; none when it
-// writes elsewhere.
-detail::platform::FileLock LockForEdit(const std::string& file, const WriteOptions& write) {
-    using detail::platform::FileLock;
-    if (write.dryRun || IsStandardStream(file) || (!write.output.empty() && write.output != file)) {
-        return FileLock();
+// The lock of the file a write replaces: -o's, or the file read when the write goes back to it;
+// none for a dry run or a stream.
+detail::platform::FileLock LockTarget(const std::string& file, const WriteOptions& write) {
+    const std::string& target = write.output.empty() ? file : write.output;
+    if (write.dryRun || target.empty() || IsStandardStream(target)) {
+        return detail::platform::FileLock();
     }
-    FileLock::Refusal refusal = FileLock::Refusal::kNone;
-    detail::platform::ErrorCode error = 0;
-    FileLock lock = FileLock::Acquire(file, !write.noWait, refusal, error);
-    if (refusal == FileLock::Refusal::kBusy) {
-        throw Failure(Quoted(file) + " is being edited by another process (--no-wait)");
-    }
-    if (refusal == FileLock::Refusal::kFailed) {
-        throw Failure("cannot lock " + Quoted(file) + ": " + detail::platform::ErrorText(error));
-    }
-    return lock;
+    return LockToWriteOver(target, write.noWait);
 }
 
 void RefuseValuesThatWouldNotReadBack(const CReuseBlockFile& blocks, const std::string& path) {
@@ -114,6 +105,20 @@ UpdateOptions HeaderUpdate(const WriteOptions& write) {
 
 }  // namespace
 
+detail::platform::FileLock LockToWriteOver(const std::string& path, bool noWait) {
+    using detail::platform::FileLock;
+    FileLock::Refusal refusal = FileLock::Refusal::kNone;
+    detail::platform::ErrorCode error = 0;
+    FileLock lock = FileLock::Acquire(path, !noWait, refusal, error);
+    if (refusal == FileLock::Refusal::kBusy) {
+        throw Failure(Quoted(path) + " is being edited by another process (--no-wait)");
+    }
+    if (refusal == FileLock::Refusal::kFailed) {
+        throw Failure("cannot lock " + Quoted(path) + ": " + detail::platform::ErrorText(error));
+    }
+    return lock;
+}
+
 int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& command) {
     if (!write.dryRun) return command();
     try {
@@ -125,7 +130,7 @@ int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& co
 }
 
 EditSession::EditSession(const std::string& file, const WriteOptions& write)
-    : m_file(file), m_write(write), m_lock(LockForEdit(file, write)) {
+    : m_file(file), m_write(write), m_lock(LockTarget(file, write)) {
     LoadOrFail(m_blocks, file);
     if (!write.force) RefuseIgnoredText(file, DisplayName(file));
     m_text = ReadablePath(file);
@@ -137,14 +142,14 @@ EditSession::EditSession(const std::string& file, const WriteOptions& write)
     }
 }
 
-EditSession::EditSession(const WriteOptions& write) : m_write(write) {}
+EditSession::EditSession(const WriteOptions& write)
+    : m_write(write), m_lock(LockTarget(std::string(), write)) {}
 
 CReuseBlock& EditSession::Block(const std::string& id) {
     return BlockOrFail(m_blocks, m_file, id);
 }
 
 void EditSession::KeepTextOf(const std::string& input) {
-    m_lock = LockForEdit(m_write.output.empty() ? input : m_write.output, m_write);
     m_text = ReadablePath(input);
 }
 

@@ -17,28 +17,37 @@ struct WriteOptions {
     std::string app = "reuseblocks";
     bool appGiven = false;  // --app given: an edit then rewrites the header's application and date
     bool force = false;     // write values that would not read back the same
-    bool noWait = false;    // fail instead of waiting for another edit of the file
+    bool noWait = false;    // fail instead of waiting for another edit of the file written over
     bool dryRun = false;    // show what the write would change instead, as `diff` does
 };
+
+// The lock every command takes on a blocks file it is about to write over, before it reads
+// anything: the file's, not the name's, so that ./f and /abs/f take the same one. Waits for
+// another holder, or with `noWait` fails (status 1). An empty lock when there is nothing to lock
+// (no such file yet, not a regular file, a file system without locks).
+detail::platform::FileLock LockToWriteOver(const std::string& path, bool noWait);
 
 // Runs a command that writes a blocks file. In a dry run it exits as `diff` does, and a failure
 // is trouble (status 2), since 1 means "would change".
 int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& command);
 
 // The one way a command changes a blocks file: lock, load, change, check that every value reads
-// back the same, write, report. The lock is held from the load to the write when the edit writes
-// back in place, so that two edits of one file take turns; the library writes the file
-// atomically; a failure ends the command before the file changes.
+// back the same, write, report. The lock is the one of the file the write replaces (the file
+// read, or -o's when it exists), by the file's identity, not its name, and held from before
+// anything is read to the end of the write, so that every command writing over one file takes
+// turns with the others; the library writes the file atomically; a failure ends the command
+// before the file changes.
 //
 // An edit of a file keeps the file's own text: the library writes the edit into it, and every
 // line the edit did not change stays as it was. An edit that changes nothing writes nothing.
 // Only `format` and new collections are written whole, under a fresh header.
 class EditSession {
   public:
-    // Locks and loads `file` ("-": standard input, and then standard output by default); the
-    // write keeps its text.
+    // Locks the file the write replaces, then loads `file` ("-": standard input, and then
+    // standard output by default); the write keeps its text.
     EditSession(const std::string& file, const WriteOptions& write);
-    // A new collection, for commands that make a file from others: nothing is locked or loaded.
+    // A new collection, for commands that make a file from others: nothing is loaded; the file
+    // -o names is locked when it exists, before the command reads its inputs.
     explicit EditSession(const WriteOptions& write);
     EditSession(const EditSession&) = delete;
     EditSession& operator=(const EditSession&) = delete;
@@ -51,8 +60,8 @@ class EditSession {
     // Counts the comment lines of `input`, one more file the collection was read from, that the
     // write will drop, so that Write can say so first.
     void NoteCommentsOf(const std::string& input);
-    // The write keeps the text of `input`, the file it replaces, which is locked now as an edit
-    // in place is; call before loading it. Its blocks keep their lines, the others go after them.
+    // The write keeps the text of `input`, the file it replaces (already locked as -o's). Its
+    // blocks keep their lines, the others go after them.
     void KeepTextOf(const std::string& input);
     // The write makes a whole new file under a fresh header, as `format` does.
     void StartAfresh();

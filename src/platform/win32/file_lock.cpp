@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include "platform/file_lock.h"
+#include "win32/file_identity.h"
+#include "win32/wide_path.h"
 
 namespace reuseblocks::detail::platform {
 
@@ -11,17 +13,11 @@ namespace {
 // lock covers one byte far beyond any blocks file's end.
 constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
 
-bool SameFile(HANDLE a, HANDLE b) {
-    BY_HANDLE_FILE_INFORMATION first{};
-    BY_HANDLE_FILE_INFORMATION second{};
-    return GetFileInformationByHandle(a, &first) && GetFileInformationByHandle(b, &second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
-}
-
+// By the name the reader opens it by, so that both reach the same file.
 HANDLE OpenShared(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_READ,
+    std::wstring wide;
+    if (!ToWidePath(path.c_str(), wide)) return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide.c_str(), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }

@@ -65,6 +65,81 @@ TEST(EditSafety, NoWaitFailsAtOnceWhileAnotherEditHoldsTheLock) {
     EXPECT_EQ(RunTool({"remove", file, "/TOP/B", "--no-wait"}).status, 0);
 }
 
+// The lock belongs to the file a command writes over, whatever name leads there and whatever it
+// reads: every command that writes over a file someone is editing waits for, or with --no-wait
+// refuses, that edit.
+TEST(EditSafety, EveryWriteOverAnEditedFileTakesItsLock) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    const std::string other = dir / "other.blocks";
+    const std::string rows = dir / "rows.csv";
+    const std::string otherBlock = "/TOP/O $R/o Replica Placed 3 4 TOP 0 mils 3 4 Processed\n";
+    WriteText(file, kBlock);
+    WriteText(other, otherBlock);
+    WriteText(rows,
+              "BLOCK_HIER_NAME,BLOCK_PATH,XLOC,YLOC,SIDE,ROTATION,UNITS,INT_XLOC,INT_YLOC\n"
+              "/TOP/I,p,0,0,TOP,0,mils,0,0\n");
+    const std::string viaDot = (dir.Path() / "." / "board.blocks").generic_string();
+    const std::vector<std::vector<std::string>> writes = {
+        {"set", file, "/TOP/B", "XLOC=7", "-o", viaDot},
+        {"set", viaDot, "/TOP/B", "XLOC=7", "-o", file},
+        {"set", "board.blocks", "/TOP/B", "XLOC=7", "-o", "./board.blocks"},
+        {"set", other, "/TOP/O", "XLOC=7", "-o", file},
+        {"remove", other, "/TOP/O", "-o", file},
+        {"format", other, "-o", file},
+        {"merge", "--replace", file, other, "-o", file},
+        {"merge", other, other, "--replace", "-o", viaDot},
+        {"import", rows, "-o", file},
+    };
+    std::vector<ToolRun> runs;
+    {
+        const EditLock held(file);
+        for (const auto& args : writes) {
+            std::vector<std::string> noWait = args;
+            noWait.push_back("--no-wait");
+            runs.push_back(RunTool(noWait, dir.Path()));
+        }
+    }
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        EXPECT_EQ(runs[i].status, 1) << testing::PrintToString(writes[i]);
+        EXPECT_NE(runs[i].err.find("is being edited by another process (--no-wait)"),
+                  std::string::npos)
+            << testing::PrintToString(writes[i]) << runs[i].err;
+    }
+    // merge-file leaves CURRENT as it was, which is its trouble.
+    const std::string base = dir / "base.blocks";
+    WriteText(base, kBlock);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"merge-file", file, base, other, "--no-wait"},
+          std::vector<std::string>{"merge-file", "--resolve", file, "--no-wait"}}) {
+        const EditLock held(file);
+        const ToolRun busy = RunTool(args);
+        EXPECT_EQ(busy.status, 2) << testing::PrintToString(args);
+        EXPECT_EQ(busy.err, "reuseblocks: error: \"" + file +
+                                "\" is being edited by another process (--no-wait)\n");
+    }
+    EXPECT_EQ(ReadText(file), kBlock);
+    // Free again, each goes through.
+    for (const auto& args : writes) {
+        std::vector<std::string> noWait = args;
+        noWait.push_back("--no-wait");
+        EXPECT_EQ(RunTool(noWait, dir.Path()).status, 0) << testing::PrintToString(args);
+    }
+}
+
+// Which input merge writes over, and so whose text it keeps, is the file, not the name.
+TEST(EditSafety, MergeKeepsTheTextOfTheInputItReplacesWhateverItsName) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, "# placed by hand\n" + kBlock);
+    WriteText(dir / "new.blocks", "/TOP/N $R/n Replica Placed 5 6 TOP 0 mils 5 6 Processed\n");
+    const ToolRun merged =
+        RunTool({"merge", "--replace", "./board.blocks", "new.blocks", "-o", file}, dir.Path());
+    EXPECT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.err, "");
+    EXPECT_EQ(ReadText(file).rfind("# placed by hand\n" + kBlock, 0), 0u) << ReadText(file);
+}
+
 TEST(EditSafety, DryRunShowsTheChangeAsDiffDoesAndWritesNothing) {
     TempDir dir;
     const std::string file = dir / "board.blocks";

@@ -9,11 +9,12 @@
 
 namespace reuseblocks::detail::platform {
 
-// An advisory lock on a blocks file, held from the load of an edit to its write so that two
-// edits of one file take turns instead of one losing the other's change. Edits replace the file
-// by renaming a new one over it, so the lock is taken on the file the path names and taken again
-// when the path has moved on to another file meanwhile. Only tools that lock take turns; a
-// program that does not lock is not held back.
+// An advisory lock on a blocks file, held by every command that writes over the file from before
+// it reads to the end of its write, so that two of them take turns instead of one losing the
+// other's change. It locks the file, not the name: every name of one file takes the same lock.
+// Edits replace the file by renaming a new one over it, so the lock is taken on the file the path
+// names and taken again when the path has moved on to another file meanwhile. Only tools that lock
+// take turns; a program that does not lock is not held back.
 //
 // posix/file_lock.cpp (flock) and win32/file_lock.cpp (LockFileEx) are the only places that
 // know the platform's locking call.

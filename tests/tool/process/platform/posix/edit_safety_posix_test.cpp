@@ -32,6 +32,63 @@ TEST(EditSafety, ConcurrentEditsTakeTurns) {
     EXPECT_EQ(ids.GetSize(), 51);
 }
 
+// Twenty edits at once of one file, each naming it differently as the file it writes: none may
+// be lost, since they all write over the same file.
+TEST(EditSafety, ConcurrentEditsWritingOverTheFileByAnotherNameTakeTurns) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    std::string text;
+    for (int i = 1; i <= 20; ++i) {
+        text +=
+            "/TOP/B" + std::to_string(i) + " $R/b Replica Placed 0 0 TOP 0 mils 0 0 Processed\n";
+    }
+    WriteText(file, text);
+    // Odd ones write to ./board.blocks, even ones to its absolute path.
+    const std::string edits =
+        "for i in $(seq 1 20); do if [ $((i % 2)) = 1 ]; then out=./board.blocks; "
+        "else out=\"$PWD/board.blocks\"; fi; "
+        "\"$0\" set board.blocks /TOP/B$i XLOC=$i -o \"$out\" || echo failed & done; wait";
+    const ToolRun all = RunProgram("/bin/sh", {"-c", edits, REUSEBLOCKS_TOOL}, dir.Path());
+    EXPECT_EQ(all.out, "");
+    EXPECT_EQ(all.err, "");
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(file.c_str()), 0);
+    for (int i = 1; i <= 20; ++i) {
+        CReuseBlock* block = nullptr;
+        ASSERT_EQ(blocks.GetBlock(("/TOP/B" + std::to_string(i)).c_str(), block), 1);
+        EXPECT_EQ(block->GetProperty(4).GetView(), std::to_string(i)) << i;
+    }
+}
+
+// merge writing over one of its inputs is an edit of that file: it takes turns with the others.
+TEST(EditSafety, MergeOverItsOwnInputTakesTurnsWithEdits) {
+    TempDir dir;
+    const std::string file = dir / "board.blocks";
+    WriteText(file, kBlock);
+    for (int i = 1; i <= 15; ++i) {
+        WriteText(
+            dir / ("m" + std::to_string(i) + ".blocks"),
+            "/TOP/M" + std::to_string(i) + " $R/m Replica Placed 0 0 TOP 0 mils 0 0 Processed\n");
+    }
+    const std::string merges =
+        "for i in $(seq 1 15); do \"$0\" merge --replace board.blocks m$i.blocks "
+        "-o board.blocks || echo failed; done";
+    const std::string adds =
+        "for i in $(seq 1 15); do \"$0\" add board.blocks /TOP/S$i BLOCK_PATH=p XLOC=0 YLOC=0 "
+        "SIDE=TOP ROTATION=0 UNITS=mils INT_XLOC=0 INT_YLOC=0 || echo failed; done";
+    const ToolRun both =
+        RunProgram("/bin/sh",
+                   {"-c", "sh -c '" + merges + "' \"$0\" & sh -c '" + adds + "' \"$0\" & wait",
+                    REUSEBLOCKS_TOOL},
+                   dir.Path());
+    EXPECT_EQ(both.out, "");
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(file.c_str()), 0);
+    CStringArray ids;
+    blocks.GetBlocksIDs(ids);
+    EXPECT_EQ(ids.GetSize(), 31);
+}
+
 // Telling a file's own comments from the header a write brings needs no scratch folder: with
 // $TMPDIR a file, where no folder can be made, the count is right and the edit goes through.
 TEST(EditSafety, CommentCountNeedsNoScratchFolder) {
