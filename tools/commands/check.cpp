@@ -5,6 +5,7 @@
 #include "commands/commands.h"
 #include "files/standard_streams.h"
 #include "inspect/file_check.h"
+#include "terminal/standard_output.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 #include "text/words.h"
@@ -14,7 +15,7 @@ namespace reuseblocks::tool {
 int RunCheck(const CheckOptions& options) {
     int status = kExitSuccess;
     std::string out;
-    JsonWriter json(out, JsonWriter::Layout::kPretty);
+    JsonWriter json(out, JsonWriter::Layout::kPretty, SendToStandardOutput);
     json.BeginArray();
     for (const std::string& path : options.files) {
         const FileCheck check = CheckFile(path, options.strict);
@@ -35,7 +36,10 @@ int RunCheck(const CheckOptions& options) {
         std::cout << std::endl;  // flushed, so that it stays in order with stderr in one log
     }
     json.EndArray();
-    if (options.json) std::cout << out << '\n';
+    if (options.json) {
+        out += '\n';
+        SendToStandardOutput(out);
+    }
     return status;
 }
 

@@ -4,6 +4,7 @@
 #include "edit/loading.h"
 #include "files/standard_streams.h"
 #include "inspect/listing.h"
+#include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
@@ -29,8 +30,8 @@ int RunList(const ListOptions& options) {
         PrintListing(blocks, where, fields, FormatNamed(options.format), !options.noHeader);
     // An empty answer and a misspelt value look alike on the screen.
     if (printed == 0 && !where.empty()) {
-        PrintDiagnostic(
-            WarningLine("no block of " + DisplayName(options.file) + " matches --where"));
+        PrintDiagnostic(WarningLine("no block of " + EscapeForDisplay(DisplayName(options.file)) +
+                                    " matches --where"));
     }
     return kExitSuccess;
 }

@@ -164,7 +164,8 @@ int Resolve(const MergeFileOptions& options) {
             std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
             std::cout.flush();
         }
-        PrintDiagnostic(NoteLine(shownAs + " has no conflict markers; nothing to resolve"));
+        PrintDiagnostic(
+            NoteLine(EscapeForDisplay(shownAs) + " has no conflict markers; nothing to resolve"));
         return kExitSuccess;
     }
     ThreeWayOptions merge;

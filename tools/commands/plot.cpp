@@ -97,8 +97,8 @@ int RunPlot(const PlotOptions& options) {
     if (highlighting && std::none_of(ordered.begin(), ordered.end(), [&](const CReuseBlock* block) {
             return Matches(*block, request.highlight);
         })) {
-        PrintDiagnostic(
-            WarningLine("no block of " + DisplayName(options.file) + " matches --highlight"));
+        PrintDiagnostic(WarningLine("no block of " + EscapeForDisplay(DisplayName(options.file)) +
+                                    " matches --highlight"));
     }
     return kExitSuccess;
 }

@@ -51,8 +51,8 @@ int RunSetFrom(const SetOptions& options) {
         if (!record.id) {
             problems.push_back({record.line, "the row names no block (no BLOCK_HIER_NAME or ID)"});
         } else if (edit.Blocks().GetBlock(record.id->c_str(), block) == 0) {
-            problems.push_back(
-                {record.line, DisplayName(options.file) + " has no block " + Quoted(*record.id)});
+            problems.push_back({record.line, EscapeForDisplay(DisplayName(options.file)) +
+                                                 " has no block " + Quoted(*record.id)});
         } else {
             Apply(*block, record);
             if (options.syncInt && !SyncInternalLocation(*block)) {

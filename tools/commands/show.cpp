@@ -6,6 +6,7 @@
 #include "edit/loading.h"
 #include "records/block_json.h"
 #include "records/fields.h"
+#include "terminal/standard_output.h"
 #include "terminal/table.h"
 #include "terminal/tool_error.h"
 
@@ -15,9 +16,10 @@ namespace {
 
 void PrintJson(const CReuseBlock& block) {
     std::string out;
-    JsonWriter json(out, JsonWriter::Layout::kPretty);
+    JsonWriter json(out, JsonWriter::Layout::kPretty, SendToStandardOutput);
     WriteBlockJson(json, block);
-    std::cout << out << '\n';
+    out += '\n';
+    SendToStandardOutput(out);
 }
 
 }  // namespace

@@ -98,8 +98,8 @@ void ApplyRecordsOrFail(const std::string& input, const std::string& format, con
     for (const InputProblem& problem : problems) {
         PrintDiagnostic(Diagnostic(DisplayName(input), problem.line, "error", problem.message));
     }
-    throw Failure(Counted(problems.size(), "problem", "problems") + " in " + DisplayName(input) +
-                  "; nothing written");
+    throw Failure(Counted(problems.size(), "problem", "problems") + " in " +
+                  EscapeForDisplay(DisplayName(input)) + "; nothing written");
 }
 
 }  // namespace reuseblocks::tool

@@ -170,7 +170,7 @@ int EditSession::Write() {
     if (m_comments > 0) {
         // The library keeps blocks, not the lines around them, of every file but the one whose
         // text the write keeps.
-        PrintDiagnostic(NoteLine(DisplayName(m_commentedFile) + " has " +
+        PrintDiagnostic(NoteLine(EscapeForDisplay(DisplayName(m_commentedFile)) + " has " +
                                  Counted(m_comments, "comment line", "comment lines") +
                                  " of its own; " +
                                  (m_text.empty() ? "a written file keeps none, only its blocks "
@@ -197,7 +197,8 @@ int EditSession::WriteIntoText(const std::string& path) {
         case UpdateResult::kUpdated:
             break;
         case UpdateResult::kUnchanged:
-            PrintDiagnostic(NoteLine(DisplayName(path) + " is unchanged; nothing written"));
+            PrintDiagnostic(
+                NoteLine(EscapeForDisplay(DisplayName(path)) + " is unchanged; nothing written"));
             return kExitSuccess;
         case UpdateResult::kCannotWrite: {
             if (toStandardOutput) throw Failure("cannot write to standard output");

@@ -53,7 +53,7 @@ class ScratchDirectory {
             if (fs::create_directory(base / name, error)) m_path = base / name;
         }
         if (m_path.empty())
-            throw Failure("cannot create a temporary directory in " + base.string());
+            throw Failure("cannot create a temporary directory in " + Quoted(base.string()));
         fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::replace, error);
         if (error) {
             Remove();

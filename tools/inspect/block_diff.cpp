@@ -2,10 +2,10 @@
 #include "block_diff.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "edit/loading.h"
 #include "records/fields.h"
+#include "text/keyed_map.h"
 
 namespace reuseblocks::tool {
 
@@ -33,7 +33,7 @@ class RowNumbering {
     }
 
   private:
-    std::unordered_map<std::string, std::size_t> m_numbers;
+    KeyedMap<std::size_t> m_numbers;
 };
 
 bool SameRow(const CReuseBlock& a, std::uint32_t rowA, const CReuseBlock& b, std::uint32_t rowB) {

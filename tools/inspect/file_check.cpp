@@ -43,10 +43,33 @@ BlockValues ValuesOf(const UnloadedBlock& block) {
     return values;
 }
 
+bool IsWarning(const Problem& problem) {
+    return problem.severity == "warning";
+}
+
+// Each rule stops at kProblemLimit + 1 warnings; `stopped` is set when one did, since the
+// warnings left out are then more than those counted.
 template <typename Problems>
-void Append(std::vector<Problem>& to, Problems&& problems) {
+void Append(std::vector<Problem>& to, Problems&& problems, bool& stopped) {
+    if (static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), IsWarning)) >
+        kProblemLimit) {
+        stopped = true;
+    }
     to.insert(to.end(), std::make_move_iterator(problems.begin()),
               std::make_move_iterator(problems.end()));
+}
+
+// Keeps the first kProblemLimit warnings in file order and every error and note, the rejected
+// line above all: a file of warnings must not hide why it does not load. Returns how many
+// warnings it left out.
+std::size_t LeaveOutWarnings(std::vector<Problem>& problems) {
+    std::size_t shown = 0;
+    const auto end = std::remove_if(problems.begin(), problems.end(), [&](const Problem& problem) {
+        return IsWarning(problem) && ++shown > kProblemLimit;
+    });
+    const auto leftOut = static_cast<std::size_t>(problems.end() - end);
+    problems.erase(end, problems.end());
+    return leftOut;
 }
 
 std::vector<Problem> RoundTripProblems(const CReuseBlockFile& blocks,
@@ -95,6 +118,7 @@ FileCheck CheckFile(const std::string& path, bool strict) {
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
     std::vector<Problem>& problems = check.problems;
     problems = LoadProblems(check.report);
+    bool stopped = false;  // a rule stopped counting its warnings
     if (check.report.Code() != LoadResult::kCannotRead) {
         // Git's conflict markers, each at its line, instead of the field count of the first.
         for (const unsigned long line : ConflictMarkerLines(path)) {
@@ -104,7 +128,6 @@ FileCheck CheckFile(const std::string& path, bool strict) {
             }
             problems.push_back(
                 {line, "error", "MergeConflict", std::nullopt, std::nullopt, kConflictMessage});
-            if (problems.size() > kProblemLimit) break;
         }
     }
     if (strict && check.report.Code() != LoadResult::kCannotRead) {
@@ -125,25 +148,27 @@ FileCheck CheckFile(const std::string& path, bool strict) {
                          index < text.lines.size() ? text.lines[index].definition : 0);
         }
         for (const UnloadedBlock& block : text.unloaded) values.Check(ValuesOf(block), block.line);
-        Append(problems, text.problems);
-        Append(problems, values.Finish());
-        Append(problems, CheckLayerMaps(ordered, text.lines));
-        Append(problems, RoundTripProblems(blocks, ordered, text.lines));
+        Append(problems, text.problems, stopped);
+        Append(problems, values.Finish(), stopped);
+        Append(problems, CheckLayerMaps(ordered, text.lines), stopped);
+        Append(problems, RoundTripProblems(blocks, ordered, text.lines), stopped);
     }
     NoteLoadingStopped(problems, check.report, strict);
     // In file order; what has no line goes last.
     std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) {
         return (a.line - 1) < (b.line - 1);
     });
-    if (problems.size() > kProblemLimit) {
-        problems.resize(kProblemLimit);
+    const std::size_t leftOut = LeaveOutWarnings(problems);
+    if (leftOut > 0) {
         problems.push_back({0, "note", "ProblemLimit", std::nullopt, std::nullopt,
-                            "stopped after " + std::to_string(kProblemLimit) +
-                                " problems; the rest of the file is not reported"});
+                            "stopped showing warnings after " + std::to_string(kProblemLimit) +
+                                "; " + (stopped ? "at least " : "") + std::to_string(leftOut) +
+                                (leftOut == 1 ? " more warning is" : " more warnings are") +
+                                " left out (errors are all shown)"});
     }
-    check.warnings = static_cast<std::size_t>(
-        std::count_if(problems.begin(), problems.end(),
-                      [](const Problem& problem) { return problem.severity == "warning"; }));
+    check.warnings =
+        static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), IsWarning)) +
+        leftOut;
     check.blocks = ordered.size();
     check.layerMaps = CountLayerMaps(ordered);
     return check;

@@ -70,7 +70,9 @@ class LineWalk {
 
     void Add(unsigned long line, const char* severity, const char* code, std::string message,
              std::optional<std::string> block = std::nullopt) {
-        if (m_result.problems.size() > kProblemLimit) return;
+        // Every error is kept; warnings and notes stop one past the limit, which says there
+        // were more.
+        if (std::string_view(severity) != "error" && ++m_others > kProblemLimit + 1) return;
         m_result.problems.push_back(
             {line, severity, code, std::move(block), std::nullopt, std::move(message)});
     }
@@ -102,6 +104,7 @@ class LineWalk {
         if (m_rejected == 0) return;  // the library found every ID once
         const std::string id(m_fields[0]);
         m_current = id;
+        m_currentLine = number;
         const auto [first, inserted] = m_firstLines.emplace(id, number);
         if (!inserted) {
             if (AfterRejected(number)) {
@@ -138,9 +141,11 @@ class LineWalk {
         }
         if (!AfterRejected(number) || !m_current) return;
         if (m_fields.size() >= 2 && m_fields[1] != *m_current) {
+            // The block defined last by its line, not its ID: every line after it may be one
+            // of these, and would repeat an ID of any length.
             Add(number, "error", "ForeignMapping",
                 "mapping line names block " + Quoted(m_fields[1]) +
-                    ", but the block defined last is " + Quoted(*m_current));
+                    ", not the block defined last, at line " + std::to_string(m_currentLine));
         } else if (m_count < kMappingFieldCount) {
             Add(number, "error", "MappingTooShort",
                 CountMessage(format::LineKind::kMapping, m_count));
@@ -150,9 +155,11 @@ class LineWalk {
     const unsigned long m_rejected;
     LineLint m_result;
     std::vector<std::string_view> m_fields;
-    std::size_t m_count = 0;  // of the line's fields
+    std::size_t m_count = 0;   // of the line's fields
+    std::size_t m_others = 0;  // problems that are not errors
     bool m_defined = false;
     std::optional<std::string> m_current;  // the block mapping lines belong to, once known
+    unsigned long m_currentLine = 0;
     // Sorted, so that no crafted set of IDs can make it quadratic.
     std::map<std::string, unsigned long, std::less<>> m_firstLines;
 };

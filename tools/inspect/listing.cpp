@@ -52,10 +52,7 @@ void AppendTsv(std::string& out, const std::string& value) {
 
 // Sends `out` on once it is large, and stops a listing whose output is lost.
 void Emit(std::string& out, bool force = false) {
-    if (out.size() < kChunk && !force) return;
-    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
-    out.clear();
-    ThrowIfStandardOutputFailed();
+    if (out.size() >= kChunk || force) SendToStandardOutput(out);
 }
 
 // Returns how many blocks matched.
@@ -137,7 +134,8 @@ void WriteFieldsJson(JsonWriter& json, const CReuseBlock& block,
 std::size_t PrintJson(const CReuseBlockFile& blocks, const std::vector<QueryCondition>& where,
                       const std::vector<QueryField>& fields, bool lines) {
     std::string out;
-    JsonWriter json(out, lines ? JsonWriter::Layout::kCompact : JsonWriter::Layout::kPretty);
+    JsonWriter json(out, lines ? JsonWriter::Layout::kCompact : JsonWriter::Layout::kPretty,
+                    SendToStandardOutput);
     if (!lines) json.BeginArray();
     const std::size_t matched = ForEachMatch(blocks, where, [&](CReuseBlock& block) {
         if (fields.empty()) {

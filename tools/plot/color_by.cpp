@@ -2,9 +2,9 @@
 #include "plot/color_by.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "records/fields.h"
+#include "text/keyed_map.h"
 
 namespace reuseblocks::tool {
 
@@ -33,7 +33,7 @@ Coloring ColorBy(const std::vector<DrawnBlock>& drawn, std::uint32_t property) {
     Coloring coloring;
     coloring.property = property;
     coloring.colorOf.reserve(drawn.size());
-    std::unordered_map<std::string, std::size_t> known;  // a value and its key
+    KeyedMap<std::size_t> known;  // a value and its key
     std::vector<ColorKey> values;
     for (const DrawnBlock& block : drawn) {
         const auto [at, added] =

@@ -6,6 +6,7 @@
 namespace reuseblocks::tool {
 
 void JsonWriter::BeforeValue() {
+    if (m_drain && m_out.size() >= kDrainSize) m_drain(m_out);
     if (m_afterKey) {
         m_afterKey = false;
         return;

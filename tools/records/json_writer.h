@@ -2,6 +2,8 @@
 #ifndef REUSEBLOCKS_TOOLS_RECORDS_JSON_WRITER_H
 #define REUSEBLOCKS_TOOLS_RECORDS_JSON_WRITER_H
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -9,16 +11,21 @@
 
 namespace reuseblocks::tool {
 
-// The one way the tool writes JSON: values appended to a string as they come, so that a listing
-// of any size needs one block's worth of memory beyond the collection; the caller may send the
-// string on and clear it between values. Pretty output is laid out as nlohmann::json's dump(2)
-// lays it out, compact output as dump() does. Strings are 8-bit text of any encoding: bytes that
-// are not UTF-8 become U+FFFD, so the output is always valid JSON.
+// The one way the tool writes JSON: values appended to a string as they come. With a drain, the
+// string is sent on whenever it has grown to kDrainSize, so that output of any size, a single
+// block of a million layer maps too, needs no more than that beyond what it shows. Pretty output is
+// laid out as nlohmann::json's dump(2) lays it out, compact output as dump() does. Strings are
+// 8-bit text of any encoding: bytes that are not UTF-8 become U+FFFD, so the output is always valid
+// JSON.
 class JsonWriter {
   public:
     enum class Layout { kPretty, kCompact };
+    // Sends `out` on and clears it.
+    using Drain = std::function<void(std::string& out)>;
+    static constexpr std::size_t kDrainSize = std::size_t{1} << 16;
 
-    JsonWriter(std::string& out, Layout layout) : m_out(out), m_pretty(layout == Layout::kPretty) {}
+    JsonWriter(std::string& out, Layout layout, Drain drain = {})
+        : m_out(out), m_pretty(layout == Layout::kPretty), m_drain(std::move(drain)) {}
 
     JsonWriter& BeginObject();
     JsonWriter& EndObject();
@@ -43,6 +50,7 @@ class JsonWriter {
 
     std::string& m_out;
     bool m_pretty;
+    Drain m_drain;
     std::vector<bool> m_filled;  // per open container: whether it holds a value yet
     bool m_afterKey = false;
 };

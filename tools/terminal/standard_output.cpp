@@ -82,6 +82,12 @@ CheckedBuffer* g_buffer = nullptr;
 
 }  // namespace
 
+void SendToStandardOutput(std::string& text) {
+    std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+    text.clear();
+    ThrowIfStandardOutputFailed();
+}
+
 StandardOutputCheck::StandardOutputCheck() {
     g_buffer = new CheckedBuffer;
     // Unbuffered underneath, so a failed write returns its errno at once.

@@ -3,6 +3,7 @@
 #define REUSEBLOCKS_TOOLS_TERMINAL_STANDARD_OUTPUT_H
 
 #include <streambuf>
+#include <string>
 
 namespace reuseblocks::tool {
 
@@ -22,6 +23,10 @@ class StandardOutputCheck {
 // Throws ToolError (status 1) when an earlier write to std::cout failed. Long outputs call it as
 // they go, to stop early.
 void ThrowIfStandardOutputFailed();
+
+// Writes `text` on std::cout and clears it; throws ToolError as ThrowIfStandardOutputFailed does.
+// What a long output sends on as it goes.
+void SendToStandardOutput(std::string& text);
 
 // Flushes std::cout and throws ToolError when that or any earlier write failed.
 void FinishStandardOutput();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "inspect/block_diff.h"
 #include "inspect/block_query.h"
 #include "inspect/file_check.h"
@@ -105,6 +107,47 @@ TEST(Inspect, CheckStopsCollectingProblemsAtTheLimit) {
     ASSERT_EQ(check.problems.size(), kProblemLimit + 1);
     EXPECT_EQ(check.problems[kProblemLimit - 1].line, kProblemLimit + 1);
     EXPECT_EQ(check.problems.back().code, "ProblemLimit");
+}
+
+TEST(Inspect, TheLimitOnProblemsNeverDropsAnError) {
+    // Warnings enough to fill the limit, then the line loading stops at, then lines the loader
+    // would have rejected too: every error is reported, and the note says how much is left out.
+    ::TempDir folder;
+    std::string text = std::string(kFormatLine) + "\n";
+    const std::size_t warnings = kProblemLimit + 5;
+    for (std::size_t i = 0; i < warnings; ++i) {
+        text += "/U" + std::to_string(i) + " p Smashd Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n";
+    }
+    const unsigned long rejected = static_cast<unsigned long>(warnings) + 2;
+    text += "/BAD p Smashed\n";
+    const std::size_t after = kProblemLimit + 10;
+    for (std::size_t i = 0; i < after; ++i) text += "/E" + std::to_string(i) + " p\n";
+    ::WriteText(folder.File("many.blocks"), text);
+    const FileCheck check = CheckFile(folder.File("many.blocks"), true);
+    EXPECT_FALSE(check.report.Succeeded());
+    const auto count = [&](const std::string& severity) {
+        return std::count_if(check.problems.begin(), check.problems.end(),
+                             [&](const Problem& problem) { return problem.severity == severity; });
+    };
+    EXPECT_EQ(count("warning"), static_cast<long>(kProblemLimit));
+    EXPECT_EQ(count("error"), static_cast<long>(1 + after));
+    const auto loadError =
+        std::find_if(check.problems.begin(), check.problems.end(),
+                     [&](const Problem& problem) { return problem.severity == "error"; });
+    ASSERT_NE(loadError, check.problems.end());
+    EXPECT_EQ(loadError->line, rejected);
+    EXPECT_EQ(check.problems.back().code, "ProblemLimit");
+    // Each rule stops counting one past the limit, so the note can only give a lower bound.
+    EXPECT_NE(check.problems.back().message.find("; at least 1 more warning is left out"),
+              std::string::npos)
+        << check.problems.back().message;
+    EXPECT_GT(check.warnings, kProblemLimit);
+
+    std::string json;
+    JsonWriter writer(json, JsonWriter::Layout::kCompact);
+    WriteFileCheckJson(writer, "many.blocks", check);
+    EXPECT_NE(json.find("{\"line\":" + std::to_string(rejected) + ",\"severity\":\"error\""),
+              std::string::npos);
 }
 
 }  // namespace

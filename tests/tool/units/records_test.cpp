@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "records/block_json.h"
 #include "records/block_records.h"
 #include "temporary_directory.h"
 
@@ -47,6 +49,41 @@ TEST(Records, JsonWriterPrintsWhatNlohmannPrints) {
         Write(json);
         const int indent = layout == JsonWriter::Layout::kPretty ? 2 : -1;
         EXPECT_EQ(out, value.dump(indent, ' ', false, replace));
+    }
+}
+
+TEST(Records, JsonOfOneHugeBlockGoesOutInPiecesAsItIsWritten) {
+    // A block's layer maps can be millions: the writer must hand its text on as it goes, in the
+    // very bytes it writes when it keeps everything.
+    CReuseBlockFile blocks;
+    CReuseBlock& block = *blocks.NewBlock("/TOP/BIG");
+    block.Init();
+    for (int row = 0; row < 20000; ++row) {
+        const std::uint32_t index = block.NewLayerMap();
+        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+            block.GetLayerMap(index, column) = ("L" + std::to_string(row)).c_str();
+        }
+    }
+    for (const auto layout : {JsonWriter::Layout::kPretty, JsonWriter::Layout::kCompact}) {
+        std::string whole;
+        JsonWriter all(whole, layout);
+        WriteBlockJson(all, block);
+
+        std::string sent;
+        std::string out;
+        std::size_t pieces = 0;
+        std::size_t largest = 0;
+        JsonWriter streamed(out, layout, [&](std::string& text) {
+            largest = std::max(largest, text.size());
+            sent += text;
+            text.clear();
+            ++pieces;
+        });
+        WriteBlockJson(streamed, block);
+        sent += out;
+        EXPECT_EQ(sent, whole);
+        EXPECT_GT(pieces, whole.size() / JsonWriter::kDrainSize / 2);
+        EXPECT_LT(largest, JsonWriter::kDrainSize + 200);
     }
 }
 

@@ -186,6 +186,49 @@ TEST(Tool, ImportFromStandardInputSeesJsonAfterAByteOrderMarkAndStopsAfterSoMany
         << many.err.substr(many.err.size() - 300);
 }
 
+TEST(Tool, AFileNameWithALineFeedCannotForgeADiagnosticLine) {
+    // Each message below is one line: the name's line feed must come out as "\n", or a name
+    // could print a line of its own that reads as the tool's.
+    TempDir dir;
+    const std::string name = "a\nreuseblocks: error: forged.blocks";
+    const std::string shown = "a\\nreuseblocks: error: forged.blocks";
+    WriteText(dir / name, ReadText(kSample) + "# placed by hand\n");
+    const auto lines = [](const std::string& text) {
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    const auto expectOneLine = [&](const ToolRun& run, const std::string& says) {
+        EXPECT_EQ(lines(run.err), 1) << run.err;
+        EXPECT_NE(run.err.find(shown), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+    };
+    expectOneLine(RunTool({"list", name, "--where", "ID=/NOPE"}, dir.Path()), " matches --where\n");
+    expectOneLine(RunTool({"plot", name, "--highlight", "ID=/NOPE", "-o", "p.svg"}, dir.Path()),
+                  " matches --highlight\n");
+    expectOneLine(RunTool({"format", name, "-o", "f.blocks"}, dir.Path()),
+                  " comment line of its own");
+    const ToolRun same = RunTool({"set", name, "/TOP/PSU1", "XLOC=450"}, dir.Path());
+    EXPECT_EQ(same.status, 0) << same.err;
+    expectOneLine(RunTool({"set", name, "/TOP/PSU1", "XLOC=450"}, dir.Path()),
+                  " is unchanged; nothing written\n");
+
+    const std::string updates = "u\nreuseblocks: error: forged.csv";
+    WriteText(dir / updates, "ID,XLOC\n/TOP/NOPE,1\n");
+    const ToolRun set = RunTool({"set", name, "--from", updates}, dir.Path());
+    EXPECT_EQ(set.status, 1);
+    EXPECT_EQ(lines(set.err), 2) << set.err;
+    EXPECT_NE(set.err.find(shown + " has no block"), std::string::npos) << set.err;
+    EXPECT_NE(set.err.find("1 problem in u\\nreuseblocks: error: forged.csv;"), std::string::npos)
+        << set.err;
+
+    const std::string merged = "m\nreuseblocks: error: forged.blocks";
+    std::filesystem::copy_file(kSample, dir.Path() / merged);
+    const ToolRun resolve = RunTool({"merge-file", "--resolve", merged}, dir.Path());
+    EXPECT_EQ(lines(resolve.err), 1) << resolve.err;
+    EXPECT_NE(resolve.err.find("m\\nreuseblocks: error: forged.blocks has no conflict markers"),
+              std::string::npos)
+        << resolve.err;
+}
+
 TEST(Tool, DiffColorsATerminalUnlessNoColorIsSet) {
     if (RunProgram("/bin/sh", {"-c", "command -v script"}).status != 0) GTEST_SKIP() << "no script";
     TempDir dir;
