@@ -74,7 +74,10 @@ enum class WriteStep : int {
     kFlush = 4,    // writing out the rest of the text at the end, or closing the file
     kSync = 5,     // making the written text durable on disk
     kRename = 6,   // putting the new file in the target's place
-    kInPlace = 7,  // emptying a target written in place (one that cannot be replaced)
+    // Sizing a target written in place (one that cannot be replaced): making room for the new
+    // text before any of it goes over the old, which is left as it was when this fails, or
+    // cutting off the old text after the new at the end.
+    kInPlace = 7,
 };
 
 struct WriteReport {

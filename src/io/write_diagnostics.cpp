@@ -101,7 +101,7 @@ const char* WriteStepName(WriteStep step) noexcept {
         case WriteStep::kRename:
             return "replacing the old file";
         case WriteStep::kInPlace:
-            return "emptying the old file to write in place";
+            return "sizing the old file to write in place";
     }
     return "unknown";
 }

@@ -191,6 +191,13 @@ bool OutputTarget::NeedsWholeText() const noexcept {
     return m_state && m_state->mode != State::Mode::kReplace;
 }
 
+bool OutputTarget::Reserve(std::uint64_t size) noexcept {
+    if (!m_state || m_state->mode != State::Mode::kInPlace || m_state->reserved) return true;
+    if (!m_state->ReserveInPlace(size)) return Fail(WriteStep::kInPlace);
+    m_state->reserved = true;
+    return true;
+}
+
 bool OutputTarget::Write(const char* data, std::size_t size) noexcept {
     const WriteStep failed = m_state->WriteText(data, size);
     return failed == WriteStep::kNone || Fail(failed);
@@ -200,7 +207,7 @@ bool OutputTarget::Commit() noexcept {
     if (!m_state || !m_state->fd.IsOpen()) return Fail(WriteStep::kFlush, EBADF);
     State& state = *m_state;
     bool ok = true;
-    if (state.mode == State::Mode::kInPlace && !state.emptied) ok = Write("", 0);
+    if (state.mode == State::Mode::kInPlace && !state.CutInPlace()) ok = Fail(WriteStep::kInPlace);
     if (ok && state.mode != State::Mode::kStream && !FlushToDisk(state.fd.Get())) {
         ok = Fail(WriteStep::kSync);
     }

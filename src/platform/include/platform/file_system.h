@@ -103,6 +103,12 @@ class OutputTarget {
     // so that running out of memory, or text found unfit, leaves the target as it was.
     bool NeedsWholeText() const noexcept;
 
+    // For a target that NeedsWholeText: the whole text is `size` bytes. A file written in place
+    // makes room for all of it before a byte of it changes, and when there is none (a full disk,
+    // a file size limit) this fails with the file as it was. Without it, the first Write makes
+    // room for what it is given. Does nothing for a stream or a file being replaced.
+    bool Reserve(std::uint64_t size) noexcept;
+
     // Writes all `size` bytes; false on failure. Never raises a signal in the host (a reader of
     // a pipe gone away is a failure).
     bool Write(const char* data, std::size_t size) noexcept;
