@@ -33,10 +33,15 @@ struct OutputTarget::State {
         kStream,   // a device, a pipe or an open file the process holds: written as it stands
     };
 
-    // Choosing the target.
-    bool OpenExisting(UniqueFd target, const struct stat& info, const char* path);
+    // Choosing the target. False with `retry` set when the name changed between two looks.
+    bool OpenExisting(UniqueFd target, const struct stat& info, const char* path, bool& retry);
     bool OpenNew(const char* path, bool& retry);
-    bool LocateDirectory(const char* path, const struct stat& info);
+    enum class Located {
+        kFound,    // `directory` holds the file under `name`
+        kChanged,  // the name leads to another file now, or to none
+        kFailed,   // errno tells why
+    };
+    Located LocateDirectory(const char* path, const struct stat& info);
 
     // Replacing a regular file.
     int CreateTemporary(mode_t mode);

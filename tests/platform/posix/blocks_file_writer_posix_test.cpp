@@ -13,8 +13,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "reuseblocks/diagnostics.h"
 #include "reuseblocks/reuseblocks.h"
@@ -113,6 +116,48 @@ TEST(WriteFileTest, ReplacementKeepsModeLinksAndSymlinks) {
     EXPECT_EQ(info.st_nlink, 2u);
 
     EXPECT_EQ(EntryCount(dir), 7u);  // no temporary file left behind
+}
+
+// Another program saving the same file (its own complete copy renamed over the name) while this
+// one writes it, straight or through a link: every write puts its text there or tells a cause
+// the system gave, never one left over from a look that found the name changed.
+TEST(WriteFileTest, RenamesOverTheTargetMeanwhile) {
+    TempDir dir;
+    CReuseBlockFile blocks;
+    CReuseBlock* block = blocks.NewBlock("/B1");
+    for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+        block->SetProperty(index, "v");
+    }
+    const std::string target = dir.File("board.blocks");
+    ASSERT_EQ(blocks.WriteFile(target.c_str(), "test"), 1);
+    const std::string theirs = ReadFile(target);
+    ASSERT_EQ(::symlink("board.blocks", dir.File("link.blocks").c_str()), 0);
+
+    std::atomic<bool> done{false};
+    std::thread saver([&] {
+        const std::string staged = dir.File("staged");
+        for (int round = 0; round < 1000000 && !done.load(); ++round) {
+            WriteText(staged, theirs);
+            if (::rename(staged.c_str(), target.c_str()) != 0) break;
+        }
+    });
+    std::vector<std::string> failures;
+    for (int round = 0; round < 400; ++round) {
+        const std::string path = dir.File(round % 2 ? "link.blocks" : "board.blocks");
+        const reuseblocks::WriteReport report =
+            reuseblocks::WriteFileWithReport(blocks, path.c_str(), "test");
+        // Looked at again and again and found changed each time: said so.
+        const bool changing =
+            report.step == reuseblocks::WriteStep::kOpen && report.systemError == EAGAIN;
+        if (!report.Succeeded() && !changing) failures.push_back(report.message);
+    }
+    done = true;
+    saver.join();
+    EXPECT_EQ(failures.size(), 0u) << (failures.empty() ? "" : failures.front());
+    CReuseBlockFile loaded;  // whichever came last, whole
+    EXPECT_EQ(loaded.LoadFile(target.c_str()), 0) << ReadFile(target);
+    EXPECT_EQ(loaded.GetCount(), 1);
+    EXPECT_EQ(EntryCount(dir), 2u);  // no temporary file left behind
 }
 
 TEST(WriteFileTest, LineBreakFoundLateOnAStreamWritesNothing) {
