@@ -61,7 +61,7 @@ bool OutputTarget::Fail(WriteStep step) noexcept {
 }
 
 bool OutputTarget::Fail(WriteStep step, ErrorCode error) noexcept {
-    m_failure = OutputFailure{step, error};
+    m_failure = OutputFailure{step, error, std::string()};
     return false;
 }
 
@@ -105,7 +105,11 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
         if (errno != ENOENT) return Fail(WriteStep::kOpen);  // ENXIO: a FIFO nobody reads
         bool retry = false;
         if (state.OpenNew(path, retry)) return true;
-        if (!retry) return Fail(WriteStep::kOpen);
+        if (!retry) {
+            Fail(WriteStep::kOpen);
+            m_failure.danglingLink = std::move(state.danglingLink);
+            return false;
+        }
     }
     return Fail(WriteStep::kOpen, EAGAIN);  // it kept changing between two looks
 }
@@ -161,6 +165,13 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
         // A dangling link: the kernel creates the file it names, where its rules allow that
         // (protected symlinks in shared directories). Written as an existing empty file then.
         UniqueFd made(::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+        if (!made.IsOpen() && errno == ENOENT) {
+            // Its folder is missing: the link's own text tells the user where it leads.
+            char text[4096];
+            const ssize_t size = ::readlinkat(directory.Get(), name.c_str(), text, sizeof text);
+            if (size > 0) danglingLink.assign(text, static_cast<std::size_t>(size));
+            errno = ENOENT;
+        }
         if (!made.IsOpen() || ::fstat(made.Get(), &created) != 0) retry = false;
         createdThroughLink = retry && created.st_size == 0;
         return false;

@@ -29,7 +29,7 @@ inline constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 struct OutputTarget::State {
     enum class Mode {
         kReplace,  // a new file in `directory`, renamed over `name` by Commit
-        kInPlace,  // the target itself: written over from its start, cut to the new length at the end
+        kInPlace,  // the target itself, written over from the start and cut to length at the end
         kStream,   // a device, a pipe or an open file the process holds: written as it stands
     };
 
@@ -70,6 +70,7 @@ struct OutputTarget::State {
     bool pipe = false;                        // writes may raise SIGPIPE
     bool replaceShared = false;               // a file with several names is replaced too
     bool createdThroughLink = false;  // an empty file made for a dangling link, gone on failure
+    std::string danglingLink;         // what a dangling link leads to where nothing can be made
     struct stat created {};
 };
 

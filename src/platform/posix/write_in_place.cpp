@@ -42,10 +42,15 @@ bool GrowWithZeros(int fd, off_t from, off_t to) noexcept {
     static constexpr char kZeros[64 * 1024] = {};
     while (from < to) {
         const off_t left = to - from;
-        const std::size_t chunk =
-            left < static_cast<off_t>(sizeof kZeros) ? static_cast<std::size_t>(left) : sizeof kZeros;
+        const std::size_t chunk = left < static_cast<off_t>(sizeof kZeros)
+                                      ? static_cast<std::size_t>(left)
+                                      : sizeof kZeros;
         const ssize_t written = ::pwrite(fd, kZeros, chunk, from);
         if (written < 0 && errno != EINTR) return false;
+        if (written == 0) {
+            errno = EIO;  // takes nothing and says nothing: no way on
+            return false;
+        }
         if (written > 0) from += written;
     }
     return true;

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -15,6 +16,8 @@ namespace reuseblocks::detail::platform {
 namespace {
 
 constexpr int kMaxNameAttempts = 64;
+// The most UTF-16 units a path of the \\?\ form may have.
+constexpr std::size_t kLongestPath = 32767;
 // Asked for at most this much per WriteFile, whose count is a DWORD.
 constexpr std::size_t kMaxWrite = std::size_t{1} << 30;
 
@@ -103,7 +106,7 @@ bool OutputTarget::Fail(WriteStep step) noexcept {
 }
 
 bool OutputTarget::Fail(WriteStep step, ErrorCode error) noexcept {
-    m_failure = OutputFailure{step, error};
+    m_failure = OutputFailure{step, error, std::string()};
     return false;
 }
 
@@ -112,7 +115,10 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
     if (!path || !*path) return Fail(WriteStep::kOpen, ENOENT);
     m_state = std::make_unique<State>();
     std::wstring wide;
-    if (!ToWidePath(path, wide)) return Fail(WriteStep::kOpen, ENOENT);
+    if (!ToWidePath(path, wide)) {
+        // Longer than any path the system takes, or not text it can name a file with.
+        return Fail(WriteStep::kOpen, std::strlen(path) >= kLongestPath ? ENAMETOOLONG : ENOENT);
+    }
     // What is there now, a link followed to the file it names.
     UniqueHandle existing(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

@@ -68,6 +68,9 @@ class FileReader {
 struct OutputFailure {
     WriteStep step = WriteStep::kNone;
     ErrorCode error = 0;
+    // kOpen: what the path's last part, a link, leads to, when no file can be made there (its
+    // folder is missing); empty otherwise.
+    std::string danglingLink;
 };
 
 // Where OutputFile puts its text: one file, written so that a failure leaves what was there.
