@@ -67,14 +67,17 @@ REUSEBLOCKS_API const char* LoadResultName(int result) noexcept;
 // The step of a write that failed. WriteFileWithReport goes through them in this order; a failed
 // step leaves the target as WriteFile's contract says.
 enum class WriteStep : int {
-    kNone = 0,     // nothing failed
-    kCheck = 1,    // a value would not read back (a line break, a repeated ID): nothing was opened
-    kOpen = 2,     // the target or a new file beside it could not be opened or created
-    kWrite = 3,    // writing text while the file was being written
-    kFlush = 4,    // writing out the rest of the text at the end, or closing the file
-    kSync = 5,     // making the written text durable on disk
-    kRename = 6,   // putting the new file in the target's place
-    kInPlace = 7,  // emptying a target written in place (one that cannot be replaced)
+    kNone = 0,    // nothing failed
+    kCheck = 1,   // a value would not read back (a line break, a repeated ID): nothing was opened
+    kOpen = 2,    // the target or a new file beside it could not be opened or created
+    kWrite = 3,   // writing text while the file was being written
+    kFlush = 4,   // writing out the rest of the text at the end, or closing the file
+    kSync = 5,    // making the written text durable on disk
+    kRename = 6,  // putting the new file in the target's place
+    // Sizing a target written in place (one that cannot be replaced): making room for the new
+    // text before any of it goes over the old, which is left as it was when this fails, or
+    // cutting off the old text after the new at the end.
+    kInPlace = 7,
 };
 
 struct WriteReport {

@@ -4,6 +4,7 @@
 
 #include "edit/text_layout.h"
 #include "edit/text_update.h"
+#include "io/write_failure_text.h"
 #include "platform/file_system.h"
 
 namespace reuseblocks {
@@ -51,9 +52,7 @@ UpdateReport WriteWholeFile(const char* path, const std::string& text) {
         report.result = UpdateResult::kCannotWrite;
         report.step = failure.step;
         report.systemError = failure.error;
-        report.message = std::string("cannot write \"") + (path ? path : "") + "\"";
-        if (failure.error != 0) report.message += ": " + detail::platform::ErrorText(failure.error);
-        report.message += std::string(" (while ") + WriteStepName(failure.step) + ")";
+        report.message = detail::WriteFailureText(path, failure);
     }
     return report;
 }

@@ -92,7 +92,7 @@ platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, c
     // not read back as written: known before anything is opened.
     if ((application && HoldsLineBreak(application)) || AnyValueHoldsLineBreak(blocks) ||
         !RepeatedIDs::Find(blocks).empty()) {
-        return platform::OutputFailure{WriteStep::kCheck, 0};
+        return platform::OutputFailure{WriteStep::kCheck, 0, std::string()};
     }
     OutputFile out;
     if (!out.Open(path)) return out.Failure();

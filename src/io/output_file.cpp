@@ -2,6 +2,7 @@
 #include "io/output_file.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace reuseblocks::detail {
 
@@ -69,6 +70,12 @@ bool OutputFile::FlushBuffer() {
 bool OutputFile::Commit() {
     const bool failedBefore = m_failed;
     if (m_wholeText && !m_failed) {
+        std::uint64_t size = m_used;
+        for (const Chunk& chunk : m_held) size += chunk.size;
+        if (!m_target.Reserve(size)) {
+            m_failure = m_target.Failure();
+            m_failed = true;
+        }
         for (const Chunk& chunk : m_held) {
             if (!m_failed && chunk.size > 0 && !m_target.Write(chunk.data.get(), chunk.size)) {
                 m_failure = m_target.Failure();

@@ -9,38 +9,15 @@
 #include "format/line_syntax.h"
 #include "io/blocks_file_writer.h"
 #include "io/repeated_ids.h"
+#include "io/write_failure_text.h"
 #include "reuseblocks/diagnostics.h"
 
 namespace reuseblocks {
 
 namespace {
 
+using detail::AppendQuoted;
 using format::HoldsLineBreak;
-
-// `text` in double quotes, with control bytes and quotes escaped so that a message is one line
-// whatever a path or an ID holds. Backslashes stay: they separate a Windows path's folders.
-void AppendQuoted(std::string& message, std::string_view text) {
-    message += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n') {
-            message += "\\n";
-        } else if (c == '\r') {
-            message += "\\r";
-        } else if (c == '\t') {
-            message += "\\t";
-        } else if (c == '"') {
-            message += "\\\"";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(byte));
-            message += escaped;
-        } else {
-            message += c;
-        }
-    }
-    message += '"';
-}
 
 // What a refused write would not have read back: the first value at fault, in walk order.
 std::string RefusedValue(const CReuseBlockFile& blocks, const char* application) {
@@ -101,10 +78,59 @@ const char* WriteStepName(WriteStep step) noexcept {
         case WriteStep::kRename:
             return "replacing the old file";
         case WriteStep::kInPlace:
-            return "emptying the old file to write in place";
+            return "sizing the old file to write in place";
     }
     return "unknown";
 }
+
+namespace detail {
+
+// Backslashes stay: they separate a Windows path's folders.
+void AppendQuoted(std::string& message, std::string_view text) {
+    message += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            message += "\\n";
+        } else if (c == '\r') {
+            message += "\\r";
+        } else if (c == '\t') {
+            message += "\\t";
+        } else if (c == '"') {
+            message += "\\\"";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(byte));
+            message += escaped;
+        } else {
+            message += c;
+        }
+    }
+    message += '"';
+}
+
+std::string WriteFailureText(const char* path, const platform::OutputFailure& failure) {
+    std::string message = "cannot write ";
+    if (path) {
+        AppendQuoted(message, path);
+    } else {
+        message += "(no path)";
+    }
+    if (!failure.danglingLink.empty()) {
+        message += ": it links to ";
+        AppendQuoted(message, failure.danglingLink);
+        message += ", in a folder that does not exist";
+    } else if (failure.error != 0) {
+        message += ": ";
+        message += platform::ErrorText(failure.error);
+    }
+    message += " (while ";
+    message += WriteStepName(failure.step);
+    message += ')';
+    return message;
+}
+
+}  // namespace detail
 
 WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
                                 const char* application) {
@@ -120,24 +146,18 @@ WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
     report.result = 0;
     report.step = failure.step;
     report.systemError = failure.error;
-    report.message = "cannot write ";
-    if (path) {
-        AppendQuoted(report.message, path);
-    } else {
-        report.message += "(no path)";
-    }
     if (failure.step == WriteStep::kCheck) {
+        report.message = "cannot write ";
+        if (path) {
+            AppendQuoted(report.message, path);
+        } else {
+            report.message += "(no path)";
+        }
         report.message += ": ";
         report.message += RefusedValue(blocks, application);
         return report;
     }
-    if (failure.error != 0) {
-        report.message += ": ";
-        report.message += detail::platform::ErrorText(failure.error);
-    }
-    report.message += " (while ";
-    report.message += WriteStepName(failure.step);
-    report.message += ')';
+    report.message = detail::WriteFailureText(path, failure);
     return report;
 }
 

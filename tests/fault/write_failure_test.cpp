@@ -104,7 +104,7 @@ TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
     const std::string target = dir.File("board.blocks");
     fault::WriteBytes(target, kPrevious);
     EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, 64 * 1024), 0);
-    EXPECT_EQ(fault::ReadBytes(target), kPrevious);
+    EXPECT_TRUE(fault::ReadBytes(target) == kPrevious) << "changed in place";
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
 
     // A target that did not exist is not created half-written.
@@ -115,9 +115,11 @@ TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"board.blocks", "link"}));
     ASSERT_EQ(::unlink(dir.File("link").c_str()), 0);
 
-    // With two hard links the file is written in place; the failure is still reported.
+    // With two hard links the file is written in place: room for the whole text is made before
+    // a byte of it changes, so the failure leaves it as it was too.
     ASSERT_EQ(::link(target.c_str(), dir.File("second-link").c_str()), 0);
     EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, 64 * 1024), 0);
+    EXPECT_TRUE(fault::ReadBytes(target) == kPrevious) << "changed in place";
 
     // The limit is what failed: without it the same write succeeds.
     EXPECT_EQ(WriteUnderFileSizeLimit(blocks, dir.File("new.blocks"), RLIM_INFINITY), 1);
@@ -135,7 +137,34 @@ TEST(WriteFailure, FullDeviceAndFileSizeLimitGiveZeroAndKeepTheTarget) {
     EXPECT_EQ(ReportUnderFileSizeLimit(larger, dir.File("new.blocks"), 64 * 1024),
               StepAndError(reuseblocks::WriteStep::kWrite, EFBIG));
     EXPECT_EQ(ReportUnderFileSizeLimit(larger, target, 64 * 1024),
-              StepAndError(reuseblocks::WriteStep::kFlush, EFBIG));  // in place: all at the end
+              StepAndError(reuseblocks::WriteStep::kInPlace, EFBIG));  // before any of it
+    EXPECT_TRUE(fault::ReadBytes(target) == kPrevious) << "changed in place";
+}
+
+// A file written in place that is larger than the limit already: the new text would go over the
+// old within its length, and still not all of it may be written.
+TEST(WriteFailure, InPlaceOverALargerFileBeyondTheLimitChangesNothing) {
+    CReuseBlockFile blocks;
+    FillCollection(blocks);
+    fault::ScratchDir dir;
+    const std::string target = dir.File("board.blocks");
+    std::string previous;
+    while (previous.size() < 1024 * 1024) previous += kPrevious;
+    fault::WriteBytes(target, previous);
+    ASSERT_EQ(::link(target.c_str(), dir.File("second-link").c_str()), 0);
+    EXPECT_EQ(ReportUnderFileSizeLimit(blocks, target, 64 * 1024),
+              StepAndError(reuseblocks::WriteStep::kInPlace, EFBIG));
+    EXPECT_TRUE(fault::ReadBytes(target) == previous) << "changed in place";
+
+    // Without the limit the new text replaces all of the old, the rest of it cut off.
+    EXPECT_EQ(WriteUnderFileSizeLimit(blocks, target, RLIM_INFINITY), 1);
+    const std::string written = fault::ReadBytes(target);
+    EXPECT_LT(written.size(), previous.size());
+    EXPECT_EQ(written.find(kPrevious), std::string::npos);
+    EXPECT_TRUE(fault::ReadBytes(dir.File("second-link")) == written);
+    CReuseBlockFile loaded;
+    EXPECT_EQ(loaded.LoadFile(target.c_str()), 0);
+    EXPECT_EQ(loaded.GetCount(), blocks.GetCount());
 }
 
 // Whatever keeps the temporary file from being made (here: no descriptor left), the target is

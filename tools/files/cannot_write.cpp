@@ -39,7 +39,12 @@ WriteError CannotWrite(const std::string& path, const WriteReport& report) {
 }
 
 WriteError CannotWrite(const std::string& path, const detail::platform::OutputFailure& failure) {
-    const std::string reason = SystemReason(failure.step, failure.error);
+    // As the library's reports say it.
+    const std::string reason = failure.danglingLink.empty()
+                                   ? SystemReason(failure.step, failure.error)
+                                   : "it links to " + Quoted(failure.danglingLink) +
+                                         ", in a folder that does not exist (while " +
+                                         WriteStepName(failure.step) + ")";
     return WriteError("cannot write " + Quoted(path) + (failure.error != 0 ? ": " : " ") + reason,
                       reason);
 }

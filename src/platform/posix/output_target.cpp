@@ -20,7 +20,7 @@ namespace reuseblocks::detail::platform {
 
 namespace {
 
-constexpr int kMaxOpenAttempts = 4;  // the target changed between two looks: look again
+constexpr int kMaxOpenAttempts = 8;  // the target changed between two looks: look again
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -61,7 +61,7 @@ bool OutputTarget::Fail(WriteStep step) noexcept {
 }
 
 bool OutputTarget::Fail(WriteStep step, ErrorCode error) noexcept {
-    m_failure = OutputFailure{step, error};
+    m_failure = OutputFailure{step, error, std::string()};
     return false;
 }
 
@@ -97,26 +97,39 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
                 state.InPlace(std::move(target), S_ISREG(info.st_mode) && !held.appending);
                 return true;
             }
-            return state.OpenExisting(std::move(target), info, path) || Fail(WriteStep::kOpen);
+            bool retry = false;
+            if (state.OpenExisting(std::move(target), info, path, retry)) return true;
+            if (!retry) return Fail(WriteStep::kOpen);
+            continue;
         }
         if (errno != ENOENT) return Fail(WriteStep::kOpen);  // ENXIO: a FIFO nobody reads
         bool retry = false;
         if (state.OpenNew(path, retry)) return true;
-        if (!retry) return Fail(WriteStep::kOpen);
+        if (!retry) {
+            Fail(WriteStep::kOpen);
+            m_failure.danglingLink = std::move(state.danglingLink);
+            return false;
+        }
     }
     return Fail(WriteStep::kOpen, EAGAIN);  // it kept changing between two looks
 }
 
-bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info, const char* path) {
+bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info, const char* path,
+                                       bool& retry) {
     // A rename would split a file several names share, unless that is asked for, and a device or
     // a pipe is no file to replace.
     if (!S_ISREG(info.st_mode) || (info.st_nlink != 1 && !replaceShared)) {
         InPlace(std::move(target), S_ISREG(info.st_mode));
         return true;
     }
-    if (!LocateDirectory(path, info)) {
-        if (errno == 0) errno = ENOENT;  // the name leads to another file now
-        return false;
+    switch (LocateDirectory(path, info)) {
+        case Located::kFound:
+            break;
+        case Located::kChanged:
+            retry = true;  // another program saved it meanwhile, or moved it away
+            return false;
+        case Located::kFailed:
+            return false;
     }
     const int made = CreateTemporary(0600);
     if (made < 0) {
@@ -152,6 +165,13 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
         // A dangling link: the kernel creates the file it names, where its rules allow that
         // (protected symlinks in shared directories). Written as an existing empty file then.
         UniqueFd made(::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+        if (!made.IsOpen() && errno == ENOENT) {
+            // Its folder is missing: the link's own text tells the user where it leads.
+            char text[4096];
+            const ssize_t size = ::readlinkat(directory.Get(), name.c_str(), text, sizeof text);
+            if (size > 0) danglingLink.assign(text, static_cast<std::size_t>(size));
+            errno = ENOENT;
+        }
         if (!made.IsOpen() || ::fstat(made.Get(), &created) != 0) retry = false;
         createdThroughLink = retry && created.st_size == 0;
         return false;
@@ -164,31 +184,50 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
     return true;
 }
 
+namespace {
+
+// Whether a look that failed after the file was opened found the path changed rather than a
+// reason the path cannot be used.
+bool PathChanged(int error) noexcept {
+    return error == ENOENT || error == ENOTDIR || error == ELOOP;
+}
+
+}  // namespace
+
 // Finds the directory that holds the open target under the name `name`, through the kernel:
 // the path's own directory when its last part is the file itself, else the directory of its
-// real path. Either way the name must still lead to the file that was opened.
-bool OutputTarget::State::LocateDirectory(const char* path, const struct stat& info) {
-    errno = 0;  // stays 0 when every call succeeds but the name leads elsewhere
+// real path when its last part is a link. Either way the name must still lead to the file that
+// was opened; kChanged when another program put something else there meanwhile.
+OutputTarget::State::Located OutputTarget::State::LocateDirectory(const char* path,
+                                                                  const struct stat& info) {
     struct stat found {};
-    directory = UniqueFd(::open(DirectoryOf(path).c_str(), kDirectoryFlags));
-    name = BaseNameOf(path);
-    if (!directory.IsOpen()) return false;
-    if (::fstatat(directory.Get(), name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0 &&
-        SameFile(found, info)) {
-        return true;
-    }
+    // Holds the directory of `where` and looks at its last part, not following it.
+    const auto look = [&](const std::string& where) {
+        directory = UniqueFd(::open(DirectoryOf(where).c_str(), kDirectoryFlags));
+        name = BaseNameOf(where);
+        return directory.IsOpen() &&
+               ::fstatat(directory.Get(), name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0;
+    };
+    const auto failed = [] { return PathChanged(errno) ? Located::kChanged : Located::kFailed; };
+    if (!look(path)) return failed();
+    if (SameFile(found, info)) return Located::kFound;
+    if (!S_ISLNK(found.st_mode)) return Located::kChanged;
+    // A link: the whole path resolved once, and checked against the open file like the first.
     std::unique_ptr<char, decltype(&std::free)> real(::realpath(path, nullptr), &std::free);
-    if (!real) return false;
-    directory = UniqueFd(::open(DirectoryOf(real.get()).c_str(), kDirectoryFlags));
-    name = BaseNameOf(real.get());
-    return directory.IsOpen() &&
-           ::fstatat(directory.Get(), name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0 &&
-           SameFile(found, info);
+    if (!real || !look(real.get())) return failed();
+    return SameFile(found, info) ? Located::kFound : Located::kChanged;
 }
 
 bool OutputTarget::NeedsWholeText() const noexcept {
     // A stream cannot take back what went out: nothing goes before all of it is ready.
     return m_state && m_state->mode != State::Mode::kReplace;
+}
+
+bool OutputTarget::Reserve(std::uint64_t size) noexcept {
+    if (!m_state || m_state->mode != State::Mode::kInPlace || m_state->reserved) return true;
+    if (!m_state->ReserveInPlace(size)) return Fail(WriteStep::kInPlace);
+    m_state->reserved = true;
+    return true;
 }
 
 bool OutputTarget::Write(const char* data, std::size_t size) noexcept {
@@ -200,7 +239,7 @@ bool OutputTarget::Commit() noexcept {
     if (!m_state || !m_state->fd.IsOpen()) return Fail(WriteStep::kFlush, EBADF);
     State& state = *m_state;
     bool ok = true;
-    if (state.mode == State::Mode::kInPlace && !state.emptied) ok = Write("", 0);
+    if (state.mode == State::Mode::kInPlace && !state.CutInPlace()) ok = Fail(WriteStep::kInPlace);
     if (ok && state.mode != State::Mode::kStream && !FlushToDisk(state.fd.Get())) {
         ok = Fail(WriteStep::kSync);
     }

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/file_system.h"
@@ -28,14 +29,19 @@ inline constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 struct OutputTarget::State {
     enum class Mode {
         kReplace,  // a new file in `directory`, renamed over `name` by Commit
-        kInPlace,  // the target itself, emptied just before the first write
+        kInPlace,  // the target itself, written over from the start and cut to length at the end
         kStream,   // a device, a pipe or an open file the process holds: written as it stands
     };
 
-    // Choosing the target.
-    bool OpenExisting(UniqueFd target, const struct stat& info, const char* path);
+    // Choosing the target. False with `retry` set when the name changed between two looks.
+    bool OpenExisting(UniqueFd target, const struct stat& info, const char* path, bool& retry);
     bool OpenNew(const char* path, bool& retry);
-    bool LocateDirectory(const char* path, const struct stat& info);
+    enum class Located {
+        kFound,    // `directory` holds the file under `name`
+        kChanged,  // the name leads to another file now, or to none
+        kFailed,   // errno tells why
+    };
+    Located LocateDirectory(const char* path, const struct stat& info);
 
     // Replacing a regular file.
     int CreateTemporary(mode_t mode);
@@ -45,6 +51,11 @@ struct OutputTarget::State {
 
     // Writing to the target itself.
     void InPlace(UniqueFd target, bool regular);
+    // kInPlace: room for `size` bytes from the start, made without changing a byte; false, with
+    // errno set and the file as it was, when there is none.
+    bool ReserveInPlace(std::uint64_t size) noexcept;
+    // kInPlace: the old text after the new cut off.
+    bool CutInPlace() noexcept;
     // kNone, or the step that failed with errno set.
     WriteStep WriteText(const char* data, std::size_t size) noexcept;
 
@@ -54,10 +65,12 @@ struct OutputTarget::State {
     std::string name;    // kReplace: the target's name in `directory`
     char temporary[kTemporaryNameSize] = {};  // the new file's name; empty while it has none
     bool unnamed = false;                     // an O_TMPFILE, named only when complete
-    bool emptied = false;                     // kInPlace: the old content is gone
+    bool reserved = false;                    // kInPlace: room made for the whole text
+    std::uint64_t written = 0;                // kInPlace: bytes of the new text written
     bool pipe = false;                        // writes may raise SIGPIPE
     bool replaceShared = false;               // a file with several names is replaced too
     bool createdThroughLink = false;  // an empty file made for a dangling link, gone on failure
+    std::string danglingLink;         // what a dangling link leads to where nothing can be made
     struct stat created {};
 };
 

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -15,6 +16,8 @@ namespace reuseblocks::detail::platform {
 namespace {
 
 constexpr int kMaxNameAttempts = 64;
+// The most UTF-16 units a path of the \\?\ form may have.
+constexpr std::size_t kLongestPath = 32767;
 // Asked for at most this much per WriteFile, whose count is a DWORD.
 constexpr std::size_t kMaxWrite = std::size_t{1} << 30;
 
@@ -70,6 +73,9 @@ struct OutputTarget::State {
     // `existing`: whether a file is there to replace, with `kept` of its attributes.
     bool OpenReplacement(const std::wstring& path, bool existing, DWORD kept);
     bool Replace() noexcept;
+    // Written in place: room for `size` bytes from the start, made without changing a byte of the
+    // file; false, with the system's error set and the file as it was, when there is none.
+    bool ReserveInPlace(std::uint64_t size) noexcept;
 
     UniqueHandle file;
     std::wstring target;     // the file that a successful Commit leaves holding the text
@@ -77,6 +83,7 @@ struct OutputTarget::State {
     bool replacesExisting = false;
     DWORD attributes = 0;        // those of the file replaced that the new one takes over
     bool inPlaceOnDisk = false;  // truncated behind the new text and flushed at Commit
+    bool reserved = false;       // in place: room made for the whole text
 };
 
 OutputTarget::OutputTarget() noexcept = default;
@@ -99,7 +106,7 @@ bool OutputTarget::Fail(WriteStep step) noexcept {
 }
 
 bool OutputTarget::Fail(WriteStep step, ErrorCode error) noexcept {
-    m_failure = OutputFailure{step, error};
+    m_failure = OutputFailure{step, error, std::string()};
     return false;
 }
 
@@ -108,7 +115,10 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
     if (!path || !*path) return Fail(WriteStep::kOpen, ENOENT);
     m_state = std::make_unique<State>();
     std::wstring wide;
-    if (!ToWidePath(path, wide)) return Fail(WriteStep::kOpen, ENOENT);
+    if (!ToWidePath(path, wide)) {
+        // Longer than any path the system takes, or not text it can name a file with.
+        return Fail(WriteStep::kOpen, std::strlen(path) >= kLongestPath ? ENAMETOOLONG : ENOENT);
+    }
     // What is there now, a link followed to the file it names.
     UniqueHandle existing(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -178,7 +188,51 @@ bool OutputTarget::NeedsWholeText() const noexcept {
     return m_state && m_state->temporary.empty();
 }
 
+bool OutputTarget::State::ReserveInPlace(std::uint64_t size) noexcept {
+    LARGE_INTEGER old{};
+    if (!::GetFileSizeEx(file.Get(), &old)) return false;
+    if (size > static_cast<std::uint64_t>(INT64_MAX)) {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    LARGE_INTEGER wanted{};
+    wanted.QuadPart = static_cast<LONGLONG>(size);
+    if (wanted.QuadPart <= old.QuadPart) return true;
+    // The clusters, asked for without moving the end of the file.
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize = wanted;
+    if (::SetFileInformationByHandle(file.Get(), FileAllocationInfo, &allocation,
+                                     sizeof allocation)) {
+        return true;
+    }
+    const DWORD refused = ::GetLastError();
+    if (refused == ERROR_DISK_FULL || refused == ERROR_HANDLE_DISK_FULL) return false;
+    // A file system that takes no such request finds the room when the end moves out; the new
+    // text then goes over what it added, and where there is no room the end goes back.
+    const LARGE_INTEGER start{};
+    if (::SetFilePointerEx(file.Get(), wanted, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get()) &&
+        ::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN)) {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (::SetFilePointerEx(file.Get(), old, nullptr, FILE_BEGIN)) ::SetEndOfFile(file.Get());
+    ::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN);
+    ::SetLastError(error);
+    return false;
+}
+
+bool OutputTarget::Reserve(std::uint64_t size) noexcept {
+    if (!m_state || !m_state->temporary.empty() || !m_state->inPlaceOnDisk || m_state->reserved) {
+        return true;
+    }
+    if (!m_state->ReserveInPlace(size)) return Fail(WriteStep::kInPlace);
+    m_state->reserved = true;
+    return true;
+}
+
 bool OutputTarget::Write(const char* data, std::size_t size) noexcept {
+    // In place, the first write makes room for what it is given unless Reserve did for all.
+    if (!Reserve(size)) return false;
     while (size > 0) {
         DWORD written = 0;
         const auto chunk = static_cast<DWORD>(size < kMaxWrite ? size : kMaxWrite);

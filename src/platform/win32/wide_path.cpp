@@ -83,6 +83,10 @@ ErrorCode FromWin32Error(DWORD error) noexcept {
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
             return ENOSPC;
+        case ERROR_FILE_TOO_LARGE:
+            return EFBIG;
+        case ERROR_CANT_RESOLVE_FILENAME:  // links that lead round in a circle
+            return ELOOP;
         case ERROR_DIRECTORY:
             return EISDIR;
         case ERROR_BAD_FILE_TYPE:

@@ -13,10 +13,16 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "reuseblocks/diagnostics.h"
+#include "reuseblocks/edit.h"
 #include "reuseblocks/reuseblocks.h"
 #include "test_support.h"
 #include "written_file.h"
@@ -113,6 +119,101 @@ TEST(WriteFileTest, ReplacementKeepsModeLinksAndSymlinks) {
     EXPECT_EQ(info.st_nlink, 2u);
 
     EXPECT_EQ(EntryCount(dir), 7u);  // no temporary file left behind
+}
+
+// Another program saving the same file (its own complete copy renamed over the name) while this
+// one writes it, straight or through a link: every write puts its text there or tells a cause
+// the system gave, never one left over from a look that found the name changed.
+TEST(WriteFileTest, RenamesOverTheTargetMeanwhile) {
+    TempDir dir;
+    CReuseBlockFile blocks;
+    CReuseBlock* block = blocks.NewBlock("/B1");
+    for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+        block->SetProperty(index, "v");
+    }
+    const std::string target = dir.File("board.blocks");
+    ASSERT_EQ(blocks.WriteFile(target.c_str(), "test"), 1);
+    const std::string theirs = ReadFile(target);
+    ASSERT_EQ(::symlink("board.blocks", dir.File("link.blocks").c_str()), 0);
+
+    std::atomic<bool> done{false};
+    std::thread saver([&] {
+        const std::string staged = dir.File("staged");
+        for (int round = 0; round < 1000000 && !done.load(); ++round) {
+            WriteText(staged, theirs);
+            if (::rename(staged.c_str(), target.c_str()) != 0) break;
+        }
+    });
+    std::vector<std::string> failures;
+    for (int round = 0; round < 400; ++round) {
+        const std::string path = dir.File(round % 2 ? "link.blocks" : "board.blocks");
+        const reuseblocks::WriteReport report =
+            reuseblocks::WriteFileWithReport(blocks, path.c_str(), "test");
+        // Looked at again and again and found changed each time: said so.
+        const bool changing =
+            report.step == reuseblocks::WriteStep::kOpen && report.systemError == EAGAIN;
+        if (!report.Succeeded() && !changing) failures.push_back(report.message);
+    }
+    done = true;
+    saver.join();
+    EXPECT_EQ(failures.size(), 0u) << (failures.empty() ? "" : failures.front());
+    CReuseBlockFile loaded;  // whichever came last, whole
+    EXPECT_EQ(loaded.LoadFile(target.c_str()), 0) << ReadFile(target);
+    EXPECT_EQ(loaded.GetCount(), 1);
+    EXPECT_EQ(EntryCount(dir), 2u);  // no temporary file left behind
+}
+
+// A path that leads nowhere: the report tells why in the system's words, or for a link whose
+// folder is missing where the link leads, and names the path once, however long.
+TEST(WriteReportTest, PathsThatLeadNowhereSayWhy) {
+    TempDir dir;
+    CReuseBlockFile blocks;
+    CReuseBlock* block = blocks.NewBlock("/B1");
+    for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+        block->SetProperty(index, "v");
+    }
+    const std::string board = dir.File("board.blocks");
+    ASSERT_EQ(blocks.WriteFile(board.c_str(), "test"), 1);
+    ASSERT_EQ(::symlink("loop-b", dir.File("loop-a").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-a", dir.File("loop-b").c_str()), 0);
+    ASSERT_EQ(::symlink("gone/board.blocks", dir.File("dangling").c_str()), 0);
+    std::string tooLong = dir.Path();
+    while (tooLong.size() <= PATH_MAX) tooLong += "/" + std::string(200, 'a');
+    tooLong += "/board.blocks";
+
+    struct Case {
+        std::string path;
+        int error;
+        std::string why;
+    };
+    for (const Case& expected : {
+             Case{dir.File("loop-a"), ELOOP, std::strerror(ELOOP)},
+             Case{dir.File("loop-a/board.blocks"), ELOOP, std::strerror(ELOOP)},
+             Case{dir.File("dangling"), ENOENT,
+                  "it links to \"gone/board.blocks\", in a folder that does not exist"},
+             Case{tooLong, ENAMETOOLONG, std::strerror(ENAMETOOLONG)},
+         }) {
+        const std::string message =
+            "cannot write \"" + expected.path + "\": " + expected.why + " (while opening)";
+        const reuseblocks::WriteReport written =
+            reuseblocks::WriteFileWithReport(blocks, expected.path.c_str(), "test");
+        EXPECT_EQ(written.step, reuseblocks::WriteStep::kOpen);
+        EXPECT_EQ(written.systemError, expected.error);
+        EXPECT_TRUE(written.message == message) << written.message.substr(0, 300);
+        // An edit written elsewhere says the same.
+        const reuseblocks::UpdateReport updated =
+            reuseblocks::UpdateFileWithReport(blocks, board.c_str(), expected.path.c_str(), {});
+        EXPECT_EQ(updated.systemError, expected.error);
+        EXPECT_TRUE(updated.message == message) << updated.message.substr(0, 300);
+    }
+    // A control byte in the path is shown escaped by either, so the message stays one line.
+    const std::string broken = dir.File("gone\nfolder/board.blocks");
+    const std::string shown = "cannot write \"" + dir.File("gone\\nfolder/board.blocks") +
+                              "\": " + std::strerror(ENOENT) + " (while opening)";
+    EXPECT_EQ(reuseblocks::WriteFileWithReport(blocks, broken.c_str(), "test").message, shown);
+    EXPECT_EQ(reuseblocks::UpdateFileWithReport(blocks, board.c_str(), broken.c_str(), {}).message,
+              shown);
+    EXPECT_EQ(EntryCount(dir), 4u);
 }
 
 TEST(WriteFileTest, LineBreakFoundLateOnAStreamWritesNothing) {

@@ -73,6 +73,32 @@ TEST(WindowsWriteFile, ReadOnlyRefusedOtherAttributesKept) {
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
 }
 
+// A file two names share is written in place: room for the new text first, then the text over
+// the old, whose rest is cut off, shorter or longer alike; both names see it.
+TEST(WindowsWriteFile, HardLinkedFileWrittenInPlaceWhole) {
+    TempDir dir;
+    const std::string path = dir.File("board.blocks");
+    const std::string other = dir.File("other.blocks");
+    CReuseBlockFile blocks;
+    FillOneBlock(blocks);
+    for (const std::string& old : {std::string("old\n"), std::string(200000, '#') + "\n"}) {
+        WriteText(path, old);
+        ::DeleteFileA(other.c_str());
+        if (!::CreateHardLinkA(other.c_str(), path.c_str(), nullptr)) {
+            GTEST_SKIP() << "no hard links here";
+        }
+        ASSERT_EQ(blocks.WriteFile(path.c_str(), "test"), 1);
+        const std::string written = ReadFile(path);
+        EXPECT_EQ(written.find("old"), std::string::npos);
+        EXPECT_EQ(written.find("##"), std::string::npos);
+        EXPECT_TRUE(ReadFile(other) == written);
+        CReuseBlockFile loaded;
+        EXPECT_EQ(loaded.LoadFile(other.c_str()), 0);
+        EXPECT_EQ(loaded.GetCount(), 1);
+    }
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"board.blocks", "other.blocks"}));
+}
+
 TEST(WindowsWriteFile, TargetHeldWithoutDeleteSharingStaysIntact) {
     TempDir dir;
     const std::string path = dir.File("board.blocks");

@@ -68,6 +68,9 @@ class FileReader {
 struct OutputFailure {
     WriteStep step = WriteStep::kNone;
     ErrorCode error = 0;
+    // kOpen: what the path's last part, a link, leads to, when no file can be made there (its
+    // folder is missing); empty otherwise.
+    std::string danglingLink;
 };
 
 // Where OutputFile puts its text: one file, written so that a failure leaves what was there.
@@ -102,6 +105,12 @@ class OutputTarget {
     // stream). The caller then gathers the whole text in memory and hands it over at the end,
     // so that running out of memory, or text found unfit, leaves the target as it was.
     bool NeedsWholeText() const noexcept;
+
+    // For a target that NeedsWholeText: the whole text is `size` bytes. A file written in place
+    // makes room for all of it before a byte of it changes, and when there is none (a full disk,
+    // a file size limit) this fails with the file as it was. Without it, the first Write makes
+    // room for what it is given. Does nothing for a stream or a file being replaced.
+    bool Reserve(std::uint64_t size) noexcept;
 
     // Writes all `size` bytes; false on failure. Never raises a signal in the host (a reader of
     // a pipe gone away is a failure).

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <reuseblocks/diagnostics.h>
 #include <reuseblocks/reuseblocks.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -57,6 +60,49 @@ TEST(Tool, AFailedWriteSaysWhatTheLibraryReports) {
         EXPECT_EQ(run.status, 1) << target;
         EXPECT_EQ(run.err, "reuseblocks: error: " + report.message + "\n");
     }
+}
+
+// A link loop, a link whose folder is missing, a path longer than the system takes: the tool
+// tells the library's reason for a fresh write and for an edit written elsewhere alike, and names
+// the path once.
+TEST(Tool, AnOutputThatLeadsNowhereSaysWhyOnce) {
+    TempDir dir;
+    const std::string board = dir / "board.blocks";
+    WriteText(board, "/TOP/B $R/b Replica Placed 1 2 TOP 0 mils 1 2 Processed\n");
+    ASSERT_EQ(::symlink("loop-b", (dir / "loop-a").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-a", (dir / "loop-b").c_str()), 0);
+    ASSERT_EQ(::symlink("gone/out.blocks", (dir / "dangling").c_str()), 0);
+    std::string tooLong = dir / "";
+    while (tooLong.size() <= 4096) tooLong += std::string(200, 'a') + "/";
+    tooLong += "out.blocks";
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(board.c_str()), 0);
+    for (const std::string& target :
+         {std::string(dir / "loop-a"), std::string(dir / "dangling"), tooLong}) {
+        const reuseblocks::WriteReport report =
+            reuseblocks::WriteFileWithReport(blocks, target.c_str(), "test");
+        const std::string reason = report.message.substr(report.message.find("\": ") + 3);
+        EXPECT_EQ(
+            reason,
+            std::string(target == tooLong ? std::strerror(ENAMETOOLONG)
+                        : target == std::string(dir / "dangling")
+                            ? "it links to \"gone/out.blocks\", in a folder that does not exist"
+                            : std::strerror(ELOOP)) +
+                " (while opening)");
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"format", board, "-o", target},
+              {"set", board, "/TOP/B", "BLOCK_STATUS=Unplaced", "-o", target},
+              {"plot", board, "-o", target}}) {
+            const ToolRun run = RunTool(args);
+            EXPECT_EQ(run.status, 1) << args[0];
+            EXPECT_TRUE(run.err ==
+                        "reuseblocks: error: cannot write \"" + target + "\": " + reason + "\n")
+                << args[0] << ": " << run.err.substr(0, 300);
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              4);
 }
 
 TEST(Tool, APipeIsReadAsCatReadsItAndOtherDevicesAreRefused) {
