@@ -52,34 +52,13 @@ std::vector<unsigned long> ConflictMarkerLines(const std::string& path, unsigned
     return lines;
 }
 
-namespace {
-
-// Whether `path` holds a carriage return that no line feed follows.
-bool HoldsLoneCarriageReturn(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    bool afterReturn = false;
-    for (char c; in.get(c);) {
-        if (afterReturn && c != '\n') return true;
-        afterReturn = c == '\r';
-    }
-    return afterReturn;
-}
-
-}  // namespace
-
 void RefuseIgnoredText(const std::string& path, const std::string& shownAs) {
     const std::string readable = ReadablePath(path);
     const LineLint lint = LintLines(readable, 0);
     for (const Problem& problem : lint.problems) {
-        if (problem.code != "MappingBeforeDefinition" && problem.code != "TooManyFields") continue;
-        std::string message = problem.message;
-        if (HoldsLoneCarriageReturn(readable)) {
-            message +=
-                "; the file's lines end in a carriage return alone, which ends no line "
-                "for the loader";
-        }
+        if (!IsIgnoredText(problem)) continue;
         throw ToolError(kExitFailure,
-                        Diagnostic(shownAs, problem.line, "error", message) + "\n" +
+                        Diagnostic(shownAs, problem.line, "error", problem.message) + "\n" +
                             ErrorLine("not editing " + EscapeForDisplay(shownAs) +
                                       ": the loader ignores text in it, which an edit would "
                                       "not keep meaning anything (--force edits anyway)"));

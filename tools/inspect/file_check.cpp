@@ -152,6 +152,17 @@ FileCheck CheckFile(const std::string& path, bool strict) {
         Append(problems, values.Finish(), stopped);
         Append(problems, CheckLayerMaps(ordered, text.lines), stopped);
         Append(problems, RoundTripProblems(blocks, ordered, text.lines), stopped);
+    } else if (check.report.Code() != LoadResult::kCannotRead) {
+        // Text the loader skipped loads as nothing, and an edit refuses the file: said without
+        // --strict too.
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(local, ignored)) {
+            LineLint text = LintLines(local, check.report.Succeeded() ? 0 : check.report.line);
+            text.problems.erase(std::remove_if(text.problems.begin(), text.problems.end(),
+                                               [](const Problem& p) { return !IsIgnoredText(p); }),
+                                text.problems.end());
+            Append(problems, text.problems, stopped);
+        }
     }
     NoteLoadingStopped(problems, check.report, strict);
     // In file order; what has no line goes last.

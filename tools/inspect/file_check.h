@@ -24,9 +24,10 @@ struct FileCheck {
     bool Ok() const { return report.Succeeded() && warnings == 0; }
 };
 
-// Loads `path` ("-": standard input) and reports what is wrong: the rejected line, and with
-// `strict` the format line, values outside the header's conventions, repeated layer maps and
-// values a write would not give back.
+// Loads `path` ("-": standard input) and reports what is wrong: the rejected line, text the
+// loader skipped although it is neither blank nor a comment, and with `strict` the format line,
+// values outside the header's conventions, repeated layer maps and values a write would not give
+// back.
 FileCheck CheckFile(const std::string& path, bool strict);
 
 // {"file", "ok", "result", "result_name", "blocks", "layer_maps", "problems": [{"line",

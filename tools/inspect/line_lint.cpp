@@ -52,6 +52,9 @@ class LineWalk {
     void Line(unsigned long number, std::string_view line, format::LineKind kind) {
         format::SplitFields(format::StripRecordEnds(line), m_fields);
         m_count = m_fields.size();
+        // Trimmed, a line keeps only carriage returns that end no line: the file's lines end in
+        // them alone, and the loader reads several lines as this one.
+        m_loneReturns = line.find('\r') != std::string_view::npos;
         if (kind == format::LineKind::kMapping) {
             Mapping(number);
         } else {
@@ -66,6 +69,16 @@ class LineWalk {
     bool Loaded(unsigned long number) const { return m_rejected == 0 || number < m_rejected; }
     bool AfterRejected(unsigned long number) const {
         return m_rejected != 0 && number > m_rejected;
+    }
+
+    // Text the loader skips: said of lines whose carriage returns alone end them as well.
+    void Ignored(unsigned long line, const char* code, std::string message) {
+        if (m_loneReturns) {
+            message +=
+                "; the file's lines end in a carriage return alone, which ends no line for "
+                "the loader";
+        }
+        Add(line, "warning", code, std::move(message));
     }
 
     void Add(unsigned long line, const char* severity, const char* code, std::string message,
@@ -97,8 +110,7 @@ class LineWalk {
             return;
         }
         if (m_count > kDefinitionFieldCount) {
-            Add(number, "warning", "TooManyFields",
-                CountMessage(format::LineKind::kDefinition, m_count));
+            Ignored(number, "TooManyFields", CountMessage(format::LineKind::kDefinition, m_count));
         }
         if (Loaded(number)) m_result.lines.push_back(RecordLines{number, {}});
         if (m_rejected == 0) return;  // the library found every ID once
@@ -127,13 +139,12 @@ class LineWalk {
 
     void Mapping(unsigned long number) {
         if (!m_defined) {
-            Add(number, "warning", "MappingBeforeDefinition",
-                "mapping line before the first block definition: the loader ignores it");
+            Ignored(number, "MappingBeforeDefinition",
+                    "mapping line before the first block definition: the loader ignores it");
             return;
         }
         if (m_count > kMappingFieldCount) {
-            Add(number, "warning", "TooManyFields",
-                CountMessage(format::LineKind::kMapping, m_count));
+            Ignored(number, "TooManyFields", CountMessage(format::LineKind::kMapping, m_count));
         }
         if (Loaded(number)) {
             if (!m_result.lines.empty()) m_result.lines.back().layerMaps.push_back(number);
@@ -155,7 +166,8 @@ class LineWalk {
     const unsigned long m_rejected;
     LineLint m_result;
     std::vector<std::string_view> m_fields;
-    std::size_t m_count = 0;   // of the line's fields
+    std::size_t m_count = 0;  // of the line's fields
+    bool m_loneReturns = false;
     std::size_t m_others = 0;  // problems that are not errors
     bool m_defined = false;
     std::optional<std::string> m_current;  // the block mapping lines belong to, once known
@@ -165,6 +177,10 @@ class LineWalk {
 };
 
 }  // namespace
+
+bool IsIgnoredText(const Problem& problem) {
+    return problem.code == "MappingBeforeDefinition" || problem.code == "TooManyFields";
+}
 
 LineLint LintLines(const std::string& path, unsigned long rejected) {
     std::ifstream in(path, std::ios::binary);

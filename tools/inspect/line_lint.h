@@ -33,6 +33,10 @@ struct LineLint {
 // the block was first defined. Empty when the file cannot be read.
 LineLint LintLines(const std::string& path, unsigned long rejected);
 
+// Whether `problem` is text the loader skips although it is neither blank nor a comment: a
+// mapping line before the first block, fields beyond a record's count.
+bool IsIgnoredText(const Problem& problem);
+
 }  // namespace reuseblocks::tool
 
 #endif  // REUSEBLOCKS_TOOLS_INSPECT_LINE_LINT_H

@@ -193,6 +193,14 @@ TEST(EditSafety, TextTheLoaderIgnoresIsRefusedAtItsLine) {
                                ": the loader ignores text in it, which an edit would not keep "
                                "meaning anything (--force edits anyway)\n");
     EXPECT_EQ(ReadText(file), crOnly);
+    // check says so too, without --strict, and fails.
+    const ToolRun check = RunTool({"check", file});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, file +
+                             ":1: warning: mapping line before the first block definition: the "
+                             "loader ignores it; the file's lines end in a carriage return "
+                             "alone, which ends no line for the loader\n");
+    EXPECT_EQ(check.out, file + ": 0 blocks, 0 layer maps, 1 warning\n");
     std::vector<std::string> forced = add;
     forced.push_back("--force");
     EXPECT_EQ(RunTool(forced).status, 0);
