@@ -3,6 +3,7 @@
 #define REUSEBLOCKS_TESTS_TEST_SUPPORT_H
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +50,15 @@ class TempDir {
   private:
     std::string m_path;
 };
+
+// A block whose every value but its ID is "v", which any write carries and any load gives back.
+inline CReuseBlock* AddPlainBlock(CReuseBlockFile& blocks, const char* id) {
+    CReuseBlock* block = blocks.NewBlock(id);
+    for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
+        block->SetProperty(index, "v");
+    }
+    return block;
+}
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -26,10 +26,7 @@ WriteReport Written(CReuseBlockFile& blocks, const std::string& path, const char
 TEST(WriteReportTest, SuccessAndFailuresToOpen) {
     TempDir dir;
     CReuseBlockFile blocks;
-    CReuseBlock* block = blocks.NewBlock("/B1");
-    for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
-        block->SetProperty(index, "v");
-    }
+    AddPlainBlock(blocks, "/B1");
 
     const WriteReport written = Written(blocks, dir.File("out.blocks"), "test");
     EXPECT_TRUE(written.Succeeded());

@@ -127,10 +127,7 @@ TEST(WriteFileTest, ReplacementKeepsModeLinksAndSymlinks) {
 TEST(WriteFileTest, RenamesOverTheTargetMeanwhile) {
     TempDir dir;
     CReuseBlockFile blocks;
-    CReuseBlock* block = blocks.NewBlock("/B1");
-    for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
-        block->SetProperty(index, "v");
-    }
+    AddPlainBlock(blocks, "/B1");
     const std::string target = dir.File("board.blocks");
     ASSERT_EQ(blocks.WriteFile(target.c_str(), "test"), 1);
     const std::string theirs = ReadFile(target);
@@ -168,10 +165,7 @@ TEST(WriteFileTest, RenamesOverTheTargetMeanwhile) {
 TEST(WriteReportTest, PathsThatLeadNowhereSayWhy) {
     TempDir dir;
     CReuseBlockFile blocks;
-    CReuseBlock* block = blocks.NewBlock("/B1");
-    for (std::uint32_t index = 1; index < CReuseBlock::kPropertyCount; ++index) {
-        block->SetProperty(index, "v");
-    }
+    AddPlainBlock(blocks, "/B1");
     const std::string board = dir.File("board.blocks");
     ASSERT_EQ(blocks.WriteFile(board.c_str(), "test"), 1);
     ASSERT_EQ(::symlink("loop-b", dir.File("loop-a").c_str()), 0);
