@@ -89,7 +89,7 @@ int RunGitDriver(const DiffOptions& options) {
     }
     const std::vector<BlockChange> changes = CompareCollections(old, now);
     if (options.json) {
-        std::cout << DiffJson(changes, before.name, after.name);
+        PrintDiffJson(changes, before.name, after.name);
     } else if (options.stat) {
         PrintDiffStat(changes, std::cout);
     } else {
@@ -146,7 +146,7 @@ int RunDiff(const DiffOptions& options) {
             std::cout << "Files " << Cell(oldName) << " and " << Cell(newName) << " differ\n";
         }
     } else if (options.json) {
-        std::cout << DiffJson(changes, oldName, newName);
+        PrintDiffJson(changes, oldName, newName);
     } else if (options.stat) {
         PrintDiffStat(changes, std::cout);
     } else {

@@ -6,6 +6,7 @@
 
 #include "records/block_json.h"
 #include "records/fields.h"
+#include "terminal/standard_output.h"
 #include "terminal/table.h"
 #include "text/words.h"
 
@@ -185,17 +186,18 @@ void PrintDiffStat(const std::vector<BlockChange>& changes, std::ostream& out) {
     out << '\n';
 }
 
-std::string DiffJson(const std::vector<BlockChange>& changes, const std::string& oldName,
-                     const std::string& newName) {
+void PrintDiffJson(const std::vector<BlockChange>& changes, const std::string& oldName,
+                   const std::string& newName) {
     std::string out;
-    JsonWriter json(out, JsonWriter::Layout::kPretty);
+    JsonWriter json(out, JsonWriter::Layout::kPretty, SendToStandardOutput);
     json.BeginObject().Key("old").String(oldName).Key("new").String(newName);
     json.Key("equal").Bool(changes.empty());
     for (const ChangeKind kind : kKinds) json.Key(KindName(kind)).Number(CountOf(changes, kind));
     json.Key("blocks").BeginArray();
     for (const BlockChange& change : changes) WriteChangeJson(json, change);
     json.EndArray().EndObject();
-    return out + '\n';
+    out += '\n';
+    SendToStandardOutput(out);
 }
 
 }  // namespace reuseblocks::tool

@@ -31,9 +31,10 @@ void PrintBlocksAsText(const CReuseBlockFile& blocks, std::ostream& out);
 // One line per block that differs, and a tally.
 void PrintDiffStat(const std::vector<BlockChange>& changes, std::ostream& out);
 
-// The differences as one JSON document, pretty-printed and ended by a line break.
-std::string DiffJson(const std::vector<BlockChange>& changes, const std::string& oldName,
-                     const std::string& newName);
+// The differences as one JSON document, pretty-printed and ended by a line break, on standard
+// output as it is made, so that a large diff is not held twice.
+void PrintDiffJson(const std::vector<BlockChange>& changes, const std::string& oldName,
+                   const std::string& newName);
 
 }  // namespace reuseblocks::tool
 
