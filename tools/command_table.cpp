@@ -22,7 +22,8 @@ namespace {
 const CommandText kCheckHelp = {
     "Load files and report what is wrong",
     "  reuseblocks check board.blocks\n"
-    "  reuseblocks check --strict --json *.blocks",
+    "  reuseblocks check --strict --json *.blocks\n"
+    "  reuseblocks check --strict --only InternalLocation,Units board.blocks",
     "Exit status: 0 every file is fine, 1 a file was rejected or (--strict) warned "
     "about, 2 a usage error."};
 
@@ -129,6 +130,17 @@ int RunCommandLine(int argc, char** argv) {
                            "Also warn about values outside the header's conventions, a missing "
                            "format line, repeated layer maps and values a write would change");
     checkCommand->add_flag("--json", check.json, "Print one record per file as JSON");
+    checkCommand
+        ->add_option("--only", check.only,
+                     "Report only problems of these codes (as --json names them); errors always")
+        ->type_name("CODES");
+    checkCommand->add_option("--skip", check.skip, "Do not report problems of these codes")
+        ->type_name("CODES");
+    checkCommand
+        ->add_option("--max-problems", check.maxProblems,
+                     "Show at most N warnings, in file order (0: all); the counts count all")
+        ->type_name("N")
+        ->capture_default_str();
 
     ListOptions list;
     CLI::App* listCommand = AddCommand<Takes::kFile>(app, "list", run, RunList, list, kListHelp);

@@ -18,6 +18,9 @@ struct CheckOptions {
     std::vector<std::string> files;
     bool strict = false;
     bool json = false;
+    std::vector<std::string> only;  // problem codes, comma-separated lists; empty: all
+    std::vector<std::string> skip;
+    std::size_t maxProblems = 1000;  // warnings shown; 0: all
 };
 int RunCheck(const CheckOptions& options);
 
