@@ -22,14 +22,17 @@ namespace {
 const CommandText kCheckHelp = {
     "Load files and report what is wrong",
     "  reuseblocks check board.blocks\n"
-    "  reuseblocks check --strict --json *.blocks",
+    "  reuseblocks check --strict --json *.blocks\n"
+    "  reuseblocks check --strict --only InternalLocation,Units board.blocks",
     "Exit status: 0 every file is fine, 1 a file was rejected or (--strict) warned "
     "about, 2 a usage error."};
 
-const CommandText kListHelp = {"One row per block, in file order",
-                               "  reuseblocks list board.blocks --where BLOCK_STATUS!=Placed\n"
-                               "  reuseblocks list board.blocks --fields ID,XLOC,YLOC --format csv",
-                               kViewExitStatuses};
+const CommandText kListHelp = {
+    "One row per block, in file order",
+    "  reuseblocks list board.blocks --where BLOCK_STATUS!=Placed\n"
+    "  reuseblocks list board.blocks --fields ID,XLOC,YLOC --format csv\n"
+    "  reuseblocks list board.blocks --sort SIDE,XLOC --count-by STATUS",
+    kViewExitStatuses};
 
 const CommandText kShowHelp = {"Every property and layer map of a block",
                                "  reuseblocks show board.blocks /TOP/U12/B3", kViewExitStatuses};
@@ -39,6 +42,7 @@ const CommandText kSetHelp = {
     "  reuseblocks set board.blocks /TOP/PSU1 BLOCK_STATUS=Placed XLOC=1200 YLOC=850\n"
     "  reuseblocks set board.blocks /TOP/PSU1 ROTATION=90 -o rotated.blocks\n"
     "  reuseblocks set board.blocks --from placement.csv\n"
+    "  reuseblocks set board.blocks --where SIDE=BOTTOM XLOC+=100 YLOC-=50 --sync-int\n"
     "  reuseblocks set board.blocks --sync-int",
     "Exit status: 0 written, 1 a rejected file, a problem in UPDATES (an unknown ID or field "
     "among them), a value that would not read back the same, a failed write or a locked file "
@@ -104,6 +108,15 @@ const CommandText kPlotHelp = {
     "  reuseblocks plot board.blocks --label id --title \"Rev B\" -o - > review.svg",
     kViewExitStatuses};
 
+void AddWhereLiteralOption(CLI::App& command, std::vector<std::string>& literals) {
+    command
+        .add_option("-F,--where-literal", literals,
+                    "Only blocks whose FIELD is exactly VALUE: no character is special; "
+                    "repeatable")
+        ->type_name("FIELD=VALUE")
+        ->allow_extra_args(false);
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -129,6 +142,17 @@ int RunCommandLine(int argc, char** argv) {
                            "Also warn about values outside the header's conventions, a missing "
                            "format line, repeated layer maps and values a write would change");
     checkCommand->add_flag("--json", check.json, "Print one record per file as JSON");
+    checkCommand
+        ->add_option("--only", check.only,
+                     "Report only problems of these codes (as --json names them); errors always")
+        ->type_name("CODES");
+    checkCommand->add_option("--skip", check.skip, "Do not report problems of these codes")
+        ->type_name("CODES");
+    checkCommand
+        ->add_option("--max-problems", check.maxProblems,
+                     "Show at most N warnings, in file order (0: all); the counts count all")
+        ->type_name("N")
+        ->capture_default_str();
 
     ListOptions list;
     CLI::App* listCommand = AddCommand<Takes::kFile>(app, "list", run, RunList, list, kListHelp);
@@ -138,8 +162,18 @@ int RunCommandLine(int argc, char** argv) {
                      "*a*, or compares as a number (< <= > >=); | between tests: any may hold; "
                      "repeatable, all must hold")
         ->type_name("FIELD=VALUES");
+    AddWhereLiteralOption(*listCommand, list.whereLiteral);
     listCommand->add_flag("-i,--ignore-case", list.ignoreCase,
                           "--where compares = and != values without the case of letters");
+    listCommand
+        ->add_option("--sort", list.sort,
+                     "Order by these fields, comma-separated: numbers as numbers, then text; "
+                     "equal keys keep file order")
+        ->type_name("FIELDS");
+    listCommand
+        ->add_option("--count-by", list.countBy,
+                     "Print each value of FIELD among the blocks and how many have it")
+        ->type_name("FIELD");
     listCommand
         ->add_option(
             "--fields", list.fields,
@@ -161,9 +195,17 @@ int RunCommandLine(int argc, char** argv) {
     SetOptions set;
     CLI::App* setCommand = AddCommand<Takes::kFile>(app, "set", run, RunSet, set, kSetHelp);
     setCommand->add_option("ID", set.id, "Block ID");
-    setCommand->add_option(
-        "FIELD=VALUE", set.assignments,
-        "e.g. BLOCK_STATUS=Placed XLOC=1200, or list's headers: STATUS=Placed X=1200");
+    setCommand->add_option("FIELD=VALUE", set.assignments,
+                           "e.g. BLOCK_STATUS=Placed XLOC=1200, or list's headers: "
+                           "STATUS=Placed X=1200; XLOC+=100 and YLOC-=50 add to a number");
+    setCommand
+        ->add_option("--where", set.where,
+                     "Instead of ID, change every block that meets these conditions (as list's)")
+        ->type_name("FIELD=VALUES")
+        ->allow_extra_args(false);
+    AddWhereLiteralOption(*setCommand, set.whereLiteral);
+    setCommand->add_flag("-i,--ignore-case", set.ignoreCase,
+                         "--where compares = and != values without the case of letters");
     AddBatchOptions(*setCommand, set.updates, set.format);
     setCommand->add_flag("--sync-int", set.syncInt,
                          "Set INT_XLOC and INT_YLOC from XLOC and YLOC in the block's UNITS; "

@@ -12,13 +12,28 @@
 
 namespace reuseblocks::tool {
 
+namespace {
+
+// "Convention 3, Units 1200": every problem by code, those not shown too.
+std::string CountsByCode(const FileCheck& check) {
+    std::string text;
+    for (const auto& [code, count] : check.counts) {
+        text += (text.empty() ? "" : ", ") + code + " " + std::to_string(count);
+    }
+    return text;
+}
+
+}  // namespace
+
 int RunCheck(const CheckOptions& options) {
+    const ProblemSelection selection =
+        ParseProblemSelection(options.only, options.skip, options.maxProblems);
     int status = kExitSuccess;
     std::string out;
     JsonWriter json(out, JsonWriter::Layout::kPretty, SendToStandardOutput);
     json.BeginArray();
     for (const std::string& path : options.files) {
-        const FileCheck check = CheckFile(path, options.strict);
+        const FileCheck check = CheckFile(path, options.strict, selection);
         if (!check.Ok()) status = kExitFailure;
         if (options.json) {
             WriteFileCheckJson(json, path, check);
@@ -33,6 +48,7 @@ int RunCheck(const CheckOptions& options) {
                   << Counted(check.blocks, "block", "blocks") << ", "
                   << Counted(check.layerMaps, "layer map", "layer maps");
         if (check.warnings > 0) std::cout << ", " << Counted(check.warnings, "warning", "warnings");
+        if (!check.counts.empty()) std::cout << " (" << CountsByCode(check) << ")";
         std::cout << std::endl;  // flushed, so that it stays in order with stderr in one log
     }
     json.EndArray();

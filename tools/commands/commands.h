@@ -18,13 +18,19 @@ struct CheckOptions {
     std::vector<std::string> files;
     bool strict = false;
     bool json = false;
+    std::vector<std::string> only;  // problem codes, comma-separated lists; empty: all
+    std::vector<std::string> skip;
+    std::size_t maxProblems = 1000;  // warnings shown; 0: all
 };
 int RunCheck(const CheckOptions& options);
 
 struct ListOptions {
     std::string file;
-    std::vector<std::string> where;   // conditions (inspect/block_query.h), all must hold
-    bool ignoreCase = false;          // -i: = and != ignore the case of letters
+    std::vector<std::string> where;         // conditions (inspect/block_query.h), all must hold
+    std::vector<std::string> whereLiteral;  // FIELD=VALUE, every character as it is
+    bool ignoreCase = false;                // -i: = and != ignore the case of letters
+    std::vector<std::string> sort;    // fields to order by, comma-separated; empty: file order
+    std::string countBy;              // a field: its values and their counts instead
     std::vector<std::string> fields;  // comma-separated lists; empty: the default columns
     std::string format = "table";     // table, csv, tsv, json or jsonl
     bool json = false;                // --json, the same as --format json
@@ -42,10 +48,13 @@ int RunShow(const ShowOptions& options);
 struct SetOptions {
     std::string file;
     std::string id;
-    std::vector<std::string> assignments;  // FIELD=VALUE
-    std::string updates;                   // --from: a file of many rows instead
-    std::string format;                    // of the updates; empty: by extension
-    bool syncInt = false;                  // INT_XLOC and INT_YLOC follow XLOC and YLOC
+    std::vector<std::string> assignments;  // FIELD=VALUE, FIELD+=N, FIELD-=N
+    std::vector<std::string> where;        // instead of ID: every block these select
+    std::vector<std::string> whereLiteral;
+    bool ignoreCase = false;
+    std::string updates;   // --from: a file of many rows instead
+    std::string format;    // of the updates; empty: by extension
+    bool syncInt = false;  // INT_XLOC and INT_YLOC follow XLOC and YLOC
     WriteOptions write;
 };
 int RunSet(const SetOptions& options);

@@ -22,14 +22,23 @@ ListFormat FormatNamed(const std::string& name) {
 }  // namespace
 
 int RunList(const ListOptions& options) {
-    const std::vector<QueryCondition> where = ParseConditions(options.where, options.ignoreCase);
+    ListingQuery query;
+    query.where = ParseConditions(options.where, options.whereLiteral, options.ignoreCase);
+    query.sortBy = ParseFields(options.sort);
+    if (!options.countBy.empty()) {
+        const std::vector<QueryField> field = ParseFields({options.countBy});
+        if (field.size() != 1) throw UsageError("--count-by takes one field");
+        if (!options.fields.empty())
+            throw UsageError("--count-by makes its own columns; leave out --fields");
+        query.countBy = field.front();
+    }
     const std::vector<QueryField> fields = ParseFields(options.fields);
     CReuseBlockFile blocks;
     LoadOrFail(blocks, options.file);
     const std::size_t printed =
-        PrintListing(blocks, where, fields, FormatNamed(options.format), !options.noHeader);
+        PrintListing(blocks, query, fields, FormatNamed(options.format), !options.noHeader);
     // An empty answer and a misspelt value look alike on the screen.
-    if (printed == 0 && !where.empty()) {
+    if (printed == 0 && !query.where.empty()) {
         PrintDiagnostic(WarningLine("no block of " + EscapeForDisplay(DisplayName(options.file)) +
                                     " matches --where"));
     }

@@ -5,15 +5,18 @@
 #include <reuseblocks/edit.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 
 #include "edit/changes.h"
 #include "edit/loading.h"
 #include "files/cannot_write.h"
 #include "files/standard_streams.h"
 #include "inspect/diff_report.h"
+#include "platform/console.h"
 #include "records/round_trip_text.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -109,7 +112,24 @@ detail::platform::FileLock LockToWriteOver(const std::string& path, bool noWait)
     using detail::platform::FileLock;
     FileLock::Refusal refusal = FileLock::Refusal::kNone;
     detail::platform::ErrorCode error = 0;
-    FileLock lock = FileLock::Acquire(path, !noWait, refusal, error);
+    FileLock lock = FileLock::Acquire(path, false, refusal, error);
+    if (refusal == FileLock::Refusal::kBusy && !noWait) {
+        // On a terminal a person is waiting: after a second that they would notice, say why.
+        const bool told = detail::platform::StandardErrorIsTerminal();
+        const auto start = std::chrono::steady_clock::now();
+        while (told && refusal == FileLock::Refusal::kBusy &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            lock = FileLock::Acquire(path, false, refusal, error);
+        }
+        if (refusal == FileLock::Refusal::kBusy) {
+            if (told) {
+                PrintDiagnostic(NoteLine("waiting for another edit of " + Quoted(path) +
+                                         " to finish (--no-wait fails instead)"));
+            }
+            lock = FileLock::Acquire(path, true, refusal, error);
+        }
+    }
     if (refusal == FileLock::Refusal::kBusy) {
         throw Failure(Quoted(path) + " is being edited by another process (--no-wait)");
     }

@@ -100,9 +100,26 @@ class TestReader {
         value = glob ? m_text.substr(start, at - start) : std::move(literal);
         if (at < m_text.size() && m_text[at] == ',') {
             ++at;
+            RefuseFieldAfterComma(at);
             return true;
         }
         return false;
+    }
+
+    // "STATUS=Placed,SIDE=BOTTOM" reads as STATUS one of "Placed" and "SIDE=BOTTOM", which no
+    // status is: almost surely two tests were meant. Only a known field name counts, so that a
+    // value holding "=" still reads as it always has.
+    void RefuseFieldAfterComma(std::size_t at) const {
+        // Up to the next value at most, so that a long list stays linear.
+        const std::size_t equals = m_text.find_first_of("=,|\\", at);
+        if (equals == std::string::npos || m_text[equals] != '=' || equals == at) return;
+        const std::string name = m_text.substr(at, equals - at);
+        if (!FieldNamedByUser(name)) return;
+        Refuse(Quoted(name + "=") +
+               " after a comma starts another test, not a value; give each its own --where: "
+               "--where " +
+               Quoted(m_text.substr(0, at - 1)) + " --where " + Quoted(m_text.substr(at)) +
+               " (or write the comma as \\, to keep it in the value)");
     }
 
     const std::string& m_text;
@@ -118,6 +135,22 @@ QueryCondition ParseCondition(const std::string& text, bool ignoreCase) {
         ++at;  // the "|"
     }
     return condition;
+}
+
+QueryCondition ParseLiteralCondition(const std::string& text, bool ignoreCase) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        throw UsageError("--where-literal " + Quoted(text) + ": expected FIELD=VALUE");
+    }
+    if (equals == 0) {
+        throw UsageError("--where-literal " + Quoted(text) + ": a field name comes before \"=\"");
+    }
+    QueryTest test;
+    test.field = ParseField(text.substr(0, equals));
+    test.values.push_back(text.substr(equals + 1));
+    test.globs.push_back(false);
+    test.ignoreCase = ignoreCase;
+    return {{std::move(test)}};
 }
 
 }  // namespace
@@ -171,6 +204,16 @@ std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& text
                                             bool ignoreCase) {
     std::vector<QueryCondition> conditions;
     for (const std::string& text : texts) conditions.push_back(ParseCondition(text, ignoreCase));
+    return conditions;
+}
+
+std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& texts,
+                                            const std::vector<std::string>& literals,
+                                            bool ignoreCase) {
+    std::vector<QueryCondition> conditions = ParseConditions(texts, ignoreCase);
+    for (const std::string& text : literals) {
+        conditions.push_back(ParseLiteralCondition(text, ignoreCase));
+    }
     return conditions;
 }
 

@@ -55,6 +55,12 @@ struct QueryCondition {
 std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& texts,
                                             bool ignoreCase = false);
 
+// The same, and `literals` (--where-literal FIELD=VALUE, one each): the field is VALUE, every
+// character as it is, none special.
+std::vector<QueryCondition> ParseConditions(const std::vector<std::string>& texts,
+                                            const std::vector<std::string>& literals,
+                                            bool ignoreCase);
+
 // True when `block` meets every condition.
 bool Matches(const CReuseBlock& block, const std::vector<QueryCondition>& conditions);
 

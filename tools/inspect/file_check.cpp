@@ -47,25 +47,18 @@ bool IsWarning(const Problem& problem) {
     return problem.severity == "warning";
 }
 
-// Each rule stops at kProblemLimit + 1 warnings; `stopped` is set when one did, since the
-// warnings left out are then more than those counted.
-template <typename Problems>
-void Append(std::vector<Problem>& to, Problems&& problems, bool& stopped) {
-    if (static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), IsWarning)) >
-        kProblemLimit) {
-        stopped = true;
-    }
+void Append(std::vector<Problem>& to, std::vector<Problem>&& problems) {
     to.insert(to.end(), std::make_move_iterator(problems.begin()),
               std::make_move_iterator(problems.end()));
 }
 
-// Keeps the first kProblemLimit warnings in file order and every error and note, the rejected
-// line above all: a file of warnings must not hide why it does not load. Returns how many
-// warnings it left out.
-std::size_t LeaveOutWarnings(std::vector<Problem>& problems) {
-    std::size_t shown = 0;
+// Keeps the first `shown` warnings in file order and every error and note, the rejected line
+// above all: a file of warnings must not hide why it does not load. Returns how many warnings it
+// left out.
+std::size_t LeaveOutWarnings(std::vector<Problem>& problems, std::size_t shown) {
+    std::size_t kept = 0;
     const auto end = std::remove_if(problems.begin(), problems.end(), [&](const Problem& problem) {
-        return IsWarning(problem) && ++shown > kProblemLimit;
+        return IsWarning(problem) && ++kept > shown;
     });
     const auto leftOut = static_cast<std::size_t>(problems.end() - end);
     problems.erase(end, problems.end());
@@ -74,12 +67,11 @@ std::size_t LeaveOutWarnings(std::vector<Problem>& problems) {
 
 std::vector<Problem> RoundTripProblems(const CReuseBlockFile& blocks,
                                        const std::vector<CReuseBlock*>& ordered,
-                                       const std::vector<RecordLines>& lines) {
+                                       const std::vector<RecordLines>& lines, ProblemTally& tally) {
     // Problems come in walk order, so the block they name is found by walking along with them.
     std::vector<Problem> problems;
     std::size_t index = 0;
     for (const RoundTripProblem& problem : FindRoundTripProblems(blocks)) {
-        if (problems.size() > kProblemLimit) break;
         while (ordered[index]->GetBlockID().GetView() != problem.blockID) ++index;
         unsigned long line = index < lines.size() ? lines[index].definition : 0;
         if (problem.row >= 0) {
@@ -88,6 +80,7 @@ std::vector<Problem> RoundTripProblems(const CReuseBlockFile& blocks,
                        ? lines[index].layerMaps[row]
                        : 0;
         }
+        if (!tally.Keep("warning", "RoundTrip")) continue;
         problems.push_back({line, "warning", "RoundTrip", problem.blockID, RoundTripField(problem),
                             RoundTripMessage(problem)});
     }
@@ -108,9 +101,19 @@ void WriteOptional(JsonWriter& json, const std::optional<std::string>& value) {
     }
 }
 
+// Only the text the loader skips, of what `selection` selects: what is said without --strict.
+ProblemSelection IgnoredTextOnly(const ProblemSelection& selection) {
+    ProblemSelection narrowed = selection;
+    narrowed.only.emplace();
+    for (const char* code : {"MappingBeforeDefinition", "TooManyFields"}) {
+        if (selection.Selects(code)) narrowed.only->insert(code);
+    }
+    return narrowed;
+}
+
 }  // namespace
 
-FileCheck CheckFile(const std::string& path, bool strict) {
+FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection& selection) {
     FileCheck check;
     CReuseBlockFile blocks;
     const std::string local = ReadablePath(path);  // standard input, read into a file
@@ -118,7 +121,8 @@ FileCheck CheckFile(const std::string& path, bool strict) {
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
     std::vector<Problem>& problems = check.problems;
     problems = LoadProblems(check.report);
-    bool stopped = false;  // a rule stopped counting its warnings
+    const ProblemSelection ignoredText = IgnoredTextOnly(selection);
+    ProblemTally tally(strict ? selection : ignoredText);
     if (check.report.Code() != LoadResult::kCannotRead) {
         // Git's conflict markers, each at its line, instead of the field count of the first.
         for (const unsigned long line : ConflictMarkerLines(path)) {
@@ -137,49 +141,57 @@ FileCheck CheckFile(const std::string& path, bool strict) {
         LineLint text;
         if (std::filesystem::is_regular_file(local, ignored)) {
             if (std::optional<Problem> problem = CheckFormatLine(local)) {
-                problems.push_back(std::move(*problem));
+                if (tally.Keep(problem->severity, problem->code)) {
+                    problems.push_back(std::move(*problem));
+                }
             }
-            text = LintLines(local, check.report.Succeeded() ? 0 : check.report.line);
+            text = LintLines(local, check.report.Succeeded() ? 0 : check.report.line, &tally);
             if (text.lines.size() < ordered.size()) text.lines.clear();  // changed meanwhile
         }
-        BlockLint values;
+        BlockLint values(tally);
         for (std::size_t index = 0; index < ordered.size(); ++index) {
             values.Check(ValuesOf(*ordered[index]),
                          index < text.lines.size() ? text.lines[index].definition : 0);
         }
         for (const UnloadedBlock& block : text.unloaded) values.Check(ValuesOf(block), block.line);
-        Append(problems, text.problems, stopped);
-        Append(problems, values.Finish(), stopped);
-        Append(problems, CheckLayerMaps(ordered, text.lines), stopped);
-        Append(problems, RoundTripProblems(blocks, ordered, text.lines), stopped);
+        Append(problems, std::move(text.problems));
+        Append(problems, values.Finish());
+        Append(problems, CheckLayerMaps(ordered, text.lines, tally));
+        Append(problems, RoundTripProblems(blocks, ordered, text.lines, tally));
     } else if (check.report.Code() != LoadResult::kCannotRead) {
         // Text the loader skipped loads as nothing, and an edit refuses the file: said without
         // --strict too.
         std::error_code ignored;
         if (std::filesystem::is_regular_file(local, ignored)) {
-            LineLint text = LintLines(local, check.report.Succeeded() ? 0 : check.report.line);
+            LineLint text =
+                LintLines(local, check.report.Succeeded() ? 0 : check.report.line, &tally);
             text.problems.erase(std::remove_if(text.problems.begin(), text.problems.end(),
                                                [](const Problem& p) { return !IsIgnoredText(p); }),
                                 text.problems.end());
-            Append(problems, text.problems, stopped);
+            Append(problems, std::move(text.problems));
         }
     }
-    NoteLoadingStopped(problems, check.report, strict);
+    if (selection.Selects("LoadingStopped")) NoteLoadingStopped(problems, check.report, strict);
     // In file order; what has no line goes last.
     std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) {
         return (a.line - 1) < (b.line - 1);
     });
-    const std::size_t leftOut = LeaveOutWarnings(problems);
-    if (leftOut > 0) {
-        problems.push_back({0, "note", "ProblemLimit", std::nullopt, std::nullopt,
-                            "stopped showing warnings after " + std::to_string(kProblemLimit) +
-                                "; " + (stopped ? "at least " : "") + std::to_string(leftOut) +
-                                (leftOut == 1 ? " more warning is" : " more warnings are") +
-                                " left out (errors are all shown)"});
-    }
+    for (const Problem& problem : problems) ++check.counts[problem.code];
+    for (const auto& [code, count] : tally.Unkept()) check.counts[code] += count;
     check.warnings =
         static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), IsWarning)) +
-        leftOut;
+        tally.UnkeptWarnings();
+    const std::size_t leftOut =
+        LeaveOutWarnings(problems, selection.Shown()) + tally.UnkeptWarnings();
+    if (leftOut > 0) {
+        // Not a code of its own in the counts: it counts nothing the file holds.
+        problems.push_back({0, "note", "ProblemLimit", std::nullopt, std::nullopt,
+                            "stopped showing warnings after " + std::to_string(selection.limit) +
+                                "; " + std::to_string(leftOut) +
+                                (leftOut == 1 ? " more warning is" : " more warnings are") +
+                                " left out (errors are all shown; the counts by code count "
+                                "them all)"});
+    }
     check.blocks = ordered.size();
     check.layerMaps = CountLayerMaps(ordered);
     return check;
@@ -205,7 +217,10 @@ void WriteFileCheckJson(JsonWriter& json, const std::string& path, const FileChe
         WriteOptional(json, problem.field);
         json.Key("message").String(problem.message).EndObject();
     }
-    json.EndArray().EndObject();
+    json.EndArray();
+    json.Key("counts").BeginObject();
+    for (const auto& [code, count] : check.counts) json.Key(code).Number(count);
+    json.EndObject().EndObject();
 }
 
 }  // namespace reuseblocks::tool

@@ -46,7 +46,7 @@ bool MayBeNearKeyword(std::string_view field) {
 
 class LineWalk {
   public:
-    explicit LineWalk(unsigned long rejected) : m_rejected(rejected) {}
+    LineWalk(unsigned long rejected, ProblemTally& tally) : m_rejected(rejected), m_tally(tally) {}
 
     // A trimmed line that is a record (definition or mapping), as ClassifyLine says.
     void Line(unsigned long number, std::string_view line, format::LineKind kind) {
@@ -83,9 +83,7 @@ class LineWalk {
 
     void Add(unsigned long line, const char* severity, const char* code, std::string message,
              std::optional<std::string> block = std::nullopt) {
-        // Every error is kept; warnings and notes stop one past the limit, which says there
-        // were more.
-        if (std::string_view(severity) != "error" && ++m_others > kProblemLimit + 1) return;
+        if (!m_tally.Keep(severity, code)) return;
         m_result.problems.push_back(
             {line, severity, code, std::move(block), std::nullopt, std::move(message)});
     }
@@ -164,11 +162,11 @@ class LineWalk {
     }
 
     const unsigned long m_rejected;
+    ProblemTally& m_tally;
     LineLint m_result;
     std::vector<std::string_view> m_fields;
     std::size_t m_count = 0;  // of the line's fields
     bool m_loneReturns = false;
-    std::size_t m_others = 0;  // problems that are not errors
     bool m_defined = false;
     std::optional<std::string> m_current;  // the block mapping lines belong to, once known
     unsigned long m_currentLine = 0;
@@ -182,11 +180,13 @@ bool IsIgnoredText(const Problem& problem) {
     return problem.code == "MappingBeforeDefinition" || problem.code == "TooManyFields";
 }
 
-LineLint LintLines(const std::string& path, unsigned long rejected) {
+LineLint LintLines(const std::string& path, unsigned long rejected, ProblemTally* tally) {
     std::ifstream in(path, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) return {};
-    LineWalk walk(rejected);
+    const ProblemSelection every;
+    ProblemTally own(every);
+    LineWalk walk(rejected, tally != nullptr ? *tally : own);
     format::LineScanner scanner(text);
     for (format::ScannedLine line; scanner.Next(line);) {
         const std::string_view trimmed = format::TrimLine(line.text);

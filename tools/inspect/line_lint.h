@@ -23,15 +23,16 @@ struct UnloadedBlock {
 struct LineLint {
     std::vector<RecordLines> lines;       // of the blocks loaded, in load order
     std::vector<UnloadedBlock> unloaded;  // the definitions after the rejected line
-    std::vector<Problem> problems;        // in file order, at most kProblemLimit + 1
+    std::vector<Problem> problems;        // in file order, those the tally kept
 };
 
 // Reads `path` line by line as the loader does, so that checking goes on where loading stopped:
 // `rejected` is the line the loader rejected (0 when it read the whole file). Reports field
 // counts, mapping lines before the first block, near misses of the mapping keyword and, after
 // the rejected line, what the loader would have rejected there; a repeated block ID says where
-// the block was first defined. Empty when the file cannot be read.
-LineLint LintLines(const std::string& path, unsigned long rejected);
+// the block was first defined. Empty when the file cannot be read. `tally` (by default one of its
+// own, of every code) decides which problems are kept and counts the rest.
+LineLint LintLines(const std::string& path, unsigned long rejected, ProblemTally* tally = nullptr);
 
 // Whether `problem` is text the loader skips although it is neither blank nor a comment: a
 // mapping line before the first block, fields beyond a record's count.

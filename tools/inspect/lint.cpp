@@ -96,12 +96,12 @@ std::optional<Problem> CheckFormatLine(const std::string& path) {
 }
 
 std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
-                                    const std::vector<RecordLines>& lines) {
+                                    const std::vector<RecordLines>& lines, ProblemTally& tally) {
     std::vector<Problem> problems;
-    for (std::size_t index = 0; index < blocks.size() && problems.size() <= kProblemLimit;
-         ++index) {
+    for (std::size_t index = 0; index < blocks.size(); ++index) {
         CReuseBlock& block = *blocks[index];
         for (const auto& [row, earlier] : RepeatedRows(block)) {
+            if (!tally.Keep("warning", "RepeatedLayerMap")) continue;
             const std::string id(block.GetBlockID().GetView());
             problems.push_back({RowLineOf(lines, index, row), "warning", "RepeatedLayerMap", id,
                                 std::nullopt,
@@ -114,7 +114,6 @@ std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
 
 void BlockLint::Add(unsigned long line, const char* code, std::string_view id,
                     std::string_view field, std::string message) {
-    if (m_problems.size() > kProblemLimit) return;
     m_problems.push_back(
         {line, "warning", code, std::string(id), std::string(field), std::move(message)});
 }
@@ -129,13 +128,13 @@ void BlockLint::Check(const BlockValues& values, unsigned long line) {
         m_spots.push_back(
             {Upper(std::string(values[kSide])), *internal[0], *internal[1], line, id});
     }
-    if (m_problems.size() > kProblemLimit) return;  // enough said; stacks are still looked for
     for (const Convention& convention : Conventions()) {
         const std::string_view value = values[convention.property];
         if (std::find(convention.values.begin(), convention.values.end(), value) !=
             convention.values.end()) {
             continue;
         }
+        if (!m_tally.Keep("warning", convention.code)) continue;
         const std::string_view field = PropertyName(convention.property);
         std::string message = std::string(field) + " of block " + Quoted(id) + " is " +
                               Quoted(value) + ", not " + Alternatives(convention.values) +
@@ -146,6 +145,7 @@ void BlockLint::Check(const BlockValues& values, unsigned long line) {
     }
     for (const Property property : {kXLoc, kYLoc, kRotation, kIntXLoc, kIntYLoc}) {
         if (!placed || ParseNumber(values[property])) continue;
+        if (!m_tally.Keep("warning", "PlacedNumber")) continue;
         const std::string_view field = PropertyName(property);
         Add(line, "PlacedNumber", id, field,
             std::string(field) + " of placed block " + Quoted(id) + " is " +
@@ -155,6 +155,7 @@ void BlockLint::Check(const BlockValues& values, unsigned long line) {
          {std::tuple{kXLoc, kIntXLoc, internal[0]}, std::tuple{kYLoc, kIntYLoc, internal[1]}}) {
         const std::optional<double> given = ParseNumber(values[stored]);
         if (!place || !given || *given == static_cast<double>(*place)) continue;
+        if (!m_tally.Keep("warning", "InternalLocation")) continue;
         const std::string_view field = PropertyName(stored);
         Add(line, "InternalLocation", id, field,
             // Numbers and known units are safe to show as they are.
@@ -186,8 +187,8 @@ std::vector<Problem> BlockLint::Finish() {
         }
     }
     std::sort(stacked.begin(), stacked.end());  // back in file order
-    stacked.resize(std::min(stacked.size(), kProblemLimit + 1));
     for (const auto& [spot, first] : stacked) {
+        if (!m_tally.Keep("warning", "Stacked")) continue;
         const Spot& block = m_spots[spot];
         const Spot& under = m_spots[first];
         std::string message =

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "inspect/problem_selection.h"
 #include "inspect/record_lines.h"
 #include "terminal/tool_error.h"
 
@@ -32,15 +33,14 @@ struct Problem {
 // or when the file cannot be read.
 std::optional<Problem> CheckFormatLine(const std::string& path);
 
-// `check` stops collecting problems after this many, as a compiler stops after so many errors:
-// a file of nothing but faults would otherwise fill the memory with messages. Each rule keeps
-// one more than this, which says that there were more.
+// How many warnings `check` shows unless told (--max-problems), as a compiler stops after so
+// many errors.
 inline constexpr std::size_t kProblemLimit = kMostProblems;
 
-// Layer maps that repeat an earlier one of the same block. `blocks` in walk order, `lines` the
-// record lines of as many blocks or fewer (the rest then go without a line).
+// Layer maps that repeat an earlier one of the same block, those `tally` keeps. `blocks` in walk
+// order, `lines` the record lines of as many blocks or fewer (the rest then go without a line).
 std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
-                                    const std::vector<RecordLines>& lines);
+                                    const std::vector<RecordLines>& lines, ProblemTally& tally);
 
 // A block's values by property, loaded or read from a line the loader never reached.
 using BlockValues = std::array<std::string_view, kPropertyCount>;
@@ -48,11 +48,13 @@ using BlockValues = std::array<std::string_view, kPropertyCount>;
 // The rules on a block's values: the conventions of the header (BLOCK_TYPE, BLOCK_STATUS,
 // QOR_STATUS) and of the writer (SIDE, UNITS), numbers where a placed block needs them, the
 // internal location against the one given in UNITS, and blocks stacked on the same place and side.
-// The values' text must outlive Finish.
+// The values' text must outlive Finish. Every block is checked by every rule, so that `tally`
+// counts every problem; it decides which are kept.
 class BlockLint {
   public:
+    explicit BlockLint(ProblemTally& tally) : m_tally(tally) {}
     void Check(const BlockValues& values, unsigned long line);
-    // Every problem found, the stacked blocks last; at most kProblemLimit + 1 of each.
+    // Every problem kept, the stacked blocks last.
     std::vector<Problem> Finish();
 
   private:
@@ -66,6 +68,7 @@ class BlockLint {
     void Add(unsigned long line, const char* code, std::string_view id, std::string_view field,
              std::string message);
 
+    ProblemTally& m_tally;
     std::vector<Problem> m_problems;
     std::vector<Spot> m_spots;
 };

@@ -13,6 +13,10 @@ bool StandardOutputIsTerminal() {
     return ::isatty(STDOUT_FILENO) == 1;
 }
 
+bool StandardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
 bool IsTerminalDevice(const std::string& path) {
     // Without blocking on a device that waits, nor making it the controlling terminal.
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

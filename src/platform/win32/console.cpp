@@ -18,6 +18,10 @@ bool StandardOutputIsTerminal() {
     return _isatty(_fileno(stdout)) != 0;
 }
 
+bool StandardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
 bool IsTerminalDevice(const std::string& path) {
     const HANDLE file =
         ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -178,3 +178,60 @@ TEST(ListQuery, TheTablesHeadersAreFieldNamesForEveryCommand) {
 
 }  // namespace
 }  // namespace reuseblocks::test
+
+namespace reuseblocks::test {
+namespace {
+
+TEST(ListQuery, WhereLiteralTakesEveryCharacterAsItIs) {
+    // The sample's path holds backslashes, which --where reads as escapes.
+    const std::string path = "BLOCK_PATH=$REUSE\\mcu\\mcu_core";
+    EXPECT_EQ(RunTool({"list", kSample, "--where", path, "--fields", "ID"}).out, "ID\n");
+    for (const char* option : {"--where-literal", "-F"}) {
+        const ToolRun run = RunTool({"list", kSample, option, path, "--fields", "ID"});
+        EXPECT_EQ(run.out, "ID\n/TOP/MCU/U1\n") << run.err;
+    }
+    EXPECT_EQ(RunTool({"list", kSample, "-F", "ID=/TOP/DDR/*", "--fields", "ID"}).out, "ID\n");
+    EXPECT_EQ(RunTool({"list", kSample, "-F", "NOPE=1"}).status, 2);
+    EXPECT_EQ(RunTool({"list", kSample, "-F", "ID"}).status, 2);
+}
+
+TEST(ListQuery, AFieldAfterACommaIsRefusedWithTwoWheres) {
+    const ToolRun run = RunTool({"list", kSample, "--where", "BLOCK_STATUS=Placed,SIDE=BOTTOM"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--where \"BLOCK_STATUS=Placed\" --where \"SIDE=BOTTOM\""),
+              std::string::npos)
+        << run.err;
+    // A value holding "=" after a comma, where no field is named, reads as it always has.
+    const ToolRun value =
+        RunTool({"list", kSample, "--where", "BLOCK_STATUS=Placed,a=b", "--fields", "ID"});
+    EXPECT_EQ(value.status, 0) << value.err;
+    EXPECT_NE(value.out.find("/TOP/PSU1"), std::string::npos);
+}
+
+TEST(ListQuery, SortComparesNumbersAsNumbersAndKeepsFileOrderForTies) {
+    TempDir dir;
+    const std::string file = dir / "sort.blocks";
+    WriteText(file,
+              "/A p Smashed Placed 100 0 TOP 0 mils 0 0 Processed\n"
+              "/B p Smashed Placed 20 0 BOTTOM 0 mils 0 0 Processed\n"
+              "/C p Smashed Placed x 0 TOP 0 mils 0 0 Processed\n"
+              "/D p Smashed Placed 3.5 0 TOP 0 mils 0 0 Processed\n"
+              "/E p Smashed Placed 20 0 TOP 0 mils 0 0 Processed\n");
+    EXPECT_EQ(RunTool({"list", file, "--sort", "XLOC", "--fields", "ID", "--no-header"}).out,
+              "/D\n/B\n/E\n/A\n/C\n");
+    EXPECT_EQ(RunTool({"list", file, "--sort", "SIDE,X", "--fields", "ID", "--format", "csv"}).out,
+              "ID\n/B\n/D\n/E\n/A\n/C\n");
+
+    EXPECT_EQ(RunTool({"list", file, "--count-by", "SIDE"}).out,
+              "SIDE    COUNT\nTOP     4\nBOTTOM  1\n");
+    EXPECT_EQ(
+        RunTool({"list", file, "--count-by", "xloc", "--where", "SIDE=TOP", "--format", "csv"}).out,
+        "XLOC,COUNT\n3.5,1\n20,1\n100,1\nx,1\n");
+    const Json counts = Json::parse(RunTool({"list", file, "--count-by", "SIDE", "--json"}).out);
+    EXPECT_EQ(counts,
+              Json::parse(R"([{"SIDE": "TOP", "count": 4}, {"SIDE": "BOTTOM", "count": 1}])"));
+    EXPECT_EQ(RunTool({"list", file, "--sort", "XLOCC"}).status, 2);
+}
+
+}  // namespace
+}  // namespace reuseblocks::test

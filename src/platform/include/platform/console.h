@@ -13,6 +13,9 @@ void UseBinaryStandardStreams();
 // True when standard output is a terminal, where a person reads what the tool prints.
 bool StandardOutputIsTerminal();
 
+// True when standard error is a terminal, where a person waits for the tool.
+bool StandardErrorIsTerminal();
+
 // True when `path` names a terminal, which a person types into.
 bool IsTerminalDevice(const std::string& path);
 

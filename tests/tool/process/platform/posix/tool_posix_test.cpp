@@ -116,7 +116,7 @@ TEST(Tool, APipeIsReadAsCatReadsItAndOtherDevicesAreRefused) {
     const ToolRun check = RunProgram(
         "/bin/sh", {"-c", late + "check --strict pipe", REUSEBLOCKS_TOOL, strict}, dir.Path());
     EXPECT_EQ(check.status, 1) << check.err;
-    EXPECT_EQ(check.out, "pipe: 2 blocks, 1 layer map, 1 warning\n");
+    EXPECT_EQ(check.out, "pipe: 2 blocks, 1 layer map, 1 warning (Side 1)\n");
     EXPECT_NE(check.err.find("pipe:5: warning: SIDE"), std::string::npos) << check.err;
     std::filesystem::remove(dir.Path() / "pipe");
     const ToolRun diff = RunProgram(
