@@ -104,6 +104,13 @@ const CommandText kPlotHelp = {
     "  reuseblocks plot board.blocks --label id --title \"Rev B\" -o - > review.svg",
     kViewExitStatuses};
 
+const CommandText kLspHelp = {
+    "Serve an editor as a language server on standard input and output: check's diagnostics, "
+    "hover, go to definition, completion, fixes and formatting",
+    "  nvim: vim.lsp.start({ name = 'reuseblocks', cmd = { 'reuseblocks', 'lsp' } })",
+    "Exit status: 0 after the editor's shutdown and exit, 1 when the input ends or exit comes "
+    "without a shutdown first."};
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -265,6 +272,9 @@ int RunCommandLine(int argc, char** argv) {
     AddWriteOptions(*importCommand, import.write, true);
 
     PlotOptions plot;
+    LspOptions lsp;
+    AddCommand(app, "lsp", run, RunLsp, lsp, kLspHelp);
+
     CLI::App* plotCommand = AddCommand<Takes::kFile>(app, "plot", run, RunPlot, plot, kPlotHelp);
     plotCommand
         ->add_option("-o,--output", plot.output, "SVG to write (default FILE.svg; - for stdout)")
