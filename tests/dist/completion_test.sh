@@ -32,6 +32,8 @@ mkfifo fifo.blocks
 
 expect 'show set' reuseblocks s
 expect '--help --strict --json' reuseblocks check --
+expect 'list lsp' reuseblocks l
+expect '--help' reuseblocks lsp --
 expect 'add remove' reuseblocks map ''
 expect '/TOP/A /TOP/B' reuseblocks show plain.blocks /T
 expect '/TOP/B' reuseblocks map remove --app x plain.blocks /TOP/B
