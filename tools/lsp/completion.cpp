@@ -65,7 +65,7 @@ nlohmann::json Completion(const OpenDocument& document, const nlohmann::json& pa
     if (owner)
         items.push_back(
             Item(text, owner->id, kReferenceItem, "the block defined last", begin, end));
-    const std::string_view typed = text.Text().substr(begin, *offset - begin);
+    const std::string_view typed = std::string_view(text.Text()).substr(begin, *offset - begin);
     for (const BlockIndex::Block& block : document.blocks->Blocks()) {
         if (items.size() >= kMostIds) break;
         if (&block == owner || block.id.substr(0, typed.size()) != typed) continue;

@@ -22,7 +22,6 @@ constexpr int kInvalidParams = -32602;
 constexpr int kInternalError = -32603;
 constexpr int kServerNotInitialized = -32002;
 
-constexpr int kFullSync = 1;
 constexpr int kIncrementalSync = 2;
 
 class ProtocolError : public std::exception {
