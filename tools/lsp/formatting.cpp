@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// textDocument/formatting: record lines with one blank between values and none around them.
+// textDocument/formatting: record lines spaced as the writer spaces them, each value followed by
+// one blank.
 // Only spacing changes: a line whose new text the loader would not split into the same values
 // is left as it is.
 #include "lsp/open_document.h"
@@ -14,18 +15,28 @@ std::optional<std::string> Respaced(const RecordLine& line) {
     const std::string_view head =
         line.trimmed.substr(0, static_cast<std::size_t>(record.data() - line.trimmed.data()));
     const std::string_view tail = line.trimmed.substr(head.size() + record.size());
-    std::string respaced;
-    if (head.find('(') != std::string_view::npos) respaced += '(';
+    // The parentheses around a record stay as they are, without blanks; a record without them
+    // is spaced as the writer spaces it, each value followed by one blank.
+    const auto withoutBlanks = [](std::string_view text) {
+        std::string kept;
+        for (const char c : text) {
+            if (c != ' ' && c != '\t') kept += c;
+        }
+        return kept;
+    };
+    const std::string opening = withoutBlanks(head);
+    const std::string closing = withoutBlanks(tail);
+    const bool written = opening.empty() && closing.empty();
+    std::string respaced = opening;
     for (std::size_t i = 0; i < line.fields.size(); ++i) {
-        if (i > 0) respaced += ' ';
+        if (!written && i > 0) respaced += ' ';
         respaced += line.fields[i];
+        if (written) respaced += ' ';
     }
-    if (tail.find(')') != std::string_view::npos) respaced += ')';
+    respaced += closing;
     // Read again as the loader reads it: the same kind of line and the same values, or no change.
     const std::string_view trimmed = format::TrimLine(respaced);
-    if (trimmed.size() != respaced.size() || format::ClassifyLine(trimmed) != line.kind) {
-        return std::nullopt;
-    }
+    if (format::ClassifyLine(trimmed) != line.kind) return std::nullopt;
     std::vector<std::string_view> fields;
     format::SplitFields(format::StripRecordEnds(trimmed), fields);
     if (fields != line.fields) return std::nullopt;

@@ -287,7 +287,7 @@ def features():
         text = new[r["start"]["line"]]
         new[r["start"]["line"]] = text[:r["start"]["character"]] + edit["newText"] + \
             text[r["end"]["character"]:]
-    check(new[1] == "/A $REUSE/a Smashed Placed 0 0 \"top side\" 0 mils 0 0 Processed",
+    check(new[1] == "/A $REUSE/a Smashed Placed 0 0 \"top side\" 0 mils 0 0 Processed ",
           "formatted definition: %r" % new[1])
     check(new[2] == "(map_block_host /A 1 TOP 1 TOP)\r", "formatted mapping: %r" % new[2])
 
