@@ -179,6 +179,21 @@ def lifecycle_and_hostile_input():
     check(b"error" in server.process.stderr.read(), "the end of the input is explained")
 
 
+def hints_turned_off_at_start():
+    server = Server()
+    server.request("initialize", {"capabilities": {}, "initializationOptions": {"inlayHints": False}})
+    uri = "file:///off.blocks"
+    server.notify("textDocument/didOpen", {"textDocument": {
+        "uri": uri, "languageId": "blocks", "version": 1, "text": FAULTY}})
+    server.diagnostics(uri)
+    whole = {"start": position(0, 0), "end": position(9, 0)}
+    hints = server.request("textDocument/inlayHint", {**doc(uri), "range": whole})["result"]
+    check(hints == [], "hints off from the initialization options: %s" % hints[:2])
+    server.request("shutdown")
+    server.notify("exit")
+    server.process.wait(timeout=60)
+
+
 def features():
     directory = tempfile.mkdtemp()
     path = os.path.join(directory, "board.blocks")
@@ -263,6 +278,20 @@ def features():
     check(fix(1, " 1 ") == ["25400"], "INT_XLOC from XLOC 100 mils: %s" % fix(1, " 1 "))
     check(fix(6, "mills") == ["mils"], "UNITS fix")
 
+    # A mapping line's ID completes from what is typed of it, the block it belongs to first.
+    server.notify("textDocument/didChange", {
+        "textDocument": {"uri": uri, "version": 2},
+        "contentChanges": [{"range": {"start": position(5, 0), "end": position(5, 0)},
+                            "text": "map_block_host /TOP/C\n"}]})
+    server.diagnostics(uri)
+    items = server.request("textDocument/completion", at(uri, 5, 21))["result"]["items"]
+    check([i["label"] for i in items] == ["/TOP/B", "/TOP/C"], "IDs as typed: %s" % items)
+    server.notify("textDocument/didChange", {
+        "textDocument": {"uri": uri, "version": 2},
+        "contentChanges": [{"range": {"start": position(5, 0), "end": position(6, 0)},
+                            "text": ""}]})
+    server.diagnostics(uri)
+
     # An incremental change mends the status; its warning goes.
     start = column(lines[1], "placed")
     server.notify("textDocument/didChange", {
@@ -301,6 +330,7 @@ def features():
 
 
 lifecycle_and_hostile_input()
+hints_turned_off_at_start()
 features()
 if failures:
     sys.exit("%d failures" % len(failures))
