@@ -271,10 +271,10 @@ int RunCommandLine(int argc, char** argv) {
         ->type_name("FORMAT");
     AddWriteOptions(*importCommand, import.write, true);
 
-    PlotOptions plot;
     LspOptions lsp;
     AddCommand(app, "lsp", run, RunLsp, lsp, kLspHelp);
 
+    PlotOptions plot;
     CLI::App* plotCommand = AddCommand<Takes::kFile>(app, "plot", run, RunPlot, plot, kPlotHelp);
     plotCommand
         ->add_option("-o,--output", plot.output, "SVG to write (default FILE.svg; - for stdout)")
