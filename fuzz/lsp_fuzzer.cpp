@@ -68,7 +68,7 @@ void CheckRange(const json& range, std::size_t lines) {
     }
 }
 
-// The values of each record line, as the loader splits them.
+// The values of each line that has any, as the loader splits them.
 std::vector<std::vector<std::string>> Values(const std::string& text) {
     std::vector<std::vector<std::string>> values;
     reuseblocks::format::LineScanner scanner(text);
@@ -76,7 +76,8 @@ std::vector<std::vector<std::string>> Values(const std::string& text) {
     for (reuseblocks::format::ScannedLine line; scanner.Next(line);) {
         const std::string_view trimmed = reuseblocks::format::TrimLine(line.text);
         reuseblocks::format::SplitFields(reuseblocks::format::StripRecordEnds(trimmed), fields);
-        values.emplace_back(fields.begin(), fields.end());
+        // A line of blanks emptied at the end of the text is no line left.
+        if (!fields.empty()) values.emplace_back(fields.begin(), fields.end());
     }
     return values;
 }
