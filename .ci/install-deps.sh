@@ -8,7 +8,7 @@ packages=(cmake make g++ clang libclang-rt-14-dev llvm-14 libgtest-dev libgmock-
           g++-mingw-w64-x86-64 wine64 util-linux
           python3 python3-dev python3-venv python3-pybind11 pybind11-dev python3-pytest
           python3-build python3-pandas mypy
-          librsvg2-bin clang-format-14 jq nodejs
+          librsvg2-bin clang-format-14 jq nodejs neovim
           gcc mono-mcs mono-runtime fp-compiler
           dpkg-dev fakeroot file lintian mandoc abigail-tools bash-completion
           debhelper dh-python)

@@ -6,8 +6,8 @@
 # fixed, move the file into fuzz/regressions/<harness>/ so that it replays as a test from then on.
 #
 #   FUZZ_SECONDS  seconds per harness (default 60)
-#   HARNESSES     which ones (default "loader tokenizer roundtrip update merge lint where import_json
-#                 import_jsonl import_csv import_tsv set_from")
+#   HARNESSES     which ones (default "loader tokenizer roundtrip update merge lint where lsp
+#                 import_json import_jsonl import_csv import_tsv set_from")
 #   BUILD_DIR     build directory (default build/fuzz)
 #   FUZZ_CXX      the clang++ to use (default clang++)
 #
@@ -17,7 +17,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/fuzz}
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${HARNESSES:-"loader tokenizer roundtrip update merge lint where import_json import_jsonl import_csv import_tsv set_from"}
+harnesses=${HARNESSES:-"loader tokenizer roundtrip update merge lint where lsp import_json import_jsonl import_csv import_tsv set_from"}
 # Harnesses named on the command line come before HARNESSES.
 if [ $# -gt 0 ]; then harnesses=$*; fi
 
@@ -41,7 +41,7 @@ trap 'rm -rf "$REUSEBLOCKS_FUZZ_SCRATCH"' EXIT
 failed=""
 for harness in $harnesses; do
     case $harness in
-        tokenizer | lint | where) dict=$root/fuzz/dict/$harness.dict ;;
+        tokenizer | lint | where | lsp) dict=$root/fuzz/dict/$harness.dict ;;
         import_* | set_from) dict=$root/fuzz/dict/records.dict ;;
         *) dict=$root/fuzz/dict/blocks.dict ;;
     esac

@@ -117,6 +117,13 @@ void AddWhereLiteralOption(CLI::App& command, std::vector<std::string>& literals
         ->allow_extra_args(false);
 }
 
+const CommandText kLspHelp = {
+    "Serve an editor as a language server on standard input and output: check's diagnostics, "
+    "hover, go to definition, completion, fixes and formatting",
+    "  nvim: vim.lsp.start({ name = 'reuseblocks', cmd = { 'reuseblocks', 'lsp' } })",
+    "Exit status: 0 after the editor's shutdown and exit, 1 when the input ends or exit comes "
+    "without a shutdown first."};
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -305,6 +312,9 @@ int RunCommandLine(int argc, char** argv) {
         ->add_option("--format", import.format, "json, jsonl, csv or tsv; default: by extension")
         ->type_name("FORMAT");
     AddWriteOptions(*importCommand, import.write, true);
+
+    LspOptions lsp;
+    AddCommand(app, "lsp", run, RunLsp, lsp, kLspHelp);
 
     PlotOptions plot;
     CLI::App* plotCommand = AddCommand<Takes::kFile>(app, "plot", run, RunPlot, plot, kPlotHelp);

@@ -35,6 +35,8 @@ expect '--help --strict --json --only --skip --max-problems' reuseblocks check -
 expect 'Units,InternalLocation' reuseblocks check --only Units,Int
 expect 'ID,XLOC' reuseblocks list --sort ID,X
 expect 'BLOCK_STATUS=' reuseblocks set plain.blocks --where SIDE=TOP block_s
+expect 'list lsp' reuseblocks l
+expect '--help' reuseblocks lsp --
 expect 'add remove' reuseblocks map ''
 expect '/TOP/A /TOP/B' reuseblocks show plain.blocks /T
 expect '/TOP/B' reuseblocks map remove --app x plain.blocks /TOP/B

@@ -140,6 +140,10 @@ struct PlotOptions {
 };
 int RunPlot(const PlotOptions& options);
 
+// The language server speaks over the standard streams and takes no options.
+struct LspOptions {};
+int RunLsp(const LspOptions& options);
+
 }  // namespace reuseblocks::tool
 
 #endif  // REUSEBLOCKS_TOOLS_COMMANDS_COMMANDS_H

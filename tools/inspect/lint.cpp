@@ -76,6 +76,13 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> RepeatedRows(CReuseBlock& b
 
 }  // namespace
 
+const std::vector<std::string_view>* ConventionalValues(Property property) {
+    for (const Convention& convention : Conventions()) {
+        if (convention.property == property) return &convention.values;
+    }
+    return nullptr;
+}
+
 std::optional<Problem> CheckFormatLine(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;

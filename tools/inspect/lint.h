@@ -42,6 +42,10 @@ inline constexpr std::size_t kProblemLimit = kMostProblems;
 std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
                                     const std::vector<RecordLines>& lines, ProblemTally& tally);
 
+// The values the rules above hold `property` to (BLOCK_TYPE, BLOCK_STATUS, SIDE, UNITS,
+// QOR_STATUS), as they guess from; nothing for a property without a convention.
+const std::vector<std::string_view>* ConventionalValues(Property property);
+
 // A block's values by property, loaded or read from a line the loader never reached.
 using BlockValues = std::array<std::string_view, kPropertyCount>;
 

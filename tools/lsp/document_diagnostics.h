@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#ifndef REUSEBLOCKS_TOOLS_LSP_DOCUMENT_DIAGNOSTICS_H
+#define REUSEBLOCKS_TOOLS_LSP_DOCUMENT_DIAGNOSTICS_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "inspect/lint.h"
+#include "lsp/text_document.h"
+
+namespace reuseblocks::tool::lsp {
+
+// A problem `check --strict` finds, placed on the bytes it is about.
+struct PlacedProblem {
+    Problem problem;
+    std::size_t begin = 0;  // byte offsets into the document's text
+    std::size_t end = 0;
+    // The value that would mend it, for the rules that know one: the nearest conventional
+    // value, or the internal location XLOC/YLOC and UNITS give.
+    std::optional<std::string> fix;
+};
+
+// Every problem `check --strict` finds in the document's text, each on its field (or its line),
+// in file order. The library loads files, not memory, so the text goes through a file of the
+// tool's private scratch directory; the document's own file is never touched.
+std::vector<PlacedProblem> DiagnoseDocument(const TextDocument& document);
+
+}  // namespace reuseblocks::tool::lsp
+
+#endif  // REUSEBLOCKS_TOOLS_LSP_DOCUMENT_DIAGNOSTICS_H
