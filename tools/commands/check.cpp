@@ -15,9 +15,9 @@ namespace reuseblocks::tool {
 namespace {
 
 // "Convention 3, Units 1200": every problem by code, those not shown too.
-std::string CountsByCode(const FileCheck& check) {
+std::string CountsByCode(const std::map<std::string, std::size_t, std::less<>>& counts) {
     std::string text;
-    for (const auto& [code, count] : check.counts) {
+    for (const auto& [code, count] : counts) {
         text += (text.empty() ? "" : ", ") + code + " " + std::to_string(count);
     }
     return text;
@@ -48,7 +48,10 @@ int RunCheck(const CheckOptions& options) {
                   << Counted(check.blocks, "block", "blocks") << ", "
                   << Counted(check.layerMaps, "layer map", "layer maps");
         if (check.warnings > 0) std::cout << ", " << Counted(check.warnings, "warning", "warnings");
-        if (!check.counts.empty()) std::cout << " (" << CountsByCode(check) << ")";
+        if (!check.counts.empty()) std::cout << " (" << CountsByCode(check.counts) << ")";
+        if (!check.unselected.empty()) {
+            std::cout << "; not selected: " << CountsByCode(check.unselected);
+        }
         std::cout << std::endl;  // flushed, so that it stays in order with stderr in one log
     }
     json.EndArray();

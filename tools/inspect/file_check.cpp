@@ -178,6 +178,7 @@ FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection
     });
     for (const Problem& problem : problems) ++check.counts[problem.code];
     for (const auto& [code, count] : tally.Unkept()) check.counts[code] += count;
+    check.unselected = tally.Unselected();
     check.warnings =
         static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), IsWarning)) +
         tally.UnkeptWarnings();
@@ -220,6 +221,9 @@ void WriteFileCheckJson(JsonWriter& json, const std::string& path, const FileChe
     json.EndArray();
     json.Key("counts").BeginObject();
     for (const auto& [code, count] : check.counts) json.Key(code).Number(count);
+    json.EndObject();
+    json.Key("not_selected").BeginObject();
+    for (const auto& [code, count] : check.unselected) json.Key(code).Number(count);
     json.EndObject().EndObject();
 }
 

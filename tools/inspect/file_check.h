@@ -25,6 +25,8 @@ struct FileCheck {
     std::vector<Problem> problems;  // in file order; those without a line last
     // Every problem of the selected codes by code, those past the limit too.
     std::map<std::string, std::size_t, std::less<>> counts;
+    // Problems of the codes --only or --skip leave out, by code: not shown, counted all the same.
+    std::map<std::string, std::size_t, std::less<>> unselected;
 
     bool Ok() const { return report.Succeeded() && warnings == 0; }
 };
@@ -36,7 +38,8 @@ struct FileCheck {
 FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection& selection = {});
 
 // {"file", "ok", "result", "result_name", "blocks", "layer_maps", "problems": [{"line",
-// "severity", "code", "block", "field", "message"}, ...], "counts": {CODE: N, ...}}
+// "severity", "code", "block", "field", "message"}, ...], "counts": {CODE: N, ...},
+// "not_selected": {CODE: N, ...}}
 void WriteFileCheckJson(JsonWriter& json, const std::string& path, const FileCheck& check);
 
 }  // namespace reuseblocks::tool

@@ -77,7 +77,14 @@ ProblemSelection ParseProblemSelection(const std::vector<std::string>& only,
 
 bool ProblemTally::Keep(std::string_view severity, std::string_view code) {
     const bool error = severity == "error";
-    if (!error && !m_selection.Selects(code)) return false;
+    if (!error && !m_selection.Selects(code)) {
+        // Still counted, so that the summary tells what the selection hides.
+        auto unselected = m_unselected.find(code);
+        if (unselected == m_unselected.end())
+            unselected = m_unselected.emplace(std::string(code), 0).first;
+        ++unselected->second;
+        return false;
+    }
     if (error) return true;
     auto kept = m_kept.find(code);
     if (kept == m_kept.end()) kept = m_kept.emplace(std::string(code), 0).first;

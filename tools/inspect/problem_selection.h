@@ -46,6 +46,10 @@ class ProblemTally {
     // True when a problem of `code` is to be made and kept.
     bool Keep(std::string_view severity, std::string_view code);
 
+    // Problems of codes --only or --skip leave out, by code: counted, never kept.
+    const std::map<std::string, std::size_t, std::less<>>& Unselected() const {
+        return m_unselected;
+    }
     // Problems found but not kept, by code; warnings among them.
     const std::map<std::string, std::size_t, std::less<>>& Unkept() const { return m_unkept; }
     std::size_t UnkeptWarnings() const { return m_unkeptWarnings; }
@@ -54,6 +58,7 @@ class ProblemTally {
     const ProblemSelection& m_selection;
     std::map<std::string, std::size_t, std::less<>> m_kept;
     std::map<std::string, std::size_t, std::less<>> m_unkept;
+    std::map<std::string, std::size_t, std::less<>> m_unselected;
     std::size_t m_unkeptWarnings = 0;
 };
 

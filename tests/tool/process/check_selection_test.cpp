@@ -39,7 +39,8 @@ TEST(CheckSelection, OnlyFindsTheLastBlockBehindThousandsOfOtherWarnings) {
     EXPECT_EQ(only.status, 1);
     EXPECT_NE(only.err.find("INT_XLOC of block " + last), std::string::npos) << only.err;
     EXPECT_EQ(only.err.find("UNITS"), std::string::npos);
-    EXPECT_NE(only.out.find("3000 blocks, 0 layer maps, 1 warning (InternalLocation 1)"),
+    EXPECT_NE(only.out.find("3000 blocks, 0 layer maps, 1 warning (InternalLocation 1); not "
+                            "selected: Units 1200"),
               std::string::npos)
         << only.out;
 
@@ -57,6 +58,7 @@ TEST(CheckSelection, OnlyFindsTheLastBlockBehindThousandsOfOtherWarnings) {
     ASSERT_EQ(report["problems"].size(), 1u);
     EXPECT_EQ(report["problems"][0]["block"], "/TOP/B2999");
     EXPECT_EQ(report["counts"], nlohmann::json::parse(R"({"InternalLocation": 1})"));
+    EXPECT_EQ(report["not_selected"], nlohmann::json::parse(R"({"Units": 1200})"));
 
     const ToolRun capped = RunTool({"check", "--strict", "--json", "--max-problems", "3", file});
     const nlohmann::json capReport = nlohmann::json::parse(capped.out)[0];
