@@ -237,10 +237,12 @@ void LanguageServer::Refresh(OpenDocument& document, std::unique_ptr<TextDocumen
     auto blocks = std::make_unique<BlockIndex>(*text);
     std::vector<PlacedProblem> problems;
     std::exception_ptr failure;
+    std::string why;
     try {
         problems = DiagnoseDocument(*text);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         failure = std::current_exception();
+        why = error.what();
     }
     document.text = std::move(text);
     document.blocks = std::move(blocks);
@@ -248,6 +250,15 @@ void LanguageServer::Refresh(OpenDocument& document, std::unique_ptr<TextDocumen
     nlohmann::json diagnostics = nlohmann::json::array();
     for (const PlacedProblem& problem : document.problems) {
         diagnostics.push_back(DiagnosticJson(document, problem));
+    }
+    if (failure) {
+        // No diagnostics would read as a file without problems.
+        const nlohmann::json start = {{"line", 0}, {"character", 0}};
+        diagnostics.push_back({{"range", {{"start", start}, {"end", start}}},
+                               {"severity", 1},
+                               {"source", "reuseblocks"},
+                               {"code", "CannotCheck"},
+                               {"message", "the document could not be checked: " + why}});
     }
     m_out.push_back(
         Notice("textDocument/publishDiagnostics", {{"uri", document.uri},

@@ -38,8 +38,8 @@ def column(line, text, nth=1):
 
 
 class Server:
-    def __init__(self):
-        self.process = subprocess.Popen([TOOL, "lsp"], stdin=subprocess.PIPE,
+    def __init__(self, env=None):
+        self.process = subprocess.Popen([TOOL, "lsp"], stdin=subprocess.PIPE, env=env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.messages = queue.Queue()
         self.next_id = 0
@@ -194,6 +194,21 @@ def hints_turned_off_at_start():
     server.process.wait(timeout=60)
 
 
+def unchecked_document_is_not_clean():
+    # A check that cannot run must not publish an empty list, which says "no problems".
+    server = Server(env={**os.environ, "TMPDIR": "/nonexistent/reuseblocks-lsp-test"})
+    server.request("initialize", {"capabilities": {}})
+    uri = "file:///unchecked.blocks"
+    server.notify("textDocument/didOpen", {"textDocument": {
+        "uri": uri, "languageId": "blocks", "version": 1, "text": FAULTY}})
+    found = server.diagnostics(uri)
+    check(len(found) == 1 and found[0]["severity"] == 1 and found[0]["code"] == "CannotCheck",
+          "a check that failed says so: %s" % found)
+    server.request("shutdown")
+    server.notify("exit")
+    server.process.wait(timeout=60)
+
+
 def features():
     directory = tempfile.mkdtemp()
     path = os.path.join(directory, "board.blocks")
@@ -331,6 +346,7 @@ def features():
 
 lifecycle_and_hostile_input()
 hints_turned_off_at_start()
+unchecked_document_is_not_clean()
 features()
 if failures:
     sys.exit("%d failures" % len(failures))
