@@ -15,20 +15,22 @@
 #include "posix/output_target_state.h"
 #include "posix/sigpipe_guard.h"
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 namespace {
 
 bool WriteAll(int fd, const char* data, std::size_t size) noexcept {
     while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
+        const ssize_t written = sys::Write(fd, data, size);
         if (written >= 0) {
             data += written;
             size -= static_cast<std::size_t>(written);
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
             // A stream someone else made non-blocking: wait until it takes more.
             pollfd ready{fd, POLLOUT, 0};
-            if (::poll(&ready, 1, -1) < 0 && errno != EINTR) return false;
+            if (sys::Poll(&ready, 1, -1) < 0 && errno != EINTR) return false;
         } else if (errno != EINTR) {
             return false;
         }
@@ -45,7 +47,7 @@ bool GrowWithZeros(int fd, off_t from, off_t to) noexcept {
         const std::size_t chunk = left < static_cast<off_t>(sizeof kZeros)
                                       ? static_cast<std::size_t>(left)
                                       : sizeof kZeros;
-        const ssize_t written = ::pwrite(fd, kZeros, chunk, from);
+        const ssize_t written = sys::Pwrite(fd, kZeros, chunk, from);
         if (written < 0 && errno != EINTR) return false;
         if (written == 0) {
             errno = EIO;  // takes nothing and says nothing: no way on
@@ -64,16 +66,17 @@ bool CannotReserveHere(int error) noexcept {
 }  // namespace
 
 bool ClearNonBlocking(int fd) noexcept {
-    const int flags = ::fcntl(fd, F_GETFL);
-    return flags != -1 && (!(flags & O_NONBLOCK) || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0);
+    const int flags = sys::Fcntl(fd, F_GETFL);
+    return flags != -1 &&
+           (!(flags & O_NONBLOCK) || sys::Fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0);
 }
 
 bool FlushToDisk(int fd) noexcept {
 #if defined(__APPLE__)
     // fsync leaves the data in the drive's cache on Apple systems.
-    if (::fcntl(fd, F_FULLFSYNC) == 0) return true;
+    if (sys::Fcntl(fd, F_FULLFSYNC) == 0) return true;
 #endif
-    return ::fsync(fd) == 0;
+    return sys::Fsync(fd) == 0;
 }
 
 void OutputTarget::State::InPlace(UniqueFd target, bool regular) {
@@ -85,7 +88,7 @@ void OutputTarget::State::InPlace(UniqueFd target, bool regular) {
 
 bool OutputTarget::State::ReserveInPlace(std::uint64_t size) noexcept {
     struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0) return false;
+    if (sys::Fstat(fd.Get(), &info) != 0) return false;
     if (size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
         errno = EFBIG;
         return false;
@@ -96,11 +99,11 @@ bool OutputTarget::State::ReserveInPlace(std::uint64_t size) noexcept {
 #if defined(__linux__)
         // Not posix_fallocate: where the file system cannot reserve, the C library's stand-in
         // reads the file, which is open for writing only.
-        error = ::fallocate(fd.Get(), 0, 0, length) == 0 ? 0 : errno;
+        error = sys::Fallocate(fd.Get(), 0, 0, length) == 0 ? 0 : errno;
 #elif defined(__APPLE__)
         error = EOPNOTSUPP;
 #else
-        error = ::posix_fallocate(fd.Get(), 0, length);
+        error = sys::PosixFallocate(fd.Get(), 0, length);
 #endif
     }
     if (CannotReserveHere(error)) {
@@ -108,22 +111,22 @@ bool OutputTarget::State::ReserveInPlace(std::uint64_t size) noexcept {
     }
     // A file size limit stops a write beyond it, even one over old text.
     rlimit limit{};
-    if (error == 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        size > limit.rlim_cur) {
+    if (error == 0 && sys::Getrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+        limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur) {
         error = EFBIG;
     }
     if (error == 0) return true;
     // What the failed attempt added after the old end goes again; the old text was not touched.
     struct stat now {};
-    if (::fstat(fd.Get(), &now) == 0 && now.st_size != info.st_size) {
-        static_cast<void>(::ftruncate(fd.Get(), info.st_size));
+    if (sys::Fstat(fd.Get(), &now) == 0 && now.st_size != info.st_size) {
+        static_cast<void>(sys::Ftruncate(fd.Get(), info.st_size));
     }
     errno = error;
     return false;
 }
 
 bool OutputTarget::State::CutInPlace() noexcept {
-    return ::ftruncate(fd.Get(), static_cast<off_t>(written)) == 0;
+    return sys::Ftruncate(fd.Get(), static_cast<off_t>(written)) == 0;
 }
 
 WriteStep OutputTarget::State::WriteText(const char* data, std::size_t size) noexcept {
