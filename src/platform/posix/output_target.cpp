@@ -50,10 +50,11 @@ void OutputTarget::Discard() noexcept {
     state.fd.Reset();
     state.RemoveTemporary();
     struct stat now {};
-    if (state.createdThroughLink && state.directory.IsOpen() &&
-        sys::FstatAt(state.directory.Get(), state.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (state.createdThroughLink && state.createdDirectory.IsOpen() &&
+        sys::FstatAt(state.createdDirectory.Get(), state.createdName.c_str(), &now,
+                     AT_SYMLINK_NOFOLLOW) == 0 &&
         SameFile(now, state.created) && now.st_size == 0) {
-        sys::UnlinkAt(state.directory.Get(), state.name.c_str(), 0);
+        sys::UnlinkAt(state.createdDirectory.Get(), state.createdName.c_str(), 0);
     }
     state.createdThroughLink = false;
 }
@@ -73,6 +74,7 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
     m_state = std::make_unique<State>();
     State& state = *m_state;
     state.replaceShared = shared == SharedFile::kReplace;
+    state.openedPath = path;
 
     const HeldStream held = FindHeldStream(path);
     if (held.kind == HeldStream::kOwn) {
@@ -96,7 +98,8 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
                 return Fail(WriteStep::kOpen);
             }
             if (held.kind == HeldStream::kOtherProcess) {
-                state.InPlace(std::move(target), S_ISREG(info.st_mode) && !held.appending);
+                state.InPlace(std::move(target), S_ISREG(info.st_mode) && !held.appending,
+                              info.st_size);
                 return true;
             }
             bool retry = false;
@@ -121,7 +124,7 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
     // A rename would split a file several names share, unless that is asked for, and a device or
     // a pipe is no file to replace.
     if (!S_ISREG(info.st_mode) || (info.st_nlink != 1 && !replaceShared)) {
-        InPlace(std::move(target), S_ISREG(info.st_mode));
+        InPlace(std::move(target), S_ISREG(info.st_mode), info.st_size);
         return true;
     }
     switch (LocateDirectory(path, info)) {
@@ -137,7 +140,7 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
     if (made < 0) {
         // A directory the process may not add to: in place is the only way to write at all.
         if (errno != EACCES && errno != EPERM) return false;
-        InPlace(std::move(target), true);
+        InPlace(std::move(target), true, info.st_size);
         return true;
     }
     fd = UniqueFd(made);
@@ -145,7 +148,7 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
         // The new file would change who may use it: leave the old one and write into it.
         fd.Reset();
         RemoveTemporary();
-        InPlace(std::move(target), true);
+        InPlace(std::move(target), true, info.st_size);
         return true;
     }
     mode = Mode::kReplace;
@@ -166,16 +169,31 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
         if (!S_ISLNK(info.st_mode)) return false;  // made meanwhile: open it as it is now
         // A dangling link: the kernel creates the file it names, where its rules allow that
         // (protected symlinks in shared directories). Written as an existing empty file then.
+        // Where that file will be is found first, so that a failure after it can take it away.
+        char text[4096];
+        const ssize_t size = sys::ReadlinkAt(directory.Get(), name.c_str(), text, sizeof text);
+        if (size <= 0 || static_cast<std::size_t>(size) == sizeof text) {
+            if (size >= 0) errno = ENAMETOOLONG;
+            retry = false;
+            return false;
+        }
+        const std::string leadsTo(text, static_cast<std::size_t>(size));
+        createdDirectory =
+            UniqueFd(sys::OpenAt(directory.Get(), DirectoryOf(leadsTo).c_str(), kDirectoryFlags));
+        createdName = BaseNameOf(leadsTo);
         UniqueFd made(
-            sys::Open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+            createdDirectory.IsOpen()
+                ? sys::Open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)
+                : -1);
         if (!made.IsOpen() && errno == ENOENT) {
             // Its folder is missing: the link's own text tells the user where it leads.
-            char text[4096];
-            const ssize_t size = sys::ReadlinkAt(directory.Get(), name.c_str(), text, sizeof text);
-            if (size > 0) danglingLink.assign(text, static_cast<std::size_t>(size));
-            errno = ENOENT;
+            danglingLink = leadsTo;
         }
-        if (!made.IsOpen() || sys::Fstat(made.Get(), &created) != 0) retry = false;
+        if (!made.IsOpen() || (sys::Fstat(made.Get(), &created) != 0 &&
+                               sys::FstatAt(createdDirectory.Get(), createdName.c_str(), &created,
+                                            AT_SYMLINK_NOFOLLOW) != 0)) {
+            retry = false;
+        }
         createdThroughLink = retry && created.st_size == 0;
         return false;
     }
@@ -253,6 +271,7 @@ bool OutputTarget::Commit() noexcept {
         ok = Fail(WriteStep::kRename);
     }
     if (!ok) Discard();
+    state.createdThroughLink = false;  // written, or taken away
     return ok;
 }
 

@@ -7,11 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <string>
 #include <utility>
 
+#include "posix/file_identity.h"
 #include "posix/output_target_state.h"
 #include "posix/sigpipe_guard.h"
 
@@ -58,6 +62,28 @@ bool GrowWithZeros(int fd, off_t from, off_t to) noexcept {
     return true;
 }
 
+// Reads the first `size` bytes of the file `fd` holds into `text`, through `path`, which must
+// still lead to it. False when they cannot be read (a file the process may write but not read).
+bool ReadOldText(const std::string& path, int fd, char* text, std::size_t size) noexcept {
+    struct stat open {};
+    struct stat named {};
+    UniqueFd reader(sys::Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!reader.IsOpen() || sys::Fstat(fd, &open) != 0 || sys::Fstat(reader.Get(), &named) != 0 ||
+        !SameFile(open, named)) {
+        return false;
+    }
+    for (std::size_t got = 0; got < size;) {
+        const ssize_t read =
+            sys::Pread(reader.Get(), text + got, size - got, static_cast<off_t>(got));
+        if (read > 0) {
+            got += static_cast<std::size_t>(read);
+        } else if (read == 0 || errno != EINTR) {
+            return false;  // shorter than it said, or unreadable
+        }
+    }
+    return true;
+}
+
 // Whether `error` from a request to reserve room says only that the file system cannot do it.
 bool CannotReserveHere(int error) noexcept {
     return error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
@@ -79,7 +105,12 @@ bool FlushToDisk(int fd) noexcept {
     return sys::Fsync(fd) == 0;
 }
 
-void OutputTarget::State::InPlace(UniqueFd target, bool regular) {
+void OutputTarget::State::InPlace(UniqueFd target, bool regular, off_t size) {
+    if (regular && size > 0 &&
+        static_cast<std::uint64_t>(size) <= std::numeric_limits<std::size_t>::max()) {
+        oldTextCapacity = static_cast<std::size_t>(size);
+        oldText.reset(new char[oldTextCapacity]);  // not zeroed: only what is read is written back
+    }
     fd = std::move(target);
     mode = regular ? Mode::kInPlace : Mode::kStream;
     pipe = !regular;
@@ -115,7 +146,14 @@ bool OutputTarget::State::ReserveInPlace(std::uint64_t size) noexcept {
         limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur) {
         error = EFBIG;
     }
-    if (error == 0) return true;
+    if (error == 0) {
+        // Kept to put back should the new text fail part-way: its writes or the cut at the end.
+        oldSize = info.st_size;
+        oldTextSize = std::min(oldTextCapacity,
+                               static_cast<std::size_t>(std::min<off_t>(info.st_size, length)));
+        oldTextKept = oldText && ReadOldText(openedPath, fd.Get(), oldText.get(), oldTextSize);
+        return true;
+    }
     // What the failed attempt added after the old end goes again; the old text was not touched.
     struct stat now {};
     if (sys::Fstat(fd.Get(), &now) == 0 && now.st_size != info.st_size) {
@@ -126,7 +164,29 @@ bool OutputTarget::State::ReserveInPlace(std::uint64_t size) noexcept {
 }
 
 bool OutputTarget::State::CutInPlace() noexcept {
-    return sys::Ftruncate(fd.Get(), static_cast<off_t>(written)) == 0;
+    if (sys::Ftruncate(fd.Get(), static_cast<off_t>(written)) == 0) return true;
+    RestoreInPlace();
+    return false;
+}
+
+void OutputTarget::State::RestoreInPlace() noexcept {
+    if (oldSize < 0) return;  // no room made: nothing of the new text went out
+    const int error = errno;
+    bool restored = true;
+    if (oldTextKept) {
+        for (std::size_t put = 0; restored && put < oldTextSize;) {
+            const ssize_t wrote = sys::Pwrite(fd.Get(), oldText.get() + put, oldTextSize - put,
+                                              static_cast<off_t>(put));
+            if (wrote > 0) put += static_cast<std::size_t>(wrote);
+            restored = wrote > 0 || (wrote < 0 && errno == EINTR);
+        }
+    }
+    // Room made beyond the old end goes again.
+    struct stat now {};
+    if (restored && sys::Fstat(fd.Get(), &now) == 0 && now.st_size != oldSize) {
+        static_cast<void>(sys::Ftruncate(fd.Get(), oldSize));
+    }
+    errno = error;
 }
 
 WriteStep OutputTarget::State::WriteText(const char* data, std::size_t size) noexcept {
@@ -134,7 +194,10 @@ WriteStep OutputTarget::State::WriteText(const char* data, std::size_t size) noe
         // The old text stays until the new goes over it, room for all of it made first.
         if (!reserved && !ReserveInPlace(size)) return WriteStep::kInPlace;
         reserved = true;
-        if (!WriteAll(fd.Get(), data, size)) return WriteStep::kWrite;
+        if (!WriteAll(fd.Get(), data, size)) {
+            RestoreInPlace();
+            return WriteStep::kWrite;
+        }
         written += size;
         return WriteStep::kNone;
     }

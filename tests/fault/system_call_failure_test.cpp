@@ -1,0 +1,326 @@
+// SPDX-License-Identifier: MIT
+// Every system call a load or a write makes, made to fail in turn through the platform layer's
+// seam: first counted with nothing armed, then the first, the second, ... each with each error.
+// Whatever fails, nothing crashes, no descriptor stays open, no temporary file stays behind, the
+// report names the step and the error, and the target holds its old text or the whole new one.
+// An interrupted call the library retries changes nothing at all.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fault_support.h"
+#include "platform/system_call_faults.h"
+#include "reuseblocks/diagnostics.h"
+#include "reuseblocks/edit.h"
+
+namespace {
+
+namespace faults = reuseblocks::detail::platform::faults;
+using faults::SystemCall;
+
+// Errors any call may meet: the disk, a full device, a permission taken away meanwhile.
+constexpr int kErrors[] = {EIO, ENOSPC, EACCES};
+// The calls the library goes on with after an interruption.
+constexpr SystemCall kRetried[] = {SystemCall::kRead,     SystemCall::kPread, SystemCall::kWrite,
+                                   SystemCall::kPwrite,   SystemCall::kPoll,  SystemCall::kFlock,
+                                   SystemCall::kGetrandom};
+
+std::string Trial(unsigned long nth, int error) {
+    return std::string("failing call ") + std::to_string(nth) + ", " +
+           faults::Name(faults::Failed()) + ", with " + std::strerror(error);
+}
+
+// The calls of each kind `operation` makes, counted with nothing failing.
+template <typename Operation>
+std::map<SystemCall, unsigned long> CountCalls(Operation operation) {
+    faults::Arm(SystemCall::kAny, 0, 0);
+    operation();
+    faults::Disarm();
+    std::map<SystemCall, unsigned long> counts;
+    for (int call = 0; call < static_cast<int>(SystemCall::kCount); ++call) {
+        counts[static_cast<SystemCall>(call)] = faults::Count(static_cast<SystemCall>(call));
+    }
+    return counts;
+}
+
+CReuseBlockFile& Sample(CReuseBlockFile& blocks, int count) {
+    for (int b = 0; b < count; ++b) {
+        CReuseBlock* block = AddPlainBlock(blocks, ("/TOP/B" + std::to_string(b)).c_str());
+        const std::uint32_t row = block->NewLayerMap();
+        for (std::uint32_t column = 0; column < 4; ++column) block->GetLayerMap(row, column) = "L";
+    }
+    return blocks;
+}
+
+reuseblocks::WriteFileOptions FixedDate() {
+    reuseblocks::WriteFileOptions options;
+    options.hasDate = true;
+    return options;
+}
+
+// How the target stands before the write.
+enum class Target {
+    kNew,             // not there
+    kReplaced,        // a file of its own: replaced through a new file
+    kInPlaceLonger,   // shared with a second name: written in place, over longer old text
+    kInPlaceShorter,  // the same, over shorter old text
+    kThroughLink,     // a symbolic link to a file of its own: that file replaced
+    kDanglingLink,    // a symbolic link to no file yet: the file it names made
+};
+
+const char* TargetName(Target target) {
+    switch (target) {
+        case Target::kNew:
+            return "new";
+        case Target::kReplaced:
+            return "replaced";
+        case Target::kInPlaceLonger:
+            return "in place, shrinking";
+        case Target::kInPlaceShorter:
+            return "in place, growing";
+        case Target::kThroughLink:
+            return "through a link";
+        case Target::kDanglingLink:
+            return "through a dangling link";
+    }
+    return "?";
+}
+
+// A fresh directory holding the target as `kind` says.
+class Scene {
+  public:
+    explicit Scene(Target kind) : m_kind(kind), m_target(m_dir.File("board.blocks")) {
+        if (kind == Target::kNew) return;
+        if (kind == Target::kThroughLink || kind == Target::kDanglingLink) {
+            EXPECT_EQ(::symlink("real.blocks", m_target.c_str()), 0);
+            if (kind == Target::kDanglingLink) return;
+        }
+        // Longer than the new text, or a line of it.
+        m_previous = kind == Target::kInPlaceShorter ? "# old\n" : std::string(20000, '#') + "\n";
+        fault::WriteBytes(m_target, m_previous);
+        if (kind == Target::kInPlaceLonger || kind == Target::kInPlaceShorter) {
+            EXPECT_EQ(::link(m_target.c_str(), m_dir.File("other-name").c_str()), 0);
+        }
+    }
+
+    const std::string& Path() const { return m_target; }
+
+    // The target holds `expected`, or its old text (none when it was new), and the directory
+    // holds nothing else; a shared target still is one file under both names.
+    void Check(bool written, const std::string& expected) const {
+        std::vector<std::string> names;
+        if (written || m_kind != Target::kNew) names.push_back("board.blocks");
+        if ((written && m_kind == Target::kDanglingLink) || m_kind == Target::kThroughLink) {
+            names.push_back("real.blocks");
+            struct stat link {};
+            EXPECT_TRUE(::lstat(m_target.c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+        }
+        if (m_kind == Target::kInPlaceLonger || m_kind == Target::kInPlaceShorter) {
+            names.push_back("other-name");
+            struct stat info {};
+            EXPECT_TRUE(::stat(m_target.c_str(), &info) == 0 && info.st_nlink == 2);
+        }
+        EXPECT_EQ(m_dir.Entries(), names) << "a new file left behind, or the target lost";
+        if (names.empty()) return;
+        const std::string now = fault::ReadBytes(m_target);
+        if (written) {
+            EXPECT_TRUE(now == expected) << "not the whole new text";
+        } else {
+            EXPECT_TRUE(now == m_previous) << "the old text changed: " << now.size() << " bytes";
+        }
+    }
+
+    bool InPlace() const {
+        return m_kind == Target::kInPlaceLonger || m_kind == Target::kInPlaceShorter;
+    }
+    bool Holds(const std::string& text) const { return fault::ReadBytes(m_target) == text; }
+
+  private:
+    Target m_kind;
+    fault::ScratchDir m_dir;
+    std::string m_target;
+    std::string m_previous;
+};
+
+void WalkWrite(Target kind) {
+    SCOPED_TRACE(TargetName(kind));
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    const reuseblocks::WriteFileOptions options = FixedDate();
+    std::string expected;
+    const auto counts = CountCalls([&] {
+        const Scene scene(kind);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", options);
+        EXPECT_TRUE(report.Succeeded()) << report.message;
+        expected = fault::ReadBytes(scene.Path());
+    });
+    ASSERT_GT(counts.at(SystemCall::kAny), 3u);
+
+    const auto attempt = [&](SystemCall call, unsigned long nth, int error) {
+        const Scene scene(kind);
+        const int descriptors = fault::OpenDescriptors();
+        faults::Arm(call, nth, error);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", options);
+        faults::Disarm();
+        SCOPED_TRACE(Trial(nth, error));
+        EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+        if (report.Succeeded()) {
+            EXPECT_EQ(report.step, reuseblocks::WriteStep::kNone);
+            scene.Check(true, expected);
+            return true;
+        }
+        EXPECT_NE(report.step, reuseblocks::WriteStep::kNone) << report.message;
+        EXPECT_STRNE(reuseblocks::WriteStepName(report.step), "unknown");
+        EXPECT_EQ(report.systemError, error) << report.message;
+        // Written in place, the text may be all there when what failed came after it (the sync).
+        scene.Check(scene.InPlace() && scene.Holds(expected), expected);
+        return false;
+    };
+    for (const int error : kErrors) {
+        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+            attempt(SystemCall::kAny, nth, error);
+        }
+    }
+    for (const SystemCall call : kRetried) {
+        for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
+            EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
+        }
+    }
+}
+
+TEST(SystemCallFailure, WriteOfANewFile) {
+    WalkWrite(Target::kNew);
+}
+
+TEST(SystemCallFailure, ReplaceOfAnExistingFile) {
+    WalkWrite(Target::kReplaced);
+}
+
+TEST(SystemCallFailure, WriteInPlaceOverLongerText) {
+    WalkWrite(Target::kInPlaceLonger);
+}
+
+TEST(SystemCallFailure, WriteInPlaceOverShorterText) {
+    WalkWrite(Target::kInPlaceShorter);
+}
+
+TEST(SystemCallFailure, WriteThroughALink) {
+    WalkWrite(Target::kThroughLink);
+    WalkWrite(Target::kDanglingLink);
+}
+
+// On one thread and on several, which read the file's pieces side by side.
+TEST(SystemCallFailure, Load) {
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    {
+        CReuseBlockFile blocks;
+        ASSERT_EQ(Sample(blocks, 400).WriteFile(path.c_str(), "fault"), 1);
+    }
+    for (const unsigned threads : {1u, 3u}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        reuseblocks::LoadOptions options;
+        options.threads = threads;
+        const auto counts = CountCalls([&] {
+            CReuseBlockFile blocks;
+            EXPECT_TRUE(reuseblocks::LoadFileWithReport(blocks, path.c_str(), options).Succeeded());
+        });
+        const auto attempt = [&](SystemCall call, unsigned long nth, int error) {
+            const int descriptors = fault::OpenDescriptors();
+            CReuseBlockFile blocks;
+            faults::Arm(call, nth, error);
+            const auto report = reuseblocks::LoadFileWithReport(blocks, path.c_str(), options);
+            faults::Disarm();
+            SCOPED_TRACE(Trial(nth, error));
+            EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+            if (report.Succeeded()) {
+                EXPECT_EQ(blocks.GetCount(), 400);
+                return true;
+            }
+            EXPECT_EQ(report.Code(), reuseblocks::LoadResult::kCannotRead) << report.message;
+            EXPECT_NE(report.message.find(std::strerror(error)), std::string::npos)
+                << report.message;
+            // What was read before the failure stays, and nothing else: the file's first blocks.
+            for (int b = 0; b < blocks.GetCount(); ++b) {
+                CReuseBlock* block = nullptr;
+                EXPECT_NE(blocks.GetBlock(("/TOP/B" + std::to_string(b)).c_str(), block), 0) << b;
+            }
+            return false;
+        };
+        for (const int error : kErrors) {
+            for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+                attempt(SystemCall::kAny, nth, error);
+            }
+        }
+        for (const SystemCall call : kRetried) {
+            for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
+                EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
+            }
+        }
+    }
+}
+
+// An update reads the file, then writes it back: a failure of either leaves it as it was.
+TEST(SystemCallFailure, UpdateOfAFile) {
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    {
+        CReuseBlockFile written;
+        ASSERT_EQ(Sample(written, 40).WriteFile(path.c_str(), "fault"), 1);
+    }
+    const std::string previous = fault::ReadBytes(path);
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(path.c_str()), 0);
+    CReuseBlock* changed = nullptr;
+    ASSERT_NE(blocks.GetBlock("/TOP/B7", changed), 0);
+    changed->SetProperty(3, "changed");
+    std::string expected;
+    const auto counts = CountCalls([&] {
+        ASSERT_TRUE(reuseblocks::UpdateFileWithReport(blocks, path.c_str(), {}).Succeeded());
+        expected = fault::ReadBytes(path);
+        fault::WriteBytes(path, previous);
+    });
+    ASSERT_NE(expected, previous);
+    const auto attempt = [&](SystemCall call, unsigned long nth, int error) {
+        fault::WriteBytes(path, previous);
+        const int descriptors = fault::OpenDescriptors();
+        faults::Arm(call, nth, error);
+        const auto report = reuseblocks::UpdateFileWithReport(blocks, path.c_str(), {});
+        faults::Disarm();
+        SCOPED_TRACE(Trial(nth, error));
+        EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+        if (report.Succeeded()) {
+            EXPECT_TRUE(fault::ReadBytes(path) == expected);
+            return true;
+        }
+        EXPECT_EQ(report.systemError, error) << report.message;
+        EXPECT_TRUE(report.result == reuseblocks::UpdateResult::kCannotRead ||
+                    (report.result == reuseblocks::UpdateResult::kCannotWrite &&
+                     report.step != reuseblocks::WriteStep::kNone))
+            << report.message;
+        EXPECT_TRUE(fault::ReadBytes(path) == previous) << "the old text changed";
+        return false;
+    };
+    for (const int error : kErrors) {
+        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+            attempt(SystemCall::kAny, nth, error);
+        }
+    }
+    for (const SystemCall call : kRetried) {
+        for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
+            EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
+        }
+    }
+}
+
+}  // namespace
