@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fault_support.h"
+#include "platform/file_lock.h"
 #include "platform/system_call_faults.h"
 #include "reuseblocks/diagnostics.h"
 #include "reuseblocks/edit.h"
@@ -324,3 +325,99 @@ TEST(SystemCallFailure, UpdateOfAFile) {
 }
 
 }  // namespace
+
+// A stream the process holds open, named through /dev/fd: written as it stands, never half.
+TEST(SystemCallFailure, WriteToAHeldPipe) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    const reuseblocks::WriteFileOptions options = FixedDate();
+    const auto writeThroughPipe = [&](std::string& received) {
+        int ends[2];
+        EXPECT_EQ(::pipe(ends), 0);
+        const std::string path = "/dev/fd/" + std::to_string(ends[1]);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault", options);
+        ::close(ends[1]);
+        received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
+        ::close(ends[0]);
+        return report;
+    };
+    std::string expected;
+    const auto counts = CountCalls([&] { EXPECT_TRUE(writeThroughPipe(expected).Succeeded()); });
+    ASSERT_GT(expected.size(), 1000u);
+    for (const int error : kErrors) {
+        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+            const int descriptors = fault::OpenDescriptors();
+            std::string received;
+            faults::Arm(SystemCall::kAny, nth, error);
+            const auto report = writeThroughPipe(received);
+            faults::Disarm();
+            SCOPED_TRACE(Trial(nth, error));
+            EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+            if (report.Succeeded()) {
+                EXPECT_TRUE(received == expected);
+            } else {
+                EXPECT_EQ(report.systemError, error) << report.message;
+                EXPECT_NE(report.step, reuseblocks::WriteStep::kNone);
+                // All of it, when what failed came after it (the close).
+                EXPECT_TRUE(received.empty() || received == expected)
+                    << received.size() << " bytes went out";
+            }
+        }
+    }
+    faults::Arm(SystemCall::kWrite, 1, EINTR);
+    std::string received;
+    EXPECT_TRUE(writeThroughPipe(received).Succeeded());
+    faults::Disarm();
+    EXPECT_TRUE(received == expected);
+}
+
+// The advisory lock of the tool's edits: held, or refused with the reason, never a descriptor
+// left open.
+TEST(SystemCallFailure, FileLock) {
+    using reuseblocks::detail::platform::FileLock;
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    fault::WriteBytes(path, "# locked\n");
+    const auto acquire = [&](FileLock::Refusal& refusal, int& error) {
+        return FileLock::Acquire(path, false, refusal, error);
+    };
+    const auto counts = CountCalls([&] {
+        FileLock::Refusal refusal{};
+        int error = 0;
+        EXPECT_TRUE(acquire(refusal, error).Held());
+    });
+    for (const int error : {EIO, EACCES, ENOLCK, EWOULDBLOCK}) {
+        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+            const int descriptors = fault::OpenDescriptors();
+            FileLock::Refusal refusal{};
+            int told = 0;
+            faults::Arm(SystemCall::kAny, nth, error);
+            {
+                const FileLock lock = acquire(refusal, told);
+                faults::Disarm();
+                SCOPED_TRACE(Trial(nth, error));
+                const bool lockFailed = faults::Failed() == SystemCall::kFlock;
+                if (lockFailed && error == EWOULDBLOCK) {
+                    EXPECT_EQ(refusal, FileLock::Refusal::kBusy);
+                } else if (lockFailed && error != ENOLCK) {
+                    EXPECT_EQ(refusal, FileLock::Refusal::kFailed);
+                    EXPECT_EQ(told, error);
+                } else {
+                    // Nothing to lock, or a file system without locks: the load tells why.
+                    EXPECT_EQ(refusal, FileLock::Refusal::kNone);
+                }
+                EXPECT_EQ(lock.Held(), refusal == FileLock::Refusal::kNone && !lockFailed &&
+                                           faults::Failed() != SystemCall::kOpen &&
+                                           faults::Failed() != SystemCall::kFstat &&
+                                           faults::Failed() != SystemCall::kStat);
+            }
+            EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+        }
+    }
+    FileLock::Refusal refusal{};
+    int error = 0;
+    faults::Arm(SystemCall::kFlock, 1, EINTR);
+    EXPECT_TRUE(acquire(refusal, error).Held());
+    faults::Disarm();
+}
