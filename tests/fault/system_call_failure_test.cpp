@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,9 +40,20 @@ std::string Trial(unsigned long nth, int error) {
 }
 
 // The calls of each kind `operation` makes, counted with nothing failing.
+// A call that fails every time, as where the system or the file system lacks it; kAny: none.
+struct Lacking {
+    SystemCall call = SystemCall::kAny;
+    int error = 0;
+};
+
+void Arm(SystemCall call, unsigned long nth, int error, Lacking lacking = {}) {
+    faults::Arm(call, nth, error);
+    if (lacking.call != SystemCall::kAny) faults::FailEvery(lacking.call, lacking.error);
+}
+
 template <typename Operation>
-std::map<SystemCall, unsigned long> CountCalls(Operation operation) {
-    faults::Arm(SystemCall::kAny, 0, 0);
+std::map<SystemCall, unsigned long> CountCalls(Operation operation, Lacking lacking = {}) {
+    Arm(SystemCall::kAny, 0, 0, lacking);
     operation();
     faults::Disarm();
     std::map<SystemCall, unsigned long> counts;
@@ -74,7 +86,10 @@ enum class Target {
     kInPlaceShorter,  // the same, over shorter old text
     kThroughLink,     // a symbolic link to a file of its own: that file replaced
     kDanglingLink,    // a symbolic link to no file yet: the file it names made
+    kAttributes,      // a file of its own with an extended attribute, and another owner as root
 };
+
+constexpr uid_t kOtherOwner = 4321;
 
 const char* TargetName(Target target) {
     switch (target) {
@@ -90,6 +105,8 @@ const char* TargetName(Target target) {
             return "through a link";
         case Target::kDanglingLink:
             return "through a dangling link";
+        case Target::kAttributes:
+            return "with attributes";
     }
     return "?";
 }
@@ -106,6 +123,12 @@ class Scene {
         // Longer than the new text, or a line of it.
         m_previous = kind == Target::kInPlaceShorter ? "# old\n" : std::string(20000, '#') + "\n";
         fault::WriteBytes(m_target, m_previous);
+        if (kind == Target::kAttributes) {
+            EXPECT_EQ(::setxattr(m_target.c_str(), "user.origin", "kept", 4, 0), 0);
+            if (::geteuid() == 0) {
+                EXPECT_EQ(::chown(m_target.c_str(), kOtherOwner, kOtherOwner), 0);
+            }
+        }
         if (kind == Target::kInPlaceLonger || kind == Target::kInPlaceShorter) {
             EXPECT_EQ(::link(m_target.c_str(), m_dir.File("other-name").c_str()), 0);
         }
@@ -130,6 +153,14 @@ class Scene {
         }
         EXPECT_EQ(m_dir.Entries(), names) << "a new file left behind, or the target lost";
         if (names.empty()) return;
+        if (m_kind == Target::kAttributes) {
+            char value[16] = {};
+            EXPECT_EQ(::getxattr(m_target.c_str(), "user.origin", value, sizeof value), 4);
+            EXPECT_STREQ(value, "kept");
+            struct stat info {};
+            EXPECT_TRUE(::stat(m_target.c_str(), &info) == 0 &&
+                        (::geteuid() != 0 || info.st_uid == kOtherOwner));
+        }
         const std::string now = fault::ReadBytes(m_target);
         if (written) {
             EXPECT_TRUE(now == expected) << "not the whole new text";
@@ -150,25 +181,27 @@ class Scene {
     std::string m_previous;
 };
 
-void WalkWrite(Target kind) {
-    SCOPED_TRACE(TargetName(kind));
+void WalkWrite(Target kind, Lacking lacking = {}) {
+    SCOPED_TRACE(std::string(TargetName(kind)) + ", lacking " + faults::Name(lacking.call));
     CReuseBlockFile blocks;
     Sample(blocks, 40);
     const reuseblocks::WriteFileOptions options = FixedDate();
     std::string expected;
-    const auto counts = CountCalls([&] {
-        const Scene scene(kind);
-        const auto report =
-            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", options);
-        EXPECT_TRUE(report.Succeeded()) << report.message;
-        expected = fault::ReadBytes(scene.Path());
-    });
+    const auto counts = CountCalls(
+        [&] {
+            const Scene scene(kind);
+            const auto report =
+                reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", options);
+            EXPECT_TRUE(report.Succeeded()) << report.message;
+            expected = fault::ReadBytes(scene.Path());
+        },
+        lacking);
     ASSERT_GT(counts.at(SystemCall::kAny), 3u);
 
     const auto attempt = [&](SystemCall call, unsigned long nth, int error) {
         const Scene scene(kind);
         const int descriptors = fault::OpenDescriptors();
-        faults::Arm(call, nth, error);
+        Arm(call, nth, error, lacking);
         const auto report =
             reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", options);
         faults::Disarm();
@@ -212,6 +245,25 @@ TEST(SystemCallFailure, WriteInPlaceOverLongerText) {
 
 TEST(SystemCallFailure, WriteInPlaceOverShorterText) {
     WalkWrite(Target::kInPlaceShorter);
+}
+
+// Where the file system cannot reserve room, the room is written with zero bytes first.
+TEST(SystemCallFailure, WriteInPlaceWithoutFallocate) {
+    WalkWrite(Target::kInPlaceLonger, {SystemCall::kFallocate, EOPNOTSUPP});
+    WalkWrite(Target::kInPlaceShorter, {SystemCall::kFallocate, EOPNOTSUPP});
+}
+
+// Without /proc an unnamed file could never be named: a named one is made instead. Without a
+// random source its name comes from the clock.
+TEST(SystemCallFailure, ReplaceThroughANamedNewFile) {
+    WalkWrite(Target::kNew, {SystemCall::kAccess, ENOENT});
+    WalkWrite(Target::kReplaced, {SystemCall::kAccess, ENOENT});
+    WalkWrite(Target::kReplaced, {SystemCall::kGetrandom, ENOSYS});
+}
+
+// What the new file cannot carry over (owner, attributes) makes the write go in place.
+TEST(SystemCallFailure, ReplaceKeepsOwnerAndAttributes) {
+    WalkWrite(Target::kAttributes);
 }
 
 TEST(SystemCallFailure, WriteThroughALink) {
@@ -331,10 +383,11 @@ TEST(SystemCallFailure, WriteToAHeldPipe) {
     CReuseBlockFile blocks;
     Sample(blocks, 40);
     const reuseblocks::WriteFileOptions options = FixedDate();
-    const auto writeThroughPipe = [&](std::string& received) {
+    const auto writeThroughPipe = [&](std::string& received,
+                                      const std::string& directory = "/dev/fd/") {
         int ends[2];
         EXPECT_EQ(::pipe(ends), 0);
-        const std::string path = "/dev/fd/" + std::to_string(ends[1]);
+        const std::string path = directory + std::to_string(ends[1]);
         const auto report =
             reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault", options);
         ::close(ends[1]);
@@ -370,6 +423,13 @@ TEST(SystemCallFailure, WriteToAHeldPipe) {
     EXPECT_TRUE(writeThroughPipe(received).Succeeded());
     faults::Disarm();
     EXPECT_TRUE(received == expected);
+    // The other names this process's own descriptors go by.
+    for (const std::string& directory :
+         {std::string("/proc/self/fd/"), std::string("/proc/thread-self/fd/"),
+          "/proc/" + std::to_string(::getpid()) + "/fd/"}) {
+        EXPECT_TRUE(writeThroughPipe(received, directory).Succeeded()) << directory;
+        EXPECT_TRUE(received == expected) << directory;
+    }
 }
 
 // The advisory lock of the tool's edits: held, or refused with the reason, never a descriptor

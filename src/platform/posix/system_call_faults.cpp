@@ -17,6 +17,8 @@ std::atomic<int> g_which{0};
 std::atomic<unsigned long> g_nth{0};
 std::atomic<int> g_error{0};
 std::atomic<int> g_failed{0};
+std::atomic<int> g_every{-1};  // a call that always fails, or -1
+std::atomic<int> g_everyError{0};
 
 }  // namespace
 
@@ -28,6 +30,10 @@ bool InterceptCall(SystemCall call) noexcept {
     const auto index = static_cast<int>(call);
     const unsigned long any = g_counts[0].fetch_add(1) + 1;
     const unsigned long own = g_counts[index].fetch_add(1) + 1;
+    if (index == g_every.load()) {
+        errno = g_everyError.load();
+        return true;
+    }
     const int which = g_which.load();
     const unsigned long nth = g_nth.load();
     if (nth == 0 || (which != 0 && which != index) || (which == 0 ? any : own) != nth) {
@@ -61,7 +67,13 @@ void Arm(SystemCall which, unsigned long nth, ErrorCode error) noexcept {
     g_nth.store(nth);
     g_error.store(error);
     g_failed.store(0);
+    g_every.store(-1);
     sys::g_faultsArmed.store(true);
+}
+
+void FailEvery(SystemCall which, ErrorCode error) noexcept {
+    g_everyError.store(error);
+    g_every.store(static_cast<int>(which));
 }
 
 void Disarm() noexcept {

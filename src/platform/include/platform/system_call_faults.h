@@ -52,6 +52,9 @@ const char* Name(SystemCall call) noexcept;
 // Counts every call from here on, from zero; the `nth` (from 1) call of `which` then fails with
 // `error` without reaching the system, and the calls after it go through. 0: count only.
 void Arm(SystemCall which, unsigned long nth, ErrorCode error) noexcept;
+// After Arm: every call of `which` fails with `error` too, as on a system or file system that
+// lacks it (fallocate with EOPNOTSUPP). It is counted, but not as the one Failed names.
+void FailEvery(SystemCall which, ErrorCode error) noexcept;
 // Counting and failing stop; the counts stay readable.
 void Disarm() noexcept;
 // The calls of `which` since the last Arm.
