@@ -181,10 +181,13 @@ class Scene {
     std::string m_previous;
 };
 
-void WalkWrite(Target kind, Lacking lacking = {}) {
+// Fails each call of `walked` (kAny: of every kind) in turn, with each error, while writing
+// `count` blocks to a target that stands as `kind` says.
+void WalkWrite(Target kind, Lacking lacking = {}, SystemCall walked = SystemCall::kAny,
+               int count = 40) {
     SCOPED_TRACE(std::string(TargetName(kind)) + ", lacking " + faults::Name(lacking.call));
     CReuseBlockFile blocks;
-    Sample(blocks, 40);
+    Sample(blocks, count);
     const reuseblocks::WriteFileOptions options = FixedDate();
     std::string expected;
     const auto counts = CountCalls(
@@ -220,9 +223,7 @@ void WalkWrite(Target kind, Lacking lacking = {}) {
         return false;
     };
     for (const int error : kErrors) {
-        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
-            attempt(SystemCall::kAny, nth, error);
-        }
+        for (unsigned long nth = 1; nth <= counts.at(walked); ++nth) attempt(walked, nth, error);
     }
     for (const SystemCall call : kRetried) {
         for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
@@ -264,6 +265,14 @@ TEST(SystemCallFailure, ReplaceThroughANamedNewFile) {
 // What the new file cannot carry over (owner, attributes) makes the write go in place.
 TEST(SystemCallFailure, ReplaceKeepsOwnerAndAttributes) {
     WalkWrite(Target::kAttributes);
+}
+
+// A text larger than the writer's buffer goes out in several writes while it is made, or in
+// several pieces kept until the end when written in place.
+TEST(SystemCallFailure, WriteOfALargeText) {
+    for (const Target kind : {Target::kReplaced, Target::kInPlaceShorter}) {
+        WalkWrite(kind, {}, SystemCall::kWrite, 25000);
+    }
 }
 
 TEST(SystemCallFailure, WriteThroughALink) {
