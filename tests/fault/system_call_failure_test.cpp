@@ -445,6 +445,20 @@ TEST(SystemCallFailure, WriteToAHeldPipe) {
     EXPECT_TRUE(writeThroughPipe(received).Succeeded());
     faults::Disarm();
     EXPECT_TRUE(received == expected);
+    // A stream another program made non-blocking: the writer waits until it takes more, and a
+    // wait that fails is the write's failure.
+    faults::Arm(SystemCall::kWrite, 1, EAGAIN);
+    EXPECT_TRUE(writeThroughPipe(received).Succeeded());
+    EXPECT_EQ(faults::Count(SystemCall::kPoll), 1u);
+    faults::Arm(SystemCall::kWrite, 1, EAGAIN);
+    faults::FailEvery(SystemCall::kPoll, EINTR);
+    EXPECT_TRUE(writeThroughPipe(received).Succeeded());
+    faults::Arm(SystemCall::kWrite, 1, EAGAIN);
+    faults::FailEvery(SystemCall::kPoll, ENOMEM);
+    const auto report = writeThroughPipe(received);
+    faults::Disarm();
+    EXPECT_EQ(report.systemError, ENOMEM) << report.message;
+    EXPECT_TRUE(received.empty());
     // The other names this process's own descriptors go by.
     for (const std::string& directory :
          {std::string("/proc/self/fd/"), std::string("/proc/thread-self/fd/"),
