@@ -6,10 +6,13 @@
 // An interrupted call the library retries changes nothing at all.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -465,6 +468,43 @@ TEST(SystemCallFailure, WriteToAHeldPipe) {
           "/proc/" + std::to_string(::getpid()) + "/fd/"}) {
         EXPECT_TRUE(writeThroughPipe(received, directory).Succeeded()) << directory;
         EXPECT_TRUE(received == expected) << directory;
+    }
+}
+
+// The names of a pipe that are not this process's own descriptors: a thread's, and another
+// process's, written as the stream it is (appending when it appends); and no pipe at all.
+TEST(SystemCallFailure, WriteToAPipeThroughOtherNames) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(holder, 0);
+    const std::string end = std::to_string(ends[1]);
+    const std::string self = std::to_string(::getpid());
+    for (const std::string& path : {"/proc/" + std::to_string(holder) + "/fd/" + end,
+                                    "/proc/" + self + "/task/" + self + "/fd/" + end}) {
+        faults::Arm(SystemCall::kAny, 0, 0);
+        EXPECT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault", FixedDate())
+                        .Succeeded())
+            << path;
+        faults::Disarm();
+        EXPECT_GT(faults::Count(SystemCall::kWrite), 0u) << path;
+    }
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ends[1]);
+    const std::string received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
+    ::close(ends[0]);
+    EXPECT_EQ(std::count(received.begin(), received.end(), '\n') % 2, 0);  // two whole files
+    EXPECT_EQ(received.substr(0, received.size() / 2), received.substr(received.size() / 2));
+    // Names that only look like a descriptor's: no file to open, nowhere to make one.
+    for (const char* path : {"/dev/fd/1x", "/proc/self/fd/", "/proc/self/task//fd/1"}) {
+        EXPECT_EQ(blocks.WriteFile(path, "fault"), 0) << path;
     }
 }
 
