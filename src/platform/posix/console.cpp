@@ -4,6 +4,8 @@
 
 #include "platform/console.h"
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 // POSIX streams have no text mode.
@@ -19,10 +21,10 @@ bool StandardErrorIsTerminal() {
 
 bool IsTerminalDevice(const std::string& path) {
     // Without blocking on a device that waits, nor making it the controlling terminal.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int descriptor = sys::Open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return false;
     const bool terminal = ::isatty(descriptor) == 1;
-    ::close(descriptor);
+    sys::Close(descriptor);
     return terminal;
 }
 

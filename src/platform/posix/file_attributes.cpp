@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "posix/system_calls.h"
+
 #if defined(__linux__) || defined(__APPLE__)
 #include <sys/xattr.h>
 #define REUSEBLOCKS_HAVE_XATTR 1
@@ -23,30 +25,35 @@ namespace {
 // Apple's calls take a position and options that Linux's lack.
 #if defined(__APPLE__)
 ssize_t ListNames(int fd, char* names, std::size_t size) {
-    return ::flistxattr(fd, names, size, 0);
+    return sys::Failing(faults::SystemCall::kListXattr) ? -1 : ::flistxattr(fd, names, size, 0);
 }
 ssize_t GetValue(int fd, const char* name, void* value, std::size_t size) {
-    return ::fgetxattr(fd, name, value, size, 0, 0);
+    return sys::Failing(faults::SystemCall::kGetXattr) ? -1
+                                                       : ::fgetxattr(fd, name, value, size, 0, 0);
 }
 int SetValue(int fd, const char* name, const std::string& value) {
-    return ::fsetxattr(fd, name, value.data(), value.size(), 0, 0);
+    return sys::Failing(faults::SystemCall::kSetXattr)
+               ? -1
+               : ::fsetxattr(fd, name, value.data(), value.size(), 0, 0);
 }
 int RemoveName(int fd, const char* name) {
-    return ::fremovexattr(fd, name, 0);
+    return sys::Failing(faults::SystemCall::kRemoveXattr) ? -1 : ::fremovexattr(fd, name, 0);
 }
 constexpr int kNoSuchAttribute = ENOATTR;
 #else
 ssize_t ListNames(int fd, char* names, std::size_t size) {
-    return ::flistxattr(fd, names, size);
+    return sys::Failing(faults::SystemCall::kListXattr) ? -1 : ::flistxattr(fd, names, size);
 }
 ssize_t GetValue(int fd, const char* name, void* value, std::size_t size) {
-    return ::fgetxattr(fd, name, value, size);
+    return sys::Failing(faults::SystemCall::kGetXattr) ? -1 : ::fgetxattr(fd, name, value, size);
 }
 int SetValue(int fd, const char* name, const std::string& value) {
-    return ::fsetxattr(fd, name, value.data(), value.size(), 0);
+    return sys::Failing(faults::SystemCall::kSetXattr)
+               ? -1
+               : ::fsetxattr(fd, name, value.data(), value.size(), 0);
 }
 int RemoveName(int fd, const char* name) {
-    return ::fremovexattr(fd, name);
+    return sys::Failing(faults::SystemCall::kRemoveXattr) ? -1 : ::fremovexattr(fd, name);
 }
 constexpr int kNoSuchAttribute = ENODATA;
 #endif
@@ -126,17 +133,17 @@ bool CarryExtendedAttributes(int, int) {
 
 bool CarryAttributes(int from, const struct stat& info, int to) {
     struct stat made {};
-    if (::fstat(to, &made) != 0) return false;
+    if (sys::Fstat(to, &made) != 0) return false;
     // Owner and group first, each only where it differs: one the process may not set must not
     // keep it from setting the other. Changing them clears the set-id bits the mode restores.
     if (made.st_uid != info.st_uid || made.st_gid != info.st_gid) {
         const uid_t owner = made.st_uid != info.st_uid ? info.st_uid : static_cast<uid_t>(-1);
         const gid_t group = made.st_gid != info.st_gid ? info.st_gid : static_cast<gid_t>(-1);
-        if (::fchown(to, owner, group) != 0) return false;
+        if (sys::Fchown(to, owner, group) != 0) return false;
     }
     if (!CarryExtendedAttributes(from, to)) return false;
     // Last: with an ACL, the group bits are its mask, which the mode sets back to the old one.
-    return ::fchmod(to, info.st_mode & 07777) == 0;
+    return sys::Fchmod(to, info.st_mode & 07777) == 0;
 }
 
 }  // namespace reuseblocks::detail::platform

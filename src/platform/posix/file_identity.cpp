@@ -5,12 +5,14 @@
 
 #include "platform/file_identity.h"
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 bool NameOneFile(const std::string& a, const std::string& b) {
     struct stat first {};
     struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+    return sys::Stat(a.c_str(), &first) == 0 && sys::Stat(b.c_str(), &second) == 0 &&
            SameFile(first, second);
 }
 

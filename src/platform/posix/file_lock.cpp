@@ -8,6 +8,8 @@
 
 #include "platform/file_lock.h"
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 int LockOnce(int fd, bool wait) {
     int result;
     do {
-        result = ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB));
+        result = sys::Flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB));
     } while (result != 0 && errno == EINTR);
     return result == 0 ? 0 : errno;
 }
@@ -23,7 +25,7 @@ int LockOnce(int fd, bool wait) {
 }  // namespace
 
 void FileLock::Release(std::intptr_t handle) noexcept {
-    ::close(static_cast<int>(handle));  // closing releases the lock
+    sys::Close(static_cast<int>(handle));  // closing releases the lock
 }
 
 FileLock FileLock::Acquire(const std::string& path, bool wait, Refusal& refusal, ErrorCode& error) {
@@ -31,11 +33,11 @@ FileLock FileLock::Acquire(const std::string& path, bool wait, Refusal& refusal,
     error = 0;
     for (;;) {
         // Non-blocking, so that a FIFO without a writer cannot hold the open.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        const int fd = sys::Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) return FileLock();
         FileLock lock(fd);
         struct stat locked {};
-        if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) return FileLock();
+        if (sys::Fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) return FileLock();
         const int failure = LockOnce(fd, wait);
         if (failure == EWOULDBLOCK) {
             refusal = Refusal::kBusy;
@@ -50,7 +52,7 @@ FileLock FileLock::Acquire(const std::string& path, bool wait, Refusal& refusal,
         }
         // The holder before us may have renamed a new file over the path: lock that one.
         struct stat current {};
-        if (::stat(path.c_str(), &current) != 0) return FileLock();  // the load will say why
+        if (sys::Stat(path.c_str(), &current) != 0) return FileLock();  // the load will say why
         if (current.st_dev == locked.st_dev && current.st_ino == locked.st_ino) return lock;
     }
 }

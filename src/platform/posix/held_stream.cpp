@@ -12,6 +12,8 @@
 
 #include "posix/unique_fd.h"
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 namespace {
@@ -53,9 +55,9 @@ std::string_view Segment(std::string_view& text) {
 bool Appends(long pid, long descriptor) {
     const std::string path =
         "/proc/" + std::to_string(pid) + "/fdinfo/" + std::to_string(descriptor);
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC));
     char text[512];
-    const ssize_t got = fd.IsOpen() ? ::read(fd.Get(), text, sizeof text - 1) : -1;
+    const ssize_t got = fd.IsOpen() ? sys::Read(fd.Get(), text, sizeof text - 1) : -1;
     if (got <= 0) return false;
     text[got] = '\0';
     const char* flags = std::strstr(text, "flags:");
@@ -97,8 +99,7 @@ HeldStream FindHeldStream(const std::string& path) {
     if (held.kind != HeldStream::kNone) return held;
     const std::size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(directory.c_str(), nullptr),
-                                                     &std::free);
+    std::unique_ptr<char, decltype(&std::free)> real(sys::Realpath(directory.c_str()), &std::free);
     if (!real) return {};
     return Match(std::string(real.get()) + "/" +
                  (slash == std::string::npos ? path : path.substr(slash + 1)));

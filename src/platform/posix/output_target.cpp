@@ -16,6 +16,8 @@
 #include "posix/held_stream.h"
 #include "posix/output_target_state.h"
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 namespace {
@@ -48,10 +50,11 @@ void OutputTarget::Discard() noexcept {
     state.fd.Reset();
     state.RemoveTemporary();
     struct stat now {};
-    if (state.createdThroughLink && state.directory.IsOpen() &&
-        ::fstatat(state.directory.Get(), state.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (state.createdThroughLink && state.createdDirectory.IsOpen() &&
+        sys::FstatAt(state.createdDirectory.Get(), state.createdName.c_str(), &now,
+                     AT_SYMLINK_NOFOLLOW) == 0 &&
         SameFile(now, state.created) && now.st_size == 0) {
-        ::unlinkat(state.directory.Get(), state.name.c_str(), 0);
+        sys::UnlinkAt(state.createdDirectory.Get(), state.createdName.c_str(), 0);
     }
     state.createdThroughLink = false;
 }
@@ -71,13 +74,14 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
     m_state = std::make_unique<State>();
     State& state = *m_state;
     state.replaceShared = shared == SharedFile::kReplace;
+    state.openedPath = path;
 
     const HeldStream held = FindHeldStream(path);
     if (held.kind == HeldStream::kOwn) {
         // Written through this process's own open file: its offset, its appending, its kind.
-        state.fd = UniqueFd(::fcntl(held.descriptor, F_DUPFD_CLOEXEC, 3));
+        state.fd = UniqueFd(sys::Fcntl(held.descriptor, F_DUPFD_CLOEXEC, 3));
         struct stat info {};
-        if (!state.fd.IsOpen() || ::fstat(state.fd.Get(), &info) != 0) {
+        if (!state.fd.IsOpen() || sys::Fstat(state.fd.Get(), &info) != 0) {
             return Fail(WriteStep::kOpen);
         }
         state.pipe = !S_ISREG(info.st_mode);
@@ -87,14 +91,15 @@ bool OutputTarget::Open(const char* path, SharedFile shared) {
         // The kernel follows links and checks permissions; without waiting for a FIFO's reader.
         const int flags =
             O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (held.appending ? O_APPEND : 0);
-        UniqueFd target(::open(path, flags));
+        UniqueFd target(sys::Open(path, flags));
         if (target.IsOpen()) {
             struct stat info {};
-            if (::fstat(target.Get(), &info) != 0 || !ClearNonBlocking(target.Get())) {
+            if (sys::Fstat(target.Get(), &info) != 0 || !ClearNonBlocking(target.Get())) {
                 return Fail(WriteStep::kOpen);
             }
             if (held.kind == HeldStream::kOtherProcess) {
-                state.InPlace(std::move(target), S_ISREG(info.st_mode) && !held.appending);
+                state.InPlace(std::move(target), S_ISREG(info.st_mode) && !held.appending,
+                              info.st_size);
                 return true;
             }
             bool retry = false;
@@ -119,7 +124,7 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
     // A rename would split a file several names share, unless that is asked for, and a device or
     // a pipe is no file to replace.
     if (!S_ISREG(info.st_mode) || (info.st_nlink != 1 && !replaceShared)) {
-        InPlace(std::move(target), S_ISREG(info.st_mode));
+        InPlace(std::move(target), S_ISREG(info.st_mode), info.st_size);
         return true;
     }
     switch (LocateDirectory(path, info)) {
@@ -135,7 +140,7 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
     if (made < 0) {
         // A directory the process may not add to: in place is the only way to write at all.
         if (errno != EACCES && errno != EPERM) return false;
-        InPlace(std::move(target), true);
+        InPlace(std::move(target), true, info.st_size);
         return true;
     }
     fd = UniqueFd(made);
@@ -143,7 +148,7 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
         // The new file would change who may use it: leave the old one and write into it.
         fd.Reset();
         RemoveTemporary();
-        InPlace(std::move(target), true);
+        InPlace(std::move(target), true, info.st_size);
         return true;
     }
     mode = Mode::kReplace;
@@ -151,7 +156,7 @@ bool OutputTarget::State::OpenExisting(UniqueFd target, const struct stat& info,
 }
 
 bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
-    directory = UniqueFd(::open(DirectoryOf(path).c_str(), kDirectoryFlags));
+    directory = UniqueFd(sys::Open(DirectoryOf(path).c_str(), kDirectoryFlags));
     name = BaseNameOf(path);
     struct stat info {};
     if (!directory.IsOpen()) return false;
@@ -159,20 +164,36 @@ bool OutputTarget::State::OpenNew(const char* path, bool& retry) {
         errno = EISDIR;  // the path ends in a slash
         return false;
     }
-    if (::fstatat(directory.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (sys::FstatAt(directory.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         retry = true;
         if (!S_ISLNK(info.st_mode)) return false;  // made meanwhile: open it as it is now
         // A dangling link: the kernel creates the file it names, where its rules allow that
         // (protected symlinks in shared directories). Written as an existing empty file then.
-        UniqueFd made(::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+        // Where that file will be is found first, so that a failure after it can take it away.
+        char text[4096];
+        const ssize_t size = sys::ReadlinkAt(directory.Get(), name.c_str(), text, sizeof text);
+        if (size <= 0 || static_cast<std::size_t>(size) == sizeof text) {
+            if (size >= 0) errno = ENAMETOOLONG;
+            retry = false;
+            return false;
+        }
+        const std::string leadsTo(text, static_cast<std::size_t>(size));
+        createdDirectory =
+            UniqueFd(sys::OpenAt(directory.Get(), DirectoryOf(leadsTo).c_str(), kDirectoryFlags));
+        createdName = BaseNameOf(leadsTo);
+        UniqueFd made(
+            createdDirectory.IsOpen()
+                ? sys::Open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)
+                : -1);
         if (!made.IsOpen() && errno == ENOENT) {
             // Its folder is missing: the link's own text tells the user where it leads.
-            char text[4096];
-            const ssize_t size = ::readlinkat(directory.Get(), name.c_str(), text, sizeof text);
-            if (size > 0) danglingLink.assign(text, static_cast<std::size_t>(size));
-            errno = ENOENT;
+            danglingLink = leadsTo;
         }
-        if (!made.IsOpen() || ::fstat(made.Get(), &created) != 0) retry = false;
+        if (!made.IsOpen() || (sys::Fstat(made.Get(), &created) != 0 &&
+                               sys::FstatAt(createdDirectory.Get(), createdName.c_str(), &created,
+                                            AT_SYMLINK_NOFOLLOW) != 0)) {
+            retry = false;
+        }
         createdThroughLink = retry && created.st_size == 0;
         return false;
     }
@@ -203,17 +224,17 @@ OutputTarget::State::Located OutputTarget::State::LocateDirectory(const char* pa
     struct stat found {};
     // Holds the directory of `where` and looks at its last part, not following it.
     const auto look = [&](const std::string& where) {
-        directory = UniqueFd(::open(DirectoryOf(where).c_str(), kDirectoryFlags));
+        directory = UniqueFd(sys::Open(DirectoryOf(where).c_str(), kDirectoryFlags));
         name = BaseNameOf(where);
         return directory.IsOpen() &&
-               ::fstatat(directory.Get(), name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0;
+               sys::FstatAt(directory.Get(), name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0;
     };
     const auto failed = [] { return PathChanged(errno) ? Located::kChanged : Located::kFailed; };
     if (!look(path)) return failed();
     if (SameFile(found, info)) return Located::kFound;
     if (!S_ISLNK(found.st_mode)) return Located::kChanged;
     // A link: the whole path resolved once, and checked against the open file like the first.
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path, nullptr), &std::free);
+    std::unique_ptr<char, decltype(&std::free)> real(sys::Realpath(path), &std::free);
     if (!real || !look(real.get())) return failed();
     return SameFile(found, info) ? Located::kFound : Located::kChanged;
 }
@@ -250,6 +271,7 @@ bool OutputTarget::Commit() noexcept {
         ok = Fail(WriteStep::kRename);
     }
     if (!ok) Discard();
+    state.createdThroughLink = false;  // written, or taken away
     return ok;
 }
 

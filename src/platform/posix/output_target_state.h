@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/file_system.h"
@@ -49,13 +50,17 @@ struct OutputTarget::State {
     bool PutInPlace() noexcept;
     void RemoveTemporary() noexcept;
 
-    // Writing to the target itself.
-    void InPlace(UniqueFd target, bool regular);
+    // Writing to the target itself; room to keep the `size` bytes of a regular file's old text.
+    // Throws std::bad_alloc only.
+    void InPlace(UniqueFd target, bool regular, off_t size = 0);
     // kInPlace: room for `size` bytes from the start, made without changing a byte; false, with
     // errno set and the file as it was, when there is none.
     bool ReserveInPlace(std::uint64_t size) noexcept;
     // kInPlace: the old text after the new cut off.
     bool CutInPlace() noexcept;
+    // kInPlace: the old text and length back after a failure part-way, as far as they were
+    // kept; errno stays as it was.
+    void RestoreInPlace() noexcept;
     // kNone, or the step that failed with errno set.
     WriteStep WriteText(const char* data, std::size_t size) noexcept;
 
@@ -67,10 +72,19 @@ struct OutputTarget::State {
     bool unnamed = false;                     // an O_TMPFILE, named only when complete
     bool reserved = false;                    // kInPlace: room made for the whole text
     std::uint64_t written = 0;                // kInPlace: bytes of the new text written
-    bool pipe = false;                        // writes may raise SIGPIPE
-    bool replaceShared = false;               // a file with several names is replaced too
+    std::string openedPath;                   // kInPlace: where the old text is read from
+    off_t oldSize = -1;                       // kInPlace: the old length, once room is made
+    // kInPlace: the old text the new goes over, kept when the file could be read.
+    std::unique_ptr<char[]> oldText;
+    std::size_t oldTextCapacity = 0;
+    std::size_t oldTextSize = 0;
+    bool oldTextKept = false;
+    bool pipe = false;                // writes may raise SIGPIPE
+    bool replaceShared = false;       // a file with several names is replaced too
     bool createdThroughLink = false;  // an empty file made for a dangling link, gone on failure
-    std::string danglingLink;         // what a dangling link leads to where nothing can be made
+    UniqueFd createdDirectory;        // where that file is, under `createdName`
+    std::string createdName;
+    std::string danglingLink;  // what a dangling link leads to where nothing can be made
     struct stat created {};
 };
 

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "posix/system_calls.h"
+
 #if __has_include(<sys/random.h>)
 #include <sys/random.h>
 #endif
@@ -19,7 +21,7 @@ bool ReadFromGetrandom(unsigned char* bytes, std::size_t count) noexcept {
     // Non-blocking: early in boot, before the pool is ready, getrandom would wait.
     std::size_t got = 0;
     while (got < count) {
-        const ssize_t read = ::getrandom(bytes + got, count - got, GRND_NONBLOCK);
+        const ssize_t read = sys::Getrandom(bytes + got, count - got, GRND_NONBLOCK);
         if (read > 0) {
             got += static_cast<std::size_t>(read);
         } else if (read == 0 || errno != EINTR) {
@@ -35,18 +37,18 @@ bool ReadFromGetrandom(unsigned char* bytes, std::size_t count) noexcept {
 }
 
 bool ReadFromDevice(unsigned char* bytes, std::size_t count) noexcept {
-    const int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    const int fd = sys::Open("/dev/urandom", O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     std::size_t got = 0;
     while (got < count) {
-        const ssize_t read = ::read(fd, bytes + got, count - got);
+        const ssize_t read = sys::Read(fd, bytes + got, count - got);
         if (read > 0) {
             got += static_cast<std::size_t>(read);
         } else if (read == 0 || errno != EINTR) {
             break;
         }
     }
-    ::close(fd);
+    sys::Close(fd);
     return got == count;
 }
 

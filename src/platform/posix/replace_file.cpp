@@ -9,6 +9,8 @@
 
 #include "posix/output_target_state.h"
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 namespace {
@@ -27,22 +29,23 @@ struct DescriptorLink {
 // behind; else under a fresh temporary name. The descriptor, or -1 with errno set.
 int OutputTarget::State::CreateTemporary(mode_t fileMode) {
 #if defined(O_TMPFILE)
-    const int made = ::openat(directory.Get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, fileMode);
+    const int made = sys::OpenAt(directory.Get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, fileMode);
     if (made >= 0) {
         // Naming it later goes through /proc; without /proc it could never be named.
-        if (::access(DescriptorLink(made).text, F_OK) == 0) {
+        if (sys::Access(DescriptorLink(made).text, F_OK) == 0) {
             unnamed = true;
             return made;
         }
-        ::close(made);
+        sys::Close(made);
     } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
         return -1;  // not a file system without unnamed files: the directory refused
     }
 #endif
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         MakeTemporaryName(temporary);
-        const int named = ::openat(directory.Get(), temporary,
-                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
+        const int named =
+            sys::OpenAt(directory.Get(), temporary,
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
         if (named >= 0) return named;
         temporary[0] = '\0';
         if (errno != EEXIST) return -1;
@@ -55,7 +58,7 @@ bool OutputTarget::State::NameUnnamed() {
     const DescriptorLink link(fd.Get());
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         MakeTemporaryName(temporary);
-        if (::linkat(AT_FDCWD, link.text, directory.Get(), temporary, AT_SYMLINK_FOLLOW) == 0) {
+        if (sys::LinkAt(AT_FDCWD, link.text, directory.Get(), temporary, AT_SYMLINK_FOLLOW) == 0) {
             unnamed = false;
             return true;
         }
@@ -67,17 +70,17 @@ bool OutputTarget::State::NameUnnamed() {
 
 // Renames the complete, closed new file over the target.
 bool OutputTarget::State::PutInPlace() noexcept {
-    if (::renameat(directory.Get(), temporary, directory.Get(), name.c_str()) != 0) return false;
+    if (sys::RenameAt(directory.Get(), temporary, directory.Get(), name.c_str()) != 0) return false;
     temporary[0] = '\0';
     createdThroughLink = false;
     // Makes the rename durable. Best effort: not every file system can sync a directory.
-    UniqueFd synced(::openat(directory.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd synced(sys::OpenAt(directory.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (synced.IsOpen()) static_cast<void>(FlushToDisk(synced.Get()));
     return true;
 }
 
 void OutputTarget::State::RemoveTemporary() noexcept {
-    if (temporary[0]) ::unlinkat(directory.Get(), temporary, 0);
+    if (temporary[0]) sys::UnlinkAt(directory.Get(), temporary, 0);
     temporary[0] = '\0';
     unnamed = false;
 }

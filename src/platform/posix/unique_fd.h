@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "posix/system_calls.h"
+
 namespace reuseblocks::detail::platform {
 
 // Owns a file descriptor and closes it on every path out of the scope that holds it.
@@ -32,7 +34,7 @@ class UniqueFd {
     bool Close() noexcept {
         if (m_fd < 0) return true;
         const int fd = std::exchange(m_fd, -1);
-        return ::close(fd) == 0;
+        return sys::Close(fd) == 0;
     }
     void Reset() noexcept { static_cast<void>(Close()); }
 

@@ -83,7 +83,8 @@ struct OutputFailure {
 // directory the process may not add to, a file whose owner, group or attributes a new file could
 // not keep) the text goes to the target itself.
 // Destroying the object before a successful Commit discards the new file: the target keeps its
-// old content when replacing.
+// old content when replacing. In place, a write or the cut at the end that fails puts the old
+// text and length back, where the process may read the file.
 class OutputTarget {
   public:
     OutputTarget() noexcept;

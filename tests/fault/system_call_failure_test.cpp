@@ -1,0 +1,559 @@
+// SPDX-License-Identifier: MIT
+// Every system call a load or a write makes, made to fail in turn through the platform layer's
+// seam: first counted with nothing armed, then the first, the second, ... each with each error.
+// Whatever fails, nothing crashes, no descriptor stays open, no temporary file stays behind, the
+// report names the step and the error, and the target holds its old text or the whole new one.
+// An interrupted call the library retries changes nothing at all.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fault_support.h"
+#include "platform/file_lock.h"
+#include "platform/system_call_faults.h"
+#include "reuseblocks/diagnostics.h"
+#include "reuseblocks/edit.h"
+
+namespace {
+
+namespace faults = reuseblocks::detail::platform::faults;
+using faults::SystemCall;
+
+// Errors any call may meet: the disk, a full device, a permission taken away meanwhile.
+constexpr int kErrors[] = {EIO, ENOSPC, EACCES};
+// And for writes, the errors that send the writer another way: a name that changed meanwhile, a
+// file system without a feature, a name already taken.
+constexpr int kWriteErrors[] = {EIO, ENOSPC, EACCES, ENOENT, EOPNOTSUPP, EEXIST};
+// The calls the library goes on with after an interruption.
+constexpr SystemCall kRetried[] = {SystemCall::kRead,     SystemCall::kPread, SystemCall::kWrite,
+                                   SystemCall::kPwrite,   SystemCall::kPoll,  SystemCall::kFlock,
+                                   SystemCall::kGetrandom};
+
+std::string Trial(unsigned long nth, int error) {
+    return std::string("failing call ") + std::to_string(nth) + ", " +
+           faults::Name(faults::Failed()) + ", with " + std::strerror(error);
+}
+
+// The calls of each kind `operation` makes, counted with nothing failing.
+// A call that fails every time, as where the system or the file system lacks it; kAny: none.
+struct Lacking {
+    SystemCall call = SystemCall::kAny;
+    int error = 0;
+};
+
+void Arm(SystemCall call, unsigned long nth, int error, Lacking lacking = {}) {
+    faults::Arm(call, nth, error);
+    if (lacking.call != SystemCall::kAny) faults::FailEvery(lacking.call, lacking.error);
+}
+
+template <typename Operation>
+std::map<SystemCall, unsigned long> CountCalls(Operation operation, Lacking lacking = {}) {
+    Arm(SystemCall::kAny, 0, 0, lacking);
+    operation();
+    faults::Disarm();
+    std::map<SystemCall, unsigned long> counts;
+    for (int call = 0; call < static_cast<int>(SystemCall::kCount); ++call) {
+        counts[static_cast<SystemCall>(call)] = faults::Count(static_cast<SystemCall>(call));
+    }
+    return counts;
+}
+
+CReuseBlockFile& Sample(CReuseBlockFile& blocks, int count) {
+    for (int b = 0; b < count; ++b) {
+        CReuseBlock* block = AddPlainBlock(blocks, ("/TOP/B" + std::to_string(b)).c_str());
+        const std::uint32_t row = block->NewLayerMap();
+        for (std::uint32_t column = 0; column < 4; ++column) block->GetLayerMap(row, column) = "L";
+    }
+    return blocks;
+}
+
+reuseblocks::WriteFileOptions FixedDate() {
+    reuseblocks::WriteFileOptions options;
+    options.hasDate = true;
+    return options;
+}
+
+// How the target stands before the write.
+enum class Target {
+    kNew,             // not there
+    kReplaced,        // a file of its own: replaced through a new file
+    kInPlaceLonger,   // shared with a second name: written in place, over longer old text
+    kInPlaceShorter,  // the same, over shorter old text
+    kThroughLink,     // a symbolic link to a file of its own: that file replaced
+    kDanglingLink,    // a symbolic link to no file yet: the file it names made
+    kAttributes,      // a file of its own with an extended attribute, and another owner as root
+};
+
+constexpr uid_t kOtherOwner = 4321;
+
+const char* TargetName(Target target) {
+    switch (target) {
+        case Target::kNew:
+            return "new";
+        case Target::kReplaced:
+            return "replaced";
+        case Target::kInPlaceLonger:
+            return "in place, shrinking";
+        case Target::kInPlaceShorter:
+            return "in place, growing";
+        case Target::kThroughLink:
+            return "through a link";
+        case Target::kDanglingLink:
+            return "through a dangling link";
+        case Target::kAttributes:
+            return "with attributes";
+    }
+    return "?";
+}
+
+// A fresh directory holding the target as `kind` says.
+class Scene {
+  public:
+    explicit Scene(Target kind) : m_kind(kind), m_target(m_dir.File("board.blocks")) {
+        if (kind == Target::kNew) return;
+        if (kind == Target::kThroughLink || kind == Target::kDanglingLink) {
+            EXPECT_EQ(::symlink("real.blocks", m_target.c_str()), 0);
+            if (kind == Target::kDanglingLink) return;
+        }
+        // Longer than the new text, or a line of it.
+        m_previous = kind == Target::kInPlaceShorter ? "# old\n" : std::string(20000, '#') + "\n";
+        fault::WriteBytes(m_target, m_previous);
+        if (kind == Target::kAttributes) {
+            EXPECT_EQ(::setxattr(m_target.c_str(), "user.origin", "kept", 4, 0), 0);
+            if (::geteuid() == 0) {
+                EXPECT_EQ(::chown(m_target.c_str(), kOtherOwner, kOtherOwner), 0);
+            }
+        }
+        if (kind == Target::kInPlaceLonger || kind == Target::kInPlaceShorter) {
+            EXPECT_EQ(::link(m_target.c_str(), m_dir.File("other-name").c_str()), 0);
+        }
+    }
+
+    const std::string& Path() const { return m_target; }
+
+    // The target holds `expected`, or its old text (none when it was new), and the directory
+    // holds nothing else; a shared target still is one file under both names.
+    void Check(bool written, const std::string& expected) const {
+        std::vector<std::string> names;
+        if (written || m_kind != Target::kNew) names.push_back("board.blocks");
+        if ((written && m_kind == Target::kDanglingLink) || m_kind == Target::kThroughLink) {
+            names.push_back("real.blocks");
+            struct stat link {};
+            EXPECT_TRUE(::lstat(m_target.c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+        }
+        if (m_kind == Target::kInPlaceLonger || m_kind == Target::kInPlaceShorter) {
+            names.push_back("other-name");
+            struct stat info {};
+            EXPECT_TRUE(::stat(m_target.c_str(), &info) == 0 && info.st_nlink == 2);
+        }
+        EXPECT_EQ(m_dir.Entries(), names) << "a new file left behind, or the target lost";
+        if (names.empty()) return;
+        if (m_kind == Target::kAttributes) {
+            char value[16] = {};
+            EXPECT_EQ(::getxattr(m_target.c_str(), "user.origin", value, sizeof value), 4);
+            EXPECT_STREQ(value, "kept");
+            struct stat info {};
+            EXPECT_TRUE(::stat(m_target.c_str(), &info) == 0 &&
+                        (::geteuid() != 0 || info.st_uid == kOtherOwner));
+        }
+        const std::string now = fault::ReadBytes(m_target);
+        if (written) {
+            EXPECT_TRUE(now == expected) << "not the whole new text";
+        } else {
+            EXPECT_TRUE(now == m_previous) << "the old text changed: " << now.size() << " bytes";
+        }
+    }
+
+    bool InPlace() const {
+        return m_kind == Target::kInPlaceLonger || m_kind == Target::kInPlaceShorter;
+    }
+    bool Holds(const std::string& text) const { return fault::ReadBytes(m_target) == text; }
+
+  private:
+    Target m_kind;
+    fault::ScratchDir m_dir;
+    std::string m_target;
+    std::string m_previous;
+};
+
+// Fails each call of `walked` (kAny: of every kind) in turn, with each error, while writing
+// `count` blocks to a target that stands as `kind` says.
+void WalkWrite(Target kind, Lacking lacking = {}, SystemCall walked = SystemCall::kAny,
+               int count = 40) {
+    SCOPED_TRACE(std::string(TargetName(kind)) + ", lacking " + faults::Name(lacking.call));
+    CReuseBlockFile blocks;
+    Sample(blocks, count);
+    const reuseblocks::WriteFileOptions options = FixedDate();
+    std::string expected;
+    const auto counts = CountCalls(
+        [&] {
+            const Scene scene(kind);
+            const auto report =
+                reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", options);
+            EXPECT_TRUE(report.Succeeded()) << report.message;
+            expected = fault::ReadBytes(scene.Path());
+        },
+        lacking);
+    ASSERT_GT(counts.at(SystemCall::kAny), 3u);
+
+    const auto attempt = [&](SystemCall call, unsigned long nth, int error) {
+        const Scene scene(kind);
+        const int descriptors = fault::OpenDescriptors();
+        Arm(call, nth, error, lacking);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", options);
+        faults::Disarm();
+        SCOPED_TRACE(Trial(nth, error));
+        EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+        // Answers no system gives for the scene as it stands, but for one that changed:
+        // attributes the file system says it lacks were never there, and a link that looks
+        // gone was removed meanwhile, so that a new file takes its name.
+        if (error == EOPNOTSUPP && faults::Failed() == SystemCall::kListXattr) return true;
+        if (error == ENOENT && faults::Failed() == SystemCall::kFstatAt &&
+            kind == Target::kDanglingLink) {
+            EXPECT_TRUE(report.Succeeded()) << report.message;
+            EXPECT_TRUE(scene.Holds(expected));
+            return true;
+        }
+        if (report.Succeeded()) {
+            EXPECT_EQ(report.step, reuseblocks::WriteStep::kNone);
+            scene.Check(true, expected);
+            return true;
+        }
+        EXPECT_NE(report.step, reuseblocks::WriteStep::kNone) << report.message;
+        EXPECT_STRNE(reuseblocks::WriteStepName(report.step), "unknown");
+        EXPECT_EQ(report.systemError, error) << report.message;
+        // Written in place, the text may be all there when what failed came after it (the sync).
+        scene.Check(scene.InPlace() && scene.Holds(expected), expected);
+        return false;
+    };
+    for (const int error : kWriteErrors) {
+        for (unsigned long nth = 1; nth <= counts.at(walked); ++nth) attempt(walked, nth, error);
+    }
+    for (const SystemCall call : kRetried) {
+        for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
+            EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
+        }
+    }
+}
+
+TEST(SystemCallFailure, WriteOfANewFile) {
+    WalkWrite(Target::kNew);
+}
+
+TEST(SystemCallFailure, ReplaceOfAnExistingFile) {
+    WalkWrite(Target::kReplaced);
+}
+
+TEST(SystemCallFailure, WriteInPlaceOverLongerText) {
+    WalkWrite(Target::kInPlaceLonger);
+}
+
+TEST(SystemCallFailure, WriteInPlaceOverShorterText) {
+    WalkWrite(Target::kInPlaceShorter);
+}
+
+// Where the file system cannot reserve room, the room is written with zero bytes first.
+TEST(SystemCallFailure, WriteInPlaceWithoutFallocate) {
+    WalkWrite(Target::kInPlaceLonger, {SystemCall::kFallocate, EOPNOTSUPP});
+    WalkWrite(Target::kInPlaceShorter, {SystemCall::kFallocate, EOPNOTSUPP});
+}
+
+// Without /proc an unnamed file could never be named: a named one is made instead. Without a
+// random source its name comes from the clock.
+TEST(SystemCallFailure, ReplaceThroughANamedNewFile) {
+    WalkWrite(Target::kNew, {SystemCall::kAccess, ENOENT});
+    WalkWrite(Target::kReplaced, {SystemCall::kAccess, ENOENT});
+    WalkWrite(Target::kReplaced, {SystemCall::kGetrandom, ENOSYS});
+}
+
+// What the new file cannot carry over (owner, attributes) makes the write go in place.
+TEST(SystemCallFailure, ReplaceKeepsOwnerAndAttributes) {
+    WalkWrite(Target::kAttributes);
+}
+
+// A text larger than the writer's buffer goes out in several writes while it is made, or in
+// several pieces kept until the end when written in place.
+TEST(SystemCallFailure, WriteOfALargeText) {
+    for (const Target kind : {Target::kReplaced, Target::kInPlaceShorter}) {
+        WalkWrite(kind, {}, SystemCall::kWrite, 25000);
+    }
+}
+
+TEST(SystemCallFailure, WriteThroughALink) {
+    WalkWrite(Target::kThroughLink);
+    WalkWrite(Target::kDanglingLink);
+}
+
+// On one thread and on several, which read the file's pieces side by side.
+TEST(SystemCallFailure, Load) {
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    {
+        CReuseBlockFile blocks;
+        ASSERT_EQ(Sample(blocks, 400).WriteFile(path.c_str(), "fault"), 1);
+    }
+    for (const unsigned threads : {1u, 3u}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        reuseblocks::LoadOptions options;
+        options.threads = threads;
+        const auto counts = CountCalls([&] {
+            CReuseBlockFile blocks;
+            EXPECT_TRUE(reuseblocks::LoadFileWithReport(blocks, path.c_str(), options).Succeeded());
+        });
+        const auto attempt = [&](SystemCall call, unsigned long nth, int error) {
+            const int descriptors = fault::OpenDescriptors();
+            CReuseBlockFile blocks;
+            faults::Arm(call, nth, error);
+            const auto report = reuseblocks::LoadFileWithReport(blocks, path.c_str(), options);
+            faults::Disarm();
+            SCOPED_TRACE(Trial(nth, error));
+            EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+            if (report.Succeeded()) {
+                EXPECT_EQ(blocks.GetCount(), 400);
+                return true;
+            }
+            EXPECT_EQ(report.Code(), reuseblocks::LoadResult::kCannotRead) << report.message;
+            EXPECT_NE(report.message.find(std::strerror(error)), std::string::npos)
+                << report.message;
+            // What was read before the failure stays, and nothing else: the file's first blocks.
+            for (int b = 0; b < blocks.GetCount(); ++b) {
+                CReuseBlock* block = nullptr;
+                EXPECT_NE(blocks.GetBlock(("/TOP/B" + std::to_string(b)).c_str(), block), 0) << b;
+            }
+            return false;
+        };
+        for (const int error : kErrors) {
+            for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+                attempt(SystemCall::kAny, nth, error);
+            }
+        }
+        for (const SystemCall call : kRetried) {
+            for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
+                EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
+            }
+        }
+    }
+}
+
+// An update reads the file, then writes it back: a failure of either leaves it as it was.
+TEST(SystemCallFailure, UpdateOfAFile) {
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    {
+        CReuseBlockFile written;
+        ASSERT_EQ(Sample(written, 40).WriteFile(path.c_str(), "fault"), 1);
+    }
+    const std::string previous = fault::ReadBytes(path);
+    CReuseBlockFile blocks;
+    ASSERT_EQ(blocks.LoadFile(path.c_str()), 0);
+    CReuseBlock* changed = nullptr;
+    ASSERT_NE(blocks.GetBlock("/TOP/B7", changed), 0);
+    changed->SetProperty(3, "changed");
+    std::string expected;
+    const auto counts = CountCalls([&] {
+        ASSERT_TRUE(reuseblocks::UpdateFileWithReport(blocks, path.c_str(), {}).Succeeded());
+        expected = fault::ReadBytes(path);
+        fault::WriteBytes(path, previous);
+    });
+    ASSERT_NE(expected, previous);
+    const auto attempt = [&](SystemCall call, unsigned long nth, int error) {
+        fault::WriteBytes(path, previous);
+        const int descriptors = fault::OpenDescriptors();
+        faults::Arm(call, nth, error);
+        const auto report = reuseblocks::UpdateFileWithReport(blocks, path.c_str(), {});
+        faults::Disarm();
+        SCOPED_TRACE(Trial(nth, error));
+        EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+        if (report.Succeeded()) {
+            EXPECT_TRUE(fault::ReadBytes(path) == expected);
+            return true;
+        }
+        EXPECT_EQ(report.systemError, error) << report.message;
+        EXPECT_TRUE(report.result == reuseblocks::UpdateResult::kCannotRead ||
+                    (report.result == reuseblocks::UpdateResult::kCannotWrite &&
+                     report.step != reuseblocks::WriteStep::kNone))
+            << report.message;
+        EXPECT_TRUE(fault::ReadBytes(path) == previous) << "the old text changed";
+        return false;
+    };
+    for (const int error : kErrors) {
+        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+            attempt(SystemCall::kAny, nth, error);
+        }
+    }
+    for (const SystemCall call : kRetried) {
+        for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
+            EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
+        }
+    }
+}
+
+}  // namespace
+
+// A stream the process holds open, named through /dev/fd: written as it stands, never half.
+TEST(SystemCallFailure, WriteToAHeldPipe) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    const reuseblocks::WriteFileOptions options = FixedDate();
+    const auto writeThroughPipe = [&](std::string& received,
+                                      const std::string& directory = "/dev/fd/") {
+        int ends[2];
+        EXPECT_EQ(::pipe(ends), 0);
+        const std::string path = directory + std::to_string(ends[1]);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault", options);
+        ::close(ends[1]);
+        received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
+        ::close(ends[0]);
+        return report;
+    };
+    std::string expected;
+    const auto counts = CountCalls([&] { EXPECT_TRUE(writeThroughPipe(expected).Succeeded()); });
+    ASSERT_GT(expected.size(), 1000u);
+    for (const int error : kErrors) {
+        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+            const int descriptors = fault::OpenDescriptors();
+            std::string received;
+            faults::Arm(SystemCall::kAny, nth, error);
+            const auto report = writeThroughPipe(received);
+            faults::Disarm();
+            SCOPED_TRACE(Trial(nth, error));
+            EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+            if (report.Succeeded()) {
+                EXPECT_TRUE(received == expected);
+            } else {
+                EXPECT_EQ(report.systemError, error) << report.message;
+                EXPECT_NE(report.step, reuseblocks::WriteStep::kNone);
+                // All of it, when what failed came after it (the close).
+                EXPECT_TRUE(received.empty() || received == expected)
+                    << received.size() << " bytes went out";
+            }
+        }
+    }
+    faults::Arm(SystemCall::kWrite, 1, EINTR);
+    std::string received;
+    EXPECT_TRUE(writeThroughPipe(received).Succeeded());
+    faults::Disarm();
+    EXPECT_TRUE(received == expected);
+    // A stream another program made non-blocking: the writer waits until it takes more, and a
+    // wait that fails is the write's failure.
+    faults::Arm(SystemCall::kWrite, 1, EAGAIN);
+    EXPECT_TRUE(writeThroughPipe(received).Succeeded());
+    EXPECT_EQ(faults::Count(SystemCall::kPoll), 1u);
+    faults::Arm(SystemCall::kWrite, 1, EAGAIN);
+    faults::FailEvery(SystemCall::kPoll, EINTR);
+    EXPECT_TRUE(writeThroughPipe(received).Succeeded());
+    faults::Arm(SystemCall::kWrite, 1, EAGAIN);
+    faults::FailEvery(SystemCall::kPoll, ENOMEM);
+    const auto report = writeThroughPipe(received);
+    faults::Disarm();
+    EXPECT_EQ(report.systemError, ENOMEM) << report.message;
+    EXPECT_TRUE(received.empty());
+    // The other names this process's own descriptors go by.
+    for (const std::string& directory :
+         {std::string("/proc/self/fd/"), std::string("/proc/thread-self/fd/"),
+          "/proc/" + std::to_string(::getpid()) + "/fd/"}) {
+        EXPECT_TRUE(writeThroughPipe(received, directory).Succeeded()) << directory;
+        EXPECT_TRUE(received == expected) << directory;
+    }
+}
+
+// The names of a pipe that are not this process's own descriptors: a thread's, and another
+// process's, written as the stream it is (appending when it appends); and no pipe at all.
+TEST(SystemCallFailure, WriteToAPipeThroughOtherNames) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(holder, 0);
+    const std::string end = std::to_string(ends[1]);
+    const std::string self = std::to_string(::getpid());
+    for (const std::string& path : {"/proc/" + std::to_string(holder) + "/fd/" + end,
+                                    "/proc/" + self + "/task/" + self + "/fd/" + end}) {
+        faults::Arm(SystemCall::kAny, 0, 0);
+        EXPECT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault", FixedDate())
+                        .Succeeded())
+            << path;
+        faults::Disarm();
+        EXPECT_GT(faults::Count(SystemCall::kWrite), 0u) << path;
+    }
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ends[1]);
+    const std::string received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
+    ::close(ends[0]);
+    EXPECT_EQ(std::count(received.begin(), received.end(), '\n') % 2, 0);  // two whole files
+    EXPECT_EQ(received.substr(0, received.size() / 2), received.substr(received.size() / 2));
+    // Names that only look like a descriptor's: no file to open, nowhere to make one.
+    for (const char* path : {"/dev/fd/1x", "/proc/self/fd/", "/proc/self/task//fd/1"}) {
+        EXPECT_EQ(blocks.WriteFile(path, "fault"), 0) << path;
+    }
+}
+
+// The advisory lock of the tool's edits: held, or refused with the reason, never a descriptor
+// left open.
+TEST(SystemCallFailure, FileLock) {
+    using reuseblocks::detail::platform::FileLock;
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    fault::WriteBytes(path, "# locked\n");
+    const auto acquire = [&](FileLock::Refusal& refusal, int& error) {
+        return FileLock::Acquire(path, false, refusal, error);
+    };
+    const auto counts = CountCalls([&] {
+        FileLock::Refusal refusal{};
+        int error = 0;
+        EXPECT_TRUE(acquire(refusal, error).Held());
+    });
+    for (const int error : {EIO, EACCES, ENOLCK, EWOULDBLOCK}) {
+        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
+            const int descriptors = fault::OpenDescriptors();
+            FileLock::Refusal refusal{};
+            int told = 0;
+            faults::Arm(SystemCall::kAny, nth, error);
+            {
+                const FileLock lock = acquire(refusal, told);
+                faults::Disarm();
+                SCOPED_TRACE(Trial(nth, error));
+                const bool lockFailed = faults::Failed() == SystemCall::kFlock;
+                if (lockFailed && error == EWOULDBLOCK) {
+                    EXPECT_EQ(refusal, FileLock::Refusal::kBusy);
+                } else if (lockFailed && error != ENOLCK) {
+                    EXPECT_EQ(refusal, FileLock::Refusal::kFailed);
+                    EXPECT_EQ(told, error);
+                } else {
+                    // Nothing to lock, or a file system without locks: the load tells why.
+                    EXPECT_EQ(refusal, FileLock::Refusal::kNone);
+                }
+                EXPECT_EQ(lock.Held(), refusal == FileLock::Refusal::kNone && !lockFailed &&
+                                           faults::Failed() != SystemCall::kOpen &&
+                                           faults::Failed() != SystemCall::kFstat &&
+                                           faults::Failed() != SystemCall::kStat);
+            }
+            EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+        }
+    }
+    FileLock::Refusal refusal{};
+    int error = 0;
+    faults::Arm(SystemCall::kFlock, 1, EINTR);
+    EXPECT_TRUE(acquire(refusal, error).Held());
+    faults::Disarm();
+}
