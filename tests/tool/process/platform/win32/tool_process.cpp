@@ -49,6 +49,14 @@ struct Handle {
     }
 };
 
+// Standard input at its end, as /dev/null gives it on POSIX. Without a handle, a program that
+// reads standard input (lsp) waits under Wine for a console that never types.
+HANDLE InheritableEmptyInput() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 HANDLE InheritableOutput(const std::string& path) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     return ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
@@ -78,7 +86,9 @@ ToolRun RunProgram(const std::string& program, const std::vector<std::string>& a
     {
         Handle out{InheritableOutput(outPath)};
         Handle err{InheritableOutput(errPath)};
-        if (out.value == INVALID_HANDLE_VALUE || err.value == INVALID_HANDLE_VALUE) {
+        Handle in{InheritableEmptyInput()};
+        if (out.value == INVALID_HANDLE_VALUE || err.value == INVALID_HANDLE_VALUE ||
+            in.value == INVALID_HANDLE_VALUE) {
             throw std::runtime_error("cannot create the capture files");
         }
         const std::wstring application = Widen(program);
@@ -91,7 +101,7 @@ ToolRun RunProgram(const std::string& program, const std::vector<std::string>& a
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = nullptr;
+        startup.hStdInput = in.value;
         startup.hStdOutput = out.value;
         startup.hStdError = err.value;
         PROCESS_INFORMATION process{};
