@@ -45,6 +45,22 @@ std::string Trial(unsigned long nth, int error) {
            faults::Name(faults::Failed()) + ", with " + std::strerror(error);
 }
 
+// Fails each call of `walked` (kAny: of every kind) in turn with each of `errors`, then each call
+// the library retries with EINTR, which must succeed. `attempt(call, nth, error)` runs one trial
+// and says whether the operation succeeded.
+template <typename Counts, typename Errors, typename Attempt>
+void WalkEveryCall(const Counts& counts, SystemCall walked, const Errors& errors,
+                   const Attempt& attempt) {
+    for (const int error : errors) {
+        for (unsigned long nth = 1; nth <= counts.at(walked); ++nth) attempt(walked, nth, error);
+    }
+    for (const SystemCall call : kRetried) {
+        for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
+            EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
+        }
+    }
+}
+
 // The calls of each kind `operation` makes, counted with nothing failing.
 // A call that fails every time, as where the system or the file system lacks it; kAny: none.
 struct Lacking {
@@ -238,14 +254,7 @@ void WalkWrite(Target kind, Lacking lacking = {}, SystemCall walked = SystemCall
         scene.Check(scene.InPlace() && scene.Holds(expected), expected);
         return false;
     };
-    for (const int error : kWriteErrors) {
-        for (unsigned long nth = 1; nth <= counts.at(walked); ++nth) attempt(walked, nth, error);
-    }
-    for (const SystemCall call : kRetried) {
-        for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
-            EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
-        }
-    }
+    WalkEveryCall(counts, walked, kWriteErrors, attempt);
 }
 
 TEST(SystemCallFailure, WriteOfANewFile) {
@@ -334,16 +343,7 @@ TEST(SystemCallFailure, Load) {
             }
             return false;
         };
-        for (const int error : kErrors) {
-            for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
-                attempt(SystemCall::kAny, nth, error);
-            }
-        }
-        for (const SystemCall call : kRetried) {
-            for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
-                EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
-            }
-        }
+        WalkEveryCall(counts, SystemCall::kAny, kErrors, attempt);
     }
 }
 
@@ -389,16 +389,7 @@ TEST(SystemCallFailure, UpdateOfAFile) {
         EXPECT_TRUE(fault::ReadBytes(path) == previous) << "the old text changed";
         return false;
     };
-    for (const int error : kErrors) {
-        for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
-            attempt(SystemCall::kAny, nth, error);
-        }
-    }
-    for (const SystemCall call : kRetried) {
-        for (unsigned long nth = 1; nth <= counts.at(call); ++nth) {
-            EXPECT_TRUE(attempt(call, nth, EINTR)) << Trial(nth, EINTR);
-        }
-    }
+    WalkEveryCall(counts, SystemCall::kAny, kErrors, attempt);
 }
 
 }  // namespace
