@@ -61,6 +61,14 @@ struct LoadOptions {
 REUSEBLOCKS_API LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path,
                                               const LoadOptions& options);
 
+// Loads `text`, the whole content of a blocks file, into `blocks` exactly as LoadFileWithReport
+// loads a file holding those bytes (a text never fails to be read), and tells what happened. For
+// text that is not in a file: an editor's unsaved buffer, a network message, a test. `text` is
+// only read during the call.
+REUSEBLOCKS_API LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text);
+REUSEBLOCKS_API LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text,
+                                              const LoadOptions& options);
+
 // The enumerator's name without its "k" ("DefinitionTooShort"), or "Unknown" for any other value.
 REUSEBLOCKS_API const char* LoadResultName(int result) noexcept;
 

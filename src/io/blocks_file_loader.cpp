@@ -146,6 +146,31 @@ class BlocksFileLoader::Parser {
     std::vector<std::string_view> m_fields;
 };
 
+// Where the lines come from: an open file, or a text in memory that stands for one.
+class BlocksFileLoader::Source {
+  public:
+    Source(platform::FileReader& file, const char* path) noexcept : m_file(&file), m_path(path) {}
+    explicit Source(std::string_view text) noexcept : m_text(text) {}
+
+    // From the start, or from `offset` (a file then shared between threads).
+    LineReader Reader() const {
+        if (m_file) return LineReader(*m_file);
+        return LineReader(m_text);
+    }
+    LineReader ReaderAt(std::uint64_t offset) const {
+        if (m_file) return LineReader(*m_file, offset);
+        return LineReader(m_text, offset);
+    }
+    std::string ReadFailure(platform::ErrorCode error) const {
+        return reuseblocks::detail::ReadFailure("cannot read", m_path, error);
+    }
+
+  private:
+    platform::FileReader* m_file = nullptr;
+    const char* m_path = nullptr;
+    std::string_view m_text;
+};
+
 int BlocksFileLoader::Load(const char* path, LoadReport* report, const LoadOptions& options) {
     m_report = report;
     if (report) *report = LoadReport{};
@@ -153,27 +178,39 @@ int BlocksFileLoader::Load(const char* path, LoadReport* report, const LoadOptio
     if (const platform::ErrorCode error = file.Open(path)) {
         return Reject(LoadResult::kCannotRead, ReadFailure("cannot open", path, error));
     }
-    if (!m_blocks.m_storage) m_blocks.m_storage = std::make_unique<BlockStorage>();
-
     // Only a regular file can be read in pieces: pipes and devices go from start to end.
     std::uint64_t size = 0;
+    const bool sized = options.threads != 1 && file.RegularFileSize(size);
+    return LoadFrom(Source(file, path), size, sized, options);
+}
+
+int BlocksFileLoader::LoadText(std::string_view text, LoadReport* report,
+                               const LoadOptions& options) {
+    m_report = report;
+    if (report) *report = LoadReport{};
+    return LoadFrom(Source(text), text.size(), true, options);
+}
+
+int BlocksFileLoader::LoadFrom(const Source& source, std::uint64_t size, bool sized,
+                               const LoadOptions& options) {
+    if (!m_blocks.m_storage) m_blocks.m_storage = std::make_unique<BlockStorage>();
     unsigned threads = 1;
-    if (options.threads != 1 && file.RegularFileSize(size)) {
+    if (options.threads != 1 && sized) {
         if (options.threads != 0) {
             threads = std::min(options.threads, kMaxThreads);
         } else if (size >= kParallelFrom) {
             threads = std::min(platform::UsableProcessors(), kDefaultMaxThreads);
         }
     }
-    if (threads > 1 && size > 1) return LoadInPieces(file, path, size, threads);
-    return LoadOnThisThread(file, path);
+    if (threads > 1 && size > 1) return LoadInPieces(source, size, threads);
+    return LoadOnThisThread(source);
 }
 
-int BlocksFileLoader::LoadOnThisThread(platform::FileReader& file, const char* path) {
+int BlocksFileLoader::LoadOnThisThread(const Source& source) {
     BlockStorage& storage = *m_blocks.m_storage;
     BlockIndex& index = storage.index;
     Parser parser(storage, storage);
-    LineReader reader(file);
+    LineReader reader = source.Reader();
     std::string message;
     std::string_view line;
     // Looked up before the block is made, so that a held ID costs nothing.
@@ -202,7 +239,7 @@ int BlocksFileLoader::LoadOnThisThread(platform::FileReader& file, const char* p
         }
     }
     if (reader.Error() != 0) {
-        return Reject(LoadResult::kCannotRead, ReadFailure("cannot read", path, reader.Error()));
+        return Reject(LoadResult::kCannotRead, source.ReadFailure(reader.Error()));
     }
     return 0;
 }
@@ -246,12 +283,11 @@ struct BlocksFileLoader::Piece {
 // no further than the next piece's nominal offset: each byte is read by at most two threads.
 class BlocksFileLoader::ParallelLoad {
   public:
-    ParallelLoad(BlocksFileLoader& loader, platform::FileReader& file, const char* path,
-                 std::uint64_t size, std::uint64_t pieces, unsigned threads)
+    ParallelLoad(BlocksFileLoader& loader, const Source& source, std::uint64_t size,
+                 std::uint64_t pieces, unsigned threads)
         : m_loader(loader),
           m_storage(*loader.m_blocks.m_storage),
-          m_file(file),
-          m_path(path),
+          m_source(source),
           m_size(size),
           m_pieces(pieces),
           m_window(std::min<std::uint64_t>(pieces, kWindowPerThread * threads)),
@@ -398,7 +434,7 @@ class BlocksFileLoader::ParallelLoad {
         const std::uint64_t end = piece + 1 < m_pieces ? NominalStart(piece + 1)
                                                        : std::numeric_limits<std::uint64_t>::max();
         // A piece after the first starts with a line, found after the line feed before it.
-        LineReader reader(m_file, piece == 0 ? 0 : start - 1);
+        LineReader reader = m_source.ReaderAt(piece == 0 ? 0 : start - 1);
         bool started = piece == 0;
         if (started || reader.SkipPastLineFeed(end)) {
             // Room first, so that the block never exists outside the piece.
@@ -439,14 +475,13 @@ class BlocksFileLoader::ParallelLoad {
         }
         if (reader.Error() != 0) {
             out.code = static_cast<int>(LoadResult::kCannotRead);
-            out.message = ReadFailure("cannot read", m_path, reader.Error());
+            out.message = m_source.ReadFailure(reader.Error());
         }
     }
 
     BlocksFileLoader& m_loader;
     BlockStorage& m_storage;
-    platform::FileReader& m_file;
-    const char* m_path;
+    const Source& m_source;
     const std::uint64_t m_size;
     const std::uint64_t m_pieces;
     const std::uint64_t m_window;
@@ -467,15 +502,14 @@ class BlocksFileLoader::ParallelLoad {
     std::atomic<bool> m_abandon{false};
 };
 
-int BlocksFileLoader::LoadInPieces(platform::FileReader& file, const char* path, std::uint64_t size,
-                                   unsigned threads) {
+int BlocksFileLoader::LoadInPieces(const Source& source, std::uint64_t size, unsigned threads) {
     // Tiny pieces are allowed when the caller asked for threads: that is how the joints get
     // tested. Otherwise pieces are about kPieceBytes long.
     std::uint64_t pieces =
         std::max<std::uint64_t>(threads * kPiecesPerThread, (size + kPieceBytes - 1) / kPieceBytes);
     pieces = std::min(pieces, size);
     threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, pieces));
-    return ParallelLoad(*this, file, path, size, pieces, threads).Run();
+    return ParallelLoad(*this, source, size, pieces, threads).Run();
 }
 
 int BlocksFileLoader::Reject(LoadResult result, std::string message) {

@@ -26,15 +26,19 @@ class BlocksFileLoader {
     // Returns the LoadFile result code; when `report` is given, also fills in the line and the
     // message.
     int Load(const char* path, LoadReport* report, const LoadOptions& options = LoadOptions{});
+    // As Load, of a file holding `text`.
+    int LoadText(std::string_view text, LoadReport* report,
+                 const LoadOptions& options = LoadOptions{});
 
   private:
     class Parser;
     struct Piece;
     class ParallelLoad;
+    class Source;
 
-    int LoadOnThisThread(platform::FileReader& file, const char* path);
-    int LoadInPieces(platform::FileReader& file, const char* path, std::uint64_t size,
-                     unsigned threads);
+    int LoadFrom(const Source& source, std::uint64_t size, bool sized, const LoadOptions& options);
+    int LoadOnThisThread(const Source& source);
+    int LoadInPieces(const Source& source, std::uint64_t size, unsigned threads);
     int Reject(LoadResult result, std::string message);
     int RejectAt(unsigned long line, LoadResult result, std::string message);
 

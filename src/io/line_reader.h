@@ -12,8 +12,8 @@
 namespace reuseblocks::detail {
 
 // Hands out the lines of an open file one by one, whole at any length, through large
-// reads. A line is everything up to a line feed, which is not part of it; NUL bytes are ordinary.
-// The last line needs no line feed.
+// reads, or those of a text in memory without copying it. A line is everything up to a line feed,
+// which is not part of it; NUL bytes are ordinary. The last line needs no line feed.
 class LineReader {
   public:
     // Reads on from where the file stands, to its end.
@@ -22,6 +22,9 @@ class LineReader {
     // several threads can share the file. Reads are smaller, since such a reader usually stops
     // long before the end.
     LineReader(platform::FileReader& file, std::uint64_t offset);
+    // Reads `text` from `offset` on; offsets and errors are as for a file holding it. `text` must
+    // outlive the reader.
+    explicit LineReader(std::string_view text, std::uint64_t offset = 0);
 
     // The next line, valid until the next call; false at the end of the file or on a read error.
     bool ReadLine(std::string_view& line);
@@ -41,10 +44,11 @@ class LineReader {
   private:
     bool Fill();
 
-    platform::FileReader& m_file;
+    platform::FileReader* m_file;  // null for a text
     const bool m_positional;
     std::vector<char> m_buffer;
-    std::uint64_t m_bufferOffset;  // of m_buffer[0] in the file
+    const char* m_data;            // m_buffer's, or the text's
+    std::uint64_t m_bufferOffset;  // of m_data[0] in the file
     std::size_t m_begin = 0;       // unconsumed data is [m_begin, m_end)
     std::size_t m_end = 0;
     bool m_atEnd = false;

@@ -17,6 +17,17 @@ LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path,
     return report;
 }
 
+LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text) {
+    return LoadTextWithReport(blocks, text, LoadOptions{});
+}
+
+LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text,
+                              const LoadOptions& options) {
+    LoadReport report;
+    detail::BlocksFileLoader(blocks).LoadText(text, &report, options);
+    return report;
+}
+
 const char* LoadResultName(int result) noexcept {
     static constexpr std::pair<LoadResult, const char*> kNames[] = {
         {LoadResult::kSuccess, "Success"},

@@ -29,13 +29,17 @@ class LoadFileTest : public ::testing::Test {
         WriteText(path, text);
         const bool empty = blocks.GetCount() == 0;
         const int result = blocks.LoadFile(path.c_str());
-        // The same file cut into pieces on several threads must end exactly as on one.
+        // The same file cut into pieces on several threads, and its text loaded from memory,
+        // must end exactly as on one.
         if (empty) {
             CReuseBlockFile split;
             reuseblocks::LoadOptions several;
             several.threads = 3;
             EXPECT_EQ(reuseblocks::LoadFileWithReport(split, path.c_str(), several).result, result);
             EXPECT_EQ(Dump(split), Dump(blocks));
+            CReuseBlockFile fromText;
+            EXPECT_EQ(reuseblocks::LoadTextWithReport(fromText, text).result, result);
+            EXPECT_EQ(Dump(fromText), Dump(blocks));
         }
         return result;
     }
@@ -187,7 +191,45 @@ TEST_F(LoadFileTest, PiecesOnSeveralThreadsLoadAsOneThreadDoes) {
             EXPECT_EQ(report.message, expected.message);
             EXPECT_EQ(Dump(split), Dump(alone));
         }
+        // The text itself, never written to a file, on one thread and in pieces.
+        for (const unsigned threads : {1u, 3u}) {
+            options.threads = threads;
+            CReuseBlockFile fromText;
+            fromText.NewBlock("/held");
+            const LoadReport report = reuseblocks::LoadTextWithReport(fromText, text, options);
+            SCOPED_TRACE("text, " + std::to_string(threads) + " threads");
+            EXPECT_EQ(report.result, expected.result);
+            EXPECT_EQ(report.line, expected.line);
+            EXPECT_EQ(report.message, expected.message);
+            EXPECT_EQ(Dump(fromText), Dump(alone));
+        }
     }
+}
+
+TEST_F(LoadFileTest, TextLoadsAsTheFileHoldingItWithoutReadingPastIt) {
+    // A view into a larger buffer: nothing past its end may be read, the bytes there would
+    // make a block.
+    const std::string buffer = Def("A") + "map_block_host A 1 a 2 b" + "\n" + Def("PAST");
+    const std::string_view text(buffer.data(), buffer.find("\nPAST"));
+    CReuseBlockFile loaded;
+    EXPECT_EQ(reuseblocks::LoadTextWithReport(loaded, text).result, 0);
+    EXPECT_EQ(Dump(loaded), Shown("A") + "  map 1 a 2 b\n");
+    // Empty and null views load nothing; a second load refuses the IDs already held, at the line.
+    EXPECT_EQ(reuseblocks::LoadTextWithReport(loaded, std::string_view()).result, 0);
+    EXPECT_EQ(reuseblocks::LoadTextWithReport(loaded, "").result, 0);
+    const LoadReport again = reuseblocks::LoadTextWithReport(loaded, "\n\n" + Def("A"));
+    EXPECT_EQ(again.Code(), LoadResult::kDuplicateBlockID);
+    EXPECT_EQ(again.line, 3u);
+    // Megabytes without a line feed, cut into many pieces: each piece looks for its start no
+    // further than the next one's, so this stays linear.
+    std::string flat(std::size_t{32} << 20, 'x');
+    reuseblocks::LoadOptions many;
+    many.threads = 64;
+    CReuseBlockFile none;
+    const LoadReport flatReport = reuseblocks::LoadTextWithReport(none, flat, many);
+    EXPECT_EQ(flatReport.Code(), LoadResult::kDefinitionTooShort);
+    EXPECT_EQ(flatReport.line, 1u);
+    EXPECT_EQ(none.GetCount(), 0u);
 }
 
 TEST_F(LoadFileTest, WriteLoadWriteRoundTrip) {
