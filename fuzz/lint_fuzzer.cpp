@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// `check --strict` on arbitrary bytes, through a real file and reuseblocks_cli_core. Whatever the
+// `check --strict` on arbitrary bytes, in memory, through reuseblocks_cli_core. Whatever the
 // bytes: problems come in file order, on lines the file has, at most the limit and its note; in a
 // file the library loads, the lines read on their own find every block's line (the two readings
 // agree); the JSON report is valid; and once `set --sync-int` has rewritten the internal
@@ -11,6 +11,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+
+#include <reuseblocks/diagnostics.h>
+#include <reuseblocks/edit.h>
 
 #include "edit/loading.h"
 #include "edit/sync_int.h"
@@ -52,15 +55,13 @@ std::size_t LinesOf(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string& directory = harness::ScratchDirectory();
-    const std::string input = directory + "/lint.blocks";
-    harness::WriteBytes(input, data, size);
-    const FileCheck check = reuseblocks::tool::CheckFile(input, true);
-    CheckProblems(check, LinesOf(std::string_view(reinterpret_cast<const char*>(data), size)));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const FileCheck check = reuseblocks::tool::CheckText(text, true);
+    CheckProblems(check, LinesOf(text));
     std::string json;
     {
         reuseblocks::tool::JsonWriter writer(json, reuseblocks::tool::JsonWriter::Layout::kCompact);
-        reuseblocks::tool::WriteFileCheckJson(writer, input, check);
+        reuseblocks::tool::WriteFileCheckJson(writer, "lint.blocks", check);
     }
     HARNESS_CHECK(nlohmann::json::accept(json));
 
@@ -68,12 +69,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     CReuseBlockFile blocks;
-    HARNESS_CHECK(blocks.LoadFile(input.c_str()) == 0);
+    HARNESS_CHECK(reuseblocks::LoadTextWithReport(blocks, text).Succeeded());
     for (CReuseBlock* block : reuseblocks::tool::BlocksInOrder(blocks)) {
         reuseblocks::tool::SyncInternalLocation(*block);
     }
-    const std::string synced = directory + "/synced.blocks";
-    HARNESS_CHECK(blocks.WriteFile(synced.c_str(), "lint fuzzer") == 1);
-    HARNESS_CHECK(!Has(reuseblocks::tool::CheckFile(synced, true), "InternalLocation"));
+    // As `set --sync-int` writes it: the file's own text with the new values.
+    std::string synced;
+    const reuseblocks::UpdateReport update = reuseblocks::UpdateText(text, blocks, {}, synced);
+    HARNESS_CHECK(update.Succeeded());
+    const std::string_view after =
+        update.result == reuseblocks::UpdateResult::kUnchanged ? text : std::string_view(synced);
+    HARNESS_CHECK(!Has(reuseblocks::tool::CheckText(after, true), "InternalLocation"));
     return 0;
 }

@@ -52,6 +52,16 @@ std::vector<unsigned long> ConflictMarkerLines(const std::string& path, unsigned
     return lines;
 }
 
+std::vector<unsigned long> ConflictMarkersIn(std::string_view text, unsigned long last) {
+    std::vector<unsigned long> lines;
+    format::LineScanner scanner(text);
+    for (format::ScannedLine line; scanner.Next(line);) {
+        if (line.number > last && last != 0) break;
+        if (format::IsConflictMarker(line.text)) lines.push_back(line.number);
+    }
+    return lines;
+}
+
 void RefuseIgnoredText(const std::string& path, const std::string& shownAs) {
     const std::string readable = ReadablePath(path);
     const LineLint lint = LintLines(readable, 0);

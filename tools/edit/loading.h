@@ -5,6 +5,7 @@
 #include <reuseblocks/reuseblocks.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace reuseblocks::tool {
@@ -32,6 +33,8 @@ std::size_t CountOwnComments(const std::string& path);
 
 // The 1-based lines of `path` that are conflict markers git left, up to line `last` (0: all).
 std::vector<unsigned long> ConflictMarkerLines(const std::string& path, unsigned long last = 0);
+// The same of a file's whole text.
+std::vector<unsigned long> ConflictMarkersIn(std::string_view text, unsigned long last = 0);
 
 // What an unresolved merge conflict is called wherever a file is reported.
 extern const char* const kConflictMessage;

@@ -3,6 +3,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string_view>
 
 #include "edit/loading.h"
 #include "files/standard_streams.h"
@@ -113,19 +117,32 @@ ProblemSelection IgnoredTextOnly(const ProblemSelection& selection) {
 
 }  // namespace
 
-FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection& selection) {
-    FileCheck check;
-    CReuseBlockFile blocks;
-    const std::string local = ReadablePath(path);  // standard input, read into a file
-    check.report = LoadFileWithReport(blocks, local.c_str());
+namespace {
+
+// The file's whole text, when it is a regular file that can be read; a pipe gives its bytes only
+// once, to the loader.
+std::optional<std::string> TextOfRegularFile(const std::string& path) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return text;
+}
+
+// Everything but the load: `text` is what was loaded, when it can be had.
+void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
+                 const std::optional<std::string_view>& text, bool strict,
+                 const ProblemSelection& selection) {
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
     std::vector<Problem>& problems = check.problems;
     problems = LoadProblems(check.report);
     const ProblemSelection ignoredText = IgnoredTextOnly(selection);
     ProblemTally tally(strict ? selection : ignoredText);
-    if (check.report.Code() != LoadResult::kCannotRead) {
+    const bool readable = check.report.Code() != LoadResult::kCannotRead;
+    if (readable && text) {
         // Git's conflict markers, each at its line, instead of the field count of the first.
-        for (const unsigned long line : ConflictMarkerLines(path)) {
+        for (const unsigned long line : ConflictMarkersIn(*text)) {
             if (!problems.empty() && problems.front().line == line &&
                 problems.front().code != "MergeConflict") {
                 problems.erase(problems.begin());
@@ -134,42 +151,36 @@ FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection
                 {line, "error", "MergeConflict", std::nullopt, std::nullopt, kConflictMessage});
         }
     }
-    if (strict && check.report.Code() != LoadResult::kCannotRead) {
-        // Lines are found by reading the file again, which a pipe cannot give twice (and
-        // opening it again could wait forever for a writer).
-        std::error_code ignored;
-        LineLint text;
-        if (std::filesystem::is_regular_file(local, ignored)) {
-            if (std::optional<Problem> problem = CheckFormatLine(local)) {
+    const unsigned long rejected = check.report.Succeeded() ? 0 : check.report.line;
+    if (strict && readable) {
+        LineLint lint;
+        if (text) {
+            if (std::optional<Problem> problem = CheckFormatLineOf(*text)) {
                 if (tally.Keep(problem->severity, problem->code)) {
                     problems.push_back(std::move(*problem));
                 }
             }
-            text = LintLines(local, check.report.Succeeded() ? 0 : check.report.line, &tally);
-            if (text.lines.size() < ordered.size()) text.lines.clear();  // changed meanwhile
+            lint = LintText(*text, rejected, &tally);
+            if (lint.lines.size() < ordered.size()) lint.lines.clear();
         }
         BlockLint values(tally);
         for (std::size_t index = 0; index < ordered.size(); ++index) {
             values.Check(ValuesOf(*ordered[index]),
-                         index < text.lines.size() ? text.lines[index].definition : 0);
+                         index < lint.lines.size() ? lint.lines[index].definition : 0);
         }
-        for (const UnloadedBlock& block : text.unloaded) values.Check(ValuesOf(block), block.line);
-        Append(problems, std::move(text.problems));
+        for (const UnloadedBlock& block : lint.unloaded) values.Check(ValuesOf(block), block.line);
+        Append(problems, std::move(lint.problems));
         Append(problems, values.Finish());
-        Append(problems, CheckLayerMaps(ordered, text.lines, tally));
-        Append(problems, RoundTripProblems(blocks, ordered, text.lines, tally));
-    } else if (check.report.Code() != LoadResult::kCannotRead) {
+        Append(problems, CheckLayerMaps(ordered, lint.lines, tally));
+        Append(problems, RoundTripProblems(blocks, ordered, lint.lines, tally));
+    } else if (readable && text) {
         // Text the loader skipped loads as nothing, and an edit refuses the file: said without
         // --strict too.
-        std::error_code ignored;
-        if (std::filesystem::is_regular_file(local, ignored)) {
-            LineLint text =
-                LintLines(local, check.report.Succeeded() ? 0 : check.report.line, &tally);
-            text.problems.erase(std::remove_if(text.problems.begin(), text.problems.end(),
-                                               [](const Problem& p) { return !IsIgnoredText(p); }),
-                                text.problems.end());
-            Append(problems, std::move(text.problems));
-        }
+        LineLint lint = LintText(*text, rejected, &tally);
+        lint.problems.erase(std::remove_if(lint.problems.begin(), lint.problems.end(),
+                                           [](const Problem& p) { return !IsIgnoredText(p); }),
+                            lint.problems.end());
+        Append(problems, std::move(lint.problems));
     }
     if (selection.Selects("LoadingStopped")) NoteLoadingStopped(problems, check.report, strict);
     // In file order; what has no line goes last.
@@ -195,6 +206,29 @@ FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection
     }
     check.blocks = ordered.size();
     check.layerMaps = CountLayerMaps(ordered);
+}
+
+}  // namespace
+
+FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection& selection) {
+    FileCheck check;
+    CReuseBlockFile blocks;
+    const std::string local = ReadablePath(path);  // standard input, read into a file
+    check.report = LoadFileWithReport(blocks, local.c_str());
+    std::optional<std::string> text;
+    if (check.report.Code() != LoadResult::kCannotRead) text = TextOfRegularFile(local);
+    // The text read after the load is another file's when it changed meanwhile: its lines are
+    // then not used to place the blocks' problems.
+    CheckLoaded(check, blocks, text ? std::optional<std::string_view>(*text) : std::nullopt, strict,
+                selection);
+    return check;
+}
+
+FileCheck CheckText(std::string_view text, bool strict, const ProblemSelection& selection) {
+    FileCheck check;
+    CReuseBlockFile blocks;
+    check.report = LoadTextWithReport(blocks, text);
+    CheckLoaded(check, blocks, text, strict, selection);
     return check;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "inspect/lint.h"
@@ -36,6 +37,8 @@ struct FileCheck {
 // values outside the header's conventions, repeated layer maps and values a write would not give
 // back. `selection` picks the codes reported and how many warnings are shown.
 FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection& selection = {});
+// The same of a file's whole text, never written anywhere: an editor's unsaved buffer.
+FileCheck CheckText(std::string_view text, bool strict, const ProblemSelection& selection = {});
 
 // {"file", "ok", "result", "result_name", "blocks", "layer_maps", "problems": [{"line",
 // "severity", "code", "block", "field", "message"}, ...], "counts": {CODE: N, ...},

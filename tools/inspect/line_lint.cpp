@@ -184,6 +184,10 @@ LineLint LintLines(const std::string& path, unsigned long rejected, ProblemTally
     std::ifstream in(path, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) return {};
+    return LintText(text, rejected, tally);
+}
+
+LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally) {
     const ProblemSelection every;
     ProblemTally own(every);
     LineWalk walk(rejected, tally != nullptr ? *tally : own);

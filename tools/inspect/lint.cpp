@@ -90,7 +90,11 @@ std::optional<Problem> CheckFormatLine(const std::string& path) {
     std::string first(kFormatLine.size() + 64, '\0');
     in.read(first.data(), static_cast<std::streamsize>(first.size()));
     first.resize(static_cast<std::size_t>(in.gcount()));
-    first = first.substr(0, first.find('\n'));
+    return CheckFormatLineOf(first);
+}
+
+std::optional<Problem> CheckFormatLineOf(std::string_view text) {
+    const std::string_view first = text.substr(0, text.find('\n'));
     if (ascii::TrimSpace(first) == kFormatLine) return std::nullopt;
     const std::string expected = "the format line \"" + std::string(kFormatLine) + "\"";
     return Problem{1,

@@ -32,6 +32,8 @@ struct Problem {
 // The first line of `path` is not the format line the writer puts there. Nothing when it is,
 // or when the file cannot be read.
 std::optional<Problem> CheckFormatLine(const std::string& path);
+// The same of a file's whole text.
+std::optional<Problem> CheckFormatLineOf(std::string_view text);
 
 // How many warnings `check` shows unless told (--max-problems), as a compiler stops after so
 // many errors.

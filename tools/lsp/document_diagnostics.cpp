@@ -4,8 +4,6 @@
 #include <algorithm>
 
 #include "cli/near_miss.h"
-#include "files/atomic_file.h"
-#include "files/standard_streams.h"
 #include "inspect/file_check.h"
 #include "lsp/block_index.h"
 #include "records/locations.h"
@@ -76,9 +74,7 @@ PlacedProblem Place(const TextDocument& document, Problem problem) {
 }  // namespace
 
 std::vector<PlacedProblem> DiagnoseDocument(const TextDocument& document) {
-    const std::string path = ScratchPath("lsp-document.blocks");
-    WriteWholeFile(path, document.Text());
-    FileCheck check = CheckFile(path, true);
+    FileCheck check = CheckText(document.Text(), true);
     std::vector<PlacedProblem> placed;
     placed.reserve(check.problems.size());
     for (Problem& problem : check.problems) placed.push_back(Place(document, std::move(problem)));

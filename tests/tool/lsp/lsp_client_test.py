@@ -194,19 +194,26 @@ def hints_turned_off_at_start():
     server.process.wait(timeout=60)
 
 
-def unchecked_document_is_not_clean():
-    # A check that cannot run must not publish an empty list, which says "no problems".
-    server = Server(env={**os.environ, "TMPDIR": "/nonexistent/reuseblocks-lsp-test"})
-    server.request("initialize", {"capabilities": {}})
-    uri = "file:///unchecked.blocks"
-    server.notify("textDocument/didOpen", {"textDocument": {
-        "uri": uri, "languageId": "blocks", "version": 1, "text": FAULTY}})
-    found = server.diagnostics(uri)
-    check(len(found) == 1 and found[0]["severity"] == 1 and found[0]["code"] == "CannotCheck",
-          "a check that failed says so: %s" % found)
-    server.request("shutdown")
-    server.notify("exit")
-    server.process.wait(timeout=60)
+def documents_are_checked_without_writing_a_file():
+    # The document is checked in memory: no scratch copy, so neither an unusable TMPDIR nor a
+    # usable one changes what is found, and nothing appears in the latter.
+    uri = "file:///unsaved.blocks"
+    found = {}
+    scratch = tempfile.mkdtemp()
+    for name, tmpdir in (("unusable", "/nonexistent/reuseblocks-lsp-test"), ("usable", scratch)):
+        server = Server(env={**os.environ, "TMPDIR": tmpdir})
+        server.request("initialize", {"capabilities": {}})
+        server.notify("textDocument/didOpen", {"textDocument": {
+            "uri": uri, "languageId": "blocks", "version": 1, "text": FAULTY}})
+        found[name] = server.diagnostics(uri)
+        check(os.listdir(scratch) == [], "nothing written under TMPDIR: %s" % os.listdir(scratch))
+        server.request("shutdown")
+        server.notify("exit")
+        server.process.wait(timeout=60)
+    codes = sorted(d["code"] for d in found["usable"])
+    check("CannotCheck" not in codes and "DefinitionTooShort" in codes, "checked: %s" % codes)
+    check(found["unusable"] == found["usable"], "the same diagnostics whatever TMPDIR is")
+    os.rmdir(scratch)
 
 
 def features():
@@ -346,7 +353,7 @@ def features():
 
 lifecycle_and_hostile_input()
 hints_turned_off_at_start()
-unchecked_document_is_not_clean()
+documents_are_checked_without_writing_a_file()
 features()
 if failures:
     sys.exit("%d failures" % len(failures))
