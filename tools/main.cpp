@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/command_line.h"
+#include "terminal/progress_line.h"
 #include "terminal/standard_output.h"
 #include "terminal/tool_error.h"
 
@@ -26,6 +27,7 @@ int Fail(const std::string& diagnostic, int status) {
 
 int main(int argc, char** argv) {
     const StandardOutputCheck output;
+    const ProgressLine progress;
     try {
         const int status = RunCommandLine(argc, argv);
         FinishStandardOutput();

@@ -5,6 +5,7 @@
 #include "commands/commands.h"
 #include "files/standard_streams.h"
 #include "inspect/file_check.h"
+#include "terminal/progress_line.h"
 #include "terminal/standard_output.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -33,6 +34,7 @@ int RunCheck(const CheckOptions& options) {
     JsonWriter json(out, JsonWriter::Layout::kPretty, SendToStandardOutput);
     json.BeginArray();
     for (const std::string& path : options.files) {
+        ProgressLine::Step("checking " + Quoted(DisplayName(path)));
         const FileCheck check = CheckFile(path, options.strict, selection);
         if (!check.Ok()) status = kExitFailure;
         if (options.json) {

@@ -18,6 +18,7 @@
 #include "inspect/diff_report.h"
 #include "platform/console.h"
 #include "records/round_trip_text.h"
+#include "terminal/progress_line.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 #include "text/words.h"
@@ -198,6 +199,7 @@ int EditSession::Write() {
                                                  : "the written file keeps only its blocks")));
     }
     if (m_write.dryRun) return ShowWhatWouldChange(path);
+    ProgressLine::Step("writing " + Quoted(DisplayName(path)));
     if (!m_text.empty()) return WriteIntoText(path);
     WriteBlocks(m_blocks, path, m_write.app);
     return kExitSuccess;

@@ -13,6 +13,7 @@
 #include "format/written_header.h"
 #include "inspect/line_lint.h"
 #include "records/fields.h"
+#include "terminal/progress_line.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
 #include "text/words.h"
@@ -26,6 +27,7 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
 const char* const kConflictMessage = "unresolved merge conflict: a conflict marker git left";
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs) {
+    ProgressLine::Step("loading " + Quoted(shownAs));
     const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
     if (!report.Succeeded()) {
         // A file git could not merge fails at its first marker: say so, not how many fields the

@@ -6,12 +6,16 @@
 #include "files/cannot_write.h"
 #include "files/standard_streams.h"
 #include "platform/file_system.h"
+#include "terminal/progress_line.h"
 #include "terminal/standard_output.h"
 
 namespace reuseblocks::tool {
 
 AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
-    if (IsStandardStream(m_path)) return;
+    if (IsStandardStream(m_path)) {
+        ProgressLine::End();  // the output goes where a person may be watching
+        return;
+    }
     m_target = std::make_unique<detail::platform::OutputTarget>();
     if (!m_target->Open(m_path.c_str(), detail::platform::OutputTarget::SharedFile::kReplace)) {
         Fail();

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <streambuf>
 
+#include "terminal/progress_line.h"
 #include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
@@ -36,6 +37,7 @@ class CheckedBuffer : public std::streambuf {
             return std::streambuf::xsputn(data, count);
         }
         if (!Drain()) return 0;
+        ProgressLine::End();
         errno = 0;
         const auto size = static_cast<std::size_t>(count);
         if (std::fwrite(data, 1, size, stdout) != size) {
@@ -56,6 +58,7 @@ class CheckedBuffer : public std::streambuf {
         if (m_error != 0) return false;
         const auto size = static_cast<std::size_t>(pptr() - pbase());
         setp(m_buffer, m_buffer + sizeof m_buffer);
+        if (size > 0) ProgressLine::End();
         errno = 0;
         if (size > 0 && std::fwrite(m_buffer, 1, size, stdout) != size) {
             Fail();

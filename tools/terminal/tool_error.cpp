@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "terminal/progress_line.h"
 #include "terminal/text_escape.h"
 
 namespace reuseblocks::tool {
@@ -35,6 +36,7 @@ std::string Diagnostic(std::string_view name, unsigned long line, std::string_vi
 }
 
 void PrintDiagnostic(std::string_view text) {
+    ProgressLine::End();
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::cerr << EscapeForDisplay(text.substr(0, end)) << '\n';
