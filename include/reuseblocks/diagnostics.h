@@ -123,6 +123,14 @@ REUSEBLOCKS_API WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, c
                                                 const char* application,
                                                 const WriteFileOptions& options);
 
+// The text WriteFileWithReport would write, in memory: `text` becomes the whole file on success,
+// and is left as it was when the write is refused (step kCheck; the message names the value, as
+// WriteFileWithReport's does). Nothing else can fail; running out of memory throws
+// std::bad_alloc.
+REUSEBLOCKS_API WriteReport WriteTextWithReport(const CReuseBlockFile& blocks,
+                                                const char* application,
+                                                const WriteFileOptions& options, std::string& text);
+
 // The step in words as the message says it ("flushing"), or "unknown" for any other value;
 // "none" for kNone.
 REUSEBLOCKS_API const char* WriteStepName(WriteStep step) noexcept;

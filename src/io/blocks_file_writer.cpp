@@ -88,6 +88,24 @@ platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, c
 platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, const char* path,
                                                 const char* application,
                                                 const WriteFileOptions& options) {
+    return WriteTo(blocks, application, options,
+                   [path](OutputFile& out) { return out.Open(path); });
+}
+
+platform::OutputFailure BlocksFileWriter::WriteText(const CReuseBlockFile& blocks,
+                                                    const char* application,
+                                                    const WriteFileOptions& options,
+                                                    std::string& text) {
+    return WriteTo(blocks, application, options, [&text](OutputFile& out) {
+        out.OpenText(text);
+        return true;
+    });
+}
+
+template <typename Open>
+platform::OutputFailure BlocksFileWriter::WriteTo(const CReuseBlockFile& blocks,
+                                                  const char* application,
+                                                  const WriteFileOptions& options, Open&& open) {
     // A file with a line break in a value or in `application`, or with an ID written twice, would
     // not read back as written: known before anything is opened.
     if ((application && HoldsLineBreak(application)) || AnyValueHoldsLineBreak(blocks) ||
@@ -95,7 +113,7 @@ platform::OutputFailure BlocksFileWriter::Write(const CReuseBlockFile& blocks, c
         return platform::OutputFailure{WriteStep::kCheck, 0, std::string()};
     }
     OutputFile out;
-    if (!out.Open(path)) return out.Failure();
+    if (!open(out)) return out.Failure();
     WriteBlocksHeader(out, application, HeaderDateText(options.hasDate, options.date));
     for (POSITION position = blocks.GetStartPosition(); position;) {
         blocks.WriteBlock(out, blocks.GetNext(position));

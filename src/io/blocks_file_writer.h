@@ -20,6 +20,16 @@ struct BlocksFileWriter {
     // As above, the header dated as `options` says.
     static platform::OutputFailure Write(const CReuseBlockFile& blocks, const char* path,
                                          const char* application, const WriteFileOptions& options);
+    // What Write would put in the file, appended to `text`; step kNone, or kCheck when a value
+    // would not read back (and `text` is left as it was).
+    static platform::OutputFailure WriteText(const CReuseBlockFile& blocks, const char* application,
+                                             const WriteFileOptions& options, std::string& text);
+
+  private:
+    // Opens `out` (false with its failure when it cannot be) and writes the whole file to it.
+    template <typename Open>
+    static platform::OutputFailure WriteTo(const CReuseBlockFile& blocks, const char* application,
+                                           const WriteFileOptions& options, Open&& open);
 };
 
 // The fixed header of a file written whole: the format line, the application ("Unknown" when

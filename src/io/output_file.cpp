@@ -25,6 +25,16 @@ bool OutputFile::Open(const char* path) {
     return true;
 }
 
+void OutputFile::OpenText(std::string& text) {
+    // The text grows as it is written: a small buffer before it is enough.
+    constexpr std::size_t kTextBufferSize = std::size_t{64} << 10;
+    if (!m_buffer) {
+        m_buffer.reset(new char[kTextBufferSize]);
+        m_capacity = kTextBufferSize;
+    }
+    m_text = &text;
+}
+
 void OutputFile::WriteThrough(std::string_view text) {
     if (m_failed) return;
     if (m_wholeText) {
@@ -54,6 +64,10 @@ void OutputFile::Hold(std::size_t needed) {
 
 bool OutputFile::Send(const char* data, std::size_t size) {
     if (m_failed) return false;
+    if (m_text) {
+        m_text->append(data, size);
+        return true;
+    }
     if (!m_target.Write(data, size)) {
         m_failure = m_target.Failure();
         m_failed = true;
@@ -68,6 +82,7 @@ bool OutputFile::FlushBuffer() {
 }
 
 bool OutputFile::Commit() {
+    if (m_text) return FlushBuffer();
     const bool failedBefore = m_failed;
     if (m_wholeText && !m_failed) {
         std::uint64_t size = m_used;

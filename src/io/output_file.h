@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -27,6 +28,8 @@ class OutputFile {
 
     // False when the file cannot be opened for writing (Failure says why).
     bool Open(const char* path);
+    // Appends the text to `text` instead of writing a file; nothing can fail but memory.
+    void OpenText(std::string& text);
     // Buffers `text`; a failure is remembered and reported by Commit. Inline because the writer
     // calls it once per field: the common case is a single copy into the buffer.
     void Write(std::string_view text) {
@@ -64,6 +67,7 @@ class OutputFile {
     bool Send(const char* data, std::size_t size);
 
     platform::OutputTarget m_target;
+    std::string* m_text = nullptr;  // the text written to instead, when set
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_capacity = 0;
     std::size_t m_used = 0;

@@ -161,4 +161,20 @@ WriteReport WriteFileWithReport(const CReuseBlockFile& blocks, const char* path,
     return report;
 }
 
+WriteReport WriteTextWithReport(const CReuseBlockFile& blocks, const char* application,
+                                const WriteFileOptions& options, std::string& text) {
+    std::string written;
+    const detail::platform::OutputFailure failure =
+        detail::BlocksFileWriter::WriteText(blocks, application, options, written);
+    WriteReport report;
+    if (failure.step == WriteStep::kNone) {
+        text = std::move(written);
+        return report;
+    }
+    report.result = 0;
+    report.step = failure.step;
+    report.message = "cannot write: " + RefusedValue(blocks, application);
+    return report;
+}
+
 }  // namespace reuseblocks

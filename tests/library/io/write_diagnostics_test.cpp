@@ -110,3 +110,44 @@ TEST(WriteReportTest, StepNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WriteReportTest, TextInMemoryIsTheFileTheSameWriteMakes) {
+    TempDir dir;
+    CReuseBlockFile blocks;
+    reuseblocks::WriteFileOptions dated;
+    dated.hasDate = true;
+    dated.date = 86400;
+    std::string text = "kept";
+    // Empty, then larger than any buffer a write goes through, a value longer than one too.
+    for (int count : {0, 1, 30000}) {
+        SCOPED_TRACE(count);
+        for (int i = blocks.GetCount(); i < count; ++i)
+            AddPlainBlock(blocks, ("/B" + std::to_string(i)).c_str());
+        if (count == 30000)
+            AddPlainBlock(blocks, "/LONG")->SetProperty(1, std::string(3 << 20, 'p').c_str());
+        const std::string path = dir.File("out.blocks");
+        ASSERT_TRUE(WriteFileWithReport(blocks, path.c_str(), "app", dated).Succeeded());
+        const WriteReport report = reuseblocks::WriteTextWithReport(blocks, "app", dated, text);
+        EXPECT_TRUE(report.Succeeded());
+        EXPECT_EQ(report.message, "");
+        EXPECT_TRUE(text == ReadFile(path));
+        CReuseBlockFile loaded;
+        EXPECT_TRUE(reuseblocks::LoadTextWithReport(loaded, text).Succeeded());
+        EXPECT_EQ(loaded.GetCount(), blocks.GetCount());
+    }
+    // A refused write leaves the text alone and names the value, as a file's write does.
+    const std::string before = text;
+    CReuseBlock* broken = nullptr;
+    ASSERT_EQ(blocks.GetBlock("/B0", broken), 1);
+    broken->SetProperty(3, "a\nb");
+    const WriteReport refused = reuseblocks::WriteTextWithReport(blocks, "app", dated, text);
+    EXPECT_FALSE(refused.Succeeded());
+    EXPECT_EQ(refused.step, WriteStep::kCheck);
+    EXPECT_EQ(refused.message,
+              "cannot write: block \"/B0\" property 3 (BLOCK_STATUS) holds a line break");
+    EXPECT_TRUE(text == before);
+}
+
+}  // namespace
