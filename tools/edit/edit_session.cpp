@@ -8,11 +8,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <string_view>
 #include <thread>
 
 #include "edit/changes.h"
 #include "edit/loading.h"
+#include "files/atomic_file.h"
 #include "files/cannot_write.h"
 #include "files/standard_streams.h"
 #include "inspect/diff_report.h"
@@ -68,6 +72,21 @@ bool SourceDateEpoch(std::int64_t& seconds) {
     return true;
 }
 
+// What follows "cannot write: " in the message of a refused write in memory.
+std::string ReasonOfTextWrite(const WriteReport& report) {
+    const std::string_view prefix = "cannot write: ";
+    const std::string_view message = report.message;
+    return std::string(message.substr(0, prefix.size()) == prefix ? message.substr(prefix.size())
+                                                                  : message);
+}
+
+void WriteToStandardOutput(std::string_view text) {
+    detail::platform::UseBinaryStandardStreams();
+    AtomicFile out("-");
+    out.Write(text);
+    out.Commit();  // a full disk or a closed pipe fails the command
+}
+
 // The header of a file written whole.
 WriteFileOptions FreshHeader() {
     WriteFileOptions options;
@@ -83,16 +102,13 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
                       "header line early");
     }
     if (IsStandardStream(path)) {
-        // Complete before any of it goes out: a failed write prints nothing. The scratch copy
-        // is the tool's own business, never named.
-        const std::string complete = ScratchPath("stdout");
-        const WriteReport report =
-            WriteFileWithReport(blocks, complete.c_str(), app.c_str(), FreshHeader());
+        // Complete, in memory, before any of it goes out: a failed write prints nothing.
+        std::string text;
+        const WriteReport report = WriteTextWithReport(blocks, app.c_str(), FreshHeader(), text);
         if (!report.Succeeded()) {
-            throw Failure("cannot write to standard output: " +
-                          CannotWrite(complete, report).Reason());
+            throw Failure("cannot write to standard output: " + ReasonOfTextWrite(report));
         }
-        return CopyToStandardOutput(complete);
+        return WriteToStandardOutput(text);
     }
     const WriteReport report =
         WriteFileWithReport(blocks, path.c_str(), app.c_str(), FreshHeader());
@@ -211,10 +227,9 @@ int EditSession::WriteIntoText(const std::string& path) {
                       ": the application name (--app) holds a line break, which would end the "
                       "header line early");
     }
-    const bool toStandardOutput = IsStandardStream(path);
-    const std::string target = toStandardOutput ? ScratchPath("stdout") : path;
+    if (IsStandardStream(path)) return WriteTextToStandardOutput();
     const UpdateReport report =
-        UpdateFileWithReport(m_blocks, m_text.c_str(), target.c_str(), HeaderUpdate(m_write));
+        UpdateFileWithReport(m_blocks, m_text.c_str(), path.c_str(), HeaderUpdate(m_write));
     switch (report.result) {
         case UpdateResult::kUpdated:
             break;
@@ -223,7 +238,6 @@ int EditSession::WriteIntoText(const std::string& path) {
                 NoteLine(EscapeForDisplay(DisplayName(path)) + " is unchanged; nothing written"));
             return kExitSuccess;
         case UpdateResult::kCannotWrite: {
-            if (toStandardOutput) throw Failure("cannot write to standard output");
             WriteReport written;
             written.result = 0;
             written.step = report.step;
@@ -232,11 +246,23 @@ int EditSession::WriteIntoText(const std::string& path) {
             throw CannotWrite(path, written);
         }
         default:
-            throw Failure("cannot write " +
-                          (toStandardOutput ? "to standard output" : Quoted(path)) + ": " +
-                          report.message);
+            throw Failure("cannot write " + Quoted(path) + ": " + report.message);
     }
-    if (toStandardOutput) CopyToStandardOutput(target);
+    return kExitSuccess;
+}
+
+// The text kept, updated in memory: standard output gets it whole, changed or not.
+int EditSession::WriteTextToStandardOutput() {
+    std::ifstream in(m_text, std::ios::binary);
+    const std::string original{std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>()};
+    if (!in && !in.eof()) throw Failure("cannot read " + Quoted(DisplayName(m_file)) + " again");
+    std::string updated;
+    const UpdateReport report = UpdateText(original, m_blocks, HeaderUpdate(m_write), updated);
+    if (!report.Succeeded()) {
+        throw Failure("cannot write to standard output: " + report.message);
+    }
+    WriteToStandardOutput(report.result == UpdateResult::kUnchanged ? original : updated);
     return kExitSuccess;
 }
 

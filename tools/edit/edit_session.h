@@ -75,6 +75,7 @@ class EditSession {
   private:
     int ShowWhatWouldChange(const std::string& path);
     int WriteIntoText(const std::string& path);
+    int WriteTextToStandardOutput();
 
     std::string m_file;
     const WriteOptions& m_write;

@@ -82,7 +82,7 @@ ScratchDirectory& Scratch() {
 
 // Everything `in` gives until its end, in a file of the private directory.
 std::string CopyToScratch(std::FILE* in, const std::string& name, const std::string& what) {
-    const std::string path = ScratchPath(name);
+    const std::string path = (Scratch().Path() / name).string();
     std::vector<char> buffer(kCopyBufferSize);
     try {
         AtomicFile copy(path);
@@ -145,23 +145,6 @@ std::string ReadablePath(const std::string& argument) {
 
 std::string DisplayName(const std::string& argument) {
     return IsStandardStream(argument) ? "<stdin>" : argument;
-}
-
-std::string ScratchPath(const std::string& name) {
-    return (Scratch().Path() / name).string();
-}
-
-void CopyToStandardOutput(const std::string& path) {
-    detail::platform::UseBinaryStandardStreams();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Failure("cannot read the output back to copy it to standard output");
-    AtomicFile out("-");
-    std::vector<char> buffer(kCopyBufferSize);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-        out.Write(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
-    }
-    if (in.bad()) throw Failure("cannot read the output back to copy it to standard output");
-    out.Commit();  // a full disk or a closed pipe fails the command
 }
 
 }  // namespace reuseblocks::tool

@@ -6,11 +6,11 @@
 
 namespace reuseblocks::tool {
 
-// "-" as a file argument means standard input, and as an output standard output. The library
-// reads and writes paths, so standard input is copied once into a file of a private temporary
-// directory, and output is written to such a file and copied out only once it is complete: a
-// failed write prints nothing. This works alike for pipes, terminals and redirected files, on
-// every platform, and lets a command read its input twice. No file named "-" is ever created.
+// "-" as a file argument means standard input, and as an output standard output. Standard input
+// is copied once into a file of a private temporary directory, which works alike for pipes,
+// terminals and redirected files, on every platform, and lets a command read its input twice.
+// Output is made whole in memory and sent out only once it is complete: a failed write prints
+// nothing. No file named "-" is ever created.
 bool IsStandardStream(const std::string& argument);
 
 // The path to hand to the library for `argument`: the argument itself, or for "-", a pipe or a
@@ -21,11 +21,6 @@ std::string ReadablePath(const std::string& argument);
 // How `argument` is named in messages: "<stdin>" for "-".
 std::string DisplayName(const std::string& argument);
 
-// A path for a new file in the private temporary directory, removed at exit.
-std::string ScratchPath(const std::string& name);
-
-// Copies the file at `path` to standard output; a failure ends the command.
-void CopyToStandardOutput(const std::string& path);
 
 }  // namespace reuseblocks::tool
 

@@ -89,9 +89,9 @@ TEST(EditSafety, MergeOverItsOwnInputTakesTurnsWithEdits) {
     EXPECT_EQ(ids.GetSize(), 31);
 }
 
-// Telling a file's own comments from the header a write brings needs no scratch folder: with
-// $TMPDIR a file, where no folder can be made, the count is right and the edit goes through.
-TEST(EditSafety, CommentCountNeedsNoScratchFolder) {
+// Telling a file's own comments from the header a write brings needs no scratch folder, nor does
+// output to standard output: with $TMPDIR a file, where no folder can be made, edits go through.
+TEST(EditSafety, EditsNeedNoScratchFolder) {
     TempDir dir;
     const std::string file = dir / "board.blocks";
     const std::string other = dir / "other.blocks";
@@ -114,6 +114,19 @@ TEST(EditSafety, CommentCountNeedsNoScratchFolder) {
     CReuseBlockFile blocks;
     EXPECT_EQ(blocks.LoadFile((dir / "both.blocks").c_str()), 0);
     EXPECT_EQ(blocks.GetCount(), 2);
+
+    // Output to standard output is made in memory: a whole file (format, merge) and an edit
+    // of the file's own text (set) alike.
+    const ToolRun formatted = RunProgram(
+        "/bin/sh", {"-c", withTmp, notAFolder, REUSEBLOCKS_TOOL, "format", other, "-o", "-"});
+    EXPECT_EQ(formatted.status, 0) << formatted.err;
+    EXPECT_NE(formatted.out.find("/TOP/C $R/c Replica Placed 1 2 "), std::string::npos);
+    const ToolRun edited = RunProgram("/bin/sh", {"-c", withTmp, notAFolder, REUSEBLOCKS_TOOL,
+                                                  "set", file, "/TOP/B", "XLOC=7", "-o", "-"});
+    EXPECT_EQ(edited.status, 0) << edited.err;
+    const std::string left = ReadText(file);
+    EXPECT_NE(edited.out.find("/TOP/B $R/b Replica Placed 7 2 "), std::string::npos) << edited.out;
+    EXPECT_EQ(left.find(" 7 "), std::string::npos);  // only standard output changed
 }
 
 }  // namespace
