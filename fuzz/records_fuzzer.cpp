@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: MIT
 // `import` (HARNESS_FORMAT json, jsonl, csv or tsv) or `set --from` (HARNESS_SET_FROM, the
 // format from the first byte) on arbitrary bytes, through the tool's core library as the command
-// line runs them. Whatever the bytes, the command ends with success or a refused input (status 1,
-// never another exception), and a refused input writes nothing: import leaves no output file,
-// set leaves the edited file as it was. What is written loads back with the blocks it was said
-// to hold.
+// line runs them, writing to standard output, which the harness keeps in memory: no file is
+// written but the input. Whatever the bytes, the command ends with success or a refused input
+// (status 1, never another exception); a refused input writes nothing, and set leaves the file
+// it read as it was. What is written loads back with the blocks it was said to hold.
 
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <new>
+#include <sstream>
 #include <string>
 
 #include "commands/commands.h"
 #include "harness_support.h"
+#include "reuseblocks/diagnostics.h"
 #include "terminal/tool_error.h"
 
 namespace {
@@ -35,6 +38,20 @@ constexpr char kBoard[] =
     "/TOP/B $R/b Replica Unplaced 0 0 BOTTOM 90 mm 0 0 Unprocessed\n";
 #endif
 
+// What the command sends to standard output while it runs.
+class CapturedOutput {
+  public:
+    CapturedOutput() : m_original(std::cout.rdbuf(m_text.rdbuf())) {}
+    ~CapturedOutput() { std::cout.rdbuf(m_original); }
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+    std::string Text() const { return m_text.str(); }
+
+  private:
+    std::ostringstream m_text;
+    std::streambuf* m_original;
+};
+
 // The status the command ends with.
 template <typename Run>
 int StatusOf(Run run) {
@@ -47,11 +64,10 @@ int StatusOf(Run run) {
     }
 }
 
-int CountBlocks(const std::string& path) {
+int CountBlocks(const std::string& text) {
     CReuseBlockFile blocks;
-    HARNESS_CHECK(blocks.LoadFile(path.c_str()) == 0);
-    CStringArray ids;
-    return blocks.GetBlocksIDs(ids) == 0 ? 0 : static_cast<int>(ids.GetSize());
+    HARNESS_CHECK(reuseblocks::LoadTextWithReport(blocks, text).Succeeded());
+    return blocks.GetCount();
 }
 
 }  // namespace
@@ -65,27 +81,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string format = kFormats[data[0] % 4];
     harness::WriteBytes(input, data + 1, size - 1);
     const std::string board = directory + "/board.blocks";
-    harness::WriteBytes(board, kBoard, sizeof kBoard - 1);
+    static const bool written = (harness::WriteBytes(board, kBoard, sizeof kBoard - 1), true);
+    (void)written;
     tool::SetOptions set;
     set.file = board;
     set.updates = input;
     set.format = format;
+    set.write.output = "-";
+    CapturedOutput output;
     const int status = StatusOf([&] { return tool::RunSet(set); });
     HARNESS_CHECK(status == 0 || status == 1 || status == -1);
-    if (status == 1) HARNESS_CHECK(ReadAll(board) == kBoard);
-    if (status == 0) HARNESS_CHECK(CountBlocks(board) == 2);
+    HARNESS_CHECK(ReadAll(board) == kBoard);
+    if (status == 1) HARNESS_CHECK(output.Text().empty());
+    if (status == 0) HARNESS_CHECK(CountBlocks(output.Text()) == 2);
 #else
     harness::WriteBytes(input, data, size);
-    const std::string output = directory + "/imported.blocks";
-    std::remove(output.c_str());
     tool::ImportOptions import;
     import.input = input;
     import.format = HARNESS_FORMAT;
-    import.write.output = output;
+    import.write.output = "-";
+    CapturedOutput output;
     const int status = StatusOf([&] { return tool::RunImport(import); });
     HARNESS_CHECK(status == 0 || status == 1 || status == -1);
-    if (status == 1) HARNESS_CHECK(!std::ifstream(output));
-    if (status == 0) HARNESS_CHECK(CountBlocks(output) >= 0);
+    if (status == 1) HARNESS_CHECK(output.Text().empty());
+    if (status == 0) HARNESS_CHECK(CountBlocks(output.Text()) >= 0);
 #endif
     return 0;
 }
