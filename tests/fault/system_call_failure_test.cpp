@@ -5,6 +5,7 @@
 // report names the step and the error, and the target holds its old text or the whole new one.
 // An interrupted call the library retries changes nothing at all.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -14,9 +15,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fault_support.h"
@@ -514,7 +517,7 @@ TEST(SystemCallFailure, FileLock) {
         int error = 0;
         EXPECT_TRUE(acquire(refusal, error).Held());
     });
-    for (const int error : {EIO, EACCES, ENOLCK, EWOULDBLOCK}) {
+    for (const int error : {EIO, EACCES, ENOLCK, EOPNOTSUPP, ENOSYS, EWOULDBLOCK}) {
         for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
             const int descriptors = fault::OpenDescriptors();
             FileLock::Refusal refusal{};
@@ -527,7 +530,8 @@ TEST(SystemCallFailure, FileLock) {
                 const bool lockFailed = faults::Failed() == SystemCall::kFlock;
                 if (lockFailed && error == EWOULDBLOCK) {
                     EXPECT_EQ(refusal, FileLock::Refusal::kBusy);
-                } else if (lockFailed && error != ENOLCK) {
+                } else if (lockFailed && error != ENOLCK && error != EOPNOTSUPP &&
+                           error != ENOSYS) {
                     EXPECT_EQ(refusal, FileLock::Refusal::kFailed);
                     EXPECT_EQ(told, error);
                 } else {
@@ -547,4 +551,143 @@ TEST(SystemCallFailure, FileLock) {
     faults::Arm(SystemCall::kFlock, 1, EINTR);
     EXPECT_TRUE(acquire(refusal, error).Held());
     faults::Disarm();
+}
+
+// Where reserving room fails for want of the feature, however the system says so, the room is
+// written with zero bytes; a text larger than one piece of them grows the file in several, and a
+// failure after the first takes the file back to its old size.
+TEST(SystemCallFailure, WriteInPlaceWhereReservingRoomIsNotSupported) {
+    for (const int lacking : {ENOSYS, EINVAL}) {
+        WalkWrite(Target::kInPlaceShorter, {SystemCall::kFallocate, lacking},
+                  SystemCall::kFallocate);
+    }
+    WalkWrite(Target::kInPlaceShorter, {SystemCall::kFallocate, EOPNOTSUPP}, SystemCall::kPwrite,
+              2500);
+}
+
+// An attribute list or value that grew between asking its size and reading it is read again.
+TEST(SystemCallFailure, AttributesThatGrowMeanwhileAreReadAgain) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    for (const SystemCall call : {SystemCall::kListXattr, SystemCall::kGetXattr}) {
+        for (unsigned long nth = 1; nth <= 4; ++nth) {
+            const Scene scene(Target::kAttributes);
+            faults::Arm(call, nth, ERANGE);
+            const auto report = reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(),
+                                                                 "fault", FixedDate());
+            faults::Disarm();
+            SCOPED_TRACE(Trial(nth, ERANGE));
+            ASSERT_TRUE(report.Succeeded()) << report.message;
+            scene.Check(true, fault::ReadBytes(scene.Path()));
+            EXPECT_NE(fault::ReadBytes(scene.Path()).find("/TOP/B3"), std::string::npos);
+        }
+    }
+}
+
+// A replaced file keeps its group where only the group differs from the new file's.
+TEST(SystemCallFailure, ReplaceKeepsAGroupOfItsOwn) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file another group takes root";
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    fault::WriteBytes(path, "# old\n");
+    ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), kOtherOwner), 0);
+    CReuseBlockFile blocks;
+    Sample(blocks, 2);
+    faults::Arm(SystemCall::kAny, 0, 0);
+    ASSERT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault").Succeeded());
+    faults::Disarm();
+    EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 1u) << "not replaced";
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_gid, kOtherOwner);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+}
+
+// Names that lead nowhere a file can be: refused at the open with the system's reason, nothing
+// made, nothing changed.
+TEST(SystemCallFailure, WriteToAPathThatCannotNameAFile) {
+    fault::ScratchDir dir;
+    fault::WriteBytes(dir.File("plain"), "# plain\n");
+    ASSERT_EQ(::mkdir(dir.File("folder").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink("loop-b", dir.File("loop-a").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-a", dir.File("loop-b").c_str()), 0);
+    CReuseBlockFile blocks;
+    Sample(blocks, 2);
+    const std::pair<std::string, int> cases[] = {
+        {"", ENOENT},
+        {dir.File("plain") + "/board.blocks", ENOTDIR},
+        {dir.File("folder") + "/", EISDIR},
+        {dir.File("loop-a"), ELOOP},
+    };
+    for (const auto& [path, error] : cases) {
+        const auto report = reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault");
+        EXPECT_FALSE(report.Succeeded()) << path;
+        EXPECT_EQ(report.step, reuseblocks::WriteStep::kOpen) << path << ": " << report.message;
+        EXPECT_EQ(report.systemError, error) << path << ": " << report.message;
+    }
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder", "loop-a", "loop-b", "plain"}));
+    EXPECT_EQ(fault::ReadBytes(dir.File("plain")), "# plain\n");
+}
+
+// The process's own streams by their names in /dev, written as the streams they are, also one
+// another program made non-blocking; names only like a descriptor's are no stream.
+TEST(SystemCallFailure, WriteToTheProcesssOwnStreams) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    std::string expected;
+    {
+        fault::ScratchDir dir;
+        ASSERT_TRUE(
+            reuseblocks::WriteFileWithReport(blocks, dir.File("b").c_str(), "fault", FixedDate())
+                .Succeeded());
+        expected = fault::ReadBytes(dir.File("b"));
+    }
+    const struct {
+        const char* path;
+        int descriptor;
+        bool nonBlocking;
+    } streams[] = {{"/dev/stdin", 0, false}, {"/dev/stdout", 1, false}, {"/dev/stderr", 2, true}};
+    for (const auto& stream : streams) {
+        std::fflush(nullptr);
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        const int saved = ::dup(stream.descriptor);
+        ASSERT_GE(saved, 0);
+        ASSERT_EQ(::dup2(ends[1], stream.descriptor), stream.descriptor);
+        ::close(ends[1]);
+        if (stream.nonBlocking) {
+            ASSERT_EQ(::fcntl(stream.descriptor, F_SETFL, O_NONBLOCK), 0);
+        }
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, stream.path, "fault", FixedDate());
+        ::dup2(saved, stream.descriptor);
+        ::close(saved);
+        const std::string received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
+        ::close(ends[0]);
+        EXPECT_TRUE(report.Succeeded()) << stream.path << ": " << report.message;
+        EXPECT_TRUE(received == expected) << stream.path << ": " << received.size() << " bytes";
+    }
+    for (const char* path : {"/dev/fd/1234567890", "/dev/fd/-1", "/proc/0/fd/1", "/proc/self"}) {
+        EXPECT_FALSE(reuseblocks::WriteFileWithReport(blocks, path, "fault").Succeeded()) << path;
+    }
+}
+
+// A held lock moved onto another lets go of what that one held.
+TEST(SystemCallFailure, FileLockMovedOntoAnotherReleasesIt) {
+    using reuseblocks::detail::platform::FileLock;
+    fault::ScratchDir dir;
+    fault::WriteBytes(dir.File("a"), "# a\n");
+    fault::WriteBytes(dir.File("b"), "# b\n");
+    FileLock::Refusal refusal{};
+    int error = 0;
+    FileLock first = FileLock::Acquire(dir.File("a"), false, refusal, error);
+    FileLock second = FileLock::Acquire(dir.File("b"), false, refusal, error);
+    ASSERT_TRUE(first.Held() && second.Held());
+    const int descriptors = fault::OpenDescriptors();
+    first = std::move(second);
+    EXPECT_EQ(fault::OpenDescriptors(), descriptors - 1) << "the first file's lock kept";
+    EXPECT_TRUE(first.Held());
+    FileLock& same = first;
+    first = std::move(same);
+    EXPECT_TRUE(first.Held()) << "a lock moved onto itself let go";
 }
