@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -584,23 +586,27 @@ TEST(SystemCallFailure, AttributesThatGrowMeanwhileAreReadAgain) {
     }
 }
 
-// A replaced file keeps its group where only the group differs from the new file's.
-TEST(SystemCallFailure, ReplaceKeepsAGroupOfItsOwn) {
-    if (::geteuid() != 0) GTEST_SKIP() << "giving a file another group takes root";
+// A replaced file keeps its group, or its owner, where only that differs from the new file's.
+TEST(SystemCallFailure, ReplaceKeepsAGroupOrAnOwnerOfItsOwn) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file another owner takes root";
     fault::ScratchDir dir;
     const std::string path = dir.File("board.blocks");
-    fault::WriteBytes(path, "# old\n");
-    ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), kOtherOwner), 0);
     CReuseBlockFile blocks;
     Sample(blocks, 2);
-    faults::Arm(SystemCall::kAny, 0, 0);
-    ASSERT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault").Succeeded());
-    faults::Disarm();
-    EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 1u) << "not replaced";
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_gid, kOtherOwner);
-    EXPECT_EQ(info.st_uid, ::geteuid());
+    for (const bool group : {true, false}) {
+        fault::WriteBytes(path, "# old\n");
+        const uid_t owner = group ? ::geteuid() : kOtherOwner;
+        const gid_t kept = group ? kOtherOwner : ::getegid();
+        ASSERT_EQ(::chown(path.c_str(), owner, kept), 0);
+        faults::Arm(SystemCall::kAny, 0, 0);
+        ASSERT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault").Succeeded());
+        faults::Disarm();
+        EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 1u) << "not replaced";
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_gid, kept);
+        EXPECT_EQ(info.st_uid, owner);
+    }
 }
 
 // Names that lead nowhere a file can be: refused at the open with the system's reason, nothing
@@ -667,7 +673,8 @@ TEST(SystemCallFailure, WriteToTheProcesssOwnStreams) {
         EXPECT_TRUE(report.Succeeded()) << stream.path << ": " << report.message;
         EXPECT_TRUE(received == expected) << stream.path << ": " << received.size() << " bytes";
     }
-    for (const char* path : {"/dev/fd/1234567890", "/dev/fd/-1", "/proc/0/fd/1", "/proc/self"}) {
+    for (const char* path :
+         {"/dev/fd/1234567890", "/dev/fd/-1", "/proc/0/fd/1", "/proc/abc/fd/1", "/proc/self"}) {
         EXPECT_FALSE(reuseblocks::WriteFileWithReport(blocks, path, "fault").Succeeded()) << path;
     }
 }
@@ -690,4 +697,130 @@ TEST(SystemCallFailure, FileLockMovedOntoAnotherReleasesIt) {
     FileLock& same = first;
     first = std::move(same);
     EXPECT_TRUE(first.Held()) << "a lock moved onto itself let go";
+}
+
+// What was written in place before a failure is taken back, through an interruption of the
+// write that takes it back; where that write fails too, the failure is still the one reported.
+TEST(SystemCallFailure, AFailedWriteInPlacePutsTheOldTextBack) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    for (const int restoreError : {EINTR, EIO}) {
+        SCOPED_TRACE(std::strerror(restoreError));
+        const Scene scene(Target::kInPlaceShorter);
+        const std::string old = fault::ReadBytes(scene.Path());
+        faults::Arm(SystemCall::kPwrite, 1, restoreError);
+        faults::FailEvery(SystemCall::kWrite, ENOSPC);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_FALSE(report.Succeeded());
+        EXPECT_NE(report.step, reuseblocks::WriteStep::kNone) << report.message;
+        EXPECT_EQ(report.systemError, ENOSPC) << report.message;
+        if (restoreError == EINTR) {
+            scene.Check(false, "");
+        } else {
+            // The old text was never overwritten; the room made after it could not go again.
+            EXPECT_EQ(fault::ReadBytes(scene.Path()).substr(0, old.size()), old);
+        }
+    }
+}
+
+// A file size limit under the new text's size stops an in-place write before it touches the
+// old text, as the write itself would be stopped part-way.
+TEST(SystemCallFailure, WriteInPlaceBeyondTheFileSizeLimit) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    const Scene scene(Target::kInPlaceShorter);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlim_t unlimited = limit.rlim_cur;
+        limit.rlim_cur = 1000;
+        const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        // Lifted again, and exit, not _exit: an instrumented build writes its counts at exit.
+        limit.rlim_cur = unlimited;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::exit(limited && report.step == reuseblocks::WriteStep::kInPlace &&
+                          report.systemError == EFBIG
+                      ? 0
+                      : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not refused with EFBIG";
+    scene.Check(false, "");
+}
+
+// A write to a pipe nobody reads fails with EPIPE instead of ending the process, and leaves no
+// SIGPIPE pending behind.
+TEST(SystemCallFailure, WriteToAPipeNobodyReads) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const std::string path = "/dev/fd/" + std::to_string(ends[1]);
+    const auto report = reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault");
+    ::close(ends[1]);
+    EXPECT_NE(report.step, reuseblocks::WriteStep::kNone) << report.message;
+    EXPECT_EQ(report.systemError, EPIPE) << report.message;
+    sigset_t pending;
+    ASSERT_EQ(::sigpending(&pending), 0);
+    EXPECT_EQ(::sigismember(&pending, SIGPIPE), 0);
+}
+
+// Where no unnamed file can be made, however the system says so, a named one is; where every
+// name is taken, the write fails and the target stays as it was.
+TEST(SystemCallFailure, ReplaceWhereNoUnnamedFileOrNoFreeNameCanBeMade) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    for (const int error : {EISDIR, EINVAL}) {
+        const Scene scene(Target::kReplaced);
+        faults::Arm(SystemCall::kOpenAt, 1, error);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), SystemCall::kOpenAt);
+        EXPECT_TRUE(report.Succeeded()) << std::strerror(error) << ": " << report.message;
+        scene.Check(true, fault::ReadBytes(scene.Path()));
+        EXPECT_NE(fault::ReadBytes(scene.Path()).find("/TOP/B3"), std::string::npos);
+    }
+    for (const SystemCall taken : {SystemCall::kLinkAt, SystemCall::kOpenAt}) {
+        const Scene scene(Target::kReplaced);
+        Arm(SystemCall::kAny, 0, 0,
+            {taken == SystemCall::kOpenAt ? SystemCall::kAccess : SystemCall::kAny, ENOENT});
+        if (taken == SystemCall::kLinkAt) faults::FailEvery(taken, EEXIST);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        SCOPED_TRACE(faults::Name(taken));
+        if (taken == SystemCall::kLinkAt) {
+            EXPECT_FALSE(report.Succeeded());
+            EXPECT_EQ(report.systemError, EEXIST) << report.message;
+            scene.Check(false, "");
+        }
+    }
+}
+
+// Calls the seam does not know have no name and no count.
+TEST(SystemCallFailure, TheSeamNamesOnlyItsOwnCalls) {
+    for (const auto call : {static_cast<SystemCall>(-1), SystemCall::kCount}) {
+        EXPECT_STREQ(faults::Name(call), "unknown");
+        EXPECT_EQ(faults::Count(call), 0u);
+    }
+    EXPECT_STREQ(faults::Name(SystemCall::kRenameAt), "renameat");
+}
+
+// A target never opened has nothing to reserve and nothing to commit.
+TEST(SystemCallFailure, AnOutputTargetNeverOpenedCommitsNothing) {
+    reuseblocks::detail::platform::OutputTarget target;
+    EXPECT_TRUE(target.Reserve(100));
+    EXPECT_FALSE(target.Commit());
+    EXPECT_EQ(target.Failure().step, reuseblocks::WriteStep::kFlush);
+    EXPECT_EQ(target.Failure().error, EBADF);
 }
