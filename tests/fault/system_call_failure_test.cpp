@@ -824,3 +824,61 @@ TEST(SystemCallFailure, AnOutputTargetNeverOpenedCommitsNothing) {
     EXPECT_EQ(target.Failure().step, reuseblocks::WriteStep::kFlush);
     EXPECT_EQ(target.Failure().error, EBADF);
 }
+
+// What permissions refuse, as the system refuses it to a user who is not root: the tests of
+// permissions themselves skip as root, these do not.
+TEST(SystemCallFailure, WhatPermissionsRefuseAsTheSystemRefusesIt) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    std::string expected;
+    {
+        const Scene scene(Target::kNew);
+        ASSERT_TRUE(
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate())
+                .Succeeded());
+        expected = fault::ReadBytes(scene.Path());
+    }
+    const auto write = [&](const Scene& scene, SystemCall call, unsigned long nth, int error) {
+        faults::Arm(call, nth, error);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), call);
+        return report;
+    };
+    const auto refusedAtOpen = [](const reuseblocks::WriteReport& report, const Scene& scene) {
+        EXPECT_EQ(report.step, reuseblocks::WriteStep::kOpen) << report.message;
+        EXPECT_EQ(report.systemError, EACCES);
+        EXPECT_EQ(report.message, "cannot write \"" + scene.Path() +
+                                      "\": " + std::strerror(EACCES) + " (while opening)");
+    };
+    {
+        SCOPED_TRACE("a read-only file");
+        const Scene scene(Target::kReplaced);
+        refusedAtOpen(write(scene, SystemCall::kOpen, 1, EACCES), scene);
+        scene.Check(false, "");
+    }
+    {
+        SCOPED_TRACE("a new file in a read-only directory");
+        const Scene scene(Target::kNew);
+        refusedAtOpen(write(scene, SystemCall::kOpenAt, 1, EACCES), scene);
+        scene.Check(false, "");
+    }
+    for (const int error : {EACCES, EPERM}) {
+        SCOPED_TRACE("a writable file in a read-only directory: written in place");
+        const Scene scene(Target::kReplaced);
+        const auto report = write(scene, SystemCall::kOpenAt, 1, error);
+        EXPECT_TRUE(report.Succeeded()) << report.message;
+        EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 0u);
+        scene.Check(true, expected);
+    }
+    {
+        // Where the kernel will not follow a link another user planted in a shared directory
+        // (protected symlinks), the write fails; the library never follows it by itself.
+        SCOPED_TRACE("a planted link the kernel will not follow");
+        const Scene scene(Target::kDanglingLink);
+        // Its third open: after the path's own, which finds no file, and its directory's.
+        refusedAtOpen(write(scene, SystemCall::kOpen, 3, EACCES), scene);
+        scene.Check(false, "");
+    }
+}
