@@ -6,6 +6,7 @@
 #include <reuseblocks/edit.h>
 #include <reuseblocks/reuseblocks.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -315,6 +316,48 @@ TEST(TextUpdate, EveryResultHasItsName) {
     for (const auto& [result, name] : names)
         EXPECT_STREQ(reuseblocks::UpdateResultName(result), name);
     EXPECT_STREQ(reuseblocks::UpdateResultName(static_cast<R>(99)), "Unknown");
+}
+
+}  // namespace
+
+namespace {
+
+// The header's date line an update writes for `seconds` since 1970.
+std::string DateLine(std::int64_t seconds) {
+    // The date line first: found before the application's, it is still the one replaced.
+    const std::string header =
+        "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n# Date: then\n# note\n"
+        "# Application: old\n";
+    CReuseBlockFile none;
+    UpdateOptions options;
+    options.application = "new";
+    options.hasDate = true;
+    options.date = seconds;
+    std::string updated;
+    EXPECT_EQ(reuseblocks::UpdateText(header, none, options, updated).result,
+              UpdateResult::kUpdated);
+    const std::size_t start = updated.find("# Date: ");
+    EXPECT_NE(updated.find("# note\n# Application: new\n"), std::string::npos) << updated;
+    return start == std::string::npos
+               ? updated
+               : updated.substr(start + 8, updated.find('\n', start) - start - 8);
+}
+
+TEST(TextUpdate, HeaderDatesBefore1970AndFarAwayAreDaysOfTheCalendar) {
+    constexpr std::int64_t kDay = 86400;
+    // 400 Gregorian years are 146097 days, a whole number of weeks: the same weekday and date.
+    constexpr std::int64_t kFourCenturies = 146097 * kDay;
+    EXPECT_EQ(DateLine(0), "Thu Jan  1 00:00:00 1970");
+    EXPECT_EQ(DateLine(-1), "Wed Dec 31 23:59:59 1969");
+    EXPECT_EQ(DateLine(-kFourCenturies), "Thu Jan  1 00:00:00 1570");
+    const std::int64_t yearOne = -62135596800;  // 0001-01-01
+    EXPECT_EQ(DateLine(yearOne), "Mon Jan  1 00:00:00 1");
+    EXPECT_EQ(DateLine(yearOne - kFourCenturies - 1), "Sun Dec 31 23:59:59 -400");
+    // Beyond what any header means, the dates stop at one far day instead of overflowing.
+    const std::int64_t far = std::int64_t{1} << 50;
+    EXPECT_EQ(DateLine(INT64_MAX), DateLine(far));
+    EXPECT_EQ(DateLine(INT64_MIN), DateLine(-far));
+    EXPECT_NE(DateLine(far), DateLine(far - kDay));
 }
 
 }  // namespace
