@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The small calls of the platform layer at their edges: nothing to open, a reader opened twice,
 // two names of one file, a time no calendar holds.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cerrno>
 #include <cstdint>
