@@ -192,7 +192,9 @@ TEST(ReuseBlockFileTest, RemovingBlocksInAnyOrderKeepsTheOthersFindable) {
         const std::size_t victim = step * 1777 % kCount;  // 1777 is prime: each once
         ASSERT_EQ(blocks.RemoveBlock(name(victim).c_str()), 1) << victim;
         removed[victim] = true;
-        if (step % 250 == 0) ASSERT_TRUE(allFindable()) << "after " << step + 1 << " removals";
+        if (step % 250 == 0) {
+            ASSERT_TRUE(allFindable()) << "after " << step + 1 << " removals";
+        }
     }
     EXPECT_EQ(blocks.GetCount(), 0);
     EXPECT_TRUE(allFindable());
