@@ -198,6 +198,23 @@ TEST(ReuseBlockFileTest, RemovingBlocksInAnyOrderKeepsTheOthersFindable) {
     }
     EXPECT_EQ(blocks.GetCount(), 0);
     EXPECT_TRUE(allFindable());
+
+    // Small tables filled to their limit (12 keys in 16 slots) wrap runs around their end most.
+    for (std::size_t round = 0; round < 500; ++round) {
+        constexpr std::size_t kSmall = 12;
+        const auto key = [&](std::size_t i) { return name(round * kSmall + i); };
+        CReuseBlockFile small;
+        for (std::size_t i = 0; i < kSmall; ++i) ASSERT_NE(small.NewBlock(key(i).c_str()), nullptr);
+        for (std::size_t step = 0; step < kSmall; ++step) {
+            ASSERT_EQ(small.RemoveBlock(key(step * 5 % kSmall).c_str()), 1);  // 5: each once
+            for (std::size_t later = step + 1; later < kSmall; ++later) {
+                CReuseBlock* found = nullptr;
+                ASSERT_EQ(small.GetBlock(key(later * 5 % kSmall).c_str(), found), 1)
+                    << "round " << round << ", after " << step + 1 << " removals";
+                EXPECT_EQ(found->GetBlockID(), key(later * 5 % kSmall).c_str());
+            }
+        }
+    }
 }
 
 }  // namespace
