@@ -878,3 +878,19 @@ TEST(SystemCallFailure, WhatPermissionsRefuseAsTheSystemRefusesIt) {
         scene.Check(false, "");
     }
 }
+
+// Without any source of random bytes an index still gets a key of its own, and finds what it
+// holds.
+TEST(SystemCallFailure, AnIndexWithoutRandomBytesStillFindsItsBlocks) {
+    faults::Arm(SystemCall::kOpen, 1, ENOENT);
+    faults::FailEvery(SystemCall::kGetrandom, ENOSYS);
+    CReuseBlockFile blocks;
+    Sample(blocks, 200);
+    faults::Disarm();
+    EXPECT_EQ(faults::Failed(), SystemCall::kOpen) << "/dev/urandom not asked";
+    ASSERT_EQ(blocks.GetCount(), 200);
+    for (int b = 0; b < 200; ++b) {
+        CReuseBlock* block = nullptr;
+        EXPECT_EQ(blocks.GetBlock(("/TOP/B" + std::to_string(b)).c_str(), block), 1) << b;
+    }
+}
