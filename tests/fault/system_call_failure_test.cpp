@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "fault_support.h"
+#include "host/hash_key.h"
 #include "platform/file_lock.h"
 #include "platform/system_call_faults.h"
 #include "reuseblocks/diagnostics.h"
@@ -879,18 +880,18 @@ TEST(SystemCallFailure, WhatPermissionsRefuseAsTheSystemRefusesIt) {
     }
 }
 
-// Without any source of random bytes an index still gets a key of its own, and finds what it
-// holds.
-TEST(SystemCallFailure, AnIndexWithoutRandomBytesStillFindsItsBlocks) {
-    faults::Arm(SystemCall::kOpen, 1, ENOENT);
-    faults::FailEvery(SystemCall::kGetrandom, ENOSYS);
-    CReuseBlockFile blocks;
-    Sample(blocks, 200);
-    faults::Disarm();
-    EXPECT_EQ(faults::Failed(), SystemCall::kOpen) << "/dev/urandom not asked";
-    ASSERT_EQ(blocks.GetCount(), 200);
-    for (int b = 0; b < 200; ++b) {
-        CReuseBlock* block = nullptr;
-        EXPECT_EQ(blocks.GetBlock(("/TOP/B" + std::to_string(b)).c_str(), block), 1) << b;
+// Without any source of random bytes the block index still gets a key, and not a fixed one.
+TEST(SystemCallFailure, AHashKeyWithoutRandomBytes) {
+    using reuseblocks::detail::HashKey;
+    using reuseblocks::detail::ReadHashKey;
+    HashKey keys[2] = {};
+    for (HashKey& key : keys) {
+        faults::Arm(SystemCall::kOpen, 1, ENOENT);
+        faults::FailEvery(SystemCall::kGetrandom, ENOSYS);
+        key = ReadHashKey();
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), SystemCall::kOpen) << "/dev/urandom not asked";
     }
+    EXPECT_TRUE(keys[0].k0 != keys[1].k0 || keys[0].k1 != keys[1].k1);
+    EXPECT_TRUE(keys[0].k0 != 0 || keys[0].k1 != 0);
 }
