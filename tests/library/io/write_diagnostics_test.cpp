@@ -116,7 +116,8 @@ TEST(WriteReportTest, RefusedValuesShowThePathAndTheIDEscaped) {
     const WriteReport named = Written(blocks, dir.File("a\rb"), "test");
     EXPECT_EQ(named.step, WriteStep::kCheck);
     EXPECT_EQ(named.message, "cannot write \"" + dir.File("a\\rb") + "\": " + message);
-    const WriteReport unnamed = WriteFileWithReport(blocks, nullptr, "test");
+    // Without an application's name: only the values are looked at.
+    const WriteReport unnamed = WriteFileWithReport(blocks, nullptr, nullptr);
     EXPECT_EQ(unnamed.step, WriteStep::kCheck);
     EXPECT_EQ(unnamed.message, "cannot write (no path): " + message);
     EXPECT_EQ(EntryCount(dir), 0u);
