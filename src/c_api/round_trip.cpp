@@ -35,13 +35,11 @@ rb_status rb_collection_check_round_trip(const rb_collection* collection, size_t
     return Guarded([&] {
         const std::vector<reuseblocks::RoundTripProblem> found =
             reuseblocks::FindRoundTripProblems(*FromHandle(collection));
+        // Described before anything is handed out: running out of memory then changes nothing.
+        const std::string first = found.empty() ? std::string() : Describe(found.front());
         *problems = found.size();
-        if (found.empty()) {
-            HandOutReport(report, 0, 0, 0, 0, std::string());
-        } else {
-            HandOutReport(report, static_cast<int>(found.front().reasons), 0, 0, 0,
-                          Describe(found.front()));
-        }
+        HandOutReport(report, found.empty() ? 0 : static_cast<int>(found.front().reasons), 0, 0, 0,
+                      first);
         return RB_OK;
     });
 }

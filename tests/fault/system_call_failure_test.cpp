@@ -5,8 +5,10 @@
 // report names the step and the error, and the target holds its old text or the whole new one.
 // An interrupted call the library retries changes nothing at all.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -14,12 +16,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fault_support.h"
+#include "host/hash_key.h"
 #include "platform/file_lock.h"
 #include "platform/system_call_faults.h"
 #include "reuseblocks/diagnostics.h"
@@ -514,7 +520,7 @@ TEST(SystemCallFailure, FileLock) {
         int error = 0;
         EXPECT_TRUE(acquire(refusal, error).Held());
     });
-    for (const int error : {EIO, EACCES, ENOLCK, EWOULDBLOCK}) {
+    for (const int error : {EIO, EACCES, ENOLCK, EOPNOTSUPP, ENOSYS, EWOULDBLOCK}) {
         for (unsigned long nth = 1; nth <= counts.at(SystemCall::kAny); ++nth) {
             const int descriptors = fault::OpenDescriptors();
             FileLock::Refusal refusal{};
@@ -527,7 +533,8 @@ TEST(SystemCallFailure, FileLock) {
                 const bool lockFailed = faults::Failed() == SystemCall::kFlock;
                 if (lockFailed && error == EWOULDBLOCK) {
                     EXPECT_EQ(refusal, FileLock::Refusal::kBusy);
-                } else if (lockFailed && error != ENOLCK) {
+                } else if (lockFailed && error != ENOLCK && error != EOPNOTSUPP &&
+                           error != ENOSYS) {
                     EXPECT_EQ(refusal, FileLock::Refusal::kFailed);
                     EXPECT_EQ(told, error);
                 } else {
@@ -547,4 +554,344 @@ TEST(SystemCallFailure, FileLock) {
     faults::Arm(SystemCall::kFlock, 1, EINTR);
     EXPECT_TRUE(acquire(refusal, error).Held());
     faults::Disarm();
+}
+
+// Where reserving room fails for want of the feature, however the system says so, the room is
+// written with zero bytes; a text larger than one piece of them grows the file in several, and a
+// failure after the first takes the file back to its old size.
+TEST(SystemCallFailure, WriteInPlaceWhereReservingRoomIsNotSupported) {
+    for (const int lacking : {ENOSYS, EINVAL}) {
+        WalkWrite(Target::kInPlaceShorter, {SystemCall::kFallocate, lacking},
+                  SystemCall::kFallocate);
+    }
+    WalkWrite(Target::kInPlaceShorter, {SystemCall::kFallocate, EOPNOTSUPP}, SystemCall::kPwrite,
+              2500);
+}
+
+// An attribute list or value that grew between asking its size and reading it is read again.
+TEST(SystemCallFailure, AttributesThatGrowMeanwhileAreReadAgain) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    for (const SystemCall call : {SystemCall::kListXattr, SystemCall::kGetXattr}) {
+        for (unsigned long nth = 1; nth <= 4; ++nth) {
+            const Scene scene(Target::kAttributes);
+            faults::Arm(call, nth, ERANGE);
+            const auto report = reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(),
+                                                                 "fault", FixedDate());
+            faults::Disarm();
+            SCOPED_TRACE(Trial(nth, ERANGE));
+            ASSERT_TRUE(report.Succeeded()) << report.message;
+            scene.Check(true, fault::ReadBytes(scene.Path()));
+            EXPECT_NE(fault::ReadBytes(scene.Path()).find("/TOP/B3"), std::string::npos);
+        }
+    }
+}
+
+// A replaced file keeps its group, or its owner, where only that differs from the new file's.
+TEST(SystemCallFailure, ReplaceKeepsAGroupOrAnOwnerOfItsOwn) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file another owner takes root";
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    CReuseBlockFile blocks;
+    Sample(blocks, 2);
+    for (const bool group : {true, false}) {
+        fault::WriteBytes(path, "# old\n");
+        const uid_t owner = group ? ::geteuid() : kOtherOwner;
+        const gid_t kept = group ? kOtherOwner : ::getegid();
+        ASSERT_EQ(::chown(path.c_str(), owner, kept), 0);
+        faults::Arm(SystemCall::kAny, 0, 0);
+        ASSERT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault").Succeeded());
+        faults::Disarm();
+        EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 1u) << "not replaced";
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_gid, kept);
+        EXPECT_EQ(info.st_uid, owner);
+    }
+}
+
+// Names that lead nowhere a file can be: refused at the open with the system's reason, nothing
+// made, nothing changed.
+TEST(SystemCallFailure, WriteToAPathThatCannotNameAFile) {
+    fault::ScratchDir dir;
+    fault::WriteBytes(dir.File("plain"), "# plain\n");
+    ASSERT_EQ(::mkdir(dir.File("folder").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink("loop-b", dir.File("loop-a").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-a", dir.File("loop-b").c_str()), 0);
+    CReuseBlockFile blocks;
+    Sample(blocks, 2);
+    const std::pair<std::string, int> cases[] = {
+        {"", ENOENT},
+        {dir.File("plain") + "/board.blocks", ENOTDIR},
+        {dir.File("folder") + "/", EISDIR},
+        {dir.File("loop-a"), ELOOP},
+    };
+    for (const auto& [path, error] : cases) {
+        const auto report = reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault");
+        EXPECT_FALSE(report.Succeeded()) << path;
+        EXPECT_EQ(report.step, reuseblocks::WriteStep::kOpen) << path << ": " << report.message;
+        EXPECT_EQ(report.systemError, error) << path << ": " << report.message;
+    }
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder", "loop-a", "loop-b", "plain"}));
+    EXPECT_EQ(fault::ReadBytes(dir.File("plain")), "# plain\n");
+}
+
+// The process's own streams by their names in /dev, written as the streams they are, also one
+// another program made non-blocking; names only like a descriptor's are no stream.
+TEST(SystemCallFailure, WriteToTheProcesssOwnStreams) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    std::string expected;
+    {
+        fault::ScratchDir dir;
+        ASSERT_TRUE(
+            reuseblocks::WriteFileWithReport(blocks, dir.File("b").c_str(), "fault", FixedDate())
+                .Succeeded());
+        expected = fault::ReadBytes(dir.File("b"));
+    }
+    const struct {
+        const char* path;
+        int descriptor;
+        bool nonBlocking;
+    } streams[] = {{"/dev/stdin", 0, false}, {"/dev/stdout", 1, false}, {"/dev/stderr", 2, true}};
+    for (const auto& stream : streams) {
+        std::fflush(nullptr);
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        const int saved = ::dup(stream.descriptor);
+        ASSERT_GE(saved, 0);
+        ASSERT_EQ(::dup2(ends[1], stream.descriptor), stream.descriptor);
+        ::close(ends[1]);
+        if (stream.nonBlocking) {
+            ASSERT_EQ(::fcntl(stream.descriptor, F_SETFL, O_NONBLOCK), 0);
+        }
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, stream.path, "fault", FixedDate());
+        ::dup2(saved, stream.descriptor);
+        ::close(saved);
+        const std::string received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
+        ::close(ends[0]);
+        EXPECT_TRUE(report.Succeeded()) << stream.path << ": " << report.message;
+        EXPECT_TRUE(received == expected) << stream.path << ": " << received.size() << " bytes";
+    }
+    for (const char* path :
+         {"/dev/fd/1234567890", "/dev/fd/-1", "/proc/0/fd/1", "/proc/abc/fd/1", "/proc/self"}) {
+        EXPECT_FALSE(reuseblocks::WriteFileWithReport(blocks, path, "fault").Succeeded()) << path;
+    }
+}
+
+// A held lock moved onto another lets go of what that one held.
+TEST(SystemCallFailure, FileLockMovedOntoAnotherReleasesIt) {
+    using reuseblocks::detail::platform::FileLock;
+    fault::ScratchDir dir;
+    fault::WriteBytes(dir.File("a"), "# a\n");
+    fault::WriteBytes(dir.File("b"), "# b\n");
+    FileLock::Refusal refusal{};
+    int error = 0;
+    FileLock first = FileLock::Acquire(dir.File("a"), false, refusal, error);
+    FileLock second = FileLock::Acquire(dir.File("b"), false, refusal, error);
+    ASSERT_TRUE(first.Held() && second.Held());
+    const int descriptors = fault::OpenDescriptors();
+    first = std::move(second);
+    EXPECT_EQ(fault::OpenDescriptors(), descriptors - 1) << "the first file's lock kept";
+    EXPECT_TRUE(first.Held());
+    FileLock& same = first;
+    first = std::move(same);
+    EXPECT_TRUE(first.Held()) << "a lock moved onto itself let go";
+}
+
+// What was written in place before a failure is taken back, through an interruption of the
+// write that takes it back; where that write fails too, the failure is still the one reported.
+TEST(SystemCallFailure, AFailedWriteInPlacePutsTheOldTextBack) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    for (const int restoreError : {EINTR, EIO}) {
+        SCOPED_TRACE(std::strerror(restoreError));
+        const Scene scene(Target::kInPlaceShorter);
+        const std::string old = fault::ReadBytes(scene.Path());
+        faults::Arm(SystemCall::kPwrite, 1, restoreError);
+        faults::FailEvery(SystemCall::kWrite, ENOSPC);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_FALSE(report.Succeeded());
+        EXPECT_NE(report.step, reuseblocks::WriteStep::kNone) << report.message;
+        EXPECT_EQ(report.systemError, ENOSPC) << report.message;
+        if (restoreError == EINTR) {
+            scene.Check(false, "");
+        } else {
+            // The old text was never overwritten; the room made after it could not go again.
+            EXPECT_EQ(fault::ReadBytes(scene.Path()).substr(0, old.size()), old);
+        }
+    }
+}
+
+// A file size limit under the new text's size stops an in-place write before it touches the
+// old text, as the write itself would be stopped part-way.
+TEST(SystemCallFailure, WriteInPlaceBeyondTheFileSizeLimit) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    const Scene scene(Target::kInPlaceShorter);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlim_t unlimited = limit.rlim_cur;
+        limit.rlim_cur = 1000;
+        const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        // Lifted again, and exit, not _exit: an instrumented build writes its counts at exit.
+        limit.rlim_cur = unlimited;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::exit(limited && report.step == reuseblocks::WriteStep::kInPlace &&
+                          report.systemError == EFBIG
+                      ? 0
+                      : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not refused with EFBIG";
+    scene.Check(false, "");
+}
+
+// A write to a pipe nobody reads fails with EPIPE instead of ending the process, and leaves no
+// SIGPIPE pending behind.
+TEST(SystemCallFailure, WriteToAPipeNobodyReads) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const std::string path = "/dev/fd/" + std::to_string(ends[1]);
+    const auto report = reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault");
+    ::close(ends[1]);
+    EXPECT_NE(report.step, reuseblocks::WriteStep::kNone) << report.message;
+    EXPECT_EQ(report.systemError, EPIPE) << report.message;
+    sigset_t pending;
+    ASSERT_EQ(::sigpending(&pending), 0);
+    EXPECT_EQ(::sigismember(&pending, SIGPIPE), 0);
+}
+
+// Where no unnamed file can be made, however the system says so, a named one is; where every
+// name is taken, the write fails and the target stays as it was.
+TEST(SystemCallFailure, ReplaceWhereNoUnnamedFileOrNoFreeNameCanBeMade) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    for (const int error : {EISDIR, EINVAL}) {
+        const Scene scene(Target::kReplaced);
+        faults::Arm(SystemCall::kOpenAt, 1, error);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), SystemCall::kOpenAt);
+        EXPECT_TRUE(report.Succeeded()) << std::strerror(error) << ": " << report.message;
+        scene.Check(true, fault::ReadBytes(scene.Path()));
+        EXPECT_NE(fault::ReadBytes(scene.Path()).find("/TOP/B3"), std::string::npos);
+    }
+    // Every name the unnamed file could take is taken.
+    const Scene scene(Target::kReplaced);
+    faults::Arm(SystemCall::kAny, 0, 0);
+    faults::FailEvery(SystemCall::kLinkAt, EEXIST);
+    const auto report =
+        reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+    faults::Disarm();
+    EXPECT_FALSE(report.Succeeded());
+    EXPECT_EQ(report.systemError, EEXIST) << report.message;
+    EXPECT_GT(faults::Count(SystemCall::kLinkAt), 1u) << "no other name tried";
+    scene.Check(false, "");
+}
+
+// Calls the seam does not know have no name and no count.
+TEST(SystemCallFailure, TheSeamNamesOnlyItsOwnCalls) {
+    for (const auto call : {static_cast<SystemCall>(-1), SystemCall::kCount}) {
+        EXPECT_STREQ(faults::Name(call), "unknown");
+        EXPECT_EQ(faults::Count(call), 0u);
+    }
+    EXPECT_STREQ(faults::Name(SystemCall::kRenameAt), "renameat");
+}
+
+// A target never opened has nothing to reserve and nothing to commit.
+TEST(SystemCallFailure, AnOutputTargetNeverOpenedCommitsNothing) {
+    reuseblocks::detail::platform::OutputTarget target;
+    EXPECT_TRUE(target.Reserve(100));
+    EXPECT_FALSE(target.Commit());
+    EXPECT_EQ(target.Failure().step, reuseblocks::WriteStep::kFlush);
+    EXPECT_EQ(target.Failure().error, EBADF);
+}
+
+// What permissions refuse, as the system refuses it to a user who is not root: the tests of
+// permissions themselves skip as root, these do not.
+TEST(SystemCallFailure, WhatPermissionsRefuseAsTheSystemRefusesIt) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    std::string expected;
+    {
+        const Scene scene(Target::kNew);
+        ASSERT_TRUE(
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate())
+                .Succeeded());
+        expected = fault::ReadBytes(scene.Path());
+    }
+    const auto write = [&](const Scene& scene, SystemCall call, unsigned long nth, int error) {
+        faults::Arm(call, nth, error);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), call);
+        return report;
+    };
+    const auto refusedAtOpen = [](const reuseblocks::WriteReport& report, const Scene& scene) {
+        EXPECT_EQ(report.step, reuseblocks::WriteStep::kOpen) << report.message;
+        EXPECT_EQ(report.systemError, EACCES);
+        EXPECT_EQ(report.message, "cannot write \"" + scene.Path() +
+                                      "\": " + std::strerror(EACCES) + " (while opening)");
+    };
+    {
+        SCOPED_TRACE("a read-only file");
+        const Scene scene(Target::kReplaced);
+        refusedAtOpen(write(scene, SystemCall::kOpen, 1, EACCES), scene);
+        scene.Check(false, "");
+    }
+    {
+        SCOPED_TRACE("a new file in a read-only directory");
+        const Scene scene(Target::kNew);
+        refusedAtOpen(write(scene, SystemCall::kOpenAt, 1, EACCES), scene);
+        scene.Check(false, "");
+    }
+    for (const int error : {EACCES, EPERM}) {
+        SCOPED_TRACE("a writable file in a read-only directory: written in place");
+        const Scene scene(Target::kReplaced);
+        const auto report = write(scene, SystemCall::kOpenAt, 1, error);
+        EXPECT_TRUE(report.Succeeded()) << report.message;
+        EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 0u);
+        scene.Check(true, expected);
+    }
+    {
+        // Where the kernel will not follow a link another user planted in a shared directory
+        // (protected symlinks), the write fails; the library never follows it by itself.
+        SCOPED_TRACE("a planted link the kernel will not follow");
+        const Scene scene(Target::kDanglingLink);
+        // Its third open: after the path's own, which finds no file, and its directory's.
+        refusedAtOpen(write(scene, SystemCall::kOpen, 3, EACCES), scene);
+        scene.Check(false, "");
+    }
+}
+
+// Without any source of random bytes the block index still gets a key, and not a fixed one.
+TEST(SystemCallFailure, AHashKeyWithoutRandomBytes) {
+    using reuseblocks::detail::HashKey;
+    using reuseblocks::detail::ReadHashKey;
+    HashKey keys[2] = {};
+    for (HashKey& key : keys) {
+        faults::Arm(SystemCall::kOpen, 1, ENOENT);
+        faults::FailEvery(SystemCall::kGetrandom, ENOSYS);
+        key = ReadHashKey();
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), SystemCall::kOpen) << "/dev/urandom not asked";
+    }
+    EXPECT_TRUE(keys[0].k0 != keys[1].k0 || keys[0].k1 != keys[1].k1);
+    EXPECT_TRUE(keys[0].k0 != 0 || keys[0].k1 != 0);
 }

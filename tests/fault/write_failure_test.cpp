@@ -247,6 +247,7 @@ TEST(WriteFailure, DirectoryThatRefusesNewFilesOrIsGoneGivesZero) {
 }
 
 TEST(WriteFailure, ReadOnlyDirectory) {
+    // As root: SystemCallFailure.WhatPermissionsRefuseAsTheSystemRefusesIt.
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root; /proc covers it above";
     CReuseBlockFile blocks;
     FillCollection(blocks);

@@ -6,7 +6,10 @@
 #include <reuseblocks/edit.h>
 #include <reuseblocks/reuseblocks.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "test_support.h"
 
@@ -210,6 +213,151 @@ TEST(TextUpdate, AFileUpdateThatChangesNothingWritesNothing) {
         file.blocks, file.dir.File("none").c_str(), file.dir.File("out").c_str(), {});
     EXPECT_EQ(missing.result, UpdateResult::kCannotRead);
     EXPECT_NE(missing.systemError, 0);
+}
+
+// Wherever a line break stands, in a row paired with one of the text's, a row added, a new
+// block's definition or row, or the application name, nothing is made of the text.
+TEST(TextUpdate, ALineBreakIsRefusedWhereverItWouldStand) {
+    const auto refused = [](CReuseBlockFile& blocks, const UpdateOptions& options,
+                            const std::string& message) {
+        std::string updated = "untouched";
+        const UpdateReport report = reuseblocks::UpdateText(kHandKept, blocks, options, updated);
+        EXPECT_EQ(report.result, UpdateResult::kUnwritableValue);
+        EXPECT_EQ(report.message, message);
+        EXPECT_EQ(updated, "untouched");
+    };
+    const std::string lineBreak = "a value holds a line break, which would end its line early";
+    for (const char* value : {"G\nD", "G\rD"}) {
+        Loaded paired(kHandKept);
+        paired.Block("/TOP/PSU1").GetLayerMap(1, 1) = value;
+        refused(paired.blocks, {}, lineBreak);
+
+        Loaded added(kHandKept);
+        CReuseBlock& psu = added.Block("/TOP/PSU1");
+        const std::uint32_t row = psu.NewLayerMap();
+        for (std::uint32_t c = 0; c < 4; ++c) psu.GetLayerMap(row, c) = c == 2 ? value : "3";
+        refused(added.blocks, {}, lineBreak);
+
+        Loaded newBlock(kHandKept);
+        CReuseBlock* block = newBlock.blocks.NewBlock("/TOP/NEW");
+        block->Init();
+        block->SetProperty(reuseblocks::kBlockPath, value);
+        refused(newBlock.blocks, {}, lineBreak);
+        block->SetProperty(reuseblocks::kBlockPath, "$R/new");
+        const std::uint32_t newRow = block->NewLayerMap();
+        block->GetLayerMap(newRow, 0) = value;
+        refused(newBlock.blocks, {}, lineBreak);
+
+        Loaded header(kHandKept);
+        UpdateOptions options;
+        options.application = value;
+        refused(header.blocks, options, "the application name holds a line break");
+    }
+}
+
+// A text the library would not load is not updated either, and says so as a load does.
+TEST(TextUpdate, ATextThatDoesNotLoadIsRefusedWithTheLoadersWords) {
+    const std::string definition = "/A p t s 1 2 TOP 0 mils 1 2 q\n";
+    for (const std::string& text :
+         {definition + definition, definition + "map_block_host /B 1 TOP 1 TOP\n",
+          definition + "map_block_host /A 1 TOP\n", definition + "map_block_host\n"}) {
+        SCOPED_TRACE(text);
+        TempDir dir;
+        WriteText(dir.File("in.blocks"), text);
+        CReuseBlockFile loaded;
+        const reuseblocks::LoadReport load =
+            reuseblocks::LoadFileWithReport(loaded, dir.File("in.blocks").c_str());
+        ASSERT_FALSE(load.Succeeded());
+        std::string updated = "untouched";
+        const UpdateReport report = reuseblocks::UpdateText(text, loaded, {}, updated);
+        EXPECT_EQ(report.result, UpdateResult::kRejectedText);
+        EXPECT_EQ(report.line, load.line);
+        EXPECT_EQ(report.message, load.message);
+        EXPECT_EQ(updated, "untouched");
+        // Through the file: left as it was.
+        const UpdateReport file =
+            reuseblocks::UpdateFileWithReport(loaded, dir.File("in.blocks").c_str(), {});
+        EXPECT_EQ(file.result, UpdateResult::kRejectedText);
+        EXPECT_EQ(ReadFile(dir.File("in.blocks")), text);
+    }
+    // A header alone takes the application's name all the same.
+    const std::string header = "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n# Application: old\n";
+    CReuseBlockFile none;
+    UpdateOptions options;
+    options.application = "new";
+    std::string updated;
+    EXPECT_EQ(reuseblocks::UpdateText(header, none, options, updated).result,
+              UpdateResult::kUpdated);
+    EXPECT_EQ(updated, "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n# Application: new\n");
+}
+
+TEST(TextUpdate, AFileUpdateWithoutASourceOrATargetSaysWhich) {
+    Loaded file(kHandKept);
+    const std::string path = file.dir.File("in.blocks");
+    const UpdateReport noSource = reuseblocks::UpdateFileWithReport(file.blocks, nullptr, {});
+    EXPECT_EQ(noSource.result, UpdateResult::kCannotRead);
+    EXPECT_NE(noSource.message.find("cannot open \"\""), std::string::npos) << noSource.message;
+    const UpdateReport noTarget =
+        reuseblocks::UpdateFileWithReport(file.blocks, path.c_str(), nullptr, {});
+    EXPECT_EQ(noTarget.result, UpdateResult::kCannotWrite);
+    EXPECT_EQ(noTarget.step, reuseblocks::WriteStep::kOpen);
+    EXPECT_EQ(ReadFile(path), kHandKept);
+    EXPECT_EQ(file.dir.Entries(), (std::vector<std::string>{"in.blocks"}));
+}
+
+TEST(TextUpdate, EveryResultHasItsName) {
+    using R = UpdateResult;
+    const std::pair<R, const char*> names[] = {{R::kUpdated, "Updated"},
+                                               {R::kUnchanged, "Unchanged"},
+                                               {R::kCannotRead, "CannotRead"},
+                                               {R::kRejectedText, "RejectedText"},
+                                               {R::kUnwritableValue, "UnwritableValue"},
+                                               {R::kCannotWrite, "CannotWrite"}};
+    for (const auto& [result, name] : names)
+        EXPECT_STREQ(reuseblocks::UpdateResultName(result), name);
+    EXPECT_STREQ(reuseblocks::UpdateResultName(static_cast<R>(99)), "Unknown");
+}
+
+}  // namespace
+
+namespace {
+
+// The header's date line an update writes for `seconds` since 1970.
+std::string DateLine(std::int64_t seconds) {
+    // The date line first: found before the application's, it is still the one replaced.
+    const std::string header =
+        "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n# Date: then\n# note\n"
+        "# Application: old\n";
+    CReuseBlockFile none;
+    UpdateOptions options;
+    options.application = "new";
+    options.hasDate = true;
+    options.date = seconds;
+    std::string updated;
+    EXPECT_EQ(reuseblocks::UpdateText(header, none, options, updated).result,
+              UpdateResult::kUpdated);
+    const std::size_t start = updated.find("# Date: ");
+    EXPECT_NE(updated.find("# note\n# Application: new\n"), std::string::npos) << updated;
+    return start == std::string::npos
+               ? updated
+               : updated.substr(start + 8, updated.find('\n', start) - start - 8);
+}
+
+TEST(TextUpdate, HeaderDatesBefore1970AndFarAwayAreDaysOfTheCalendar) {
+    constexpr std::int64_t kDay = 86400;
+    // 400 Gregorian years are 146097 days, a whole number of weeks: the same weekday and date.
+    constexpr std::int64_t kFourCenturies = 146097 * kDay;
+    EXPECT_EQ(DateLine(0), "Thu Jan  1 00:00:00 1970");
+    EXPECT_EQ(DateLine(-1), "Wed Dec 31 23:59:59 1969");
+    EXPECT_EQ(DateLine(-kFourCenturies), "Thu Jan  1 00:00:00 1570");
+    const std::int64_t yearOne = -62135596800;  // 0001-01-01
+    EXPECT_EQ(DateLine(yearOne), "Mon Jan  1 00:00:00 1");
+    EXPECT_EQ(DateLine(yearOne - kFourCenturies - 1), "Sun Dec 31 23:59:59 -400");
+    // Beyond what any header means, the dates stop at one far day instead of overflowing.
+    const std::int64_t far = std::int64_t{1} << 50;
+    EXPECT_EQ(DateLine(INT64_MAX), DateLine(far));
+    EXPECT_EQ(DateLine(INT64_MIN), DateLine(-far));
+    EXPECT_NE(DateLine(far), DateLine(far - kDay));
 }
 
 }  // namespace

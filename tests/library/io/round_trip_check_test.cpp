@@ -168,6 +168,17 @@ std::filesystem::path ScratchBase() {
     return std::filesystem::temp_directory_path();
 }
 
+// Three reasons of one kind are listed as a sentence lists them.
+TEST(RoundTripCheck, ManyReasonsReadAsOneSentence) {
+    const unsigned held = reuseblocks::kRoundTripWhiteSpace | reuseblocks::kRoundTripLineBreak |
+                          reuseblocks::kRoundTripQuote | reuseblocks::kRoundTripKeyword;
+    EXPECT_EQ(reuseblocks::DescribeRoundTripReasons(held),
+              "holds white space, a line break, a quote and \"map_block_host\"");
+    EXPECT_EQ(reuseblocks::RoundTripReasonsOf("#x \"", reuseblocks::ValuePlace::kBlockID),
+              reuseblocks::kRoundTripLeadingHash | reuseblocks::kRoundTripWhiteSpace |
+                  reuseblocks::kRoundTripQuote);
+}
+
 }  // namespace
 
 // The check names a value exactly when writing it and loading the file again would not give the

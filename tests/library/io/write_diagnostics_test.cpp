@@ -103,7 +103,28 @@ TEST(WriteReportTest, RefusedValuesNameTheBlockAndTheField) {
     EXPECT_TRUE(Written(blocks, path, "test").Succeeded());
 }
 
+// What a terminal would act on is shown escaped, in the path as in the ID; no path is no path.
+TEST(WriteReportTest, RefusedValuesShowThePathAndTheIDEscaped) {
+    TempDir dir;
+    CReuseBlockFile blocks;
+    CReuseBlock* block = blocks.NewBlock("/B1");
+    block->Init();
+    block->SetProperty(0, "/B\x1b[2J\x7f");
+    block->SetProperty(1, "a\nb");
+    const std::string message =
+        "block \"/B\\x1b[2J\\x7f\" property 1 (BLOCK_PATH) holds a line break";
+    const WriteReport named = Written(blocks, dir.File("a\rb"), "test");
+    EXPECT_EQ(named.step, WriteStep::kCheck);
+    EXPECT_EQ(named.message, "cannot write \"" + dir.File("a\\rb") + "\": " + message);
+    // Without an application's name: only the values are looked at.
+    const WriteReport unnamed = WriteFileWithReport(blocks, nullptr, nullptr);
+    EXPECT_EQ(unnamed.step, WriteStep::kCheck);
+    EXPECT_EQ(unnamed.message, "cannot write (no path): " + message);
+    EXPECT_EQ(EntryCount(dir), 0u);
+}
+
 TEST(WriteReportTest, StepNames) {
+    EXPECT_STREQ(reuseblocks::WriteStepName(WriteStep::kCheck), "checking the values");
     EXPECT_STREQ(reuseblocks::WriteStepName(WriteStep::kFlush), "flushing");
     EXPECT_STREQ(reuseblocks::WriteStepName(WriteStep::kNone), "none");
     EXPECT_STREQ(reuseblocks::WriteStepName(static_cast<WriteStep>(99)), "unknown");

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "reuseblocks/reuseblocks.h"
 
@@ -128,6 +130,91 @@ TEST(ReuseBlockFileTest, WalkOrderIsCreationOrderAndSurvivesRemovals) {
     EXPECT_EQ(blocks.GetBlock("/B3", found), 0);
     EXPECT_EQ(blocks.GetBlock("/C2", found), 1);
     EXPECT_EQ(found->GetLayerMapCount(), 0u);  // a new block, not the removed one
+}
+
+// Positions a walk never handed out, and blocks of another collection, name nothing here.
+TEST(ReuseBlockFileTest, ForgedPositionsAndForeignBlocksNameNothing) {
+    const auto forged = [](std::uintptr_t value) { return reinterpret_cast<POSITION>(value); };
+    CReuseBlockFile blocks;
+    POSITION position = forged(1);
+    EXPECT_EQ(blocks.GetNext(position), nullptr);
+    EXPECT_EQ(blocks.RenameBlock("A", "B"), 0);
+
+    CReuseBlockFile other;
+    CReuseBlock* foreign = other.NewBlock("A");
+    ASSERT_NE(blocks.NewBlock("A"), nullptr);
+    ASSERT_NE(blocks.NewBlock("B"), nullptr);
+    CString key("kept");
+    EXPECT_EQ(blocks.GetBlockKey(foreign, key), 0);  // its ID is held here, by another block
+    EXPECT_EQ(key, "kept");
+    std::vector<std::uintptr_t> values{3, 1000, UINT32_MAX};
+    if (sizeof(std::uintptr_t) > 4) values.push_back(std::uintptr_t{UINT32_MAX} * 2);
+    for (const std::uintptr_t value : values) {
+        position = forged(value);
+        EXPECT_EQ(blocks.GetNext(position), nullptr) << value;
+        EXPECT_EQ(position, nullptr) << value;
+    }
+
+    // A walk whose next block was removed ends there.
+    position = blocks.GetStartPosition();
+    ASSERT_EQ(blocks.RemoveBlock("A"), 1);
+    EXPECT_EQ(blocks.GetNext(position), nullptr);
+    EXPECT_EQ(position, nullptr);
+
+    // Emptied, not new: nothing to find, remove or name.
+    ASSERT_EQ(blocks.RemoveBlock("B"), 1);
+    EXPECT_EQ(blocks.RemoveBlock("B"), 0);
+    EXPECT_EQ(blocks.GetBlockKey(foreign, key), 0);
+    EXPECT_EQ(Walk(blocks), "");
+}
+
+// Removal closes the gap it leaves in the index, also where a run of keys wraps around the end
+// of the table: every block not removed stays findable, under its own name.
+TEST(ReuseBlockFileTest, RemovingBlocksInAnyOrderKeepsTheOthersFindable) {
+    constexpr std::size_t kCount = 3000;
+    const auto name = [](std::size_t i) { return "/B" + std::to_string(i); };
+    CReuseBlockFile blocks;
+    std::vector<CReuseBlock*> added;
+    for (std::size_t i = 0; i < kCount; ++i) {
+        added.push_back(blocks.NewBlock(name(i).c_str()));
+        ASSERT_NE(added.back(), nullptr);
+    }
+    std::vector<bool> removed(kCount, false);
+    const auto allFindable = [&] {
+        for (std::size_t i = 0; i < kCount; ++i) {
+            CReuseBlock* found = nullptr;
+            const bool held = blocks.GetBlock(name(i).c_str(), found) == 1;
+            if (held != !removed[i] || (held && found != added[i])) return false;
+        }
+        return true;
+    };
+    for (std::size_t step = 0; step < kCount; ++step) {
+        const std::size_t victim = step * 1777 % kCount;  // 1777 is prime: each once
+        ASSERT_EQ(blocks.RemoveBlock(name(victim).c_str()), 1) << victim;
+        removed[victim] = true;
+        if (step % 250 == 0) {
+            ASSERT_TRUE(allFindable()) << "after " << step + 1 << " removals";
+        }
+    }
+    EXPECT_EQ(blocks.GetCount(), 0);
+    EXPECT_TRUE(allFindable());
+
+    // Small tables filled to their limit (12 keys in 16 slots) wrap runs around their end most.
+    for (std::size_t round = 0; round < 500; ++round) {
+        constexpr std::size_t kSmall = 12;
+        const auto key = [&](std::size_t i) { return name(round * kSmall + i); };
+        CReuseBlockFile small;
+        for (std::size_t i = 0; i < kSmall; ++i) ASSERT_NE(small.NewBlock(key(i).c_str()), nullptr);
+        for (std::size_t step = 0; step < kSmall; ++step) {
+            ASSERT_EQ(small.RemoveBlock(key(step * 5 % kSmall).c_str()), 1);  // 5: each once
+            for (std::size_t later = step + 1; later < kSmall; ++later) {
+                CReuseBlock* found = nullptr;
+                ASSERT_EQ(small.GetBlock(key(later * 5 % kSmall).c_str(), found), 1)
+                    << "round " << round << ", after " << step + 1 << " removals";
+                EXPECT_EQ(found->GetBlockID(), key(later * 5 % kSmall).c_str());
+            }
+        }
+    }
 }
 
 }  // namespace

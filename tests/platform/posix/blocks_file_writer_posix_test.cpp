@@ -366,6 +366,7 @@ TEST(WriteFileTest, SharedFilesKeepWhoMayUseThem) {
 // would refuse to create through it.
 TEST(WriteFileTest, LinksAreFollowedOnlyByTheKernel) {
     if (::geteuid() != 0) GTEST_SKIP() << "planting another user's link needs root";
+    // Where it is off: SystemCallFailure.WhatPermissionsRefuseAsTheSystemRefusesIt.
     if (ReadFile("/proc/sys/fs/protected_symlinks") != "1\n") {
         GTEST_SKIP() << "fs.protected_symlinks is off here";
     }

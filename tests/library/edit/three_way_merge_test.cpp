@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// Three texts merged as git merges them, through the library: what stops a merge, and what a
+// conflict keeps.
+#include <gtest/gtest.h>
+#include <reuseblocks/edit.h>
+
+#include <string>
+
+namespace {
+
+// A side that does not load stops the merge, naming the side; the merged text is left alone.
+TEST(ThreeWayMerge, ASideThatDoesNotLoadMergesNothing) {
+    const std::string good = "/A p t s 1 2 TOP 0 mils 1 2 q\n";
+    const std::string bad = good + "/B p t\n";
+    for (int side = 0; side < 3; ++side) {
+        std::string merged = "untouched";
+        const reuseblocks::ThreeWayReport report = reuseblocks::MergeTexts(
+            side == 0 ? bad : good, side == 1 ? bad : good, side == 2 ? bad : good, {}, merged);
+        EXPECT_EQ(report.result, reuseblocks::ThreeWayResult::kTrouble);
+        EXPECT_EQ(report.side, side);
+        EXPECT_EQ(report.line, 2u);
+        EXPECT_EQ(report.message, "definition line has 3 fields, 12 expected");
+        EXPECT_EQ(merged, "untouched");
+    }
+}
+
+// A block removed here and changed in the other text keeps the other's lines between the
+// markers, each ended, also the other text's last line that had no line end.
+TEST(ThreeWayMerge, RemovedHereChangedThereKeepsTheirLinesWhole) {
+    const std::string a = "/A p t s 1 2 TOP 0 mils 1 2 q\n";
+    const std::string b = "/B p t s 1 2 TOP 0 mils 1 2 q\n";
+    std::string merged;
+    const reuseblocks::ThreeWayReport report = reuseblocks::MergeTexts(
+        a, a + b, a + "/B p2 t s 1 2 TOP 0 mils 1 2 q\nmap_block_host /B 1 TOP 1 TOP", {}, merged);
+    ASSERT_EQ(report.result, reuseblocks::ThreeWayResult::kConflicts);
+    ASSERT_EQ(report.conflicts.size(), 1u);
+    EXPECT_EQ(report.conflicts[0].message, "removed here, changed in OTHER");
+    EXPECT_EQ(merged, a + "<<<<<<< CURRENT\n=======\n/B p2 t s 1 2 TOP 0 mils 1 2 q\n"
+                          "map_block_host /B 1 TOP 1 TOP\n>>>>>>> OTHER\n");
+}
+
+}  // namespace
