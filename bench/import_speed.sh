@@ -68,6 +68,6 @@ for entry in "${commands[@]}"; do
     name=${entry%%|*}
     wall=$(echo "${walls[$name]}" | median)
     printf '%-20s %10s %10s %10s %12s\n' "$name" "$wall" \
-        "$(awk -v b="$(stat -c %s "${inputs[$name]}")" -v ms="$wall" 'BEGIN { printf "%.0f", ms > 0 ? b / 1e3 / ms : 0 }')" \
+        "$(awk -v b="$(stat -c %s "${inputs[$name]}")" -v ms="$wall" 'BEGIN { printf "%.0f", (ms > 0 ? b / 1e3 / ms : 0) }')" \
         "$(echo "${cpus[$name]}" | median)" "$(awk -v k="${peaks[$name]}" 'BEGIN { printf "%.1f", k / 1024 }')"
 done
