@@ -2,6 +2,7 @@
 #include "block_records.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,8 @@
 #include "files/standard_streams.h"
 #include "records/csv_reader.h"
 #include "records/fields.h"
+#include "records/json_block_parser.h"
+#include "records/record_builder.h"
 #include "records/value_checks.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -25,49 +28,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// Collects the values of one record, checking each as `set` does.
-class RecordBuilder {
-  public:
-    RecordBuilder(BlockRecord& record, std::vector<InputProblem>& problems)
-        : m_record(record), m_problems(problems) {}
-
-    // `text` is empty when the input held something other than text, such as a JSON object.
-    void Add(const std::string& name, const std::optional<std::string>& text) {
-        const std::optional<int> field = FieldNamedByUser(name);
-        if (!field) return Fail(UnknownField(name, KnownFields::kPropertiesSymbolAndMaps));
-        if (!text) return Fail(name + " must be a string or a number");
-        const std::string& value = *text;
-        if (*field == kBlockHierName) {
-            if (m_record.id) return Fail("BLOCK_HIER_NAME is given twice");
-            Check("BLOCK_HIER_NAME", value, ValuePlace::kBlockID);
-            m_record.id = value;
-        } else if (*field == kSymbolField) {
-            // derived from BLOCK_PATH
-        } else if (*field == kMapsField) {
-            if (value != "0")
-                Fail("layer maps can be imported only from JSON (MAPS is " + value + ")");
-        } else {
-            const auto index = static_cast<std::uint32_t>(*field);
-            if (m_given[index]) return Fail(std::string(PropertyName(index)) + " is given twice");
-            m_given[index] = true;
-            Check(PropertyName(index), value, PlaceOfProperty(index));
-            m_record.properties.emplace_back(index, value);
-        }
-    }
-
-    void Fail(const std::string& message) { m_problems.push_back({m_record.line, message}); }
-
-  private:
-    void Check(std::string_view field, const std::string& value, ValuePlace place) {
-        const std::string problem = UnwritableValue(field, value, place);
-        if (!problem.empty()) Fail(problem);
-    }
-
-    BlockRecord& m_record;
-    std::vector<InputProblem>& m_problems;
-    std::array<bool, CReuseBlock::kPropertyCount> m_given{};
-};
 
 // A JSON value as field text. The reader turns every number into its text as written.
 std::optional<std::string> JsonText(const Json& value) {
@@ -144,8 +104,20 @@ std::string JsonError(const Json::exception& error) {
     return "not valid JSON: " + what.substr(start);
 }
 
-// Counts the line feeds the JSON parser has consumed, so that each block is named by its line.
-class LineCountingIterator {
+// What the JSON parser has consumed: the line feeds, so that each block is named by its line,
+// and the last bytes, which tell "-0" from the "0" the parser hands on for it.
+struct ConsumedInput {
+    unsigned long lineFeeds = 0;
+    std::array<char, 3> last{};
+
+    // At an integer 0: the parser has read its text and one byte past it, if there was one.
+    bool WasNegativeZero() const {
+        return (last[0] == '-' && last[1] == '0') || (last[1] == '-' && last[2] == '0');
+    }
+};
+
+template <typename Bytes>
+class ConsumedInputIterator {
   public:
     using iterator_category = std::input_iterator_tag;
     using value_type = char;
@@ -153,21 +125,36 @@ class LineCountingIterator {
     using pointer = const char*;
     using reference = char;
 
-    LineCountingIterator(std::istreambuf_iterator<char> at, unsigned long* lineFeeds)
-        : m_at(at), m_lineFeeds(lineFeeds) {}
+    ConsumedInputIterator(Bytes at, ConsumedInput* consumed) : m_at(at), m_consumed(consumed) {}
     char operator*() const { return *m_at; }
-    LineCountingIterator& operator++() {
-        if (*m_at == '\n') ++*m_lineFeeds;
+    ConsumedInputIterator& operator++() {
+        const char byte = *m_at;
+        if (byte == '\n') ++m_consumed->lineFeeds;
+        m_consumed->last = {m_consumed->last[1], m_consumed->last[2], byte};
         ++m_at;
         return *this;
     }
-    bool operator==(const LineCountingIterator& other) const { return m_at == other.m_at; }
-    bool operator!=(const LineCountingIterator& other) const { return !(m_at == other.m_at); }
+    bool operator==(const ConsumedInputIterator& other) const { return m_at == other.m_at; }
+    bool operator!=(const ConsumedInputIterator& other) const { return !(m_at == other.m_at); }
 
   private:
-    std::istreambuf_iterator<char> m_at;
-    unsigned long* m_lineFeeds;
+    Bytes m_at;
+    ConsumedInput* m_consumed;
 };
+
+// Every byte of `in` or of [first, last) through the parser, for `reader`.
+template <typename Reader>
+bool ParseJson(std::istream& in, ConsumedInput& consumed, Reader& reader) {
+    using Iterator = ConsumedInputIterator<std::istreambuf_iterator<char>>;
+    return Json::sax_parse(Iterator(std::istreambuf_iterator<char>(in), &consumed),
+                           Iterator(std::istreambuf_iterator<char>(), &consumed), &reader);
+}
+template <typename Reader>
+bool ParseJson(std::string_view text, ConsumedInput& consumed, Reader& reader) {
+    using Iterator = ConsumedInputIterator<const char*>;
+    return Json::sax_parse(Iterator(text.data(), &consumed),
+                           Iterator(text.data() + text.size(), &consumed), &reader);
+}
 
 // Thrown once the problems reach kMostProblems: the rest of the input goes unread.
 struct TooManyProblems {};
@@ -183,17 +170,21 @@ void StopAtTooManyProblems(const std::vector<InputProblem>& problems) {
 class BlockReader {
   public:
     // `lines` before the input, and the line feeds the parser has consumed, name each line.
-    BlockReader(unsigned long lines, const unsigned long& lineFeeds, bool topArray,
-                const RecordSink& sink, std::vector<InputProblem>& problems)
+    // The first `taken` block objects went to `sink` before, read the quick way.
+    BlockReader(unsigned long lines, const ConsumedInput& consumed, bool topArray,
+                const RecordSink& sink, std::vector<InputProblem>& problems, std::size_t taken = 0)
         : m_lines(lines),
-          m_lineFeeds(lineFeeds),
+          m_consumed(consumed),
           m_topArray(topArray),
           m_sink(sink),
-          m_problems(problems) {}
+          m_problems(problems),
+          m_taken(taken) {}
 
     bool null() { return Value(Json()); }
     bool boolean(bool value) { return Value(Json(value)); }
-    bool number_integer(Json::number_integer_t value) { return Value(std::to_string(value)); }
+    bool number_integer(Json::number_integer_t value) {
+        return Value(value == 0 && m_consumed.WasNegativeZero() ? "-0" : std::to_string(value));
+    }
     bool number_unsigned(Json::number_unsigned_t value) { return Value(std::to_string(value)); }
     bool number_float(Json::number_float_t, const std::string& text) { return Value(text); }
     bool string(std::string& value) { return Value(std::move(value)); }
@@ -226,7 +217,7 @@ class BlockReader {
         bool keep = true;
     };
 
-    unsigned long Line() const { return m_lines + m_lineFeeds + 1; }
+    unsigned long Line() const { return m_lines + m_consumed.lineFeeds + 1; }
     void Problem(std::string message) {
         m_problems.push_back({Line(), std::move(message)});
         StopAtTooManyProblems(m_problems);
@@ -278,37 +269,160 @@ class BlockReader {
         return false;
     }
     void Block(const Json& object) {
+        if (m_taken > 0) {
+            --m_taken;
+            return;
+        }
         AddRecordFromJson(object, m_blockLine, m_sink, m_problems);
         StopAtTooManyProblems(m_problems);
     }
 
     unsigned long m_lines;
-    const unsigned long& m_lineFeeds;
+    const ConsumedInput& m_consumed;
     bool m_topArray;
     const RecordSink& m_sink;
     std::vector<InputProblem>& m_problems;
     std::vector<Level> m_levels;
+    std::size_t m_taken;
     unsigned long m_blockLine = 0;
     bool m_sawTop = false;
 };
 
+// The whole input by the general reader, which words every problem; the first `taken` block
+// objects of a top array went to `sink` before.
+void ReadJsonFully(std::istream& in, std::size_t taken, const RecordSink& sink,
+                   std::vector<InputProblem>& problems) {
+    ConsumedInput consumed;
+    BlockReader reader(0, consumed, true, sink, problems, taken);
+    if (ParseJson(in, consumed, reader)) reader.Finish();
+}
+
+constexpr std::size_t kReadSize = std::size_t{1} << 20;
+
+// Appends more of `in` to `text`, dropping what is before `at` (then 0); false at its end. The
+// read doubles with what is kept, so a block of any size is read again only a bounded number
+// of times in all.
+bool ReadMore(std::istream& in, std::string& text, std::size_t& at) {
+    text.erase(0, at);
+    at = 0;
+    const std::size_t kept = text.size();
+    text.resize(kept + std::max(kReadSize, kept));
+    in.read(&text[kept], static_cast<std::streamsize>(text.size() - kept));
+    text.resize(kept + static_cast<std::size_t>(in.gcount()));
+    return text.size() > kept;
+}
+
+bool IsJsonSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// A top array of block objects as `list --json` prints it is read the quick way, block by
+// block. Whatever that way is unsure of (a problem, a syntax error, anything unusual) sends the
+// whole input to the general reader, which passes over the blocks already taken, so that every
+// problem is found and worded as it always was.
 void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
+    std::size_t taken = 0;
+    const auto generally = [&] {
+        in.clear();
+        in.seekg(0);
+        ReadJsonFully(in, taken, sink, problems);
+    };
+    // The general reader starts again from the top, so the input must be a file.
+    if (in.tellg() != std::streampos(0)) return ReadJsonFully(in, 0, sink, problems);
+
+    std::string text;
+    std::size_t at = 0;
     unsigned long lineFeeds = 0;
-    BlockReader reader(0, lineFeeds, true, sink, problems);
-    if (Json::sax_parse(LineCountingIterator(std::istreambuf_iterator<char>(in), &lineFeeds),
-                        LineCountingIterator(std::istreambuf_iterator<char>(), &lineFeeds),
-                        &reader)) {
-        reader.Finish();
+    ReadMore(in, text, at);
+    if (text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) at = kByteOrderMark.size();
+    while (at < text.size() && IsJsonSpace(text[at])) lineFeeds += text[at++] == '\n';
+    if (at == text.size() || text[at] != '[') return generally();
+    ++at;
+
+    // At the end of the input, or at a character other than white space.
+    const auto skipSpace = [&]() -> bool {
+        for (;; ++at) {
+            if (at == text.size() && !ReadMore(in, text, at)) return false;
+            if (!IsJsonSpace(text[at])) return true;
+            lineFeeds += text[at] == '\n';
+        }
+    };
+    BlockRecord record;
+    for (bool first = true;; first = false) {
+        if (!skipSpace()) return generally();
+        if (first && text[at] == ']') break;
+        if (text[at] != '{') return generally();
+        for (;;) {
+            const char* const start = text.data() + at;
+            const char* end = start;
+            unsigned long inside = 0;
+            const BlockParse parse =
+                ParseBlockObject(end, text.data() + text.size(), record, inside);
+            if (parse == BlockParse::kDone) {
+                record.line = lineFeeds + 1;
+                at += static_cast<std::size_t>(end - start);
+                lineFeeds += inside;
+                break;
+            }
+            if (parse == BlockParse::kUnsure || !ReadMore(in, text, at)) return generally();
+        }
+        sink(record);
+        ++taken;
+        StopAtTooManyProblems(problems);
+        if (!skipSpace()) return generally();
+        if (text[at] == ']') break;
+        if (text[at] != ',') return generally();
+        ++at;
     }
+    ++at;
+    if (skipSpace()) generally();
+}
+
+// One line of JSON Lines, the quick way when it is a plain block object, else by the general
+// reader.
+void ReadJsonLine(std::string_view text, unsigned long line, const RecordSink& sink,
+                  std::vector<InputProblem>& problems) {
+    std::size_t at =
+        text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
+    while (at < text.size() && IsJsonSpace(text[at])) ++at;
+    if (at < text.size() && text[at] == '{') {
+        BlockRecord record;
+        const char* end = text.data() + at;
+        unsigned long lineFeeds = 0;
+        if (ParseBlockObject(end, text.data() + text.size(), record, lineFeeds) ==
+            BlockParse::kDone) {
+            while (end != text.data() + text.size() && IsJsonSpace(*end)) ++end;
+            if (end == text.data() + text.size()) {
+                record.line = line;
+                sink(record);
+                StopAtTooManyProblems(problems);
+                return;
+            }
+        }
+    }
+    ConsumedInput consumed;
+    BlockReader reader(line - 1, consumed, false, sink, problems);
+    ParseJson(text, consumed, reader);
 }
 
 void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
     std::string text;
-    const unsigned long noLineFeeds = 0;
-    for (unsigned long line = 1; std::getline(in, text); ++line) {
-        if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
-        BlockReader reader(line - 1, noLineFeeds, false, sink, problems);
-        Json::sax_parse(text, &reader);
+    std::size_t at = 0;
+    for (unsigned long line = 1;; ++line) {
+        std::size_t searched = at;
+        std::size_t end = std::string::npos;
+        while ((end = text.find('\n', searched)) == std::string::npos) {
+            searched = text.size() - at;
+            if (!ReadMore(in, text, at)) break;
+        }
+        if (end == std::string::npos) {
+            if (at == text.size()) return;
+            end = text.size();
+        }
+        const std::string_view whole(text.data() + at, end - at);
+        at = std::min(end + 1, text.size());
+        if (whole.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+        ReadJsonLine(whole, line, sink, problems);
     }
 }
 

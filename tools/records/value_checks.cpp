@@ -27,6 +27,10 @@ std::string UnwritableValue(std::string_view field, const std::string& value, Va
            ", which a blocks file cannot hold";
 }
 
+bool IsWritable(std::string_view value, ValuePlace place) {
+    return value.find('\0') == std::string_view::npos && RoundTripReasonsOf(value, place) == 0;
+}
+
 std::string MissingProperties(const std::array<bool, CReuseBlock::kPropertyCount>& given) {
     std::string missing;
     for (std::uint32_t index = 0; index < given.size(); ++index) {

@@ -20,6 +20,9 @@ ValuePlace PlaceOfLayerMapColumn(std::uint32_t column);
 // command that takes values from people or scripts checks them here, before anything changes.
 std::string UnwritableValue(std::string_view field, const std::string& value, ValuePlace place);
 
+// Whether UnwritableValue finds nothing, without wording it.
+bool IsWritable(std::string_view value, ValuePlace place);
+
 // The names of the properties a new block needs but was not `given`, blank-separated; empty
 // when none is missing. Init supplies BLOCK_TYPE, BLOCK_STATUS and QOR_STATUS, and the ID is
 // given by whoever creates the block; every other value left empty would vanish on reading and
