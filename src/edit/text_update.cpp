@@ -4,12 +4,16 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <limits>
+#include <new>
 #include <vector>
 
 #include "edit/header_date.h"
 #include "format/line_syntax.h"
 #include "format/written_header.h"
 #include "format/written_line.h"
+#include "host/keyed_hash.h"
 #include "io/repeated_ids.h"
 
 namespace reuseblocks::detail {
@@ -50,12 +54,38 @@ bool SameRow(const TextLayout::Row& row, const CReuseBlock& block, std::uint32_t
 
 // What becomes of each line of the text: kept, replaced or dropped, with new text before and
 // after it.
+// Text planned for some lines of a file. An edit plans text for a few lines of many: each line
+// costs an index here, not an empty string.
+class LineTexts {
+  public:
+    explicit LineTexts(std::size_t lines) : m_slots(lines, 0) {}
+
+    // The text of `line`, made empty on first use; it stays where it is as others are made.
+    std::string& operator[](std::size_t line) {
+        std::uint32_t& slot = m_slots[line];
+        if (slot == 0) {
+            if (m_texts.size() >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
+            m_texts.emplace_back();
+            slot = static_cast<std::uint32_t>(m_texts.size());
+        }
+        return m_texts[slot - 1];
+    }
+    std::string_view Of(std::size_t line) const {
+        const std::uint32_t slot = m_slots[line];
+        return slot == 0 ? std::string_view() : std::string_view(m_texts[slot - 1]);
+    }
+
+  private:
+    std::vector<std::uint32_t> m_slots;  // 0: none; otherwise 1 + the index in m_texts
+    std::deque<std::string> m_texts;
+};
+
 struct LinePlan {
     enum State : std::uint8_t { kKeep, kReplace, kDrop };
     std::vector<std::uint8_t> state;
-    std::vector<std::string> replacement;
-    std::vector<std::string> before;
-    std::vector<std::string> after;
+    LineTexts replacement;
+    LineTexts before;
+    LineTexts after;
 
     explicit LinePlan(std::size_t lines)
         : state(lines, kKeep), replacement(lines), before(lines), after(lines) {}
@@ -193,7 +223,7 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
     // key stands last in the walk, and so it is written last, as a new block.
     CStringArray keys;
     const_cast<CReuseBlockFile&>(blocks).GetBlocksIDs(keys);
-    std::unordered_map<std::string_view, std::size_t> textIndex;
+    KeyedViewMap<std::size_t> textIndex;
     textIndex.reserve(layout.blocks.size());
     for (std::size_t i = 0; i < layout.blocks.size(); ++i)
         textIndex.emplace(layout.blocks[i].key, i);
@@ -257,13 +287,13 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
     std::string out;
     out.reserve(text.size() + tail.size() + 64);
     for (std::size_t i = 0; i < layout.lines.size(); ++i) {
-        AppendGenerated(out, plan.before[i], prevailing);
+        AppendGenerated(out, plan.before.Of(i), prevailing);
         if (plan.state[i] == LinePlan::kKeep) {
             out.append(layout.lines[i].whole);
         } else if (plan.state[i] == LinePlan::kReplace) {
-            AppendGenerated(out, plan.replacement[i], prevailing);
+            AppendGenerated(out, plan.replacement.Of(i), prevailing);
         }
-        AppendGenerated(out, plan.after[i], prevailing);
+        AppendGenerated(out, plan.after.Of(i), prevailing);
         if (i == lastBlockLine) AppendGenerated(out, tail, prevailing);
     }
     if (lastBlockLine == layout.lines.size()) AppendGenerated(out, tail, prevailing);

@@ -30,7 +30,8 @@ UpdateReport ReadWholeFile(const char* path, std::string& text) {
     }
     std::uint64_t size = 0;
     if (file.RegularFileSize(size) && size < (std::uint64_t{1} << 40)) {
-        text.reserve(static_cast<std::size_t>(size));
+        // Room for the last read too, which finds the end: no copy of the whole text then.
+        text.reserve(static_cast<std::size_t>(size) + kReadSize);
     }
     for (;;) {
         const std::size_t used = text.size();

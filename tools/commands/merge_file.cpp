@@ -13,6 +13,7 @@
 #include "commands/commands.h"
 #include "files/atomic_file.h"
 #include "files/standard_streams.h"
+#include "files/whole_file.h"
 #include "format/line_syntax.h"
 #include "terminal/text_escape.h"
 #include "terminal/tool_error.h"
@@ -23,13 +24,13 @@ namespace {
 
 // Trouble (status 2) unless the whole file can be read.
 std::string ReadOrTrouble(const std::string& path) {
-    std::ifstream in(ReadablePath(path), std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        throw ToolError(kExitUsage, ErrorLine("cannot read " + Quoted(path)));
+    const std::string readable = ReadablePath(path);
+    if (!std::ifstream(readable, std::ios::binary).is_open()) {
+        throw ToolError(kExitUsage, ErrorLine("cannot open " + Quoted(path)));
     }
-    if (!in.is_open()) throw ToolError(kExitUsage, ErrorLine("cannot open " + Quoted(path)));
-    return text;
+    std::optional<std::string> text = ReadWholeFile(readable);
+    if (!text) throw ToolError(kExitUsage, ErrorLine("cannot read " + Quoted(path)));
+    return std::move(*text);
 }
 
 // The three sides of a file git's own line merge left with conflict markers: the text outside the

@@ -19,6 +19,7 @@
 #include "files/atomic_file.h"
 #include "files/cannot_write.h"
 #include "files/standard_streams.h"
+#include "files/whole_file.h"
 #include "inspect/diff_report.h"
 #include "platform/console.h"
 #include "records/round_trip_text.h"
@@ -253,10 +254,9 @@ int EditSession::WriteIntoText(const std::string& path) {
 
 // The text kept, updated in memory: standard output gets it whole, changed or not.
 int EditSession::WriteTextToStandardOutput() {
-    std::ifstream in(m_text, std::ios::binary);
-    const std::string original{std::istreambuf_iterator<char>(in),
-                               std::istreambuf_iterator<char>()};
-    if (!in && !in.eof()) throw Failure("cannot read " + Quoted(DisplayName(m_file)) + " again");
+    const std::optional<std::string> read = ReadWholeFile(m_text);
+    if (!read) throw Failure("cannot read " + Quoted(DisplayName(m_file)) + " again");
+    const std::string& original = *read;
     std::string updated;
     const UpdateReport report = UpdateText(original, m_blocks, HeaderUpdate(m_write), updated);
     if (!report.Succeeded()) {

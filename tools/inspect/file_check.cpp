@@ -10,6 +10,7 @@
 
 #include "edit/loading.h"
 #include "files/standard_streams.h"
+#include "files/whole_file.h"
 #include "inspect/line_lint.h"
 #include "records/round_trip_text.h"
 
@@ -124,10 +125,7 @@ namespace {
 std::optional<std::string> TextOfRegularFile(const std::string& path) {
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(path, ignored)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
-    return text;
+    return ReadWholeFile(path);
 }
 
 // Everything but the load: `text` is what was loaded, when it can be had.

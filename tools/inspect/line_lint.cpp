@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "line_lint.h"
+#include "files/whole_file.h"
 
 #include <reuseblocks/ascii.h>
 
@@ -181,10 +182,9 @@ bool IsIgnoredText(const Problem& problem) {
 }
 
 LineLint LintLines(const std::string& path, unsigned long rejected, ProblemTally* tally) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return {};
-    return LintText(text, rejected, tally);
+    const std::optional<std::string> text = ReadWholeFile(path);
+    if (!text) return {};
+    return LintText(*text, rejected, tally);
 }
 
 LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally) {
