@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "host/keyed_hash.h"
 #include "platform/file_system.h"
 
 namespace reuseblocks::detail {
@@ -12,7 +13,7 @@ TextLayout ReadLayout(std::string_view text) {
     TextLayout layout;
     // Sized once: a large file's lines would otherwise be moved again at every growth.
     layout.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    std::unordered_map<std::string_view, std::size_t> byKey;
+    KeyedViewMap<std::size_t> byKey;
     std::vector<std::string_view> fields;
     format::LineScanner scanner(text);
     format::ScannedLine line;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "edit/text_layout.h"
+#include "host/keyed_hash.h"
 
 namespace reuseblocks::detail {
 
@@ -18,7 +19,7 @@ struct ConflictMarks {
     std::string theirs;  // the label after ">>>>>>>"
     // By key: the other side's lines of a block whose own lines go between "<<<<<<<" and
     // "=======" (empty when the other side removed it).
-    std::unordered_map<std::string, std::string> wrapped;
+    std::unordered_map<std::string, std::string, KeyedViewHash> wrapped;
     // Whole conflict regions for blocks this side no longer has, after the last block.
     std::string appended;
 };

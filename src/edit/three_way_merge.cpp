@@ -8,6 +8,7 @@
 
 #include "edit/text_layout.h"
 #include "edit/text_update.h"
+#include "host/keyed_hash.h"
 
 namespace reuseblocks {
 
@@ -138,16 +139,15 @@ void SetRows(CReuseBlock& block, const Rows& rows) {
     }
 }
 
-std::unordered_map<std::string_view, const TextLayout::Block*> ByKey(const TextLayout& layout) {
-    std::unordered_map<std::string_view, const TextLayout::Block*> index;
+detail::KeyedViewMap<const TextLayout::Block*> ByKey(const TextLayout& layout) {
+    detail::KeyedViewMap<const TextLayout::Block*> index;
     index.reserve(layout.blocks.size());
     for (const TextLayout::Block& block : layout.blocks) index.emplace(block.key, &block);
     return index;
 }
 
-const TextLayout::Block* Find(
-    const std::unordered_map<std::string_view, const TextLayout::Block*>& index,
-    std::string_view key) {
+const TextLayout::Block* Find(const detail::KeyedViewMap<const TextLayout::Block*>& index,
+                              std::string_view key) {
     const auto found = index.find(key);
     return found == index.end() ? nullptr : found->second;
 }
