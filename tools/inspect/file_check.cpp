@@ -212,11 +212,11 @@ FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection
     FileCheck check;
     CReuseBlockFile blocks;
     const std::string local = ReadablePath(path);  // standard input, read into a file
-    check.report = LoadFileWithReport(blocks, local.c_str());
-    std::optional<std::string> text;
-    if (check.report.Code() != LoadResult::kCannotRead) text = TextOfRegularFile(local);
-    // The text read after the load is another file's when it changed meanwhile: its lines are
-    // then not used to place the blocks' problems.
+    // Read once, and loaded from that text: its lines and its blocks always agree. What cannot
+    // be read so (a device, a FIFO) goes to the loader, which says why when it fails.
+    std::optional<std::string> text = TextOfRegularFile(local);
+    check.report =
+        text ? LoadTextWithReport(blocks, *text) : LoadFileWithReport(blocks, local.c_str());
     CheckLoaded(check, blocks, text ? std::optional<std::string_view>(*text) : std::nullopt, strict,
                 selection);
     return check;
