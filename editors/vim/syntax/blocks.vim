@@ -9,8 +9,10 @@ syntax match blocksFormatLine /PCB_BLOCKS FILE FORMAT 2\.0/ contained
 " The keyword anywhere makes a mapping line; the block ID follows it.
 syntax match blocksKeyword /\<map_block_host\>/ nextgroup=blocksMappedID skipwhite
 syntax match blocksMappedID /\S\+/ contained
-" A definition line starts with its block ID, after an optional "(".
-syntax match blocksID /^\s*(\=\s*\zs[^#[:space:]]\S*/ contains=NONE
+" A definition line starts with its block ID, after an optional "(". Found by looking back
+" rather than with \zs, which the engine misses when it has already passed the line's start; not
+" the keyword, which starts a mapping line.
+syntax match blocksID /\(^\s*(\=\s*\)\@<=\(map_block_host\>\)\@![^#([:space:]]\S*/ contains=NONE
 syntax keyword blocksType Smashed Primitive Replica
 syntax keyword blocksStatus Unplaced Placed Planned Processed Unprocessed
 syntax keyword blocksSide TOP BOTTOM
