@@ -294,11 +294,13 @@ std::vector<py::list> FieldColumns(Collection& collection, const char* what,
     std::vector<ColumnBuilder> columns;
     columns.reserve(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) columns.emplace_back(ordered.size());
+    std::vector<StrCache> caches(fields.size());
     VisitInOrder(collection, ordered, what, [&](CReuseBlock& block, std::size_t position) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            const CString& value = fields[i] == kSymbolField ? block.GetBlockSymbolName()
-                                                             : block.GetProperty(fields[i]);
-            columns[i].Fill(position, ToPython(value.GetView()));
+            // The symbol is made anew each time; a property is read in place.
+            columns[i].Fill(position, caches[i].Get(fields[i] == kSymbolField
+                                                        ? block.GetBlockSymbolName().GetView()
+                                                        : block.GetProperty(fields[i]).GetView()));
         }
     });
     std::vector<py::list> lists;
@@ -368,6 +370,7 @@ ColumnsList LayerMapColumns(const CollectionPtr& collection) {
     std::vector<ColumnBuilder> columns;
     columns.reserve(kColumns);
     for (std::uint32_t column = 0; column < kColumns; ++column) columns.emplace_back(rowTotal);
+    std::vector<StrCache> caches(kColumns);
     std::size_t next = 0;
     // As in FieldColumns, the walk makes only str and int, which run no Python code.
     VisitInOrder(*collection, ordered, "to_dataframes()", [&](CReuseBlock& block, std::size_t) {
@@ -381,7 +384,8 @@ ColumnsList LayerMapColumns(const CollectionPtr& collection) {
             ids.Fill(next, id);
             numbers.Fill(next, py::int_(row));
             for (std::uint32_t column = 0; column < kColumns; ++column) {
-                columns[column].Fill(next, ToPython(block.GetLayerMap(row, column).GetView()));
+                columns[column].Fill(next,
+                                     caches[column].Get(block.GetLayerMap(row, column).GetView()));
             }
         }
     });
