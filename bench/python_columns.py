@@ -3,8 +3,9 @@
 """Columns out of the Python package against their anchors, CPU ms, medians of RUNS rounds
 (default 9):
 
-- BlocksFile.column("XLOC") against [s for s in strings] over as many str, and against
-  reading the property block by block;
+- BlocksFile.column("XLOC") against [s for s in strings] over as many str, against
+  str.split making as many new str (the least a list of new str costs) and against reading
+  the property block by block;
 - to_dataframes() against pandas.read_csv of the same two frames written as CSV, read as
   pandas reads them by default and as text (dtype=str, keep_default_na=False), the form
   to_dataframes gives.
@@ -38,6 +39,7 @@ def main():
     runs = int(os.environ.get("RUNS", "9"))
     f = rb.BlocksFile.open(path)
     strings = [str(i) for i in range(len(f))]
+    joined = "\n".join(f.column("XLOC"))
     blocks, layer_maps = f.to_dataframes()
     print(f"{path}: {len(f)} blocks, {len(layer_maps)} layer-map rows; "
           f"load average {' '.join(f'{x:.2f}' for x in os.getloadavg())}")
@@ -52,6 +54,7 @@ def main():
 
         figures = [
             ("[s for s in strings] (anchor)", lambda: [s for s in strings]),
+            ('joined.split("\\n") (new str)', lambda: joined.split("\n")),
             ('f.column("XLOC")', lambda: f.column("XLOC")),
             ("[b.xloc for b in f]", lambda: [b.xloc for b in f]),
             ("pandas.read_csv (anchor)", read_csv),
