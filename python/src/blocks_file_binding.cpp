@@ -239,25 +239,37 @@ std::vector<CReuseBlock*> InOrder(Collection& collection) {
     return ordered;
 }
 
+// The blocks in order and the version of the set they were taken from: a walk over them checks
+// that version before each block, so that Python objects made between taking them and the walk
+// (whose finalizers may remove a block) are caught too.
+struct OrderedBlocks {
+    std::uint64_t version;
+    std::vector<CReuseBlock*> blocks;
+};
+
+OrderedBlocks TakeInOrder(Collection& collection) {
+    std::vector<CReuseBlock*> blocks = InOrder(collection);
+    return {collection.BlockSetVersion(), std::move(blocks)};
+}
+
 // Runs `visit` on every block of `ordered` with its position. Making Python objects may run
 // finalizers, and one may change the collection: then the walk ends with RuntimeError, as a
 // dict's does.
 template <typename Visit>
-void VisitInOrder(Collection& collection, const std::vector<CReuseBlock*>& ordered,
-                  const char* what, Visit visit) {
-    const std::uint64_t version = collection.BlockSetVersion();
-    for (std::size_t position = 0; position < ordered.size(); ++position) {
+void VisitInOrder(Collection& collection, const OrderedBlocks& ordered, const char* what,
+                  Visit visit) {
+    for (std::size_t position = 0; position < ordered.blocks.size(); ++position) {
         collection.Blocks(Access::kRead);
-        if (collection.BlockSetVersion() != version) {
+        if (collection.BlockSetVersion() != ordered.version) {
             throw std::runtime_error(std::string("BlocksFile changed size during ") + what);
         }
-        visit(*ordered[position], position);
+        visit(*ordered.blocks[position], position);
     }
 }
 
 template <typename Visit>
 void VisitInOrder(Collection& collection, const char* what, Visit visit) {
-    VisitInOrder(collection, InOrder(collection), what,
+    VisitInOrder(collection, TakeInOrder(collection), what,
                  [&](CReuseBlock& block, std::size_t) { visit(block); });
 }
 
@@ -288,12 +300,11 @@ class ColumnBuilder {
 // The given fields (property indexes, or kSymbolField) of every block, a list per field, in
 // file order. Every list is made before the walk, which then makes only str, and making a str
 // runs no Python code: no finalizer can change a block halfway.
-std::vector<py::list> FieldColumns(Collection& collection, const char* what,
-                                   const std::vector<std::uint32_t>& fields) {
-    const std::vector<CReuseBlock*> ordered = InOrder(collection);
+std::vector<py::list> FieldColumns(Collection& collection, const OrderedBlocks& ordered,
+                                   const char* what, const std::vector<std::uint32_t>& fields) {
     std::vector<ColumnBuilder> columns;
     columns.reserve(fields.size());
-    for (std::size_t i = 0; i < fields.size(); ++i) columns.emplace_back(ordered.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) columns.emplace_back(ordered.blocks.size());
     std::vector<StrCache> caches(fields.size());
     VisitInOrder(collection, ordered, what, [&](CReuseBlock& block, std::size_t position) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -314,12 +325,12 @@ std::vector<py::list> FieldColumns(Collection& collection, const char* what,
 ColumnsList Columns(const CollectionPtr& collection) {
     std::vector<std::uint32_t> fields;
     for (std::uint32_t index = 0; index <= kSymbolField; ++index) fields.push_back(index);
-    std::vector<py::list> columns = FieldColumns(*collection, "to_dataframe()", fields);
-    const std::vector<CReuseBlock*> ordered = InOrder(*collection);
-    ColumnBuilder maps(ordered.size());
-    for (std::size_t position = 0; position < ordered.size(); ++position) {
-        maps.Fill(position, py::int_(ordered[position]->GetLayerMapCount()));
-    }
+    const OrderedBlocks ordered = TakeInOrder(*collection);
+    ColumnBuilder maps(ordered.blocks.size());
+    std::vector<py::list> columns = FieldColumns(*collection, ordered, "to_dataframe()", fields);
+    VisitInOrder(*collection, ordered, "to_dataframe()", [&](CReuseBlock& block, std::size_t at) {
+        maps.Fill(at, py::int_(block.GetLayerMapCount()));
+    });
     py::list list;
     for (py::list& column : columns) list.append(std::move(column));
     list.append(maps.Take());
@@ -356,16 +367,17 @@ std::uint32_t ColumnField(py::handle field) {
 
 StrList Column(const CollectionPtr& collection, const FieldOrIndexArg& field) {
     const std::uint32_t index = ColumnField(field.object);
-    return Wrap<StrList>(FieldColumns(*collection, "column()", {index}).front());
+    return Wrap<StrList>(
+        FieldColumns(*collection, TakeInOrder(*collection), "column()", {index}).front());
 }
 
 // The layer maps as columns: the block ID of each row, the row's index in its block, then the
 // four columns, every row of the file in order.
 ColumnsList LayerMapColumns(const CollectionPtr& collection) {
     constexpr std::uint32_t kColumns = CReuseBlock::kLayerMapColumnCount;
-    const std::vector<CReuseBlock*> ordered = InOrder(*collection);
+    const OrderedBlocks ordered = TakeInOrder(*collection);
     std::size_t rowTotal = 0;
-    for (CReuseBlock* block : ordered) rowTotal += block->GetLayerMapCount();
+    for (CReuseBlock* block : ordered.blocks) rowTotal += block->GetLayerMapCount();
     ColumnBuilder ids(rowTotal), numbers(rowTotal);
     std::vector<ColumnBuilder> columns;
     columns.reserve(kColumns);
