@@ -51,16 +51,9 @@ def to_dataframes(self: BlocksFile) -> Tuple[pandas.DataFrame, pandas.DataFrame]
     back."""
     pandas = _pandas()
     blocks = to_dataframe(self)
-    rows: Dict[str, List[Any]] = {name: [] for name in _ROW_COLUMNS}
-    for properties, block_rows in self.__getstate__()[1]:
-        for number, row in enumerate(block_rows):
-            rows["ID"].append(properties[0])
-            rows["row"].append(number)
-            for name, value in zip(LAYER_MAP_COLUMN_NAMES, row):
-                rows[name].append(value)
-    layer_maps = pandas.DataFrame(rows, columns=list(_ROW_COLUMNS))
-    for name in LAYER_MAP_COLUMN_NAMES + ("ID",):
-        layer_maps[name] = layer_maps[name].astype(object)
+    layer_maps = pandas.DataFrame(
+        dict(zip(_ROW_COLUMNS, self._layer_map_columns())), columns=list(_ROW_COLUMNS),
+        dtype=object)
     layer_maps["row"] = layer_maps["row"].astype("int64")
     return blocks, layer_maps
 

@@ -239,19 +239,38 @@ std::vector<CReuseBlock*> InOrder(Collection& collection) {
     return ordered;
 }
 
-// Runs `visit` on every block in order. Making Python objects may run finalizers, and one may
-// change the collection: then the walk ends with RuntimeError, as a dict's does.
+// The blocks in order and the version of the set they were taken from: a walk over them checks
+// that version before each block, so that Python objects made between taking them and the walk
+// (whose finalizers may remove a block) are caught too.
+struct OrderedBlocks {
+    std::uint64_t version;
+    std::vector<CReuseBlock*> blocks;
+};
+
+OrderedBlocks TakeInOrder(Collection& collection) {
+    std::vector<CReuseBlock*> blocks = InOrder(collection);
+    return {collection.BlockSetVersion(), std::move(blocks)};
+}
+
+// Runs `visit` on every block of `ordered` with its position. Making Python objects may run
+// finalizers, and one may change the collection: then the walk ends with RuntimeError, as a
+// dict's does.
 template <typename Visit>
-void VisitInOrder(Collection& collection, const char* what, Visit visit) {
-    const std::vector<CReuseBlock*> ordered = InOrder(collection);
-    const std::uint64_t version = collection.BlockSetVersion();
-    for (CReuseBlock* block : ordered) {
+void VisitInOrder(Collection& collection, const OrderedBlocks& ordered, const char* what,
+                  Visit visit) {
+    for (std::size_t position = 0; position < ordered.blocks.size(); ++position) {
         collection.Blocks(Access::kRead);
-        if (collection.BlockSetVersion() != version) {
+        if (collection.BlockSetVersion() != ordered.version) {
             throw std::runtime_error(std::string("BlocksFile changed size during ") + what);
         }
-        visit(*block);
+        visit(*ordered.blocks[position], position);
     }
+}
+
+template <typename Visit>
+void VisitInOrder(Collection& collection, const char* what, Visit visit) {
+    VisitInOrder(collection, TakeInOrder(collection), what,
+                 [&](CReuseBlock& block, std::size_t) { visit(block); });
 }
 
 BlockDictList ToList(const CollectionPtr& collection) {
@@ -262,19 +281,131 @@ BlockDictList ToList(const CollectionPtr& collection) {
     return Wrap<BlockDictList>(std::move(list));
 }
 
+// Stands for the block symbol among the property indexes a column is asked by.
+constexpr std::uint32_t kSymbolField = CReuseBlock::kPropertyCount;
+
+// A list of `size` items, each set once by Fill before Python sees it.
+class ColumnBuilder {
+  public:
+    explicit ColumnBuilder(std::size_t size) : m_list(static_cast<py::ssize_t>(size)) {}
+    void Fill(std::size_t position, py::object value) {
+        PyList_SET_ITEM(m_list.ptr(), static_cast<py::ssize_t>(position), value.release().ptr());
+    }
+    py::list Take() { return std::move(m_list); }
+
+  private:
+    py::list m_list;
+};
+
+// The given fields (property indexes, or kSymbolField) of every block, a list per field, in
+// file order. Every list is made before the walk, which then makes only str, and making a str
+// runs no Python code: no finalizer can change a block halfway.
+std::vector<py::list> FieldColumns(Collection& collection, const OrderedBlocks& ordered,
+                                   const char* what, const std::vector<std::uint32_t>& fields) {
+    std::vector<ColumnBuilder> columns;
+    columns.reserve(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) columns.emplace_back(ordered.blocks.size());
+    std::vector<StrCache> caches(fields.size());
+    VisitInOrder(collection, ordered, what, [&](CReuseBlock& block, std::size_t position) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            // The symbol is made anew each time; a property is read in place.
+            columns[i].Fill(position, caches[i].Get(fields[i] == kSymbolField
+                                                        ? block.GetBlockSymbolName().GetView()
+                                                        : block.GetProperty(fields[i]).GetView()));
+        }
+    });
+    std::vector<py::list> lists;
+    lists.reserve(columns.size());
+    for (ColumnBuilder& column : columns) lists.push_back(column.Take());
+    return lists;
+}
+
 // Every property as a column, a list per field in field order, then the symbols and the numbers
 // of layer-map rows.
 ColumnsList Columns(const CollectionPtr& collection) {
-    std::array<py::list, CReuseBlock::kPropertyCount + 2> columns;
-    VisitInOrder(*collection, "to_dataframe()", [&](CReuseBlock& block) {
-        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-            columns[index].append(ToPython(block.GetProperty(index).GetView()));
-        }
-        columns[CReuseBlock::kPropertyCount].append(ToPython(block.GetBlockSymbolName().GetView()));
-        columns[CReuseBlock::kPropertyCount + 1].append(py::int_(block.GetLayerMapCount()));
+    std::vector<std::uint32_t> fields;
+    for (std::uint32_t index = 0; index <= kSymbolField; ++index) fields.push_back(index);
+    const OrderedBlocks ordered = TakeInOrder(*collection);
+    ColumnBuilder maps(ordered.blocks.size());
+    std::vector<py::list> columns = FieldColumns(*collection, ordered, "to_dataframe()", fields);
+    VisitInOrder(*collection, ordered, "to_dataframe()", [&](CReuseBlock& block, std::size_t at) {
+        maps.Fill(at, py::int_(block.GetLayerMapCount()));
     });
     py::list list;
     for (py::list& column : columns) list.append(std::move(column));
+    list.append(maps.Take());
+    return Wrap<ColumnsList>(std::move(list));
+}
+
+// The property a column names: a field name (case does not matter) or its index in
+// PROPERTY_NAMES, negative ones counting from the end as a tuple's do.
+std::uint32_t ColumnField(py::handle field) {
+    constexpr auto kCount = static_cast<long long>(CReuseBlock::kPropertyCount);
+    if (PyLong_Check(field.ptr())) {
+        int overflow = 0;
+        long long index = PyLong_AsLongLongAndOverflow(field.ptr(), &overflow);
+        if (index < 0) index += kCount;
+        if (overflow != 0 || index < 0 || index >= kCount) {
+            throw py::index_error("property index " + std::string(py::str(field)) +
+                                  " out of range; there are " + std::to_string(kCount));
+        }
+        return static_cast<std::uint32_t>(index);
+    }
+    const auto index = reuseblocks::FindProperty(FromPython(field, "a field name"),
+                                                 reuseblocks::NameCase::kIgnored);
+    if (!index) {
+        std::string known;
+        for (std::string_view name : reuseblocks::kPropertyNames) {
+            known += (known.empty() ? "" : ", ") + std::string(name);
+        }
+        const py::str message =
+            py::str("{!r} names no property; the properties are {}").format(field, known);
+        RaiseKeyError(message);
+    }
+    return static_cast<std::uint32_t>(*index);
+}
+
+StrList Column(const CollectionPtr& collection, const FieldOrIndexArg& field) {
+    const std::uint32_t index = ColumnField(field.object);
+    return Wrap<StrList>(
+        FieldColumns(*collection, TakeInOrder(*collection), "column()", {index}).front());
+}
+
+// The layer maps as columns: the block ID of each row, the row's index in its block, then the
+// four columns, every row of the file in order.
+ColumnsList LayerMapColumns(const CollectionPtr& collection) {
+    constexpr std::uint32_t kColumns = CReuseBlock::kLayerMapColumnCount;
+    const OrderedBlocks ordered = TakeInOrder(*collection);
+    std::size_t rowTotal = 0;
+    for (CReuseBlock* block : ordered.blocks) rowTotal += block->GetLayerMapCount();
+    ColumnBuilder ids(rowTotal), numbers(rowTotal);
+    std::vector<ColumnBuilder> columns;
+    columns.reserve(kColumns);
+    for (std::uint32_t column = 0; column < kColumns; ++column) columns.emplace_back(rowTotal);
+    std::vector<StrCache> caches(kColumns);
+    std::size_t next = 0;
+    // As in FieldColumns, the walk makes only str and int, which run no Python code.
+    VisitInOrder(*collection, ordered, "to_dataframes()", [&](CReuseBlock& block, std::size_t) {
+        const std::uint32_t rowCount = block.GetLayerMapCount();
+        if (rowCount == 0) return;
+        if (rowCount > rowTotal - next) {
+            throw std::runtime_error("BlocksFile changed during to_dataframes()");
+        }
+        const py::str id = ToPython(block.GetProperty(0).GetView());
+        for (std::uint32_t row = 0; row < rowCount; ++row, ++next) {
+            ids.Fill(next, id);
+            numbers.Fill(next, py::int_(row));
+            for (std::uint32_t column = 0; column < kColumns; ++column) {
+                columns[column].Fill(next,
+                                     caches[column].Get(block.GetLayerMap(row, column).GetView()));
+            }
+        }
+    });
+    if (next != rowTotal) throw std::runtime_error("BlocksFile changed during to_dataframes()");
+    py::list list;
+    list.append(ids.Take());
+    list.append(numbers.Take());
+    for (ColumnBuilder& column : columns) list.append(column.Take());
     return Wrap<ColumnsList>(std::move(list));
 }
 
@@ -567,6 +698,13 @@ be written, leaving it as it was. The interpreter lock is released while the fil
         .def("to_list", &ToList,
              "Every block as a dict, in order: the shape of `reuseblocks list --json`.")
         .def("_columns", &Columns)
+        .def("_layer_map_columns", &LayerMapColumns)
+        .def("column", &Column, py::arg("field"),
+             R"doc(One property of every block as a list of str, in file order.
+
+field is a field name as in PROPERTY_NAMES ("XLOC"; case does not matter) or its index there,
+negative ones counting from the end. KeyError for an unknown name, IndexError for an index out
+of range. Much faster than reading the property block by block.)doc")
         .def(py::pickle(&GetState, &SetState))
         .def("__repr__", [](Collection& self) {
             self.Blocks(Access::kRead);

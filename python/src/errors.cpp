@@ -28,7 +28,7 @@ void RaiseBusy() {
 
 void RaiseLoadError(py::handle path, const LoadReport& report) {
     Raise(Errors().attr("_load_error")(path, report.result, LoadResultName(report.result),
-                                       report.line, report.message));
+                                       report.line, ToPython(report.message)));
 }
 
 void RaiseWriteError(py::handle path, const WriteReport& report) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "text.h"
 
+#include <functional>
+
 namespace reuseblocks::python {
 
 py::str ToPython(std::string_view bytes) {
@@ -8,6 +10,15 @@ py::str ToPython(std::string_view bytes) {
                                           "surrogateescape");
     if (text == nullptr) throw py::error_already_set();
     return py::reinterpret_steal<py::str>(text);
+}
+
+py::str StrCache::Get(std::string_view bytes) {
+    Slot& slot = m_slots[std::hash<std::string_view>()(bytes) % kSlots];
+    if (!slot.text || slot.bytes != bytes) {
+        slot.text = ToPython(bytes);
+        slot.bytes.assign(bytes.data(), bytes.size());
+    }
+    return slot.text;
 }
 
 std::string FromPython(py::handle value, const char* what) {

@@ -7,6 +7,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,22 @@ namespace reuseblocks::python {
 namespace py = pybind11;
 
 py::str ToPython(std::string_view bytes);
+
+// ToPython for a column of values, making one str per value that repeats nearby instead of one
+// per occurrence: most fields hold few distinct values (sides, units, layer names), and making a
+// str costs far more than finding it again. A fixed table, so hostile values only miss.
+class StrCache {
+  public:
+    py::str Get(std::string_view bytes);
+
+  private:
+    struct Slot {
+        std::string bytes;
+        py::str text;
+    };
+    static constexpr std::size_t kSlots = 512;
+    std::array<Slot, kSlots> m_slots;
+};
 
 // TypeError unless `value` is a str; UnicodeEncodeError for a surrogate that stands for no byte.
 std::string FromPython(py::handle value, const char* what);

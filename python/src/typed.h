@@ -29,6 +29,7 @@ REUSEBLOCKS_PYTHON_TYPE(PathArg, "str | bytes | os.PathLike[str] | os.PathLike[b
 REUSEBLOCKS_PYTHON_TYPE(OptionalPathArg,
                         "str | bytes | os.PathLike[str] | os.PathLike[bytes] | None");
 REUSEBLOCKS_PYTHON_TYPE(IndexArg, "int");
+REUSEBLOCKS_PYTHON_TYPE(FieldOrIndexArg, "str | int");
 REUSEBLOCKS_PYTHON_TYPE(FieldValueArg, "str | int | float");
 REUSEBLOCKS_PYTHON_TYPE(RowArg, "tuple[str, str, str, str]");
 REUSEBLOCKS_PYTHON_TYPE(PairsArg, "Iterable[tuple[str, str]]");

@@ -100,3 +100,16 @@ def test_update_from_dataframe_changes_only_what_it_names() -> None:
     assert "block '/TOP/PSU2': SIDE value 'a b'" in messages[5]
     assert "block '/TOP/PSU2': SIDE must be" in messages[6]
     assert f.to_list() == edited
+
+
+def test_layer_map_frame_is_the_rows_of_every_block(tmp_path: Path) -> None:
+    source = tmp_path / "latin.blocks"
+    source.write_bytes(b"/TOP/B p Smashed Placed 1 2 TOP 0 mils 3 4 x\n"
+                       b"/TOP/\xff p Smashed Placed 1 2 TOP 0 mils 3 4 x\n"
+                       b"map_block_host /TOP/\xff 1 L\x80 1 TOP\n"
+                       b"map_block_host /TOP/\xff 2 B 2 BOTTOM\n")
+    for f in (rb.BlocksFile.open(BOARD), rb.BlocksFile.open(source), rb.BlocksFile()):
+        _, layer_maps = f.to_dataframes()
+        assert [str(t) for t in layer_maps.dtypes] == ["object", "int64"] + ["object"] * 4
+        assert list(layer_maps.itertuples(index=False, name=None)) == [
+            (b.id, number) + tuple(row) for b in f for number, row in enumerate(b.layer_maps)]

@@ -246,6 +246,45 @@ def test_bytes_that_are_not_utf8_survive(tmp_path: Path) -> None:
     assert pickle.loads(pickle.dumps(f)).to_list() == f.to_list()
     with pytest.raises(UnicodeEncodeError):
         block.xloc = "\ud800"  # a surrogate that stands for no byte
+    # A load error quoting such bytes quotes them as escapes.
+    source.write_bytes(raw + b"/TOP/B p Smashed Placed 1 2 TOP 0 mils 3 4 x\n" + raw.split(b"\n")[1])
+    with pytest.raises(rb.LoadError, match="/TOP/\udcff\udcfe"):
+        rb.BlocksFile.open(source)
+
+
+def test_columns_hold_the_values_of_every_block(tmp_path: Path) -> None:
+    f = rb.BlocksFile.open(BOARD)
+    for index, name in enumerate(rb.PROPERTY_NAMES):
+        expected = [b[name] for b in f]
+        assert f.column(name) == f.column(name.lower()) == f.column(index) == expected
+    assert f.column(-1) == f.column(rb.PROPERTY_NAMES[-1]) and rb.BlocksFile().column("XLOC") == []
+
+    # Bytes that are not UTF-8 come out as every other read gives them, in file order.
+    source = tmp_path / "latin.blocks"
+    source.write_bytes(b"/TOP/\xff p\xe9 Smashed Placed \x80 2 TOP 0 mils 3 4 \xc3\x28\n"
+                       b"map_block_host /TOP/\xff 1 L\x80 1 TOP\n"
+                       b"/TOP/A p Smashed Placed 1 2 TOP 0 mils 3 4 x\n")
+    latin = rb.BlocksFile.open(source)
+    latin["/TOP/A"].yloc = "\udc80\u00e9"
+    for name in rb.PROPERTY_NAMES:
+        assert latin.column(name) == [b[name] for b in latin]
+    assert latin.column("XLOC")[0].encode("utf-8", "surrogateescape") == b"\x80"
+    assert latin.column("YLOC")[1] == "\udc80\u00e9"
+    ids, rows, *columns = latin._layer_map_columns()
+    assert (ids, rows) == ([latin.ids()[0]], [0])
+    assert list(zip(*columns)) == [tuple(r) for b in latin for r in b.layer_maps]
+
+    for bad in ("NOPE", "", "MAPS", "SYMBOL"):
+        with pytest.raises(KeyError) as info:
+            f.column(bad)
+        assert repr(bad) in str(info.value) and "BLOCK_HIER_NAME, BLOCK_PATH" in str(info.value)
+    for index in (12, -13, 2**70, -(2**70)):
+        with pytest.raises(IndexError, match="out of range"):
+            f.column(index)
+    with pytest.raises(TypeError):
+        f.column(1.0)  # type: ignore[arg-type]
+    with pytest.raises(UnicodeEncodeError):
+        f.column("\ud800")
 
 
 def test_stale_handles_raise() -> None:
@@ -286,7 +325,9 @@ def test_walks_survive_finalizers_that_remove_blocks() -> None:
                 Remover()
 
     walks: List[Callable[[], object]] = [f.to_list, lambda: pickle.dumps(f),
-                                         lambda: list(f.items()), lambda: [b.xloc for b in f]]
+                                         lambda: list(f.items()), lambda: [b.xloc for b in f],
+                                         lambda: f.column("XLOC"), f._columns,
+                                         f._layer_map_columns]
     threshold = gc.get_threshold()
     gc.set_threshold(1)
     try:
