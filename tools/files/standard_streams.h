@@ -21,7 +21,6 @@ std::string ReadablePath(const std::string& argument);
 // How `argument` is named in messages: "<stdin>" for "-".
 std::string DisplayName(const std::string& argument);
 
-
 }  // namespace reuseblocks::tool
 
 #endif  // REUSEBLOCKS_TOOLS_FILES_STANDARD_STREAMS_H
