@@ -6,9 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "cli/near_miss.h"
 #include "files/standard_streams.h"
+#include "files/whole_file.h"
 #include "format/line_syntax.h"
 #include "format/written_header.h"
 #include "inspect/line_lint.h"
@@ -41,17 +43,11 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::str
 }
 
 std::vector<unsigned long> ConflictMarkerLines(const std::string& path, unsigned long last) {
-    std::vector<unsigned long> lines;
     const std::string readable = ReadablePath(path);
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(readable, ignored)) return lines;
-    std::ifstream in(readable, std::ios::binary);
-    unsigned long number = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (++number > last && last != 0) break;
-        if (format::IsConflictMarker(line)) lines.push_back(number);
-    }
-    return lines;
+    if (!std::filesystem::is_regular_file(readable, ignored)) return {};
+    const std::optional<std::string> text = ReadWholeFile(readable);
+    return text ? ConflictMarkersIn(*text, last) : std::vector<unsigned long>();
 }
 
 std::vector<unsigned long> ConflictMarkersIn(std::string_view text, unsigned long last) {
