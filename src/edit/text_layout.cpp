@@ -2,67 +2,208 @@
 #include "edit/text_layout.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <future>
+#include <system_error>
+#include <utility>
 
-#include "host/keyed_hash.h"
 #include "platform/file_system.h"
 
 namespace reuseblocks::detail {
 
-TextLayout ReadLayout(std::string_view text) {
-    TextLayout layout;
-    // Sized once: a large file's lines would otherwise be moved again at every growth.
-    layout.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    KeyedViewMap<std::size_t> byKey;
-    std::vector<std::string_view> fields;
-    format::LineScanner scanner(text);
+namespace {
+
+// The fields of a record line, as the loader splits them.
+void SplitLine(std::string_view line, TextLayout::Fields& fields) {
+    format::SplitFields(format::StripRecordEnds(format::TrimLine(line)), fields);
+}
+
+}  // namespace
+
+format::ScannedLine TextLayout::Line(std::size_t index) const noexcept {
     format::ScannedLine line;
-    TextLayout::Block* current = nullptr;
-    const auto reject = [&layout](const format::ScannedLine& at, LoadResult code,
-                                  std::string message) {
-        layout.result = static_cast<int>(code);
-        layout.rejectedLine = at.number;
-        layout.message = std::move(message);
+    line.number = static_cast<unsigned long>(index + 1);
+    line.offset = lineStarts[index];
+    line.whole = text.substr(line.offset, lineStarts[index + 1] - line.offset);
+    line.text = line.whole;
+    if (!line.text.empty() && line.text.back() == '\n') line.text.remove_suffix(1);
+    return line;
+}
+
+const TextLayout::Block* TextLayout::Find(std::string_view key) const {
+    const auto found = byKey.find(key);
+    return found == byKey.end() ? nullptr : &blocks[found->second];
+}
+
+TextLayout::Properties TextLayout::PropertiesOf(const Block& block, Fields& scratch) const {
+    SplitLine(Line(block.definition).text, scratch);
+    Properties properties;
+    std::copy_n(scratch.begin(), properties.size(), properties.begin());
+    return properties;
+}
+
+TextLayout::Row TextLayout::RowOf(const Block& block, std::size_t row, Fields& scratch) const {
+    SplitLine(Line(RowLine(block, row)).text, scratch);
+    Row values;
+    std::copy_n(scratch.begin() + 2, values.size(), values.begin());
+    return values;
+}
+
+std::vector<TextLayout::Row> TextLayout::RowsOf(const Block& block, Fields& scratch) const {
+    std::vector<Row> rows;
+    rows.reserve(block.rowCount);
+    for (std::size_t row = 0; row < block.rowCount; ++row) {
+        rows.push_back(RowOf(block, row, scratch));
+    }
+    return rows;
+}
+
+namespace {
+
+// Texts from this size on are read in two pieces side by side.
+constexpr std::size_t kPieceSize = std::size_t{4} << 20;
+
+// A stretch of a text's lines read on its own. It starts at the text's start or at a definition
+// line, so that none of its rows belongs to a block before it. Line indices are its own.
+struct LayoutPiece {
+    std::vector<std::size_t> lineStarts;  // in the whole text
+    std::vector<std::size_t> rowLines;
+    std::vector<TextLayout::Block> blocks;
+    std::size_t end = 0;  // of the last line read
+    int result = 0;
+    std::size_t rejected = 0;  // the index of the line rejected
+    std::string message;
+};
+
+LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
+    LayoutPiece piece;
+    const std::string_view part = text.substr(from, to - from);
+    // Sized once: a large file's lines would otherwise be moved again at every growth.
+    const auto feeds = static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+    piece.lineStarts.reserve(feeds + 2);
+    piece.rowLines.reserve(feeds);
+    piece.end = from;
+    TextLayout::Fields fields;
+    format::LineScanner scanner(part);
+    format::ScannedLine line;
+    const auto reject = [&piece](std::size_t index, LoadResult code, std::string message) {
+        piece.result = static_cast<int>(code);
+        piece.rejected = index;
+        piece.message = std::move(message);
     };
     while (scanner.Next(line)) {
-        const std::size_t index = layout.lines.size();
-        layout.lines.push_back(line);
+        const std::size_t index = piece.lineStarts.size();
+        piece.lineStarts.push_back(from + line.offset);
+        piece.end = from + line.offset + line.whole.size();
         const std::string_view trimmed = format::TrimLine(line.text);
         const format::LineKind kind = format::ClassifyLine(trimmed);
         if (kind == format::LineKind::kEmpty || kind == format::LineKind::kComment) continue;
-        if (kind == format::LineKind::kMapping && !current) continue;  // ignored, as loaded
+        const bool inBlock = !piece.blocks.empty();
+        if (kind == format::LineKind::kMapping && !inBlock) continue;  // ignored, as loaded
         format::SplitFields(format::StripRecordEnds(trimmed), fields);
         if (kind == format::LineKind::kDefinition) {
             if (fields.size() < format::kDefinitionFieldCount) {
-                reject(line, LoadResult::kDefinitionTooShort,
+                reject(index, LoadResult::kDefinitionTooShort,
                        format::FieldCountMessage(kind, fields.size()));
                 break;
             }
-            if (!byKey.emplace(fields[0], layout.blocks.size()).second) {
-                reject(line, LoadResult::kDuplicateBlockID, format::DuplicateIDMessage(fields[0]));
-                break;
-            }
-            TextLayout::Block& block = layout.blocks.emplace_back();
+            TextLayout::Block& block = piece.blocks.emplace_back();
             block.key = fields[0];
-            for (std::size_t i = 0; i < kPropertyCount; ++i) block.properties[i] = fields[i];
             block.definition = index;
-            current = &block;
+            block.firstRow = piece.rowLines.size();
             continue;
         }
-        if (fields.size() >= 2 && fields[1] != current->key) {
-            reject(line, LoadResult::kForeignMapping,
-                   format::ForeignMappingMessage(fields[1], current->key));
+        TextLayout::Block& current = piece.blocks.back();
+        if (fields.size() >= 2 && fields[1] != current.key) {
+            reject(index, LoadResult::kForeignMapping,
+                   format::ForeignMappingMessage(fields[1], current.key));
             break;
         }
         if (fields.size() < format::kMappingFieldCount) {
-            reject(line, LoadResult::kMappingTooShort,
+            reject(index, LoadResult::kMappingTooShort,
                    format::FieldCountMessage(kind, fields.size()));
             break;
         }
-        TextLayout::Row row;
-        for (std::size_t i = 0; i < row.size(); ++i) row[i] = fields[2 + i];
-        current->rows.push_back(row);
-        current->rowLines.push_back(index);
+        piece.rowLines.push_back(index);
+        ++current.rowCount;
+    }
+    return piece;
+}
+
+// Where the second piece of a large text starts: the first definition line after its middle,
+// or its end when there is none.
+std::size_t SecondPieceStart(std::string_view text) {
+    std::size_t feed = text.find('\n', text.size() / 2);
+    while (feed != std::string_view::npos) {
+        const std::size_t start = feed + 1;
+        feed = text.find('\n', start);
+        const std::string_view line =
+            text.substr(start, feed == std::string_view::npos ? text.size() - start : feed - start);
+        if (format::ClassifyLine(line) == format::LineKind::kDefinition) return start;
+    }
+    return text.size();
+}
+
+// Adds `piece`, read after the lines of `layout`, to it.
+void Append(TextLayout& layout, LayoutPiece&& piece) {
+    const std::size_t lineOffset = layout.lineStarts.size();
+    const std::size_t rowOffset = layout.rowLines.size();
+    if (lineOffset == 0) {
+        layout.lineStarts = std::move(piece.lineStarts);
+        layout.rowLines = std::move(piece.rowLines);
+        layout.blocks = std::move(piece.blocks);
+    } else {
+        layout.lineStarts.insert(layout.lineStarts.end(), piece.lineStarts.begin(),
+                                 piece.lineStarts.end());
+        layout.rowLines.reserve(rowOffset + piece.rowLines.size());
+        for (const std::size_t line : piece.rowLines) layout.rowLines.push_back(line + lineOffset);
+        layout.blocks.reserve(layout.blocks.size() + piece.blocks.size());
+        for (TextLayout::Block block : piece.blocks) {
+            block.definition += lineOffset;
+            block.firstRow += rowOffset;
+            layout.blocks.push_back(block);
+        }
+    }
+    layout.result = piece.result;
+    layout.rejectedLine = static_cast<unsigned long>(lineOffset + piece.rejected + 1);
+    layout.message = std::move(piece.message);
+}
+
+}  // namespace
+
+TextLayout ReadLayout(std::string_view text) {
+    TextLayout layout;
+    layout.text = text;
+    const std::size_t middle = text.size() >= kPieceSize ? SecondPieceStart(text) : text.size();
+    std::future<LayoutPiece> second;
+    if (middle < text.size()) {
+        try {
+            second = std::async(std::launch::async, ReadPiece, text, middle, text.size());
+        } catch (const std::system_error&) {
+            // No thread to be had: the second piece is read here after the first.
+        }
+    }
+    LayoutPiece first = ReadPiece(text, 0, middle);
+    std::size_t end = first.end;
+    const bool whole = first.result == 0;
+    Append(layout, std::move(first));
+    if (whole && middle < text.size()) {
+        LayoutPiece rest = second.valid() ? second.get() : ReadPiece(text, middle, text.size());
+        end = rest.end;
+        Append(layout, std::move(rest));
+    }
+    if (layout.result == 0) layout.rejectedLine = 0;
+    layout.lineStarts.push_back(end);
+    // Keyed once their number is known. A repeated ID rejects its line, before any line the
+    // reading stopped at, since the blocks read all stand before that.
+    layout.byKey.reserve(layout.blocks.size());
+    for (std::size_t i = 0; i < layout.blocks.size(); ++i) {
+        const TextLayout::Block& block = layout.blocks[i];
+        if (!layout.byKey.emplace(block.key, i).second) {
+            layout.result = static_cast<int>(LoadResult::kDuplicateBlockID);
+            layout.rejectedLine = static_cast<unsigned long>(block.definition + 1);
+            layout.message = format::DuplicateIDMessage(block.key);
+            break;
+        }
     }
     return layout;
 }
@@ -75,8 +216,8 @@ std::string_view LineEndOf(const format::ScannedLine& line) noexcept {
 }
 
 std::string_view PrevailingLineEnd(const TextLayout& layout) noexcept {
-    for (const format::ScannedLine& line : layout.lines) {
-        const std::string_view end = LineEndOf(line);
+    for (std::size_t i = 0; i < layout.LineCount(); ++i) {
+        const std::string_view end = LineEndOf(layout.Line(i));
         if (!end.empty()) return end;
     }
     return platform::kLineEnd;

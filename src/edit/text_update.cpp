@@ -52,8 +52,6 @@ bool SameRow(const TextLayout::Row& row, const CReuseBlock& block, std::uint32_t
     return true;
 }
 
-// What becomes of each line of the text: kept, replaced or dropped, with new text before and
-// after it.
 // Text planned for some lines of a file. An edit plans text for a few lines of many: each line
 // costs an index here, not an empty string.
 class LineTexts {
@@ -80,15 +78,51 @@ class LineTexts {
     std::deque<std::string> m_texts;
 };
 
-struct LinePlan {
+// What becomes of each line of the text: kept, replaced or dropped, with new text before and
+// after it. The lines it touches are listed, so that the text between them is copied whole.
+class LinePlan {
+  public:
     enum State : std::uint8_t { kKeep, kReplace, kDrop };
-    std::vector<std::uint8_t> state;
-    LineTexts replacement;
-    LineTexts before;
-    LineTexts after;
 
     explicit LinePlan(std::size_t lines)
-        : state(lines, kKeep), replacement(lines), before(lines), after(lines) {}
+        : m_state(lines, kKeep), m_replacement(lines), m_before(lines), m_after(lines) {}
+
+    std::string& Replace(std::size_t line) {
+        Touch(line, kReplace);
+        return m_replacement[line];
+    }
+    void Drop(std::size_t line) { Touch(line, kDrop); }
+    std::string& Before(std::size_t line) {
+        Touch(line, m_state[line]);
+        return m_before[line];
+    }
+    std::string& After(std::size_t line) {
+        Touch(line, m_state[line]);
+        return m_after[line];
+    }
+
+    State StateOf(std::size_t line) const { return static_cast<State>(m_state[line]); }
+    std::string_view ReplacementOf(std::size_t line) const { return m_replacement.Of(line); }
+    std::string_view BeforeOf(std::size_t line) const { return m_before.Of(line); }
+    std::string_view AfterOf(std::size_t line) const { return m_after.Of(line); }
+    // Every line touched, in order, once each.
+    std::vector<std::size_t> Touched() {
+        std::sort(m_touched.begin(), m_touched.end());
+        m_touched.erase(std::unique(m_touched.begin(), m_touched.end()), m_touched.end());
+        return m_touched;
+    }
+
+  private:
+    void Touch(std::size_t line, std::uint8_t state) {
+        m_state[line] = state;
+        m_touched.push_back(line);
+    }
+
+    std::vector<std::uint8_t> m_state;
+    LineTexts m_replacement;
+    LineTexts m_before;
+    LineTexts m_after;
+    std::vector<std::size_t> m_touched;
 };
 
 // Appends generated text, first ending the line the output stops in.
@@ -107,19 +141,20 @@ std::string_view EndFor(const format::ScannedLine& line, std::string_view prevai
 // those between are rewritten pairwise, the rest dropped or added after the last one written.
 // Linear in the rows, whatever they hold.
 bool PlanRows(const TextLayout& layout, const TextLayout::Block& text, const CReuseBlock& block,
-              bool renamed, std::string_view prevailing, LinePlan& plan) {
-    const std::size_t oldCount = text.rows.size();
+              bool renamed, std::string_view prevailing, TextLayout::Fields& scratch,
+              LinePlan& plan) {
+    const std::size_t oldCount = text.rowCount;
     const std::size_t newCount = block.GetLayerMapCount();
     std::size_t prefix = 0;
     std::size_t suffix = 0;
     if (!renamed) {
         const std::size_t common = std::min(oldCount, newCount);
-        while (prefix < common &&
-               SameRow(text.rows[prefix], block, static_cast<std::uint32_t>(prefix))) {
+        while (prefix < common && SameRow(layout.RowOf(text, prefix, scratch), block,
+                                          static_cast<std::uint32_t>(prefix))) {
             ++prefix;
         }
         while (suffix < common - prefix &&
-               SameRow(text.rows[oldCount - 1 - suffix], block,
+               SameRow(layout.RowOf(text, oldCount - 1 - suffix, scratch), block,
                        static_cast<std::uint32_t>(newCount - 1 - suffix))) {
             ++suffix;
         }
@@ -129,20 +164,17 @@ bool PlanRows(const TextLayout& layout, const TextLayout::Block& text, const CRe
     const std::size_t newMiddle = newCount - prefix - suffix;
     const std::size_t paired = std::min(oldMiddle, newMiddle);
     for (std::size_t i = 0; i < paired; ++i) {
-        const std::size_t line = text.rowLines[prefix + i];
-        plan.state[line] = LinePlan::kReplace;
+        const std::size_t line = layout.RowLine(text, prefix + i);
         if (!AppendRow(id, block, static_cast<std::uint32_t>(prefix + i),
-                       EndFor(layout.lines[line], prevailing), plan.replacement[line])) {
+                       EndFor(layout.Line(line), prevailing), plan.Replace(line))) {
             return false;
         }
     }
-    for (std::size_t i = paired; i < oldMiddle; ++i) {
-        plan.state[text.rowLines[prefix + i]] = LinePlan::kDrop;
-    }
+    for (std::size_t i = paired; i < oldMiddle; ++i) plan.Drop(layout.RowLine(text, prefix + i));
     if (newMiddle > paired) {
         const std::size_t anchor =
-            prefix + paired > 0 ? text.rowLines[prefix + paired - 1] : text.definition;
-        std::string& added = plan.after[anchor];
+            prefix + paired > 0 ? layout.RowLine(text, prefix + paired - 1) : text.definition;
+        std::string& added = plan.After(anchor);
         for (std::size_t i = paired; i < newMiddle; ++i) {
             if (!AppendRow(id, block, static_cast<std::uint32_t>(prefix + i), prevailing, added)) {
                 return false;
@@ -157,23 +189,21 @@ bool PlanHeader(const TextLayout& layout, const UpdateOptions& options, LinePlan
     if (options.application.empty()) return true;
     if (HoldsLineBreak(options.application)) return false;
     const std::size_t end =
-        layout.blocks.empty() ? layout.lines.size() : layout.blocks[0].definition;
+        layout.blocks.empty() ? layout.LineCount() : layout.blocks[0].definition;
     bool application = false;
     bool date = false;
     for (std::size_t i = 0; i < end && !(application && date); ++i) {
-        const std::string_view trimmed = format::TrimLine(layout.lines[i].text);
-        const std::string_view lineEnd = LineEndOf(layout.lines[i]);
+        const format::ScannedLine line = layout.Line(i);
+        const std::string_view trimmed = format::TrimLine(line.text);
+        const std::string_view lineEnd = LineEndOf(line);
         if (!application && trimmed.substr(0, kApplicationLabel.size()) == kApplicationLabel) {
             application = true;
-            plan.state[i] = LinePlan::kReplace;
-            plan.replacement[i] =
+            plan.Replace(i) =
                 std::string(kApplicationLabel) + " " + options.application + std::string(lineEnd);
         } else if (!date && trimmed.substr(0, kDateLabel.size()) == kDateLabel) {
             date = true;
-            plan.state[i] = LinePlan::kReplace;
-            plan.replacement[i] = std::string(kDateLabel) + " " +
-                                  HeaderDateText(options.hasDate, options.date) +
-                                  std::string(lineEnd);
+            plan.Replace(i) = std::string(kDateLabel) + " " +
+                              HeaderDateText(options.hasDate, options.date) + std::string(lineEnd);
         }
     }
     return true;
@@ -214,7 +244,7 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
     }
     const std::string lineBreak = "a value holds a line break, which would end its line early";
     const std::string_view prevailing = PrevailingLineEnd(layout);
-    LinePlan plan(layout.lines.size());
+    LinePlan plan(layout.LineCount());
     if (!PlanHeader(layout, options, plan)) {
         return Unwritable("the application name holds a line break");
     }
@@ -223,57 +253,64 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
     // key stands last in the walk, and so it is written last, as a new block.
     CStringArray keys;
     const_cast<CReuseBlockFile&>(blocks).GetBlocksIDs(keys);
-    KeyedViewMap<std::size_t> textIndex;
-    textIndex.reserve(layout.blocks.size());
-    for (std::size_t i = 0; i < layout.blocks.size(); ++i)
-        textIndex.emplace(layout.blocks[i].key, i);
     std::vector<const CReuseBlock*> matched(layout.blocks.size(), nullptr);
     std::vector<const CReuseBlock*> added;
     std::ptrdiff_t lastMatched = -1;
     std::ptrdiff_t next = 0;
     for (POSITION position = blocks.GetStartPosition(); position; ++next) {
         const CReuseBlock* block = blocks.GetNext(position);
-        const auto found = textIndex.find(keys[next].GetView());
-        if (found != textIndex.end() && static_cast<std::ptrdiff_t>(found->second) > lastMatched) {
-            matched[found->second] = block;
-            lastMatched = static_cast<std::ptrdiff_t>(found->second);
+        const std::string_view key = keys[next].GetView();
+        // Mostly the blocks stand in the text's order, where no lookup is needed.
+        const auto following = static_cast<std::size_t>(lastMatched + 1);
+        std::ptrdiff_t at = -1;
+        if (following < layout.blocks.size() && layout.blocks[following].key == key) {
+            at = lastMatched + 1;
+        } else if (const auto found = layout.byKey.find(key); found != layout.byKey.end()) {
+            at = static_cast<std::ptrdiff_t>(found->second);
+        }
+        if (at > lastMatched) {
+            matched[static_cast<std::size_t>(at)] = block;
+            lastMatched = at;
         } else {
             added.push_back(block);
         }
     }
 
-    std::size_t lastBlockLine = layout.lines.size();  // none: after the end of the text
+    TextLayout::Fields scratch;
+    std::size_t lastBlockLine = layout.LineCount();  // none: after the end of the text
     for (std::size_t i = 0; i < layout.blocks.size(); ++i) {
         const TextLayout::Block& inText = layout.blocks[i];
-        const std::size_t last =
-            inText.rowLines.empty() ? inText.definition : inText.rowLines.back();
+        const std::size_t last = layout.LastLine(inText);
         lastBlockLine = last;
         const CReuseBlock* block = matched[i];
-        if (!block) {
-            plan.state[inText.definition] = LinePlan::kDrop;
-            for (const std::size_t line : inText.rowLines) plan.state[line] = LinePlan::kDrop;
+        if (marks && i < marks->keptAsIs.size() && marks->keptAsIs[i]) {
+            // its lines stay
+        } else if (!block) {
+            plan.Drop(inText.definition);
+            for (std::size_t row = 0; row < inText.rowCount; ++row) {
+                plan.Drop(layout.RowLine(inText, row));
+            }
         } else {
+            const TextLayout::Properties properties = layout.PropertiesOf(inText, scratch);
             bool same = true;
             for (std::uint32_t p = 0; p < kPropertyCount && same; ++p) {
-                same = inText.properties[p] == block->GetPropertyRef(p).GetView();
+                same = properties[p] == block->GetPropertyRef(p).GetView();
             }
-            if (!same) {
-                plan.state[inText.definition] = LinePlan::kReplace;
-                if (!AppendDefinition(*block, EndFor(layout.lines[inText.definition], prevailing),
-                                      plan.replacement[inText.definition])) {
-                    return Unwritable(lineBreak);
-                }
+            if (!same &&
+                !AppendDefinition(*block, EndFor(layout.Line(inText.definition), prevailing),
+                                  plan.Replace(inText.definition))) {
+                return Unwritable(lineBreak);
             }
-            const bool renamed = inText.properties[0] != block->GetBlockID().GetView();
-            if (!PlanRows(layout, inText, *block, renamed, prevailing, plan)) {
+            const bool renamed = properties[0] != block->GetBlockID().GetView();
+            if (!PlanRows(layout, inText, *block, renamed, prevailing, scratch, plan)) {
                 return Unwritable(lineBreak);
             }
         }
         if (marks) {
             const auto conflict = marks->wrapped.find(std::string(inText.key));
             if (conflict != marks->wrapped.end()) {
-                plan.before[inText.definition] = "<<<<<<< " + marks->ours + std::string(prevailing);
-                plan.after[last] += "=======" + std::string(prevailing) + conflict->second +
+                plan.Before(inText.definition) = "<<<<<<< " + marks->ours + std::string(prevailing);
+                plan.After(last) += "=======" + std::string(prevailing) + conflict->second +
                                     ">>>>>>> " + marks->theirs + std::string(prevailing);
             }
         }
@@ -284,19 +321,33 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
     }
     if (marks) tail += marks->appended;
 
+    // Untouched lines go out as they stand, a run of them at a time.
     std::string out;
     out.reserve(text.size() + tail.size() + 64);
-    for (std::size_t i = 0; i < layout.lines.size(); ++i) {
-        AppendGenerated(out, plan.before.Of(i), prevailing);
-        if (plan.state[i] == LinePlan::kKeep) {
-            out.append(layout.lines[i].whole);
-        } else if (plan.state[i] == LinePlan::kReplace) {
-            AppendGenerated(out, plan.replacement.Of(i), prevailing);
-        }
-        AppendGenerated(out, plan.after.Of(i), prevailing);
-        if (i == lastBlockLine) AppendGenerated(out, tail, prevailing);
+    const std::size_t lineCount = layout.LineCount();
+    std::vector<std::size_t> touched = plan.Touched();
+    if (lastBlockLine < lineCount) {
+        touched.insert(std::lower_bound(touched.begin(), touched.end(), lastBlockLine),
+                       lastBlockLine);
     }
-    if (lastBlockLine == layout.lines.size()) AppendGenerated(out, tail, prevailing);
+    std::size_t kept = 0;  // the first line not yet written
+    for (const std::size_t i : touched) {
+        if (i < kept) continue;  // the end of the blocks, touched as well
+        out.append(
+            text.substr(layout.lineStarts[kept], layout.lineStarts[i] - layout.lineStarts[kept]));
+        AppendGenerated(out, plan.BeforeOf(i), prevailing);
+        if (plan.StateOf(i) == LinePlan::kKeep) {
+            out.append(layout.Line(i).whole);
+        } else if (plan.StateOf(i) == LinePlan::kReplace) {
+            AppendGenerated(out, plan.ReplacementOf(i), prevailing);
+        }
+        AppendGenerated(out, plan.AfterOf(i), prevailing);
+        if (i == lastBlockLine) AppendGenerated(out, tail, prevailing);
+        kept = i + 1;
+    }
+    out.append(text.substr(layout.lineStarts[kept],
+                           layout.lineStarts[lineCount] - layout.lineStarts[kept]));
+    if (lastBlockLine == lineCount) AppendGenerated(out, tail, prevailing);
     report.result = out == text ? UpdateResult::kUnchanged : UpdateResult::kUpdated;
     updated = std::move(out);
     return report;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "edit/text_layout.h"
 #include "host/keyed_hash.h"
@@ -22,6 +23,9 @@ struct ConflictMarks {
     std::unordered_map<std::string, std::string, KeyedViewHash> wrapped;
     // Whole conflict regions for blocks this side no longer has, after the last block.
     std::string appended;
+    // By index in the text: the blocks the merge keeps as they stand there, which are not among
+    // the blocks written, nor compared with them.
+    std::vector<bool> keptAsIs;
 };
 
 // The update of `text`, whose layout is `layout`, to `blocks`; `marks` may be null.

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_map>
+#include <future>
+#include <system_error>
 
 #include "edit/text_layout.h"
 #include "edit/text_update.h"
@@ -106,22 +107,62 @@ std::string LinesOf(const TextLayout& layout, const TextLayout::Block& block,
                     std::string_view lineEnd) {
     std::string text;
     const auto add = [&](std::size_t line) {
-        text.append(layout.lines[line].whole);
+        text.append(layout.Line(line).whole);
         if (text.back() != '\n') text.append(lineEnd);
     };
     add(block.definition);
-    for (const std::size_t line : block.rowLines) add(line);
+    for (std::size_t row = 0; row < block.rowCount; ++row) add(layout.RowLine(block, row));
     return text;
 }
 
-bool SameBlock(const TextLayout::Block& a, const TextLayout::Block& b) {
-    return a.properties == b.properties && a.rows == b.rows;
+// A block of a text, its values split out once.
+struct BlockValues {
+    TextLayout::Properties properties;
+    Rows rows;
+
+    BlockValues() = default;
+    BlockValues(const TextLayout& layout, const TextLayout::Block& block,
+                TextLayout::Fields& scratch)
+        : properties(layout.PropertiesOf(block, scratch)), rows(layout.RowsOf(block, scratch)) {}
+    bool operator==(const BlockValues& other) const {
+        return properties == other.properties && rows == other.rows;
+    }
+};
+
+// Whether two blocks of two texts hold the same values: lines alike byte for byte do, without
+// being split.
+bool SameBlock(const TextLayout& aText, const TextLayout::Block& a, const TextLayout& bText,
+               const TextLayout::Block& b, TextLayout::Fields& scratch) {
+    if (a.rowCount != b.rowCount) return false;
+    bool alike = aText.Line(a.definition).text == bText.Line(b.definition).text;
+    for (std::size_t row = 0; alike && row < a.rowCount; ++row) {
+        alike = aText.Line(aText.RowLine(a, row)).text == bText.Line(bText.RowLine(b, row)).text;
+    }
+    return alike || BlockValues(aText, a, scratch) == BlockValues(bText, b, scratch);
 }
 
-CReuseBlock* NewBlockFrom(CReuseBlockFile& blocks, const TextLayout::Block& from) {
-    CReuseBlock* block = blocks.NewBlock(std::string(from.key).c_str());
-    for (std::uint32_t p = 0; p < kPropertyCount; ++p) block->GetProperty(p) = from.properties[p];
-    for (const Row& row : from.rows) {
+// The layouts of the three sides, read side by side: each is a pass over a whole file.
+void ReadLayouts(const std::string_view (&texts)[3], TextLayout (&layouts)[3]) {
+    std::future<TextLayout> others[2];
+    try {
+        for (int side = 0; side < 2; ++side) {
+            others[side] = std::async(std::launch::async, detail::ReadLayout, texts[side + 1]);
+        }
+    } catch (const std::system_error&) {
+        // No thread to be had: what has none is read here.
+    }
+    layouts[0] = detail::ReadLayout(texts[0]);
+    for (int side = 0; side < 2; ++side) {
+        layouts[side + 1] =
+            others[side].valid() ? others[side].get() : detail::ReadLayout(texts[side + 1]);
+    }
+}
+
+CReuseBlock* NewBlockFrom(CReuseBlockFile& blocks, std::string_view key,
+                          const TextLayout::Properties& properties, const Rows& rows) {
+    CReuseBlock* block = blocks.NewBlock(std::string(key).c_str());
+    for (std::uint32_t p = 0; p < kPropertyCount; ++p) block->GetProperty(p) = properties[p];
+    for (const Row& row : rows) {
         const std::uint32_t added = block->NewLayerMap();
         for (std::uint32_t c = 0; c < kLayerMapColumnCount; ++c) {
             block->GetLayerMap(added, c) = row[c];
@@ -130,35 +171,13 @@ CReuseBlock* NewBlockFrom(CReuseBlockFile& blocks, const TextLayout::Block& from
     return block;
 }
 
-void SetRows(CReuseBlock& block, const Rows& rows) {
-    while (block.GetLayerMapCount() > 0) block.RemoveLayerMap(block.GetLayerMapCount() - 1);
-    for (const Row& row : rows) {
-        const std::uint32_t added = block.NewLayerMap();
-        for (std::uint32_t c = 0; c < kLayerMapColumnCount; ++c)
-            block.GetLayerMap(added, c) = row[c];
-    }
-}
-
-detail::KeyedViewMap<const TextLayout::Block*> ByKey(const TextLayout& layout) {
-    detail::KeyedViewMap<const TextLayout::Block*> index;
-    index.reserve(layout.blocks.size());
-    for (const TextLayout::Block& block : layout.blocks) index.emplace(block.key, &block);
-    return index;
-}
-
-const TextLayout::Block* Find(const detail::KeyedViewMap<const TextLayout::Block*>& index,
-                              std::string_view key) {
-    const auto found = index.find(key);
-    return found == index.end() ? nullptr : found->second;
-}
-
 }  // namespace
 
 ThreeWayReport MergeTexts(std::string_view current, std::string_view base, std::string_view other,
                           const ThreeWayOptions& options, std::string& merged) {
     ThreeWayReport report;
-    const TextLayout layouts[3] = {detail::ReadLayout(current), detail::ReadLayout(base),
-                                   detail::ReadLayout(other)};
+    TextLayout layouts[3];
+    ReadLayouts({current, base, other}, layouts);
     for (int side = 0; side < 3; ++side) {
         if (layouts[side].result != 0) {
             report.result = ThreeWayResult::kTrouble;
@@ -169,10 +188,9 @@ ThreeWayReport MergeTexts(std::string_view current, std::string_view base, std::
         }
     }
     const TextLayout& here = layouts[0];
+    const TextLayout& baseText = layouts[1];
     const TextLayout& there = layouts[2];
-    const auto baseIndex = ByKey(layouts[1]);
-    const auto otherIndex = ByKey(there);
-    const auto currentIndex = ByKey(here);
+    TextLayout::Fields scratch;
     const std::string_view lineEnd = detail::PrevailingLineEnd(here);
     const std::string& otherName = options.otherLabel;
 
@@ -192,60 +210,75 @@ ThreeWayReport MergeTexts(std::string_view current, std::string_view base, std::
         into.push_back(std::move(found));
     };
 
-    for (const TextLayout::Block& mine : here.blocks) {
-        const TextLayout::Block* was = Find(baseIndex, mine.key);
-        const TextLayout::Block* theirs = Find(otherIndex, mine.key);
-        if (!theirs) {
-            if (was && SameBlock(mine, *was)) continue;  // removed there, untouched here
-            if (was) {
+    // A block that merges to what the current side holds keeps its lines there as they are;
+    // only the others are made and written.
+    marks.keptAsIs.assign(here.blocks.size(), false);
+    for (std::size_t index = 0; index < here.blocks.size(); ++index) {
+        const TextLayout::Block& mine = here.blocks[index];
+        const TextLayout::Block* wasAt = baseText.Find(mine.key);
+        const TextLayout::Block* theirsAt = there.Find(mine.key);
+        if (!theirsAt) {
+            if (wasAt && SameBlock(here, mine, baseText, *wasAt, scratch)) {
+                continue;  // removed there, untouched here
+            }
+            if (wasAt) {
                 marks.wrapped.emplace(std::string(mine.key), std::string());
                 conflict(wrapped, mine.key, -1, "changed here, removed in " + otherName);
             }
-            NewBlockFrom(blocks, mine);
+            marks.keptAsIs[index] = true;
             continue;
         }
-        CReuseBlock* block = NewBlockFrom(blocks, mine);
+        if (SameBlock(here, mine, there, *theirsAt, scratch)) {
+            marks.keptAsIs[index] = true;
+            continue;
+        }
+        const BlockValues ours(here, mine, scratch);
+        const BlockValues theirs(there, *theirsAt, scratch);
+        const bool hasBase = wasAt != nullptr;
+        const BlockValues was = hasBase ? BlockValues(baseText, *wasAt, scratch) : BlockValues();
+        BlockValues result;
+        result.properties = ours.properties;
         std::vector<MergeConflict> found;
         for (std::uint32_t p = 0; p < kPropertyCount; ++p) {
-            const std::string_view c = mine.properties[p];
-            const std::string_view o = theirs->properties[p];
-            const bool hasBase = was != nullptr;
-            const std::string_view b = hasBase ? was->properties[p] : std::string_view();
+            const std::string_view c = ours.properties[p];
+            const std::string_view o = theirs.properties[p];
+            const std::string_view b = was.properties[p];
             if (c == o || (hasBase && o == b)) continue;
             if (hasBase && c == b) {
-                block->GetProperty(p) = o;
+                result.properties[p] = o;
                 continue;
             }
             conflict(found, mine.key, static_cast<int>(p),
                      std::string(kPropertyNames[p]) + ": " + std::string(c) + " here, " +
                          std::string(o) + " in " + otherName);
         }
-        Rows rows;
-        if (MergeRows(was ? was->rows : Rows(), mine.rows, theirs->rows, rows)) {
-            SetRows(*block, rows);
-        } else {
+        if (!MergeRows(was.rows, ours.rows, theirs.rows, result.rows)) {
             conflict(found, mine.key, -1, "layer maps changed here and in " + otherName);
         }
         if (!found.empty()) {
             // The block stays as it is here, with the other side's lines beside it.
-            for (std::uint32_t p = 0; p < kPropertyCount; ++p) {
-                block->GetProperty(p) = mine.properties[p];
-            }
-            SetRows(*block, mine.rows);
-            marks.wrapped.emplace(std::string(mine.key), LinesOf(there, *theirs, lineEnd));
+            marks.keptAsIs[index] = true;
+            marks.wrapped.emplace(std::string(mine.key), LinesOf(there, *theirsAt, lineEnd));
             for (MergeConflict& one : found) wrapped.push_back(std::move(one));
+            continue;
+        }
+        if (result == ours) {
+            marks.keptAsIs[index] = true;
+        } else {
+            NewBlockFrom(blocks, mine.key, result.properties, result.rows);
         }
     }
-    for (const TextLayout::Block& theirs : there.blocks) {
-        if (Find(currentIndex, theirs.key)) continue;
-        const TextLayout::Block* was = Find(baseIndex, theirs.key);
-        if (!was) {
-            NewBlockFrom(blocks, theirs);  // added there
-        } else if (!SameBlock(theirs, *was)) {
+    for (const TextLayout::Block& theirsAt : there.blocks) {
+        if (here.Find(theirsAt.key)) continue;
+        const TextLayout::Block* wasAt = baseText.Find(theirsAt.key);
+        if (!wasAt) {
+            const BlockValues theirs(there, theirsAt, scratch);
+            NewBlockFrom(blocks, theirsAt.key, theirs.properties, theirs.rows);  // added there
+        } else if (!SameBlock(there, theirsAt, baseText, *wasAt, scratch)) {
             marks.appended += "<<<<<<< " + options.currentLabel + std::string(lineEnd) +
-                              "=======" + std::string(lineEnd) + LinesOf(there, theirs, lineEnd) +
+                              "=======" + std::string(lineEnd) + LinesOf(there, theirsAt, lineEnd) +
                               ">>>>>>> " + options.otherLabel + std::string(lineEnd);
-            conflict(appended, theirs.key, -1, "removed here, changed in " + otherName);
+            conflict(appended, theirsAt.key, -1, "removed here, changed in " + otherName);
         }
     }
 

@@ -258,10 +258,23 @@ TEST(TextUpdate, ALineBreakIsRefusedWhereverItWouldStand) {
 // A text the library would not load is not updated either, and says so as a load does.
 TEST(TextUpdate, ATextThatDoesNotLoadIsRefusedWithTheLoadersWords) {
     const std::string definition = "/A p t s 1 2 TOP 0 mils 1 2 q\n";
+    // A large text is read in pieces: the first rejection is the one of the earliest line,
+    // whichever piece holds it, and a repeated ID counts as the line it stands on.
+    std::string large;
+    for (int i = 0; large.size() < (std::size_t{5} << 20); ++i) {
+        large += "/B" + std::to_string(i) + " p t s 1 2 TOP 0 mils 1 2 q\n";
+        large += "map_block_host /B" + std::to_string(i) + " 1 TOP 1 TOP\n";
+    }
+    const std::string lateForeign = large + "map_block_host /B0 2 TOP 2 TOP\n";
     for (const std::string& text :
          {definition + definition, definition + "map_block_host /B 1 TOP 1 TOP\n",
-          definition + "map_block_host /A 1 TOP\n", definition + "map_block_host\n"}) {
-        SCOPED_TRACE(text);
+          definition + "map_block_host /A 1 TOP\n", definition + "map_block_host\n",
+          definition + definition + "/C p t\n", "/C p t\n" + definition + definition,
+          definition + large + definition, lateForeign, definition + "/A p\n" + lateForeign,
+          large + definition + "map_block_host /A 1\n" + definition}) {
+        SCOPED_TRACE(text.size() > 200
+                         ? text.substr(0, 100) + "..." + text.substr(text.size() - 100)
+                         : text);
         TempDir dir;
         WriteText(dir.File("in.blocks"), text);
         CReuseBlockFile loaded;
@@ -289,6 +302,59 @@ TEST(TextUpdate, ATextThatDoesNotLoadIsRefusedWithTheLoadersWords) {
     EXPECT_EQ(reuseblocks::UpdateText(header, none, options, updated).result,
               UpdateResult::kUpdated);
     EXPECT_EQ(updated, "# TOLVANE PCB_BLOCKS FILE FORMAT 2.0\n# Application: new\n");
+}
+
+// A large text is read in pieces side by side; what it keeps and what it changes is what a small
+// one would keep and change, across the place where the pieces meet.
+TEST(TextUpdate, ALargeTextChangesOnlyTheLinesOfWhatChanged) {
+    std::string text = "# notes before the first block\n";
+    int blocks = 0;
+    for (; text.size() < (std::size_t{6} << 20); ++blocks) {
+        const std::string id = "/B" + std::to_string(blocks);
+        text += id + " p t s 1 2 TOP 0 mils 1 2 q\n";
+        if (blocks % 7 == 0) text += "# a note\n\n";
+        text += "map_block_host " + id + " 1 TOP 1 TOP\n";
+        text += "map_block_host " + id + " 2 GND 2 GND\n";
+    }
+    Loaded file(text);
+    const int middle = blocks / 2;
+    file.Block("/B1").SetProperty(3, "edited");
+    file.Block(("/B" + std::to_string(middle)).c_str()).GetLayerMap(1, 3) = "VCC";
+    file.Block(("/B" + std::to_string(middle + 1)).c_str()).SetProperty(3, "edited");
+    file.blocks.RemoveBlock(("/B" + std::to_string(blocks - 2)).c_str());
+    CReuseBlock* added = file.blocks.NewBlock("/NEW");
+    added->Init();
+    for (std::uint32_t p = 1; p < CReuseBlock::kPropertyCount; ++p) {
+        if (added->GetPropertyRef(p).IsEmpty()) added->SetProperty(p, "n");
+    }
+    const std::string updated = file.Updated(text);
+    // Lines rewritten take the library's own form, a blank after the last value.
+    const auto definition = [](int block, const std::string& third) {
+        return "/B" + std::to_string(block) + " p t " + third + " 1 2 TOP 0 mils 1 2 q";
+    };
+    std::string expected =
+        Replaced(text, definition(1, "s") + "\n", definition(1, "edited") + " \n");
+    const std::string row = "map_block_host /B" + std::to_string(middle) + " 2 GND 2 ";
+    expected = Replaced(expected, row + "GND\n", row + "VCC \n");
+    expected = Replaced(expected, definition(middle + 1, "s") + "\n",
+                        definition(middle + 1, "edited") + " \n");
+    const std::string removed = "/B" + std::to_string(blocks - 2);
+    const std::size_t from = expected.find(removed + " p");
+    const std::size_t to = expected.find("/B" + std::to_string(blocks - 1) + " p");
+    ASSERT_NE(from, std::string::npos);
+    ASSERT_NE(to, std::string::npos);
+    // The lines of the removed block go, the note and blank line among them stay.
+    std::string kept;
+    for (std::size_t line = from; line < to;) {
+        const std::size_t end = expected.find('\n', line) + 1;
+        const std::string_view one(expected.data() + line, end - line);
+        if (one.find(removed + " ") == std::string_view::npos) kept += one;
+        line = end;
+    }
+    expected.replace(from, to - from, kept);
+    // Compared whole, but not printed whole.
+    EXPECT_TRUE(updated.compare(0, expected.size(), expected) == 0);
+    EXPECT_EQ(updated.substr(expected.size(), 7), "/NEW n ");
 }
 
 TEST(TextUpdate, AFileUpdateWithoutASourceOrATargetSaysWhich) {

@@ -39,4 +39,30 @@ TEST(ThreeWayMerge, RemovedHereChangedThereKeepsTheirLinesWhole) {
                           "map_block_host /B 1 TOP 1 TOP\n>>>>>>> OTHER\n");
 }
 
+// Blocks alike in their values are alike however their lines are spaced: a side that only
+// respaced a block leaves the other side's change to stand, and the spacing of the current side
+// stays wherever its values do.
+TEST(ThreeWayMerge, SpacingAloneIsNoChange) {
+    const std::string base = "/A p t s 1 2 TOP 0 mils 1 2 q\nmap_block_host /A 1 TOP 1 TOP\n";
+    const std::string respaced =
+        "(/A  p t s 1 2 TOP 0 mils 1 2 q)\n  map_block_host /A 1 TOP\t1 TOP\n";
+    const std::string changed = "/A p t s 1 2 BOTTOM 0 mils 1 2 q\nmap_block_host /A 1 TOP 1 TOP\n";
+    std::string merged;
+    reuseblocks::ThreeWayReport report =
+        reuseblocks::MergeTexts(respaced, base, changed, {}, merged);
+    ASSERT_EQ(report.result, reuseblocks::ThreeWayResult::kClean);
+    EXPECT_EQ(merged, "/A p t s 1 2 BOTTOM 0 mils 1 2 q \n  map_block_host /A 1 TOP\t1 TOP\n");
+    report = reuseblocks::MergeTexts(changed, base, respaced, {}, merged);
+    ASSERT_EQ(report.result, reuseblocks::ThreeWayResult::kClean);
+    EXPECT_EQ(merged, changed);
+    report = reuseblocks::MergeTexts(respaced, base, base, {}, merged);
+    ASSERT_EQ(report.result, reuseblocks::ThreeWayResult::kClean);
+    EXPECT_EQ(merged, respaced);
+    // Removed on one side, respaced on the other: removed.
+    report = reuseblocks::MergeTexts(respaced, base + "/B p t s 1 2 TOP 0 mils 1 2 q\n",
+                                     "/B  p t s 1 2 TOP 0 mils 1 2 q\n", {}, merged);
+    ASSERT_EQ(report.result, reuseblocks::ThreeWayResult::kClean);
+    EXPECT_EQ(merged, "");
+}
+
 }  // namespace
