@@ -3,9 +3,33 @@
 
 #include <reuseblocks/ascii.h>
 
+#include <array>
+
 #include "format/line_syntax.h"
 
 namespace reuseblocks::format {
+
+namespace {
+
+// The bytes that matter wherever they stand in a value: line breaks, quotes, field separators.
+constexpr std::array<unsigned char, 256> kAnywhere = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const char byte = static_cast<char>(c);
+        table[static_cast<std::size_t>(c)] =
+            IsLineBreak(byte) || IsQuote(byte) || ascii::IsFieldSeparator(byte) ? 1 : 0;
+    }
+    return table;
+}();
+
+// Whether `value` holds any of them: one pass without a branch, since most values hold none.
+bool HoldsAnywhereByte(std::string_view value) noexcept {
+    unsigned char any = 0;
+    for (const char c : value) any |= kAnywhere[static_cast<unsigned char>(c)];
+    return any != 0;
+}
+
+}  // namespace
 
 unsigned RoundTripReasons(std::string_view value, ValuePlace place) noexcept {
     if (value.empty()) return kRoundTripEmpty;
@@ -16,7 +40,7 @@ unsigned RoundTripReasons(std::string_view value, ValuePlace place) noexcept {
     unsigned reasons = 0;
     // Split as SplitFields does: a separator inside quotes belongs to the field.
     bool quoted = false;
-    for (const char c : value) {
+    for (const char c : HoldsAnywhereByte(value) ? value : std::string_view()) {
         if (IsLineBreak(c)) {
             reasons |= kRoundTripLineBreak;
         } else if (IsQuote(c)) {
