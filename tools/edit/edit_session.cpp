@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -169,9 +170,14 @@ int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& co
 
 EditSession::EditSession(const std::string& file, const WriteOptions& write)
     : m_file(file), m_write(write), m_lock(LockTarget(file, write)) {
-    LoadOrFail(m_blocks, file);
-    if (!write.force) RefuseIgnoredText(file, DisplayName(file));
     m_text = ReadablePath(file);
+    // Read once for the load and the checks; the write reads it again under the same lock.
+    if (const std::optional<std::string> text = ReadWholeFile(m_text)) {
+        LoadTextOrFail(m_blocks, *text, DisplayName(file));
+        if (!write.force) RefuseIgnoredTextIn(*text, DisplayName(file));
+    } else {
+        LoadOrFail(m_blocks, file);  // which says why it cannot be read
+    }
     // Kept rather than read again: a FIFO gives its bytes once.
     if (write.dryRun) {
         for (const CReuseBlock* block : BlocksInOrder(m_blocks)) {

@@ -28,17 +28,38 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path) {
 
 const char* const kConflictMessage = "unresolved merge conflict: a conflict marker git left";
 
+namespace {
+
+// A file git could not merge fails at its first marker: say so, not how many fields the marker
+// line has.
+[[noreturn]] void FailToLoad(const LoadReport& report, const std::vector<unsigned long>& markers,
+                             const std::string& shownAs) {
+    const bool conflict = !markers.empty() && markers.back() == report.line;
+    throw ToolError(kExitFailure, Diagnostic(shownAs, report.line, "error",
+                                             conflict ? kConflictMessage : report.message));
+}
+
+}  // namespace
+
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs) {
     ProgressLine::Step("loading " + Quoted(shownAs));
     const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
     if (!report.Succeeded()) {
-        // A file git could not merge fails at its first marker: say so, not how many fields the
-        // marker line has.
-        const std::vector<unsigned long> markers =
-            report.line > 0 ? ConflictMarkerLines(path, report.line) : std::vector<unsigned long>();
-        const bool conflict = !markers.empty() && markers.back() == report.line;
-        throw ToolError(kExitFailure, Diagnostic(shownAs, report.line, "error",
-                                                 conflict ? kConflictMessage : report.message));
+        FailToLoad(
+            report,
+            report.line > 0 ? ConflictMarkerLines(path, report.line) : std::vector<unsigned long>(),
+            shownAs);
+    }
+}
+
+void LoadTextOrFail(CReuseBlockFile& blocks, std::string_view text, const std::string& shownAs) {
+    ProgressLine::Step("loading " + Quoted(shownAs));
+    const LoadReport report = LoadTextWithReport(blocks, text);
+    if (!report.Succeeded()) {
+        FailToLoad(
+            report,
+            report.line > 0 ? ConflictMarkersIn(text, report.line) : std::vector<unsigned long>(),
+            shownAs);
     }
 }
 
@@ -61,16 +82,18 @@ std::vector<unsigned long> ConflictMarkersIn(std::string_view text, unsigned lon
 }
 
 void RefuseIgnoredText(const std::string& path, const std::string& shownAs) {
-    const std::string readable = ReadablePath(path);
-    const LineLint lint = LintLines(readable, 0);
-    for (const Problem& problem : lint.problems) {
-        if (!IsIgnoredText(problem)) continue;
-        throw ToolError(kExitFailure,
-                        Diagnostic(shownAs, problem.line, "error", problem.message) + "\n" +
-                            ErrorLine("not editing " + EscapeForDisplay(shownAs) +
-                                      ": the loader ignores text in it, which an edit would "
-                                      "not keep meaning anything (--force edits anyway)"));
-    }
+    const std::optional<std::string> text = ReadWholeFile(ReadablePath(path));
+    if (text) RefuseIgnoredTextIn(*text, shownAs);
+}
+
+void RefuseIgnoredTextIn(std::string_view text, const std::string& shownAs) {
+    const std::optional<Problem> problem = FirstIgnoredText(text);
+    if (!problem) return;
+    throw ToolError(kExitFailure,
+                    Diagnostic(shownAs, problem->line, "error", problem->message) + "\n" +
+                        ErrorLine("not editing " + EscapeForDisplay(shownAs) +
+                                  ": the loader ignores text in it, which an edit would "
+                                  "not keep meaning anything (--force edits anyway)"));
 }
 
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {

@@ -17,12 +17,17 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path);
 // The same, naming the file `shownAs` in messages (git's name for a file, not its scratch copy).
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs);
 
+// The same of a file's text already read, `shownAs` by name.
+void LoadTextOrFail(CReuseBlockFile& blocks, std::string_view text, const std::string& shownAs);
+
 // Ends the command (status 1) when the loader skipped text of `path` that is neither blank nor
 // a comment: a mapping line before the first block, fields beyond a record's count. An edit
 // would keep that text meaning nothing, or drop it with the line it rewrites; --force edits
 // anyway. Lines that end in a carriage return alone, which end no line for the loader, are named
 // as such.
 void RefuseIgnoredText(const std::string& path, const std::string& shownAs);
+// The same of a file's text already read.
+void RefuseIgnoredTextIn(std::string_view text, const std::string& shownAs);
 
 // The block held under `id`; an unknown ID ends the command as a usage error.
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id);

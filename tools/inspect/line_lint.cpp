@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 
 #include "cli/near_miss.h"
@@ -47,7 +48,8 @@ bool MayBeNearKeyword(std::string_view field) {
 
 class LineWalk {
   public:
-    LineWalk(unsigned long rejected, ProblemTally& tally) : m_rejected(rejected), m_tally(tally) {}
+    LineWalk(unsigned long rejected, ProblemTally& tally, bool recordLines = true)
+        : m_rejected(rejected), m_tally(tally), m_recordLines(recordLines) {}
 
     // A trimmed line that is a record (definition or mapping), as ClassifyLine says.
     void Line(unsigned long number, std::string_view line, format::LineKind kind) {
@@ -111,7 +113,7 @@ class LineWalk {
         if (m_count > kDefinitionFieldCount) {
             Ignored(number, "TooManyFields", CountMessage(format::LineKind::kDefinition, m_count));
         }
-        if (Loaded(number)) m_result.lines.push_back(RecordLines{number, {}});
+        if (m_recordLines && Loaded(number)) m_result.lines.push_back(RecordLines{number, {}});
         if (m_rejected == 0) return;  // the library found every ID once
         const std::string id(m_fields[0]);
         m_current = id;
@@ -146,7 +148,9 @@ class LineWalk {
             Ignored(number, "TooManyFields", CountMessage(format::LineKind::kMapping, m_count));
         }
         if (Loaded(number)) {
-            if (!m_result.lines.empty()) m_result.lines.back().layerMaps.push_back(number);
+            if (m_recordLines && !m_result.lines.empty()) {
+                m_result.lines.back().layerMaps.push_back(number);
+            }
             return;
         }
         if (!AfterRejected(number) || !m_current) return;
@@ -164,6 +168,7 @@ class LineWalk {
 
     const unsigned long m_rejected;
     ProblemTally& m_tally;
+    const bool m_recordLines;  // where each block's lines stand, which only a check shows
     LineLint m_result;
     std::vector<std::string_view> m_fields;
     std::size_t m_count = 0;  // of the line's fields
@@ -187,10 +192,9 @@ LineLint LintLines(const std::string& path, unsigned long rejected, ProblemTally
     return LintText(*text, rejected, tally);
 }
 
-LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally) {
-    const ProblemSelection every;
-    ProblemTally own(every);
-    LineWalk walk(rejected, tally != nullptr ? *tally : own);
+namespace {
+
+LineLint Walk(std::string_view text, LineWalk& walk) {
     format::LineScanner scanner(text);
     for (format::ScannedLine line; scanner.Next(line);) {
         const std::string_view trimmed = format::TrimLine(line.text);
@@ -200,6 +204,26 @@ LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* t
         }
     }
     return walk.Take();
+}
+
+}  // namespace
+
+LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally) {
+    const ProblemSelection every;
+    ProblemTally own(every);
+    LineWalk walk(rejected, tally != nullptr ? *tally : own);
+    return Walk(text, walk);
+}
+
+std::optional<Problem> FirstIgnoredText(std::string_view text) {
+    ProblemSelection ignored;
+    ignored.only = std::set<std::string, std::less<>>{"MappingBeforeDefinition", "TooManyFields"};
+    ignored.limit = 1;
+    ProblemTally tally(ignored);
+    LineWalk walk(0, tally, false);
+    LineLint lint = Walk(text, walk);
+    if (lint.problems.empty()) return std::nullopt;
+    return std::move(lint.problems.front());
 }
 
 }  // namespace reuseblocks::tool

@@ -5,6 +5,7 @@
 #include <reuseblocks/fields.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,9 @@ LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* t
 // Whether `problem` is text the loader skips although it is neither blank nor a comment: a
 // mapping line before the first block, fields beyond a record's count.
 bool IsIgnoredText(const Problem& problem);
+
+// The first IsIgnoredText problem of a text the loader read whole, if any.
+std::optional<Problem> FirstIgnoredText(std::string_view text);
 
 }  // namespace reuseblocks::tool
 
