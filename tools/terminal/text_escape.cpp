@@ -9,6 +9,11 @@ namespace reuseblocks::tool {
 
 namespace {
 
+// A byte that is a whole character taking one column, shown as it is.
+constexpr bool IsPlainAscii(char c) noexcept {
+    return c >= 0x20 && c < 0x7F;
+}
+
 void AppendHexByte(std::string& out, unsigned char byte) {
     static constexpr char kDigits[] = "0123456789abcdef";
     out += "\\x";
@@ -20,6 +25,17 @@ std::string Escape(std::string_view text, bool quoteAndBackslash) {
     std::string out;
     out.reserve(text.size() + 2);
     for (std::size_t i = 0; i < text.size();) {
+        // A run of printable ASCII, nearly every value whole, goes out as it is.
+        std::size_t plain = i;
+        while (plain < text.size() && IsPlainAscii(text[plain]) &&
+               !(quoteAndBackslash && (text[plain] == '"' || text[plain] == '\\'))) {
+            ++plain;
+        }
+        if (plain > i) {
+            out.append(text, i, plain - i);
+            i = plain;
+            continue;
+        }
         const char c = text[i];
         char32_t codePoint = 0;
         const std::size_t length = DecodeUtf8(text.substr(i), codePoint);
@@ -81,6 +97,10 @@ std::string Quoted(std::string_view value) {
 std::size_t DisplayWidth(std::string_view text) {
     std::size_t width = 0;
     for (std::size_t i = 0; i < text.size();) {
+        if (IsPlainAscii(text[i])) {  // one column each, the common case
+            ++width, ++i;
+            continue;
+        }
         char32_t codePoint = 0;
         const std::size_t length = DecodeUtf8(text.substr(i), codePoint);
         if (length == 0) {  // not expected after escaping; one column keeps the count sane
