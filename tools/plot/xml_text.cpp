@@ -19,6 +19,13 @@ std::string DisplayText(std::string_view bytes) {
     text.reserve(bytes.size());
     for (std::size_t at = 0; at < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte >= 0x20 && byte < 0x7F) {  // printable ASCII, a run at a time
+            std::size_t end = at + 1;
+            while (end < bytes.size() && bytes[end] >= 0x20 && bytes[end] < 0x7F) ++end;
+            text.append(bytes.substr(at, end - at));
+            at = end;
+            continue;
+        }
         if (byte < 0x80) {
             if (byte < 0x20) {
                 AppendUtf8(text, 0x2400u + byte);

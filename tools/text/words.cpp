@@ -19,15 +19,18 @@ std::string Upper(std::string text) {
 
 void AppendReplacing(std::string& out, std::string_view text,
                      std::initializer_list<Replacement> replacements) {
-    for (const char c : text) {
+    // What needs no replacing goes out a run at a time.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto found = std::find_if(replacements.begin(), replacements.end(),
                                         [c](const Replacement& r) { return r.from == c; });
-        if (found == replacements.end()) {
-            out += c;
-        } else {
-            out += found->to;
-        }
+        if (found == replacements.end()) continue;
+        out.append(text.substr(kept, i - kept));
+        out += found->to;
+        kept = i + 1;
     }
+    out.append(text.substr(kept));
 }
 
 std::string Counted(std::size_t count, const char* singular, const char* plural) {
