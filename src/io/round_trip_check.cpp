@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 // What a written and re-read blocks file would not give back: the syntax unit judges each value,
 // and the collection's walk adds the IDs written twice.
+#include <future>
+#include <iterator>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "format/value_round_trip.h"
 #include "io/repeated_ids.h"
@@ -55,40 +59,72 @@ std::string DescribeRoundTripReasons(unsigned reasons) {
     return text;
 }
 
-std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& blocks) {
+namespace {
+
+// From this many blocks on, the two halves of the walk are checked side by side.
+constexpr std::size_t kSideBySideBlocks = 4096;
+
+void CheckBlock(const CReuseBlock& block, bool repeatsAnID,
+                std::vector<RoundTripProblem>& problems) {
     constexpr std::uint32_t kLastProperty = CReuseBlock::kPropertyCount - 1;
     constexpr std::uint32_t kLastColumn = CReuseBlock::kLayerMapColumnCount - 1;
-    std::vector<RoundTripProblem> problems;
-    auto note = [&](const CReuseBlock& block, unsigned reasons, int property, long row,
-                    int column) {
+    auto note = [&](unsigned reasons, int property, long row, int column) {
         if (reasons == 0) return;
         problems.push_back({std::string(block.GetBlockID().GetView()), property, row, column,
                             reasons, DescribeRoundTripReasons(reasons)});
     };
+    for (std::uint32_t index = 0; index <= kLastProperty; ++index) {
+        const ValuePlace place = index == 0               ? ValuePlace::kBlockID
+                                 : index == kLastProperty ? ValuePlace::kLast
+                                                          : ValuePlace::kMiddle;
+        unsigned reasons = RoundTripReasonsOf(block.GetPropertyRef(index).GetView(), place);
+        if (index == 0 && repeatsAnID) reasons |= kRoundTripRepeatedID;
+        note(reasons, static_cast<int>(index), -1, -1);
+    }
+    for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+        for (std::uint32_t column = 0; column <= kLastColumn; ++column) {
+            const ValuePlace place =
+                column == kLastColumn ? ValuePlace::kLastColumn : ValuePlace::kColumn;
+            note(RoundTripReasonsOf(block.GetLayerMapRef(row, column).GetView(), place), -1,
+                 static_cast<long>(row), static_cast<int>(column));
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& blocks) {
     // In walk order, as the blocks are.
+    std::vector<const CReuseBlock*> walk;
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        walk.push_back(blocks.GetNext(position));
+    }
+    std::vector<char> repeats(walk.size(), 0);
     const std::vector<const CReuseBlock*> repeated = detail::RepeatedIDs::Find(blocks);
     auto nextRepeated = repeated.begin();
-    for (POSITION position = blocks.GetStartPosition(); position;) {
-        const CReuseBlock& block = *blocks.GetNext(position);
-        for (std::uint32_t index = 0; index <= kLastProperty; ++index) {
-            const ValuePlace place = index == 0               ? ValuePlace::kBlockID
-                                     : index == kLastProperty ? ValuePlace::kLast
-                                                              : ValuePlace::kMiddle;
-            unsigned reasons = RoundTripReasonsOf(block.GetProperty(index).GetView(), place);
-            if (index == 0 && nextRepeated != repeated.end() && *nextRepeated == &block) {
-                reasons |= kRoundTripRepeatedID;
-                ++nextRepeated;
-            }
-            note(block, reasons, static_cast<int>(index), -1, -1);
+    for (std::size_t i = 0; i < walk.size() && nextRepeated != repeated.end(); ++i) {
+        if (walk[i] == *nextRepeated) repeats[i] = 1, ++nextRepeated;
+    }
+    const auto check = [&walk, &repeats](std::size_t from, std::size_t to) {
+        std::vector<RoundTripProblem> problems;
+        for (std::size_t i = from; i < to; ++i) CheckBlock(*walk[i], repeats[i] != 0, problems);
+        return problems;
+    };
+    const std::size_t half = walk.size() >= kSideBySideBlocks ? walk.size() / 2 : walk.size();
+    std::future<std::vector<RoundTripProblem>> second;
+    if (half < walk.size()) {
+        try {
+            second = std::async(std::launch::async, check, half, walk.size());
+        } catch (const std::system_error&) {
+            // No thread to be had: the second half is checked here after the first.
         }
-        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-            for (std::uint32_t column = 0; column <= kLastColumn; ++column) {
-                const ValuePlace place =
-                    column == kLastColumn ? ValuePlace::kLastColumn : ValuePlace::kColumn;
-                note(block, RoundTripReasonsOf(block.GetLayerMap(row, column).GetView(), place), -1,
-                     static_cast<long>(row), static_cast<int>(column));
-            }
-        }
+    }
+    std::vector<RoundTripProblem> problems = check(0, half);
+    if (half < walk.size()) {
+        std::vector<RoundTripProblem> rest =
+            second.valid() ? second.get() : check(half, walk.size());
+        problems.insert(problems.end(), std::make_move_iterator(rest.begin()),
+                        std::make_move_iterator(rest.end()));
     }
     return problems;
 }

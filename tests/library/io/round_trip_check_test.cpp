@@ -83,6 +83,35 @@ TEST(RoundTripCheck, NamesEachBlockWrittenUnderAnEarlierBlocksID) {
     EXPECT_EQ(problems[3].message, "starts with \"#\" and repeats an earlier block's ID");
 }
 
+// A large collection is checked in parts side by side: the problems still come in walk order,
+// and a repeated ID is named where it repeats, in whichever part.
+TEST(RoundTripCheck, ALargeCollectionNamesItsProblemsInWalkOrder) {
+    CReuseBlockFile blocks;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string id = "/B" + std::to_string(i);
+        CReuseBlock* block = CarriableBlock(blocks, id.c_str());
+        if (i % 997 == 3) {
+            block->SetProperty(5, "a b");
+            expected.push_back(id);
+        }
+        if (i == 9000) {
+            block->SetProperty(0, "/B10");
+            expected.push_back("/B10");
+        }
+        const std::uint32_t row = block->NewLayerMap();
+        for (std::uint32_t c = 0; c < CReuseBlock::kLayerMapColumnCount; ++c) {
+            block->GetLayerMap(row, c) = i % 1999 == 5 && c == 2 ? "x\ny" : "L";
+        }
+        if (i % 1999 == 5) expected.push_back(id);
+    }
+    std::vector<std::string> found;
+    for (const RoundTripProblem& problem : FindRoundTripProblems(blocks)) {
+        found.push_back(problem.blockID);
+    }
+    EXPECT_EQ(found, expected);
+}
+
 namespace {
 
 // Where a value goes in the one block of a written collection, and what the check calls it.
