@@ -174,7 +174,7 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
     } else if (readable && text) {
         // Text the loader skipped loads as nothing, and an edit refuses the file: said without
         // --strict too.
-        LineLint lint = LintText(*text, rejected, &tally);
+        LineLint lint = LintText(*text, rejected, &tally, false);
         lint.problems.erase(std::remove_if(lint.problems.begin(), lint.problems.end(),
                                            [](const Problem& p) { return !IsIgnoredText(p); }),
                             lint.problems.end());

@@ -208,10 +208,11 @@ LineLint Walk(std::string_view text, LineWalk& walk) {
 
 }  // namespace
 
-LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally) {
+LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally,
+                  bool recordLines) {
     const ProblemSelection every;
     ProblemTally own(every);
-    LineWalk walk(rejected, tally != nullptr ? *tally : own);
+    LineWalk walk(rejected, tally != nullptr ? *tally : own, recordLines);
     return Walk(text, walk);
 }
 

@@ -35,8 +35,9 @@ struct LineLint {
 // the block was first defined. Empty when the file cannot be read. `tally` (by default one of its
 // own, of every code) decides which problems are kept and counts the rest.
 LineLint LintLines(const std::string& path, unsigned long rejected, ProblemTally* tally = nullptr);
-// The same of a file's whole text.
-LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally = nullptr);
+// The same of a file's whole text; without `recordLines`, `lines` stays empty.
+LineLint LintText(std::string_view text, unsigned long rejected, ProblemTally* tally = nullptr,
+                  bool recordLines = true);
 
 // Whether `problem` is text the loader skips although it is neither blank nor a comment: a
 // mapping line before the first block, fields beyond a record's count.
