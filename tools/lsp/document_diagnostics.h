@@ -23,8 +23,7 @@ struct PlacedProblem {
 };
 
 // Every problem `check --strict` finds in the document's text, each on its field (or its line),
-// in file order. The library loads files, not memory, so the text goes through a file of the
-// tool's private scratch directory; the document's own file is never touched.
+// in file order. The text is checked where it is, in memory: no file is written or read.
 std::vector<PlacedProblem> DiagnoseDocument(const TextDocument& document);
 
 }  // namespace reuseblocks::tool::lsp
