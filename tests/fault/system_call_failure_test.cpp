@@ -469,10 +469,17 @@ TEST(SystemCallFailure, WriteToAHeldPipe) {
 }
 
 // The names of a pipe that are not this process's own descriptors: a thread's, and another
-// process's, written as the stream it is (appending when it appends); and no pipe at all.
+// process's, written as the stream it is (appending when it appends, also where whether it
+// appends cannot be read); a regular file another process holds, written in place; and no pipe
+// at all.
 TEST(SystemCallFailure, WriteToAPipeThroughOtherNames) {
     CReuseBlockFile blocks;
     Sample(blocks, 4);
+    fault::ScratchDir dir;
+    const std::string held = dir.File("held.blocks");
+    fault::WriteBytes(held, std::string(20000, '#') + "\n");
+    const int heldFile = ::open(held.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(heldFile, 0);
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     const pid_t holder = ::fork();
@@ -481,24 +488,42 @@ TEST(SystemCallFailure, WriteToAPipeThroughOtherNames) {
         ::_exit(0);
     }
     ASSERT_GT(holder, 0);
+    ::close(heldFile);
     const std::string end = std::to_string(ends[1]);
     const std::string self = std::to_string(::getpid());
-    for (const std::string& path : {"/proc/" + std::to_string(holder) + "/fd/" + end,
-                                    "/proc/" + self + "/task/" + self + "/fd/" + end}) {
-        faults::Arm(SystemCall::kAny, 0, 0);
+    const std::string ofHolder = "/proc/" + std::to_string(holder) + "/fd/" + end;
+    // The first open and the first read are of the holder's fdinfo.
+    const std::pair<std::string, std::pair<SystemCall, int>> writes[] = {
+        {ofHolder, {SystemCall::kAny, 0}},
+        {"/proc/" + self + "/task/" + self + "/fd/" + end, {SystemCall::kAny, 0}},
+        {ofHolder, {SystemCall::kOpen, EACCES}},
+        {ofHolder, {SystemCall::kRead, EIO}},
+    };
+    for (const auto& [path, failing] : writes) {
+        faults::Arm(failing.first, failing.second ? 1 : 0, failing.second);
         EXPECT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault", FixedDate())
                         .Succeeded())
-            << path;
+            << path << ", failing " << faults::Name(faults::Failed());
         faults::Disarm();
+        EXPECT_EQ(faults::Failed(), failing.first) << path;
         EXPECT_GT(faults::Count(SystemCall::kWrite), 0u) << path;
     }
+    const std::string ofHeldFile =
+        "/proc/" + std::to_string(holder) + "/fd/" + std::to_string(heldFile);
+    faults::Arm(SystemCall::kAny, 0, 0);
+    EXPECT_TRUE(reuseblocks::WriteFileWithReport(blocks, ofHeldFile.c_str(), "fault", FixedDate())
+                    .Succeeded());
+    faults::Disarm();
+    EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 0u);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
     ::close(ends[1]);
     const std::string received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
     ::close(ends[0]);
-    EXPECT_EQ(std::count(received.begin(), received.end(), '\n') % 2, 0);  // two whole files
+    EXPECT_EQ(std::count(received.begin(), received.end(), '\n') % 4, 0);  // four whole files
     EXPECT_EQ(received.substr(0, received.size() / 2), received.substr(received.size() / 2));
+    EXPECT_TRUE(fault::ReadBytes(held) == received.substr(0, received.size() / 4))
+        << "the held file not written in place, or not cut to the new text";
     // Names that only look like a descriptor's: no file to open, nowhere to make one.
     for (const char* path : {"/dev/fd/1x", "/proc/self/fd/", "/proc/self/task//fd/1"}) {
         EXPECT_EQ(blocks.WriteFile(path, "fault"), 0) << path;
