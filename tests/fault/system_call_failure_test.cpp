@@ -752,34 +752,53 @@ TEST(SystemCallFailure, AFailedWriteInPlacePutsTheOldTextBack) {
 }
 
 // A file size limit under the new text's size stops an in-place write before it touches the
-// old text, as the write itself would be stopped part-way.
+// old text, as the write itself would be stopped part-way; also over longer old text, where no
+// room needs to be made. A limit above it stops nothing.
 TEST(SystemCallFailure, WriteInPlaceBeyondTheFileSizeLimit) {
     CReuseBlockFile blocks;
     Sample(blocks, 40);
-    const Scene scene(Target::kInPlaceShorter);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        const rlim_t unlimited = limit.rlim_cur;
-        limit.rlim_cur = 1000;
-        const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-        const auto report =
-            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
-        // Lifted again, and exit, not _exit: an instrumented build writes its counts at exit.
-        limit.rlim_cur = unlimited;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        std::exit(limited && report.step == reuseblocks::WriteStep::kInPlace &&
-                          report.systemError == EFBIG
-                      ? 0
-                      : 1);
+    const struct {
+        Target kind;
+        rlim_t limit;
+        bool written;
+    } cases[] = {{Target::kInPlaceShorter, 1000, false},
+                 {Target::kInPlaceLonger, 1000, false},
+                 {Target::kInPlaceLonger, 1 << 20, true}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(TargetName(test.kind)) + ", limit " + std::to_string(test.limit));
+        const Scene scene(test.kind);
+        std::string expected;
+        {
+            fault::ScratchDir dir;
+            ASSERT_TRUE(reuseblocks::WriteFileWithReport(blocks, dir.File("b").c_str(), "fault",
+                                                         FixedDate())
+                            .Succeeded());
+            expected = fault::ReadBytes(dir.File("b"));
+        }
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            const rlim_t unlimited = limit.rlim_cur;
+            limit.rlim_cur = test.limit;
+            const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+            const auto report = reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(),
+                                                                 "fault", FixedDate());
+            // Lifted again, and exit, not _exit: an instrumented build writes its counts at exit.
+            limit.rlim_cur = unlimited;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const bool refused =
+                report.step == reuseblocks::WriteStep::kInPlace && report.systemError == EFBIG;
+            std::exit(limited && (test.written ? report.Succeeded() : refused) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << (test.written ? "not written" : "not refused with EFBIG");
+        scene.Check(test.written, expected);
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not refused with EFBIG";
-    scene.Check(false, "");
 }
 
 // A write to a pipe nobody reads fails with EPIPE instead of ending the process, and leaves no
