@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -817,6 +818,25 @@ TEST(SystemCallFailure, WriteToAPipeNobodyReads) {
     sigset_t pending;
     ASSERT_EQ(::sigpending(&pending), 0);
     EXPECT_EQ(::sigismember(&pending, SIGPIPE), 0);
+
+    // A SIGPIPE pending before the write is someone else's: it stays pending.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t previous;
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous), 0);
+    ASSERT_EQ(::pthread_kill(::pthread_self(), SIGPIPE), 0);
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const auto again = reuseblocks::WriteFileWithReport(
+        blocks, ("/dev/fd/" + std::to_string(ends[1])).c_str(), "fault");
+    ::close(ends[1]);
+    EXPECT_EQ(again.systemError, EPIPE) << again.message;
+    ASSERT_EQ(::sigpending(&pending), 0);
+    EXPECT_EQ(::sigismember(&pending, SIGPIPE), 1) << "another's SIGPIPE taken";
+    const timespec immediately{0, 0};
+    EXPECT_EQ(::sigtimedwait(&pipeSignal, nullptr, &immediately), SIGPIPE);
+    ASSERT_EQ(::pthread_sigmask(SIG_SETMASK, &previous, nullptr), 0);
 }
 
 // Where no unnamed file can be made, however the system says so, a named one is; where every
