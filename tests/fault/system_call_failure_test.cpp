@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -469,10 +471,17 @@ TEST(SystemCallFailure, WriteToAHeldPipe) {
 }
 
 // The names of a pipe that are not this process's own descriptors: a thread's, and another
-// process's, written as the stream it is (appending when it appends); and no pipe at all.
+// process's, written as the stream it is (appending when it appends, also where whether it
+// appends cannot be read); a regular file another process holds, written in place; and no pipe
+// at all.
 TEST(SystemCallFailure, WriteToAPipeThroughOtherNames) {
     CReuseBlockFile blocks;
     Sample(blocks, 4);
+    fault::ScratchDir dir;
+    const std::string held = dir.File("held.blocks");
+    fault::WriteBytes(held, std::string(20000, '#') + "\n");
+    const int heldFile = ::open(held.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(heldFile, 0);
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     const pid_t holder = ::fork();
@@ -481,24 +490,42 @@ TEST(SystemCallFailure, WriteToAPipeThroughOtherNames) {
         ::_exit(0);
     }
     ASSERT_GT(holder, 0);
+    ::close(heldFile);
     const std::string end = std::to_string(ends[1]);
     const std::string self = std::to_string(::getpid());
-    for (const std::string& path : {"/proc/" + std::to_string(holder) + "/fd/" + end,
-                                    "/proc/" + self + "/task/" + self + "/fd/" + end}) {
-        faults::Arm(SystemCall::kAny, 0, 0);
+    const std::string ofHolder = "/proc/" + std::to_string(holder) + "/fd/" + end;
+    // The first open and the first read are of the holder's fdinfo.
+    const std::pair<std::string, std::pair<SystemCall, int>> writes[] = {
+        {ofHolder, {SystemCall::kAny, 0}},
+        {"/proc/" + self + "/task/" + self + "/fd/" + end, {SystemCall::kAny, 0}},
+        {ofHolder, {SystemCall::kOpen, EACCES}},
+        {ofHolder, {SystemCall::kRead, EIO}},
+    };
+    for (const auto& [path, failing] : writes) {
+        faults::Arm(failing.first, failing.second ? 1 : 0, failing.second);
         EXPECT_TRUE(reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault", FixedDate())
                         .Succeeded())
-            << path;
+            << path << ", failing " << faults::Name(faults::Failed());
         faults::Disarm();
+        EXPECT_EQ(faults::Failed(), failing.first) << path;
         EXPECT_GT(faults::Count(SystemCall::kWrite), 0u) << path;
     }
+    const std::string ofHeldFile =
+        "/proc/" + std::to_string(holder) + "/fd/" + std::to_string(heldFile);
+    faults::Arm(SystemCall::kAny, 0, 0);
+    EXPECT_TRUE(reuseblocks::WriteFileWithReport(blocks, ofHeldFile.c_str(), "fault", FixedDate())
+                    .Succeeded());
+    faults::Disarm();
+    EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 0u);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
     ::close(ends[1]);
     const std::string received = fault::ReadBytes("/dev/fd/" + std::to_string(ends[0]));
     ::close(ends[0]);
-    EXPECT_EQ(std::count(received.begin(), received.end(), '\n') % 2, 0);  // two whole files
+    EXPECT_EQ(std::count(received.begin(), received.end(), '\n') % 4, 0);  // four whole files
     EXPECT_EQ(received.substr(0, received.size() / 2), received.substr(received.size() / 2));
+    EXPECT_TRUE(fault::ReadBytes(held) == received.substr(0, received.size() / 4))
+        << "the held file not written in place, or not cut to the new text";
     // Names that only look like a descriptor's: no file to open, nowhere to make one.
     for (const char* path : {"/dev/fd/1x", "/proc/self/fd/", "/proc/self/task//fd/1"}) {
         EXPECT_EQ(blocks.WriteFile(path, "fault"), 0) << path;
@@ -727,34 +754,53 @@ TEST(SystemCallFailure, AFailedWriteInPlacePutsTheOldTextBack) {
 }
 
 // A file size limit under the new text's size stops an in-place write before it touches the
-// old text, as the write itself would be stopped part-way.
+// old text, as the write itself would be stopped part-way; also over longer old text, where no
+// room needs to be made. A limit above it stops nothing.
 TEST(SystemCallFailure, WriteInPlaceBeyondTheFileSizeLimit) {
     CReuseBlockFile blocks;
     Sample(blocks, 40);
-    const Scene scene(Target::kInPlaceShorter);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        const rlim_t unlimited = limit.rlim_cur;
-        limit.rlim_cur = 1000;
-        const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-        const auto report =
-            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
-        // Lifted again, and exit, not _exit: an instrumented build writes its counts at exit.
-        limit.rlim_cur = unlimited;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        std::exit(limited && report.step == reuseblocks::WriteStep::kInPlace &&
-                          report.systemError == EFBIG
-                      ? 0
-                      : 1);
+    const struct {
+        Target kind;
+        rlim_t limit;
+        bool written;
+    } cases[] = {{Target::kInPlaceShorter, 1000, false},
+                 {Target::kInPlaceLonger, 1000, false},
+                 {Target::kInPlaceLonger, 1 << 20, true}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(TargetName(test.kind)) + ", limit " + std::to_string(test.limit));
+        const Scene scene(test.kind);
+        std::string expected;
+        {
+            fault::ScratchDir dir;
+            ASSERT_TRUE(reuseblocks::WriteFileWithReport(blocks, dir.File("b").c_str(), "fault",
+                                                         FixedDate())
+                            .Succeeded());
+            expected = fault::ReadBytes(dir.File("b"));
+        }
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            const rlim_t unlimited = limit.rlim_cur;
+            limit.rlim_cur = test.limit;
+            const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+            const auto report = reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(),
+                                                                 "fault", FixedDate());
+            // Lifted again, and exit, not _exit: an instrumented build writes its counts at exit.
+            limit.rlim_cur = unlimited;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const bool refused =
+                report.step == reuseblocks::WriteStep::kInPlace && report.systemError == EFBIG;
+            std::exit(limited && (test.written ? report.Succeeded() : refused) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << (test.written ? "not written" : "not refused with EFBIG");
+        scene.Check(test.written, expected);
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not refused with EFBIG";
-    scene.Check(false, "");
 }
 
 // A write to a pipe nobody reads fails with EPIPE instead of ending the process, and leaves no
@@ -773,6 +819,25 @@ TEST(SystemCallFailure, WriteToAPipeNobodyReads) {
     sigset_t pending;
     ASSERT_EQ(::sigpending(&pending), 0);
     EXPECT_EQ(::sigismember(&pending, SIGPIPE), 0);
+
+    // A SIGPIPE pending before the write is someone else's: it stays pending.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t previous;
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous), 0);
+    ASSERT_EQ(::pthread_kill(::pthread_self(), SIGPIPE), 0);
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const auto again = reuseblocks::WriteFileWithReport(
+        blocks, ("/dev/fd/" + std::to_string(ends[1])).c_str(), "fault");
+    ::close(ends[1]);
+    EXPECT_EQ(again.systemError, EPIPE) << again.message;
+    ASSERT_EQ(::sigpending(&pending), 0);
+    EXPECT_EQ(::sigismember(&pending, SIGPIPE), 1) << "another's SIGPIPE taken";
+    const timespec immediately{0, 0};
+    EXPECT_EQ(::sigtimedwait(&pipeSignal, nullptr, &immediately), SIGPIPE);
+    ASSERT_EQ(::pthread_sigmask(SIG_SETMASK, &previous, nullptr), 0);
 }
 
 // Where no unnamed file can be made, however the system says so, a named one is; where every
@@ -894,4 +959,315 @@ TEST(SystemCallFailure, AHashKeyWithoutRandomBytes) {
     }
     EXPECT_TRUE(keys[0].k0 != keys[1].k0 || keys[0].k1 != keys[1].k1);
     EXPECT_TRUE(keys[0].k0 != 0 || keys[0].k1 != 0);
+}
+
+namespace {
+
+// A POSIX ACL as its extended attribute holds it: a version, then each entry's tag, permissions
+// and id, little-endian. This one lets one more user read.
+std::string AclGrantingAnotherUser() {
+    std::string value;
+    const auto put = [&value](std::uint32_t number, int bytes) {
+        for (int i = 0; i < bytes; ++i) value += static_cast<char>((number >> (8 * i)) & 0xff);
+    };
+    put(2, 4);
+    const std::uint32_t entries[][3] = {
+        {0x01, 6, ~0u}, {0x02, 4, kOtherOwner}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 4, ~0u}};
+    for (const auto& entry : entries) {
+        put(entry[0], 2);
+        put(entry[1], 2);
+        put(entry[2], 4);
+    }
+    return value;
+}
+
+// The file's access ACL, empty when it has none.
+std::string AccessAcl(const std::string& path) {
+    char value[256];
+    const ssize_t size = ::getxattr(path.c_str(), "system.posix_acl_access", value, sizeof value);
+    return size > 0 ? std::string(value, static_cast<std::size_t>(size)) : std::string();
+}
+
+}  // namespace
+
+// In a directory whose new files get an ACL, the new file is made to carry the old one's: the
+// same ACL, another one, or none, next to the old file's other attributes. Where the ACL a new
+// file got cannot be taken off, the old file is written in place instead.
+TEST(SystemCallFailure, ReplaceInADirectoryThatGivesNewFilesAnAcl) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    const struct {
+        const char* what;
+        bool aclBefore;  // the old file made after the directory got its default ACL
+        mode_t mode;
+        int removeError;  // how taking the ACL off the new file fails, 0: it does not
+        bool replaced;
+    } cases[] = {
+        {"no ACL", false, 0644, 0, true},
+        {"the ACL a new file gets", true, 0600, 0, true},
+        {"an ACL of its own mode", true, 0644, 0, true},
+        // The seam's answer only: the ACL stays on the new file, which takes the old one's place.
+        {"no ACL, taken off the new file already", false, 0644, ENODATA, true},
+        {"no ACL, which the new file cannot lose", false, 0644, EIO, false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        fault::ScratchDir dir;
+        const std::string path = dir.File("board.blocks");
+        const std::string acl = AclGrantingAnotherUser();
+        const auto giveDefaultAcl = [&] {
+            return ::setxattr(dir.Path().c_str(), "system.posix_acl_default", acl.data(),
+                              acl.size(), 0) == 0;
+        };
+        if (test.aclBefore && !giveDefaultAcl()) GTEST_SKIP() << "no ACLs here";
+        const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, test.mode);
+        ASSERT_GE(made, 0);
+        ASSERT_EQ(::write(made, "# old\n", 6), 6);
+        ::close(made);
+        ASSERT_EQ(::setxattr(path.c_str(), "user.origin", "kept", 4, 0), 0);
+        if (!test.aclBefore && !giveDefaultAcl()) GTEST_SKIP() << "no ACLs here";
+        const std::string oldAcl = AccessAcl(path);
+        EXPECT_EQ(oldAcl.empty(), !test.aclBefore);
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+        faults::Arm(test.removeError ? SystemCall::kRemoveXattr : SystemCall::kAny,
+                    test.removeError ? 1 : 0, test.removeError);
+        const auto report = reuseblocks::WriteFileWithReport(blocks, path.c_str(), "fault");
+        faults::Disarm();
+        ASSERT_TRUE(report.Succeeded()) << report.message;
+        EXPECT_EQ(faults::Count(SystemCall::kRenameAt) > 0, test.replaced);
+        EXPECT_NE(fault::ReadBytes(path).find("/TOP/B3"), std::string::npos);
+        if (test.removeError != ENODATA) {
+            EXPECT_TRUE(AccessAcl(path) == oldAcl) << "the ACL changed";
+        }
+        char value[16] = {};
+        EXPECT_EQ(::getxattr(path.c_str(), "user.origin", value, sizeof value), 4);
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"board.blocks"});
+    }
+}
+
+// An output target taken step by step, as the writer never takes it: room asked for twice, for
+// nothing or for more than a file can hold, text written without asking for room, a commit
+// with nothing written, and a second commit.
+TEST(SystemCallFailure, AnOutputTargetWrittenInPlaceStepByStep) {
+    using reuseblocks::detail::platform::OutputTarget;
+    fault::ScratchDir dir;
+    const std::string path = dir.File("board.blocks");
+    const std::string old = "# the old text, longer than the new\n";
+    fault::WriteBytes(path, old);
+    ASSERT_EQ(::link(path.c_str(), dir.File("other-name").c_str()), 0);
+    const std::string text = "# new\n";
+    {
+        OutputTarget target;
+        EXPECT_FALSE(target.NeedsWholeText()) << "nothing opened";
+        ASSERT_TRUE(target.Open(path.c_str()));
+        EXPECT_TRUE(target.NeedsWholeText());
+        EXPECT_FALSE(target.Reserve(~std::uint64_t{0}));
+        EXPECT_EQ(target.Failure().step, reuseblocks::WriteStep::kInPlace);
+        EXPECT_EQ(target.Failure().error, EFBIG);
+        ASSERT_TRUE(target.Reserve(text.size()));
+        faults::Arm(SystemCall::kAny, 0, 0);
+        ASSERT_TRUE(target.Reserve(text.size()));
+        EXPECT_EQ(faults::Count(SystemCall::kAny), 0u) << "room made twice";
+        faults::Disarm();
+        ASSERT_TRUE(target.Write(text.data(), text.size()));
+        ASSERT_TRUE(target.Commit());
+        EXPECT_FALSE(target.Commit());
+        EXPECT_EQ(target.Failure().step, reuseblocks::WriteStep::kFlush);
+        EXPECT_EQ(target.Failure().error, EBADF);
+    }
+    EXPECT_EQ(fault::ReadBytes(path), text);
+    fault::WriteBytes(path, old);
+    {
+        // The first write makes the room, and fails when there is none.
+        OutputTarget target;
+        ASSERT_TRUE(target.Open(path.c_str()));
+        const std::string longer(old.size() * 2, '#');
+        faults::Arm(SystemCall::kFallocate, 1, ENOSPC);
+        EXPECT_FALSE(target.Write(longer.data(), longer.size()));
+        faults::Disarm();
+        EXPECT_EQ(target.Failure().step, reuseblocks::WriteStep::kInPlace);
+        EXPECT_EQ(target.Failure().error, ENOSPC);
+    }
+    EXPECT_EQ(fault::ReadBytes(path), old);
+    {
+        // Nothing written: the cut at the end that fails has nothing to put back.
+        OutputTarget target;
+        ASSERT_TRUE(target.Open(path.c_str()));
+        faults::Arm(SystemCall::kFtruncate, 1, EIO);
+        EXPECT_FALSE(target.Commit());
+        faults::Disarm();
+        EXPECT_EQ(target.Failure().step, reuseblocks::WriteStep::kInPlace);
+        EXPECT_EQ(target.Failure().error, EIO);
+    }
+    EXPECT_EQ(fault::ReadBytes(path), old);
+    {
+        // Room for nothing: an empty text empties the file.
+        OutputTarget target;
+        ASSERT_TRUE(target.Open(path.c_str()));
+        ASSERT_TRUE(target.Reserve(0));
+        ASSERT_TRUE(target.Commit());
+    }
+    EXPECT_EQ(fault::ReadBytes(path), "");
+    EXPECT_EQ(fault::ReadBytes(dir.File("other-name")), "");
+}
+
+// Where a second call fails while the first failure is being undone, the first is the one
+// reported, and what could still be undone is: the room made is taken back without the old
+// text read, and the old text is kept where the size could not be looked at again.
+TEST(SystemCallFailure, AFailureWhileUndoingAnotherInPlace) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 40);
+    // The `call` made last while the write fails with `first`.
+    const auto last = [&](SystemCall failing, int first, SystemCall call) {
+        const Scene scene(Target::kInPlaceShorter);
+        faults::Arm(SystemCall::kAny, 0, 0);
+        faults::FailEvery(failing, first);
+        reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        return faults::Count(call);
+    };
+    const struct {
+        const char* what;
+        SystemCall failing;
+        int first;
+        SystemCall second;
+        unsigned long nth;  // 0: every call of `second` fails
+        reuseblocks::WriteStep step;
+    } cases[] = {
+        {"no room, and no size", SystemCall::kFallocate, ENOSPC, SystemCall::kFstat,
+         last(SystemCall::kFallocate, ENOSPC, SystemCall::kFstat),
+         reuseblocks::WriteStep::kInPlace},
+        {"no write, and no size", SystemCall::kWrite, ENOSPC, SystemCall::kFstat,
+         last(SystemCall::kWrite, ENOSPC, SystemCall::kFstat), reuseblocks::WriteStep::kFlush},
+        {"no write, and no old text", SystemCall::kWrite, ENOSPC, SystemCall::kPread, 0,
+         reuseblocks::WriteStep::kFlush},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        const Scene scene(Target::kInPlaceShorter);
+        const std::string old = fault::ReadBytes(scene.Path());
+        if (test.nth != 0) {
+            faults::Arm(test.second, test.nth, EIO);
+            faults::FailEvery(test.failing, test.first);
+        } else {
+            faults::Arm(test.failing, 1, test.first);
+            faults::FailEvery(test.second, EIO);
+        }
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(report.step, test.step) << report.message;
+        EXPECT_EQ(report.systemError, test.first) << report.message;
+        EXPECT_EQ(fault::ReadBytes(scene.Path()).substr(0, old.size()), old);
+    }
+}
+
+// A look at the target's directory that finds its path changed meanwhile (a folder on it
+// replaced by a file, a link loop) looks again, and then replaces the file.
+TEST(SystemCallFailure, ALookThatFindsThePathChangedLooksAgain) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    for (const int error : {ENOENT, ENOTDIR, ELOOP}) {
+        SCOPED_TRACE(std::strerror(error));
+        const Scene scene(Target::kReplaced);
+        faults::Arm(SystemCall::kFstatAt, 1, error);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), SystemCall::kFstatAt);
+        ASSERT_TRUE(report.Succeeded()) << report.message;
+        EXPECT_EQ(faults::Count(SystemCall::kRenameAt), 1u);
+        scene.Check(true, fault::ReadBytes(scene.Path()));
+    }
+    // A folder that was not there when the path ending in a slash was opened, and is now.
+    fault::ScratchDir dir;
+    ASSERT_EQ(::mkdir(dir.File("folder").c_str(), 0700), 0);
+    faults::Arm(SystemCall::kOpen, 1, ENOENT);
+    const auto report =
+        reuseblocks::WriteFileWithReport(blocks, (dir.File("folder") + "/").c_str(), "fault");
+    faults::Disarm();
+    EXPECT_EQ(report.step, reuseblocks::WriteStep::kOpen) << report.message;
+    EXPECT_EQ(report.systemError, EISDIR) << report.message;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder"});
+}
+
+// The empty file made for a dangling link stays where it cannot be taken away again after a
+// failure, or cannot be looked at; the failure reported is still the write's, or the open's.
+TEST(SystemCallFailure, AFileMadeForADanglingLinkThatCannotBeRemoved) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    // The calls of `call` while the sync fails: the last is the look before the removal.
+    unsigned long looks = 0;
+    {
+        const Scene scene(Target::kDanglingLink);
+        faults::Arm(SystemCall::kFsync, 1, EIO);
+        reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        looks = faults::Count(SystemCall::kFstatAt);
+    }
+    const struct {
+        const char* what;
+        SystemCall first;
+        unsigned long nth;
+        SystemCall every;  // kAny: none
+        reuseblocks::WriteStep step;
+    } cases[] = {
+        {"not removed", SystemCall::kFsync, 1, SystemCall::kUnlinkAt,
+         reuseblocks::WriteStep::kSync},
+        {"not looked at before the removal", SystemCall::kFstatAt, looks, SystemCall::kFsync,
+         reuseblocks::WriteStep::kSync},
+        {"not looked at once made", SystemCall::kFstatAt, 2, SystemCall::kFstat,
+         reuseblocks::WriteStep::kOpen},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        const Scene scene(Target::kDanglingLink);
+        faults::Arm(test.first, test.nth, EIO);
+        faults::FailEvery(test.every, test.every == SystemCall::kUnlinkAt ? EACCES : EIO);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(faults::Failed(), test.first);
+        EXPECT_EQ(report.step, test.step) << report.message;
+        EXPECT_EQ(report.systemError, EIO) << report.message;
+        EXPECT_EQ(fault::ReadBytes(scene.Path()), "");
+    }
+    // A link to a file in the root directory, which the kernel will not make.
+    fault::ScratchDir dir;
+    const std::string leadsTo = "/" + std::string(dir.Path()).substr(dir.Path().rfind('/') + 1);
+    ASSERT_EQ(::symlink(leadsTo.c_str(), dir.File("board.blocks").c_str()), 0);
+    faults::Arm(SystemCall::kOpen, 3, EACCES);
+    const auto report =
+        reuseblocks::WriteFileWithReport(blocks, dir.File("board.blocks").c_str(), "fault");
+    faults::Disarm();
+    EXPECT_EQ(faults::Failed(), SystemCall::kOpen);
+    EXPECT_EQ(report.step, reuseblocks::WriteStep::kOpen) << report.message;
+    EXPECT_EQ(report.systemError, EACCES) << report.message;
+    struct stat made {};
+    EXPECT_NE(::lstat(leadsTo.c_str(), &made), 0) << leadsTo << " made";
+}
+
+// A close that fails after another failure does not hide it.
+TEST(SystemCallFailure, AFailedCloseAfterAFailedSyncReportsTheSync) {
+    CReuseBlockFile blocks;
+    Sample(blocks, 4);
+    for (const Target kind : {Target::kReplaced, Target::kInPlaceShorter}) {
+        SCOPED_TRACE(TargetName(kind));
+        const Scene scene(kind);
+        const int descriptors = fault::OpenDescriptors();
+        faults::Arm(SystemCall::kFsync, 1, EIO);
+        faults::FailEvery(SystemCall::kClose, EBADF);
+        const auto report =
+            reuseblocks::WriteFileWithReport(blocks, scene.Path().c_str(), "fault", FixedDate());
+        faults::Disarm();
+        EXPECT_EQ(report.step, reuseblocks::WriteStep::kSync) << report.message;
+        EXPECT_EQ(report.systemError, EIO) << report.message;
+        EXPECT_EQ(fault::OpenDescriptors(), descriptors) << "a descriptor left open";
+        if (kind == Target::kReplaced) scene.Check(false, "");
+    }
 }

@@ -217,4 +217,30 @@ TEST(ReuseBlockFileTest, RemovingBlocksInAnyOrderKeepsTheOthersFindable) {
     }
 }
 
+// Past about two hundred thousand blocks the index's table is large enough to go on huge pages:
+// every block is still found there, and removing half of them keeps the others.
+TEST(ReuseBlockFileTest, HundredsOfThousandsOfBlocksAreAllFound) {
+    constexpr std::size_t kCount = 200000;
+    const auto name = [](std::size_t i) { return "/B" + std::to_string(i); };
+    CReuseBlockFile blocks;
+    std::vector<CReuseBlock*> added;
+    added.reserve(kCount);
+    for (std::size_t i = 0; i < kCount; ++i) {
+        added.push_back(blocks.NewBlock(name(i).c_str()));
+        ASSERT_NE(added.back(), nullptr) << i;
+    }
+    EXPECT_EQ(blocks.GetCount(), static_cast<int>(kCount));
+    for (std::size_t i = 0; i < kCount; i += 2) ASSERT_EQ(blocks.RemoveBlock(name(i).c_str()), 1);
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < kCount; ++i) {
+        CReuseBlock* found = nullptr;
+        const bool held = blocks.GetBlock(name(i).c_str(), found) == 1;
+        if (held != (i % 2 == 1) || (held && found != added[i])) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0u);
+    POSITION pos = blocks.GetStartPosition();
+    ASSERT_NE(pos, nullptr);
+    EXPECT_EQ(blocks.GetNext(pos), added[1]) << "the walk no longer starts at the first kept";
+}
+
 }  // namespace

@@ -57,6 +57,9 @@ TEST(PlatformCalls, NamesOfOneFile) {
     EXPECT_FALSE(platform::NameOneFile(dir.File("a"), dir.File("b")));
     EXPECT_FALSE(platform::NameOneFile(dir.File("none"), dir.File("a")));
     EXPECT_FALSE(platform::NameOneFile(dir.File("a"), dir.File("none")));
+    // Another file system, where the same inode number may name another file.
+    EXPECT_FALSE(platform::NameOneFile(dir.File("a"), "/dev/null"));
+    EXPECT_TRUE(platform::NameOneFile("/dev/null", "/dev/null"));
     EXPECT_FALSE(platform::IsTerminalDevice(dir.File("none")));
     EXPECT_FALSE(platform::IsTerminalDevice(dir.File("a")));
     EXPECT_EQ(platform::PathFromUtf8(nullptr), "");
