@@ -4,43 +4,13 @@
 
 #include <cstring>
 
+#include "format/chunk_classes.h"
 #include "format/line_syntax.h"
 #include "platform/bit_scan.h"
-
-// SSE2 is part of every x86-64 processor; GCC and Clang say so with __SSE2__, MSVC with _M_X64.
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define REUSEBLOCKS_SPLIT_SSE2 1
-#endif
 
 namespace reuseblocks::format {
 
 namespace {
-
-#if defined(REUSEBLOCKS_SPLIT_SSE2)
-// Which of sixteen characters are separators, and which quotes, as bit masks.
-class ChunkClasses {
-  public:
-    unsigned Separators(__m128i chunk) const noexcept {
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(chunk, m_blank), _mm_cmpeq_epi8(chunk, m_tab)),
-            _mm_or_si128(_mm_cmpeq_epi8(chunk, m_return), _mm_cmpeq_epi8(chunk, m_feed)))));
-    }
-    unsigned Quotes(__m128i chunk) const noexcept {
-        return static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(chunk, m_double), _mm_cmpeq_epi8(chunk, m_single))));
-    }
-
-  private:
-    // The bytes of ascii::IsFieldSeparator and IsQuote.
-    const __m128i m_blank = _mm_set1_epi8(' ');
-    const __m128i m_tab = _mm_set1_epi8('\t');
-    const __m128i m_return = _mm_set1_epi8('\r');
-    const __m128i m_feed = _mm_set1_epi8('\n');
-    const __m128i m_double = _mm_set1_epi8('"');
-    const __m128i m_single = _mm_set1_epi8('\'');
-};
-#endif
 
 bool IsSeparatorOrQuote(char c) noexcept {
     return ascii::IsFieldSeparator(c) || IsQuote(c);
@@ -49,7 +19,7 @@ bool IsSeparatorOrQuote(char c) noexcept {
 // The first index at or after `i` that holds a separator or a quote, or the size.
 std::size_t SkipOrdinary(std::string_view line, std::size_t i) noexcept {
     const std::size_t size = line.size();
-#if defined(REUSEBLOCKS_SPLIT_SSE2)
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
     const ChunkClasses classes;
     for (; i + 16 <= size; i += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
@@ -61,7 +31,7 @@ std::size_t SkipOrdinary(std::string_view line, std::size_t i) noexcept {
     return i;
 }
 
-#if defined(REUSEBLOCKS_SPLIT_SSE2)
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
 // No quote in the line, the loader's every line but a few: the separators of sixteen characters
 // at a time as a bit mask, where every field starts at a 1 to 0 step and ends at a 0 to 1 step.
 // False, with `fields` left to be cleared, at the first quote.
@@ -107,7 +77,7 @@ bool SplitUnquoted(std::string_view line, std::vector<std::string_view>& fields,
 void SplitFields(std::string_view record, std::vector<std::string_view>& fields, std::size_t most) {
     fields.clear();
     if (most == 0) return;
-#if defined(REUSEBLOCKS_SPLIT_SSE2)
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
     if (SplitUnquoted(record, fields, most)) return;
     fields.clear();
 #endif
