@@ -306,7 +306,15 @@ std::vector<py::list> FieldColumns(Collection& collection, const OrderedBlocks& 
     columns.reserve(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) columns.emplace_back(ordered.blocks.size());
     std::vector<StrCache> caches(fields.size());
+    // How many blocks ahead of the one read their values are fetched.
+    constexpr std::size_t kAhead = 8;
     VisitInOrder(collection, ordered, what, [&](CReuseBlock& block, std::size_t position) {
+        if (position + kAhead < ordered.blocks.size()) {
+            const CReuseBlock& ahead = *ordered.blocks[position + kAhead];
+            for (const std::uint32_t field : fields) {
+                Prefetch(&ahead.GetPropertyRef(field == kSymbolField ? kBlockPath : field));
+            }
+        }
         for (std::size_t i = 0; i < fields.size(); ++i) {
             // The symbol is made anew each time; a property is read in place.
             columns[i].Fill(position, caches[i].Get(fields[i] == kSymbolField
