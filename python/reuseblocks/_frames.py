@@ -35,13 +35,13 @@ def to_dataframe(self: BlocksFile) -> pandas.DataFrame:
     The layer maps themselves are in to_dataframes()'s second frame. Needs pandas, which the
     package does not depend on (Debian: python3-pandas)."""
     pandas = _pandas()
-    columns = self._columns()
+    # numpy arrays made for these frames alone: pandas takes them as they are, without a copy.
+    columns = self._columns(arrays=True)
     names = list(PROPERTY_NAMES[1:]) + list(_DERIVED)
-    frame = pandas.DataFrame(
+    return pandas.DataFrame(
         dict(zip(names, columns[1:])),
-        index=pandas.Index(columns[0], name=_ID, dtype=object), columns=names, dtype=object)
-    frame["MAPS"] = frame["MAPS"].astype("int64")
-    return frame
+        index=pandas.Index(columns[0], name=_ID, dtype=object, copy=False), columns=names,
+        copy=False)
 
 
 def to_dataframes(self: BlocksFile) -> Tuple[pandas.DataFrame, pandas.DataFrame]:
@@ -52,9 +52,8 @@ def to_dataframes(self: BlocksFile) -> Tuple[pandas.DataFrame, pandas.DataFrame]
     pandas = _pandas()
     blocks = to_dataframe(self)
     layer_maps = pandas.DataFrame(
-        dict(zip(_ROW_COLUMNS, self._layer_map_columns())), columns=list(_ROW_COLUMNS),
-        dtype=object)
-    layer_maps["row"] = layer_maps["row"].astype("int64")
+        dict(zip(_ROW_COLUMNS, self._layer_map_columns(arrays=True))),
+        columns=list(_ROW_COLUMNS), copy=False)
     return blocks, layer_maps
 
 

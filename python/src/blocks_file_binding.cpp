@@ -3,9 +3,12 @@
 #include <reuseblocks/diagnostics.h>
 #include <reuseblocks/edit.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -284,29 +287,101 @@ BlockDictList ToList(const CollectionPtr& collection) {
 // Stands for the block symbol among the property indexes a column is asked by.
 constexpr std::uint32_t kSymbolField = CReuseBlock::kPropertyCount;
 
-// A list of `size` items, each set once by Fill before Python sees it.
+// A column of `size` items, each set once by Fill before Python sees it: a list, or for pandas a
+// numpy array written in place through its buffer, which a DataFrame takes without a copy and
+// without numpy looking at every item. Made before a walk, since making it may run Python code.
 class ColumnBuilder {
   public:
-    explicit ColumnBuilder(std::size_t size) : m_list(static_cast<py::ssize_t>(size)) {}
-    void Fill(std::size_t position, py::object value) {
-        PyList_SET_ITEM(m_list.ptr(), static_cast<py::ssize_t>(position), value.release().ptr());
+    enum class Kind { kList, kObjects, kInt64 };
+
+    ColumnBuilder(std::size_t size, Kind kind) : m_kind(kind) {
+        if (kind == Kind::kList) {
+            m_column = py::list(static_cast<py::ssize_t>(size));
+            return;
+        }
+        m_column = py::module_::import("numpy").attr("empty")(
+            size, kind == Kind::kObjects ? "object" : "int64");
+        auto view = std::make_unique<Py_buffer>();
+        if (PyObject_GetBuffer(m_column.ptr(), view.get(),
+                               PyBUF_WRITABLE | PyBUF_FORMAT | PyBUF_C_CONTIGUOUS) != 0) {
+            throw py::error_already_set();
+        }
+        m_view.reset(view.release());
+        const std::string_view format(m_view->format != nullptr ? m_view->format : "");
+        const bool fits =
+            m_view->len == static_cast<Py_ssize_t>(size) * m_view->itemsize &&
+            (kind == Kind::kObjects ? format == "O" && m_view->itemsize == sizeof(PyObject*)
+                                    : (format == "l" || format == "q") && m_view->itemsize == 8);
+        if (!fits) throw std::runtime_error("numpy.empty gave an array of another layout");
+        m_items = m_view->buf;
     }
-    py::list Take() { return std::move(m_list); }
+
+    void Fill(std::size_t position, py::object value) {
+        if (m_kind == Kind::kList) {
+            PyList_SET_ITEM(m_column.ptr(), static_cast<py::ssize_t>(position),
+                            value.release().ptr());
+            return;
+        }
+        // numpy.empty filled it with None; dropping that reference runs no Python code.
+        PyObject*& item = static_cast<PyObject**>(m_items)[position];
+        PyObject* const none = item;
+        item = value.release().ptr();
+        Py_XDECREF(none);
+    }
+    void FillNumber(std::size_t position, std::uint32_t number) {
+        if (m_kind == Kind::kInt64) {
+            const auto value = static_cast<std::int64_t>(number);
+            std::memcpy(static_cast<char*>(m_items) + position * sizeof value, &value,
+                        sizeof value);
+        } else {
+            Fill(position, py::int_(number));
+        }
+    }
+    py::object Take() {
+        m_view.reset();
+        return std::move(m_column);
+    }
 
   private:
-    py::list m_list;
+    struct Release {
+        void operator()(Py_buffer* view) const {
+            PyBuffer_Release(view);
+            delete view;
+        }
+    };
+    Kind m_kind;
+    py::object m_column;
+    std::unique_ptr<Py_buffer, Release> m_view;
+    void* m_items = nullptr;
 };
+
+ColumnBuilder::Kind Texts(bool arrays) {
+    return arrays ? ColumnBuilder::Kind::kObjects : ColumnBuilder::Kind::kList;
+}
+ColumnBuilder::Kind Numbers(bool arrays) {
+    return arrays ? ColumnBuilder::Kind::kInt64 : ColumnBuilder::Kind::kList;
+}
 
 // The given fields (property indexes, or kSymbolField) of every block, a list per field, in
 // file order. Every list is made before the walk, which then makes only str, and making a str
 // runs no Python code: no finalizer can change a block halfway.
-std::vector<py::list> FieldColumns(Collection& collection, const OrderedBlocks& ordered,
-                                   const char* what, const std::vector<std::uint32_t>& fields) {
+std::vector<py::object> FieldColumns(Collection& collection, const OrderedBlocks& ordered,
+                                     const char* what, const std::vector<std::uint32_t>& fields,
+                                     ColumnBuilder::Kind kind) {
     std::vector<ColumnBuilder> columns;
     columns.reserve(fields.size());
-    for (std::size_t i = 0; i < fields.size(); ++i) columns.emplace_back(ordered.blocks.size());
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        columns.emplace_back(ordered.blocks.size(), kind);
     std::vector<StrCache> caches(fields.size());
+    // How many blocks ahead of the one read their values are fetched.
+    constexpr std::size_t kAhead = 8;
     VisitInOrder(collection, ordered, what, [&](CReuseBlock& block, std::size_t position) {
+        if (position + kAhead < ordered.blocks.size()) {
+            const CReuseBlock& ahead = *ordered.blocks[position + kAhead];
+            for (const std::uint32_t field : fields) {
+                Prefetch(&ahead.GetPropertyRef(field == kSymbolField ? kBlockPath : field));
+            }
+        }
         for (std::size_t i = 0; i < fields.size(); ++i) {
             // The symbol is made anew each time; a property is read in place.
             columns[i].Fill(position, caches[i].Get(fields[i] == kSymbolField
@@ -314,25 +389,26 @@ std::vector<py::list> FieldColumns(Collection& collection, const OrderedBlocks& 
                                                         : block.GetProperty(fields[i]).GetView()));
         }
     });
-    std::vector<py::list> lists;
+    std::vector<py::object> lists;
     lists.reserve(columns.size());
     for (ColumnBuilder& column : columns) lists.push_back(column.Take());
     return lists;
 }
 
-// Every property as a column, a list per field in field order, then the symbols and the numbers
-// of layer-map rows.
-ColumnsList Columns(const CollectionPtr& collection) {
+// Every property as a column, a list (or numpy array) per field in field order, then the symbols
+// and the numbers of layer-map rows.
+ColumnsList Columns(const CollectionPtr& collection, bool arrays) {
     std::vector<std::uint32_t> fields;
     for (std::uint32_t index = 0; index <= kSymbolField; ++index) fields.push_back(index);
     const OrderedBlocks ordered = TakeInOrder(*collection);
-    ColumnBuilder maps(ordered.blocks.size());
-    std::vector<py::list> columns = FieldColumns(*collection, ordered, "to_dataframe()", fields);
+    ColumnBuilder maps(ordered.blocks.size(), Numbers(arrays));
+    std::vector<py::object> columns =
+        FieldColumns(*collection, ordered, "to_dataframe()", fields, Texts(arrays));
     VisitInOrder(*collection, ordered, "to_dataframe()", [&](CReuseBlock& block, std::size_t at) {
-        maps.Fill(at, py::int_(block.GetLayerMapCount()));
+        maps.FillNumber(at, block.GetLayerMapCount());
     });
     py::list list;
-    for (py::list& column : columns) list.append(std::move(column));
+    for (py::object& column : columns) list.append(std::move(column));
     list.append(maps.Take());
     return Wrap<ColumnsList>(std::move(list));
 }
@@ -367,21 +443,24 @@ std::uint32_t ColumnField(py::handle field) {
 
 StrList Column(const CollectionPtr& collection, const FieldOrIndexArg& field) {
     const std::uint32_t index = ColumnField(field.object);
-    return Wrap<StrList>(
-        FieldColumns(*collection, TakeInOrder(*collection), "column()", {index}).front());
+    return Wrap<StrList>(FieldColumns(*collection, TakeInOrder(*collection), "column()", {index},
+                                      ColumnBuilder::Kind::kList)
+                             .front());
 }
 
 // The layer maps as columns: the block ID of each row, the row's index in its block, then the
 // four columns, every row of the file in order.
-ColumnsList LayerMapColumns(const CollectionPtr& collection) {
+ColumnsList LayerMapColumns(const CollectionPtr& collection, bool arrays) {
     constexpr std::uint32_t kColumns = CReuseBlock::kLayerMapColumnCount;
     const OrderedBlocks ordered = TakeInOrder(*collection);
     std::size_t rowTotal = 0;
     for (CReuseBlock* block : ordered.blocks) rowTotal += block->GetLayerMapCount();
-    ColumnBuilder ids(rowTotal), numbers(rowTotal);
+    ColumnBuilder ids(rowTotal, Texts(arrays)), numbers(rowTotal, Numbers(arrays));
     std::vector<ColumnBuilder> columns;
     columns.reserve(kColumns);
-    for (std::uint32_t column = 0; column < kColumns; ++column) columns.emplace_back(rowTotal);
+    for (std::uint32_t column = 0; column < kColumns; ++column) {
+        columns.emplace_back(rowTotal, Texts(arrays));
+    }
     std::vector<StrCache> caches(kColumns);
     std::size_t next = 0;
     // As in FieldColumns, the walk makes only str and int, which run no Python code.
@@ -394,7 +473,7 @@ ColumnsList LayerMapColumns(const CollectionPtr& collection) {
         const py::str id = ToPython(block.GetProperty(0).GetView());
         for (std::uint32_t row = 0; row < rowCount; ++row, ++next) {
             ids.Fill(next, id);
-            numbers.Fill(next, py::int_(row));
+            numbers.FillNumber(next, row);
             for (std::uint32_t column = 0; column < kColumns; ++column) {
                 columns[column].Fill(next,
                                      caches[column].Get(block.GetLayerMap(row, column).GetView()));
@@ -697,8 +776,8 @@ be written, leaving it as it was. The interpreter lock is released while the fil
             "empty when the blocks would come back exactly.")
         .def("to_list", &ToList,
              "Every block as a dict, in order: the shape of `reuseblocks list --json`.")
-        .def("_columns", &Columns)
-        .def("_layer_map_columns", &LayerMapColumns)
+        .def("_columns", &Columns, py::arg("arrays") = false)
+        .def("_layer_map_columns", &LayerMapColumns, py::arg("arrays") = false)
         .def("column", &Column, py::arg("field"),
              R"doc(One property of every block as a list of str, in file order.
 

@@ -7,8 +7,13 @@
 
 #include <pybind11/pybind11.h>
 
+#if defined(_MSC_VER) && !defined(__clang__) && defined(_M_X64)
+#include <xmmintrin.h>
+#endif
+
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,9 +23,26 @@ namespace py = pybind11;
 
 py::str ToPython(std::string_view bytes);
 
+// Asks for the cache line at `address` to be read ahead; only a hint, never a fault. A column
+// walks blocks scattered over the heap, and waiting for each one's values would cost more than
+// making its str.
+inline void Prefetch(const void* address) noexcept {
+#if defined(_MSC_VER) && !defined(__clang__)
+#if defined(_M_X64)
+    _mm_prefetch(static_cast<const char*>(address), _MM_HINT_T0);
+#else
+    static_cast<void>(address);
+#endif
+#else
+    __builtin_prefetch(address);
+#endif
+}
+
 // ToPython for a column of values, making one str per value that repeats nearby instead of one
 // per occurrence: most fields hold few distinct values (sides, units, layer names), and making a
-// str costs far more than finding it again. A fixed table, so hostile values only miss.
+// str costs far more than finding it again. A fixed table, so hostile values only miss. A column
+// of nearly distinct values (coordinates) would only pay for the table, so once a stretch of
+// lookups finds next to nothing the cache stops looking for the rest of the column.
 class StrCache {
   public:
     py::str Get(std::string_view bytes);
@@ -31,7 +53,11 @@ class StrCache {
         py::str text;
     };
     static constexpr std::size_t kSlots = 512;
+    static constexpr std::uint32_t kStretch = 2048;
     std::array<Slot, kSlots> m_slots;
+    std::uint32_t m_lookups = 0;
+    std::uint32_t m_hits = 0;
+    bool m_off = false;
 };
 
 // TypeError unless `value` is a str; UnicodeEncodeError for a surrogate that stands for no byte.

@@ -113,3 +113,31 @@ def test_layer_map_frame_is_the_rows_of_every_block(tmp_path: Path) -> None:
         assert [str(t) for t in layer_maps.dtypes] == ["object", "int64"] + ["object"] * 4
         assert list(layer_maps.itertuples(index=False, name=None)) == [
             (b.id, number) + tuple(row) for b in f for number, row in enumerate(b.layer_maps)]
+
+
+def test_frames_are_the_callers_own(tmp_path: Path) -> None:
+    source = tmp_path / "latin.blocks"
+    source.write_bytes(b"/TOP/\xff p\xe9 Smashed Placed \x80 2 TOP 0 mils 3 4 x\n"
+                       b"map_block_host /TOP/\xff 1 L\x80 1 TOP\n")
+    for f in (rb.BlocksFile.open(BOARD), rb.BlocksFile.open(source), rb.BlocksFile()):
+        blocks, layer_maps = f.to_dataframes()
+        assert [str(t) for t in blocks.dtypes] == ["object"] * 12 + ["int64"]
+        assert blocks.index.name == "BLOCK_HIER_NAME" and blocks.index.dtype == object
+        assert list(blocks.itertuples(name=None)) == [
+            tuple(b[name] for name in rb.PROPERTY_NAMES) + (b.symbol_name, len(b.layer_maps))
+            for b in f]
+        if not len(f):
+            continue
+        # Changes to a frame reach neither the file nor the next frames, and the other way round.
+        first = f.ids()[0]
+        before = f.to_list()
+        blocks.loc[first, "XLOC"] = "edited"
+        blocks["MAPS"] += 1
+        layer_maps.loc[0, "BLOCK_LAYER_NAME"] = "edited"
+        layer_maps["row"] *= 2
+        assert f.to_list() == before
+        again, maps_again = f.to_dataframes()
+        assert again.loc[first, "XLOC"] == f[first].xloc and maps_again["row"][0] == 0
+        f[first].xloc = "later"
+        assert again.loc[first, "XLOC"] != "later" and blocks.loc[first, "XLOC"] == "edited"
+        assert blocks.copy().equals(blocks) and layer_maps.to_numpy().shape[0] == len(layer_maps)

@@ -435,3 +435,25 @@ def test_docs_session_runs_as_pasted(tmp_path: Path, monkeypatch: pytest.MonkeyP
     result = doctest.testfile(str(tmp_path / "session.txt"), module_relative=False)
     assert result.attempted > 0 and result.failed == 0
     assert "/TOP/FAN/U40" in rb.BlocksFile.open(tmp_path / "patched.blocks")
+
+
+def test_long_columns_of_distinct_and_repeated_values() -> None:
+    # Values that differ in one byte at any place, for every length up to 20, nearly all distinct
+    # at first and repeating later, ASCII and not, each read as the block itself gives it.
+    values = [f"{n}.{n * 7 % 1000}" for n in range(5000)]
+    for size in range(1, 21):
+        values += ["a" * size] + ["a" * at + "b" + "a" * (size - at - 1) for at in range(size)]
+    values += ["\udc80", "\udcff\udcfe", "\u00e9", "x\u00e9", "\U0001f600" * 3, "7"] * 200
+    f = rb.BlocksFile()
+    for n, value in enumerate(values):
+        f.add(f"/B{n}", xloc=value, yloc=values[n // 2])
+    xloc, yloc = f.column("XLOC"), f.column("YLOC")
+    assert xloc == values and yloc == [values[n // 2] for n in range(len(values))]
+    assert xloc == [b.xloc for b in f]
+    assert xloc[-5].encode("utf-8", "surrogateescape") == b"\xff\xfe"
+
+    # A column is a list of its own: later changes show in the next one only.
+    f["/B0"].xloc = "changed"
+    f.add("/new", xloc="last")
+    assert xloc[0] == values[0] and len(xloc) == len(values)
+    assert f.column("XLOC") == ["changed"] + values[1:] + ["last"]
