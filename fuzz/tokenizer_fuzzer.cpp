@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The syntax unit's field splitting against a second, deliberately plain reading of its rules:
 // first decide what every character is (separator or part of a field), then cut the line.
-// Input: a first byte whose top bit set asks for at most (its low four bits) fields; the rest is
-// the line.
+// Input: a first byte whose top bit set asks for at most (its low four bits) fields, and whose
+// low two bits say how many fields a count keeps; the rest is the line.
 
 #include <algorithm>
 #include <cstddef>
@@ -52,6 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reuseblocks::format::SplitFields(line, fields, most);
 
     std::vector<std::string> expected = ModelFields(line);
+    // Counting finds every field and keeps the first `most` (some, in the byte's low bits).
+    std::vector<std::string_view> kept{"stale"};
+    const std::size_t keep = data[0] & 3u;
+    HARNESS_CHECK(reuseblocks::format::CountFields(line, kept, keep) == expected.size());
+    HARNESS_CHECK(kept.size() == std::min(keep, expected.size()));
+    for (std::size_t i = 0; i < kept.size(); ++i) HARNESS_CHECK(kept[i] == expected[i]);
     if (expected.size() > most) expected.resize(most);
     HARNESS_CHECK(fields.size() == expected.size());
     const char* previousEnd = line.data();

@@ -99,11 +99,12 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
         if (kind == format::LineKind::kEmpty || kind == format::LineKind::kComment) continue;
         const bool inBlock = !piece.blocks.empty();
         if (kind == format::LineKind::kMapping && !inBlock) continue;  // ignored, as loaded
-        format::SplitFields(format::StripRecordEnds(trimmed), fields);
+        // A definition is named by its first field, a row by its second.
+        const std::size_t count = format::CountFields(format::StripRecordEnds(trimmed), fields, 2);
         if (kind == format::LineKind::kDefinition) {
-            if (fields.size() < format::kDefinitionFieldCount) {
+            if (count < format::kDefinitionFieldCount) {
                 reject(index, LoadResult::kDefinitionTooShort,
-                       format::FieldCountMessage(kind, fields.size()));
+                       format::FieldCountMessage(kind, count));
                 break;
             }
             TextLayout::Block& block = piece.blocks.emplace_back();
@@ -118,9 +119,8 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
                    format::ForeignMappingMessage(fields[1], current.key));
             break;
         }
-        if (fields.size() < format::kMappingFieldCount) {
-            reject(index, LoadResult::kMappingTooShort,
-                   format::FieldCountMessage(kind, fields.size()));
+        if (count < format::kMappingFieldCount) {
+            reject(index, LoadResult::kMappingTooShort, format::FieldCountMessage(kind, count));
             break;
         }
         piece.rowLines.push_back(index);

@@ -70,6 +70,31 @@ bool SplitUnquoted(std::string_view line, std::vector<std::string_view>& fields,
     if (!before) fields.push_back(line.substr(start));  // ends with the line, a multiple of 16
     return true;
 }
+
+// The fields of a line without quotes, counted by where they start; false at the first quote.
+bool CountUnquoted(std::string_view line, std::size_t& count) {
+    const ChunkClasses classes;
+    const std::size_t size = line.size();
+    unsigned before = 1;
+    count = 0;
+    for (std::size_t base = 0; base < size; base += 16) {
+        __m128i chunk;
+        if (base + 16 <= size) {
+            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + base));
+        } else {
+            char tail[16];
+            std::memset(tail, ' ', sizeof tail);
+            std::memcpy(tail, line.data() + base, size - base);
+            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
+        }
+        if (classes.Quotes(chunk) != 0) return false;
+        const unsigned separators = classes.Separators(chunk);
+        const unsigned previous = ((separators << 1) | before) & 0xffffu;
+        count += detail::SetBitCount(~separators & previous & 0xffffu);
+        before = separators >> 15;
+    }
+    return true;
+}
 #endif
 
 }  // namespace
@@ -107,6 +132,18 @@ void SplitFields(std::string_view record, std::vector<std::string_view>& fields,
         fields.push_back(record.substr(start, i - start));
         if (fields.size() == most) return;
     }
+}
+
+std::size_t CountFields(std::string_view record, std::vector<std::string_view>& fields,
+                        std::size_t kept) {
+    SplitFields(record, fields, kept);
+    if (fields.size() < kept) return fields.size();
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
+    if (std::size_t count = 0; CountUnquoted(record, count)) return count;
+#endif
+    std::vector<std::string_view> all;
+    SplitFields(record, all);
+    return all.size();
 }
 
 }  // namespace reuseblocks::format

@@ -65,6 +65,11 @@ std::string_view StripRecordEnds(std::string_view trimmed) noexcept;
 void SplitFields(std::string_view record, std::vector<std::string_view>& fields,
                  std::size_t most = std::numeric_limits<std::size_t>::max());
 
+// How many fields SplitFields finds in `record`, with only the first `kept` of them in `fields`:
+// for a reader that needs a line's field count and the fields that name its block.
+std::size_t CountFields(std::string_view record, std::vector<std::string_view>& fields,
+                        std::size_t kept);
+
 // A line of a record read through the scanner below.
 struct ScannedLine {
     unsigned long number = 0;  // 1-based

@@ -53,8 +53,15 @@ class LineWalk {
 
     // A trimmed line that is a record (definition or mapping), as ClassifyLine says.
     void Line(unsigned long number, std::string_view line, format::LineKind kind) {
-        format::SplitFields(format::StripRecordEnds(line), m_fields);
-        m_count = m_fields.size();
+        // Before a rejected line the library has checked what a line's other fields name: its
+        // count and ID are all that is left to say anything of.
+        const std::string_view record = format::StripRecordEnds(line);
+        if (m_rejected == 0) {
+            m_count = format::CountFields(record, m_fields, 1);
+        } else {
+            format::SplitFields(record, m_fields);
+            m_count = m_fields.size();
+        }
         // Trimmed, a line keeps only carriage returns that end no line: the file's lines end in
         // them alone, and the loader reads several lines as this one.
         m_loneReturns = line.find('\r') != std::string_view::npos;

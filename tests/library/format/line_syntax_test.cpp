@@ -69,4 +69,25 @@ TEST(SplitFieldsTest, StopsAfterTheFieldsAskedFor) {
     }
 }
 
+TEST(SplitFieldsTest, CountingFindsEveryFieldAndKeepsTheFirst) {
+    // Lines of every path: no quote, a quote before and after the kept fields, fields ending
+    // exactly at a chunk's end, and a quote left open.
+    for (const std::string_view line :
+         {std::string_view(""), std::string_view("  \t "),
+          std::string_view("alpha beta gamma delta epsilon zeta eta theta iota"),
+          std::string_view("0123456789abcdef 0123456789abcde ghijklmnopqrstu"),
+          std::string_view("'a b' c d e f g h i j k l m n o p q r s t"),
+          std::string_view("a b c d e f g h i j k l m n o p q 'r s' t"),
+          std::string_view("a b 'c d e f g h i j k l m n o p q r s t")}) {
+        std::vector<std::string_view> all;
+        SplitFields(line, all);
+        for (std::size_t kept = 0; kept <= 3; ++kept) {
+            std::vector<std::string_view> fields{"left", "over", "from", "before"};
+            EXPECT_EQ(reuseblocks::format::CountFields(line, fields, kept), all.size()) << line;
+            ASSERT_EQ(fields.size(), std::min(kept, all.size())) << line;
+            for (std::size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(fields[i], all[i]) << line;
+        }
+    }
+}
+
 }  // namespace

@@ -20,6 +20,15 @@ inline unsigned LowestSetBit(unsigned mask) noexcept {
 #endif
 }
 
+// How many bits of `mask` are set.
+inline unsigned SetBitCount(unsigned mask) noexcept {
+#if defined(_MSC_VER) && !defined(__clang__)
+    return __popcnt(mask);
+#else
+    return static_cast<unsigned>(__builtin_popcount(mask));
+#endif
+}
+
 }  // namespace reuseblocks::detail
 
 #endif  // REUSEBLOCKS_PLATFORM_BIT_SCAN_H
