@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "edit/loading.h"
 #include "files/standard_streams.h"
@@ -128,15 +130,65 @@ std::optional<std::string> TextOfRegularFile(const std::string& path) {
     return ReadWholeFile(path);
 }
 
-// Everything but the load: `text` is what was loaded, when it can be had.
+// The lint of a text's lines, with the tally that counts every problem of the check: it goes
+// first, so that it can run beside the load. It is made on the guess that the load rejects no
+// line, and made again when the load tells otherwise.
+class LinesLint {
+  public:
+    LinesLint(const ProblemSelection& selection, bool strict)
+        : m_selection(strict ? selection : IgnoredTextOnly(selection)),
+          m_tally(m_selection),
+          m_strict(strict) {}
+    LinesLint(const LinesLint&) = delete;
+    LinesLint& operator=(const LinesLint&) = delete;
+
+    void Run(std::string_view text, unsigned long rejected) {
+        // Without --strict only the text the loader skips is said, and no block's lines.
+        m_lint = LintText(text, rejected, &m_tally, m_strict);
+        m_rejected = rejected;
+    }
+    bool RanFor(unsigned long rejected) const { return m_rejected == rejected; }
+    ProblemTally& Tally() { return m_tally; }
+    LineLint Take() { return std::move(m_lint); }
+
+  private:
+    const ProblemSelection m_selection;
+    ProblemTally m_tally;
+    const bool m_strict;
+    LineLint m_lint;
+    std::optional<unsigned long> m_rejected;
+};
+
+// Below this the lint is quicker than starting a thread for it.
+constexpr std::size_t kLintBesideLoad = std::size_t{1} << 20;
+
+// Loads `text` into `blocks`, linting its lines on a second thread meanwhile when it is large.
+LoadReport LoadAndLint(CReuseBlockFile& blocks, std::string_view text, LinesLint& lint) {
+    std::future<void> linting;
+    if (text.size() >= kLintBesideLoad) {
+        try {
+            linting = std::async(std::launch::async, [&lint, text] { lint.Run(text, 0); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the lint runs after the load.
+        }
+    }
+    LoadReport report = LoadTextWithReport(blocks, text);
+    if (linting.valid()) linting.get();
+    return report;
+}
+
+// Everything but the load: `text` is what was loaded, when it can be had; `early` may hold its
+// lint already.
 void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
                  const std::optional<std::string_view>& text, bool strict,
-                 const ProblemSelection& selection) {
+                 const ProblemSelection& selection, LinesLint& early) {
     const std::vector<CReuseBlock*> ordered = BlocksInOrder(blocks);
     std::vector<Problem>& problems = check.problems;
     problems = LoadProblems(check.report);
-    const ProblemSelection ignoredText = IgnoredTextOnly(selection);
-    ProblemTally tally(strict ? selection : ignoredText);
+    const unsigned long rejected = check.report.Succeeded() ? 0 : check.report.line;
+    std::optional<LinesLint> again;
+    LinesLint& lines = early.RanFor(rejected) ? early : again.emplace(selection, strict);
+    ProblemTally& tally = lines.Tally();
     const bool readable = check.report.Code() != LoadResult::kCannotRead;
     if (readable && text) {
         // Git's conflict markers, each at its line, instead of the field count of the first.
@@ -149,7 +201,7 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
                 {line, "error", "MergeConflict", std::nullopt, std::nullopt, kConflictMessage});
         }
     }
-    const unsigned long rejected = check.report.Succeeded() ? 0 : check.report.line;
+    if (readable && text && !lines.RanFor(rejected)) lines.Run(*text, rejected);
     if (strict && readable) {
         LineLint lint;
         if (text) {
@@ -158,7 +210,7 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
                     problems.push_back(std::move(*problem));
                 }
             }
-            lint = LintText(*text, rejected, &tally);
+            lint = lines.Take();
             if (lint.lines.size() < ordered.size()) lint.lines.clear();
         }
         BlockLint values(tally);
@@ -174,7 +226,7 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
     } else if (readable && text) {
         // Text the loader skipped loads as nothing, and an edit refuses the file: said without
         // --strict too.
-        LineLint lint = LintText(*text, rejected, &tally, false);
+        LineLint lint = lines.Take();
         lint.problems.erase(std::remove_if(lint.problems.begin(), lint.problems.end(),
                                            [](const Problem& p) { return !IsIgnoredText(p); }),
                             lint.problems.end());
@@ -215,18 +267,20 @@ FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection
     // Read once, and loaded from that text: its lines and its blocks always agree. What cannot
     // be read so (a device, a FIFO) goes to the loader, which says why when it fails.
     std::optional<std::string> text = TextOfRegularFile(local);
+    LinesLint lint(selection, strict);
     check.report =
-        text ? LoadTextWithReport(blocks, *text) : LoadFileWithReport(blocks, local.c_str());
+        text ? LoadAndLint(blocks, *text, lint) : LoadFileWithReport(blocks, local.c_str());
     CheckLoaded(check, blocks, text ? std::optional<std::string_view>(*text) : std::nullopt, strict,
-                selection);
+                selection, lint);
     return check;
 }
 
 FileCheck CheckText(std::string_view text, bool strict, const ProblemSelection& selection) {
     FileCheck check;
     CReuseBlockFile blocks;
-    check.report = LoadTextWithReport(blocks, text);
-    CheckLoaded(check, blocks, text, strict, selection);
+    LinesLint lint(selection, strict);
+    check.report = LoadAndLint(blocks, text, lint);
+    CheckLoaded(check, blocks, text, strict, selection, lint);
     return check;
 }
 

@@ -109,6 +109,38 @@ TEST(Inspect, CheckStopsCollectingProblemsAtTheLimit) {
     EXPECT_EQ(check.problems.back().code, "ProblemLimit");
 }
 
+TEST(Inspect, ALargeFileIsCheckedAlikeWhereverTheLoadStops) {
+    // Large enough for its lines to be read beside the load, on the guess that it loads whole.
+    std::string text = std::string(kFormatLine) + "\nmap_block_host /B 1 TOP 1 TOP\n";
+    for (std::size_t i = 0; i < 12000; ++i) {
+        const std::string id = "/B" + std::to_string(i);
+        text += id + " p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\nmap_block_host " + id +
+                " 1 TOP 1 TOP\n";
+    }
+    text += "map_block_hots p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed extra\n";
+    ASSERT_GT(text.size(), std::size_t{1} << 20);
+    for (const bool strict : {false, true}) {
+        const FileCheck whole = CheckText(text, strict);
+        EXPECT_TRUE(whole.report.Succeeded());
+        EXPECT_EQ(whole.counts.at("MappingBeforeDefinition"), 1u);
+        EXPECT_EQ(whole.counts.at("TooManyFields"), 1u);
+        if (strict) {
+            EXPECT_EQ(whole.counts.at("MappingKeyword"), 1u);
+        } else {
+            EXPECT_EQ(whole.unselected.at("MappingKeyword"), 1u);
+        }
+    }
+
+    // Loading stops near the end: the lines after it are read again, knowing where.
+    std::string stopped = text + "/SHORT p\n/ALSO p\n";
+    const FileCheck check = CheckText(stopped, true);
+    EXPECT_FALSE(check.report.Succeeded());
+    EXPECT_EQ(check.counts.at("DefinitionTooShort"), 2u);
+    EXPECT_EQ(check.counts.at("TooManyFields"), 1u);
+    EXPECT_EQ(check.counts.at("MappingKeyword"), 1u);
+    EXPECT_EQ(check.counts.at("LoadingStopped"), 1u);
+}
+
 TEST(Inspect, TheLimitOnProblemsNeverDropsAnError) {
     // Warnings enough to fill the limit, then the line loading stops at, then lines the loader
     // would have rejected too: every error is reported, and the note says how much is left out.
