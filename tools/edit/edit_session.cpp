@@ -173,8 +173,7 @@ EditSession::EditSession(const std::string& file, const WriteOptions& write)
     m_text = ReadablePath(file);
     // Read once for the load and the checks; the write reads it again under the same lock.
     if (const std::optional<std::string> text = ReadWholeFile(m_text)) {
-        LoadTextOrFail(m_blocks, *text, DisplayName(file));
-        if (!write.force) RefuseIgnoredTextIn(*text, DisplayName(file));
+        LoadTextForEditOrFail(m_blocks, *text, DisplayName(file), !write.force);
     } else {
         LoadOrFail(m_blocks, file);  // which says why it cannot be read
     }

@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <optional>
+#include <system_error>
 
 #include "cli/near_miss.h"
 #include "files/standard_streams.h"
@@ -86,14 +88,40 @@ void RefuseIgnoredText(const std::string& path, const std::string& shownAs) {
     if (text) RefuseIgnoredTextIn(*text, shownAs);
 }
 
-void RefuseIgnoredTextIn(std::string_view text, const std::string& shownAs) {
-    const std::optional<Problem> problem = FirstIgnoredText(text);
+namespace {
+
+void RefuseIgnored(const std::optional<Problem>& problem, const std::string& shownAs) {
     if (!problem) return;
     throw ToolError(kExitFailure,
                     Diagnostic(shownAs, problem->line, "error", problem->message) + "\n" +
                         ErrorLine("not editing " + EscapeForDisplay(shownAs) +
                                   ": the loader ignores text in it, which an edit would "
                                   "not keep meaning anything (--force edits anyway)"));
+}
+
+// Below this the walk is quicker than starting a thread for it.
+constexpr std::size_t kWalkBesideLoad = std::size_t{1} << 20;
+
+}  // namespace
+
+void RefuseIgnoredTextIn(std::string_view text, const std::string& shownAs) {
+    RefuseIgnored(FirstIgnoredText(text), shownAs);
+}
+
+void LoadTextForEditOrFail(CReuseBlockFile& blocks, std::string_view text,
+                           const std::string& shownAs, bool refuseIgnoredText) {
+    std::future<std::optional<Problem>> ignored;
+    if (refuseIgnoredText && text.size() >= kWalkBesideLoad) {
+        try {
+            ignored = std::async(std::launch::async, [text] { return FirstIgnoredText(text); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the walk follows the load.
+        }
+    }
+    // A file that does not load is said to be so first, whatever else it holds.
+    LoadTextOrFail(blocks, text, shownAs);
+    if (!refuseIgnoredText) return;
+    RefuseIgnored(ignored.valid() ? ignored.get() : FirstIgnoredText(text), shownAs);
 }
 
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {

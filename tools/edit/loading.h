@@ -29,6 +29,11 @@ void RefuseIgnoredText(const std::string& path, const std::string& shownAs);
 // The same of a file's text already read.
 void RefuseIgnoredTextIn(std::string_view text, const std::string& shownAs);
 
+// LoadTextOrFail, then, when `refuseIgnoredText`, RefuseIgnoredTextIn, with the latter's walk
+// beside the load for a large text.
+void LoadTextForEditOrFail(CReuseBlockFile& blocks, std::string_view text,
+                           const std::string& shownAs, bool refuseIgnoredText);
+
 // The block held under `id`; an unknown ID ends the command as a usage error.
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id);
 

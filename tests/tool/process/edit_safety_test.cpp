@@ -2,7 +2,10 @@
 // Edits that would lose blocks are refused, and edits of one file by several processes at once
 // take turns instead of losing each other's changes.
 #include <gtest/gtest.h>
+
 #include <reuseblocks/reuseblocks.h>
+
+#include <algorithm>
 
 #include "tool_process.h"
 
@@ -213,6 +216,27 @@ TEST(EditSafety, TextTheLoaderIgnoresIsRefusedAtItsLine) {
     EXPECT_EQ(set.err.substr(0, file.size() + 9), file + ":1: error");
     EXPECT_EQ(RunTool({"format", file}).status, 1);
     EXPECT_EQ(ReadText(file), extra);
+
+    // A large file is walked beside its load; what the load rejects is still said first.
+    std::string large;
+    for (int i = 0; large.size() < (std::size_t{1} << 20); ++i) {
+        large +=
+            "/TOP/B" + std::to_string(i) + " $R/a Replica Placed 1 2 TOP 0 mils 1 2 Processed\n";
+    }
+    const unsigned long extraLine =
+        static_cast<unsigned long>(std::count(large.begin(), large.end(), '\n') + 1);
+    large += extra;
+    WriteText(file, large);
+    const ToolRun refusedLarge = RunTool({"set", file, "/TOP/B0", "XLOC=5"});
+    EXPECT_EQ(refusedLarge.status, 1);
+    EXPECT_EQ(refusedLarge.err.substr(0, refusedLarge.err.find(": error")),
+              file + ":" + std::to_string(extraLine));
+    EXPECT_EQ(ReadText(file), large);
+    WriteText(file, large + "/TOP/SHORT p\n");
+    const ToolRun rejected = RunTool({"set", file, "/TOP/B0", "XLOC=5"});
+    EXPECT_EQ(rejected.status, 1);
+    EXPECT_EQ(rejected.err, file + ":" + std::to_string(extraLine + 1) +
+                                ": error: definition line has 2 fields, 12 expected\n");
 }
 
 }  // namespace
