@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
+#include <future>
 #include <optional>
+#include <system_error>
 #include <tuple>
 
 #include "plot/axis_ticks.h"
@@ -178,14 +181,14 @@ std::vector<std::size_t> StackDepths(const std::vector<DrawnBlock>& drawn) {
     return depths;
 }
 
-DrawnCounts DrawBlocks(SvgWriter& svg, const Placement& placement, const View& view, double size,
-                       const std::vector<QueryCondition>& highlight, const Coloring* coloring) {
+// The blocks drawn from `first` to `last` (indexes of placement.drawn).
+DrawnCounts DrawBlockRange(SvgWriter& svg, const Placement& placement,
+                           const std::vector<std::size_t>& depths, std::size_t first,
+                           std::size_t last, const View& view, double size,
+                           const std::vector<QueryCondition>& highlight, const Coloring* coloring) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
     DrawnCounts counts;
-    const std::vector<std::size_t> depths = StackDepths(placement.drawn);
-    svg.Open("g", {{"class", "blocks"}});
-    svg.Raw("\n");
-    for (std::size_t index = 0; index < placement.drawn.size(); ++index) {
+    for (std::size_t index = first; index < last; ++index) {
         const DrawnBlock& drawn = placement.drawn[index];
         const CReuseBlock& block = *drawn.block;
         const std::size_t below = depths[index];
@@ -211,7 +214,41 @@ DrawnCounts DrawBlocks(SvgWriter& svg, const Placement& placement, const View& v
         }
         svg.Close("g");
     }
-    svg.Close("g");
+    return counts;
+}
+
+// From this many blocks on, the second half is drawn on a thread of its own.
+constexpr std::size_t kBlocksDrawnInHalves = 4096;
+
+// Into `svg`, and for many blocks the second half of them into `secondHalf`, which follows it.
+DrawnCounts DrawBlocks(SvgWriter& svg, SvgWriter& secondHalf, const Placement& placement,
+                       const View& view, double size, const std::vector<QueryCondition>& highlight,
+                       const Coloring* coloring) {
+    const std::vector<std::size_t> depths = StackDepths(placement.drawn);
+    const std::size_t count = placement.drawn.size();
+    const auto draw = [&](SvgWriter& into, std::size_t first, std::size_t last) {
+        return DrawBlockRange(into, placement, depths, first, last, view, size, highlight,
+                              coloring);
+    };
+    svg.Open("g", {{"class", "blocks"}});
+    svg.Raw("\n");
+    std::size_t middle = count;
+    std::future<DrawnCounts> second;
+    if (count >= kBlocksDrawnInHalves) {
+        try {
+            second = std::async(std::launch::async, draw, std::ref(secondHalf), count / 2, count);
+            middle = count / 2;
+        } catch (const std::system_error&) {
+            // No thread to be had: all on this one.
+        }
+    }
+    DrawnCounts counts = draw(svg, 0, middle);
+    if (second.valid()) {
+        const DrawnCounts more = second.get();
+        counts.standOut += more.standOut;
+        counts.stacked += more.stacked;
+    }
+    secondHalf.Close("g");
     return counts;
 }
 
@@ -312,10 +349,12 @@ std::string RenderPlot(Placement placement, const PlotRequest& request) {
     SvgWriter labels;
     const std::size_t hidden = DrawLabels(labels, placement, view, size, request.labels);
     SvgWriter blocks;
+    SvgWriter moreBlocks;
     std::optional<Coloring> coloring;
     if (request.colorBy) coloring = ColorBy(placement.drawn, *request.colorBy);
     const Coloring* colors = coloring ? &*coloring : nullptr;
-    const DrawnCounts counts = DrawBlocks(blocks, placement, view, size, request.highlight, colors);
+    const DrawnCounts counts =
+        DrawBlocks(blocks, moreBlocks, placement, view, size, request.highlight, colors);
     std::vector<std::string> notes;
     if (!request.highlight.empty()) {
         notes.push_back(Counted(counts.standOut, "block", "blocks") + " of " +
@@ -343,10 +382,8 @@ std::string RenderPlot(Placement placement, const PlotRequest& request) {
                     FittedText(DisplayText(request.title), width - 2 * kMargin,
                                kTitleFontSize * kBoldWidening));
     DrawAxes(svg, view, axes, placement.unit);
-    svg.Raw(blocks.Take());
-    svg.Raw(labels.Take());
-    svg.Raw(panel.Take());
-    return SvgWriter::Document(width, height, svg.Take());
+    return SvgWriter::Document(
+        width, height, {svg.Take(), blocks.Take(), moreBlocks.Take(), labels.Take(), panel.Take()});
 }
 
 }  // namespace reuseblocks::tool

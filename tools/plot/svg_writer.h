@@ -48,6 +48,9 @@ class SvgWriter {
 
     // A complete SVG document of the given size in pixels around `body`, markup of an SvgWriter.
     static std::string Document(double width, double height, std::string_view body);
+    // The same around a body written in parts, put together only in the document.
+    static std::string Document(double width, double height,
+                                std::initializer_list<std::string_view> body);
 
   private:
     void StartTag(std::string_view tag, Attributes attributes);
