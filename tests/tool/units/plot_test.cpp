@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
 #include "plot/color_by.h"
 #include "plot/label_space.h"
 #include "plot/plot_renderer.h"
@@ -95,6 +99,35 @@ TEST(Plot, ColorByKeysValuesInTheirOrderAndTheRestShareOneColor) {
     EXPECT_NE(svg.find(">Colour: BLOCK_HIER_NAME<"), std::string::npos);
     EXPECT_NE(svg.find("/B&lt;0&gt;  <tspan class=\"note\">1 block</tspan>"), std::string::npos);
     EXPECT_NE(svg.find("3 other values  <tspan class=\"note\">3 blocks<"), std::string::npos);
+}
+
+TEST(Plot, ALargeBoardIsDrawnWholeAndInOrder) {
+    // Enough blocks to be drawn in two halves; some stacked and some faint in each half.
+    CReuseBlockFile blocks;
+    std::vector<std::array<std::string, 3>> places;
+    constexpr int kBlocks = 5001;
+    for (int index = 0; index < kBlocks; ++index) {
+        places.push_back({"/B" + std::to_string(index), std::to_string(index / 2 * 10), "5"});
+    }
+    PlotRequest request{"t", LabelKind::kNone, ParseConditions({"ID=/B1*"}), {}, {}};
+    const std::string svg = RenderPlot(PlaceBlocks(PlacedBlocks(blocks, places)), request);
+    std::size_t at = 0;
+    for (int index = 0; index < kBlocks; ++index) {
+        at = svg.find("BLOCK_HIER_NAME: /B" + std::to_string(index) + "\n", at);
+        ASSERT_NE(at, std::string::npos) << index;
+    }
+    std::size_t opened = 0;
+    std::size_t closed = 0;
+    for (std::size_t g = svg.find("<g"); g != std::string::npos; g = svg.find("<g", g + 1)) {
+        ++opened;
+    }
+    for (std::size_t g = svg.find("</g>"); g != std::string::npos; g = svg.find("</g>", g + 1)) {
+        ++closed;
+    }
+    EXPECT_EQ(opened, closed);
+    EXPECT_NE(svg.find("2500 blocks on another, drawn up and right"), std::string::npos);
+    EXPECT_NE(svg.find("1111 blocks of 5001 highlighted, the rest faint"), std::string::npos);
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
 }  // namespace
