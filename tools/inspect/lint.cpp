@@ -48,23 +48,24 @@ unsigned long RowLineOf(const std::vector<RecordLines>& lines, std::size_t block
 }
 
 // Rows equal to an earlier row of the block, each with the earlier one; sorted rather than
-// hashed, so that no crafted file can make it quadratic.
-std::vector<std::pair<std::uint32_t, std::uint32_t>> RepeatedRows(CReuseBlock& block) {
+// hashed, so that no crafted file can make it quadratic. Each row's values are looked up once,
+// not at every comparison.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> RepeatedRows(const CReuseBlock& block) {
+    using Row = std::array<std::string_view, CReuseBlock::kLayerMapColumnCount>;
     const std::uint32_t count = block.GetLayerMapCount();
+    std::vector<Row> rows(count);
+    for (std::uint32_t row = 0; row < count; ++row) {
+        for (std::uint32_t column = 0; column < rows[row].size(); ++column) {
+            rows[row][column] = block.GetLayerMapRef(row, column).GetView();
+        }
+    }
     std::vector<std::uint32_t> order(count);
     std::iota(order.begin(), order.end(), 0u);
-    const auto columns = [&](std::uint32_t row) {
-        std::array<std::string_view, CReuseBlock::kLayerMapColumnCount> values;
-        for (std::uint32_t column = 0; column < values.size(); ++column) {
-            values[column] = block.GetLayerMap(row, column).GetView();
-        }
-        return values;
-    };
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return columns(a) < columns(b); });
+                     [&](std::uint32_t a, std::uint32_t b) { return rows[a] < rows[b]; });
     std::vector<std::pair<std::uint32_t, std::uint32_t>> repeats;
     for (std::size_t i = 1, first = 0; i < order.size(); ++i) {
-        if (columns(order[i]) != columns(order[first])) {
+        if (rows[order[i]] != rows[order[first]]) {
             first = i;
             continue;
         }
