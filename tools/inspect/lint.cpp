@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <numeric>
+#include <system_error>
 #include <tuple>
 
 #include "cli/near_miss.h"
@@ -107,19 +110,54 @@ std::optional<Problem> CheckFormatLineOf(std::string_view text) {
                                  : "first line is not " + expected};
 }
 
+namespace {
+
+// A repeated row: its block's index, the row and the earlier row it repeats.
+using RepeatedRow = std::tuple<std::size_t, std::uint32_t, std::uint32_t>;
+
+void FindRepeatedRows(const std::vector<CReuseBlock*>& blocks, std::size_t first, std::size_t last,
+                      std::vector<RepeatedRow>& found) {
+    for (std::size_t index = first; index < last; ++index) {
+        for (const auto& [row, earlier] : RepeatedRows(*blocks[index])) {
+            found.emplace_back(index, row, earlier);
+        }
+    }
+}
+
+// From this many blocks on, the second half is searched on a thread of its own.
+constexpr std::size_t kBlocksSearchedInHalves = 4096;
+
+}  // namespace
+
 std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
                                     const std::vector<RecordLines>& lines, ProblemTally& tally) {
-    std::vector<Problem> problems;
-    for (std::size_t index = 0; index < blocks.size(); ++index) {
-        CReuseBlock& block = *blocks[index];
-        for (const auto& [row, earlier] : RepeatedRows(block)) {
-            if (!tally.Keep("warning", "RepeatedLayerMap")) continue;
-            const std::string id(block.GetBlockID().GetView());
-            problems.push_back({RowLineOf(lines, index, row), "warning", "RepeatedLayerMap", id,
-                                std::nullopt,
-                                "layer map " + std::to_string(row) + " of block " + Quoted(id) +
-                                    " repeats layer map " + std::to_string(earlier)});
+    // Found side by side, then kept or counted in file order.
+    std::vector<RepeatedRow> repeated;
+    std::vector<RepeatedRow> later;
+    std::size_t middle = blocks.size();
+    std::future<void> second;
+    if (blocks.size() >= kBlocksSearchedInHalves) {
+        try {
+            second = std::async(std::launch::async, FindRepeatedRows, std::cref(blocks),
+                                blocks.size() / 2, blocks.size(), std::ref(later));
+            middle = blocks.size() / 2;
+        } catch (const std::system_error&) {
+            // No thread to be had: all on this one.
         }
+    }
+    FindRepeatedRows(blocks, 0, middle, repeated);
+    if (second.valid()) {
+        second.get();
+        repeated.insert(repeated.end(), later.begin(), later.end());
+    }
+    std::vector<Problem> problems;
+    for (const auto& [index, row, earlier] : repeated) {
+        if (!tally.Keep("warning", "RepeatedLayerMap")) continue;
+        const std::string id(blocks[index]->GetBlockID().GetView());
+        problems.push_back({RowLineOf(lines, index, row), "warning", "RepeatedLayerMap", id,
+                            std::nullopt,
+                            "layer map " + std::to_string(row) + " of block " + Quoted(id) +
+                                " repeats layer map " + std::to_string(earlier)});
     }
     return problems;
 }

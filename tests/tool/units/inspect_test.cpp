@@ -141,6 +141,27 @@ TEST(Inspect, ALargeFileIsCheckedAlikeWhereverTheLoadStops) {
     EXPECT_EQ(check.counts.at("LoadingStopped"), 1u);
 }
 
+TEST(Inspect, RepeatedRowsOfManyBlocksAreKeptInFileOrder) {
+    // Enough blocks to be searched in halves; the limit keeps the first in the file.
+    constexpr std::size_t kBlocks = 5000;
+    std::string text = std::string(kFormatLine) + "\n";
+    for (std::size_t i = 0; i < kBlocks; ++i) {
+        const std::string id = "/B" + std::to_string(i);
+        const std::string row = "map_block_host " + id + " 1 TOP 1 TOP\n";
+        text += id + " p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n" + row + row;
+    }
+    const FileCheck check = CheckText(text, true);
+    EXPECT_EQ(check.counts.at("RepeatedLayerMap"), kBlocks);
+    std::vector<const Problem*> repeats;
+    for (const Problem& problem : check.problems) {
+        if (problem.code == "RepeatedLayerMap") repeats.push_back(&problem);
+    }
+    ASSERT_EQ(repeats.size(), kProblemLimit);
+    EXPECT_EQ(repeats.front()->block, "/B0");
+    EXPECT_EQ(repeats.front()->line, 4u);
+    EXPECT_EQ(repeats.back()->block, "/B" + std::to_string(kProblemLimit - 1));
+}
+
 TEST(Inspect, TheLimitOnProblemsNeverDropsAnError) {
     // Warnings enough to fill the limit, then the line loading stops at, then lines the loader
     // would have rejected too: every error is reported, and the note says how much is left out.
