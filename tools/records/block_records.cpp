@@ -379,14 +379,13 @@ void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem
 }
 
 // One line of JSON Lines, the quick way when it is a plain block object, else by the general
-// reader.
-void ReadJsonLine(std::string_view text, unsigned long line, const RecordSink& sink,
-                  std::vector<InputProblem>& problems) {
+// reader. `record` is only the quick way's, kept from line to line for its memory.
+void ReadJsonLine(std::string_view text, unsigned long line, BlockRecord& record,
+                  const RecordSink& sink, std::vector<InputProblem>& problems) {
     std::size_t at =
         text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
     while (at < text.size() && IsJsonSpace(text[at])) ++at;
     if (at < text.size() && text[at] == '{') {
-        BlockRecord record;
         const char* end = text.data() + at;
         unsigned long lineFeeds = 0;
         if (ParseBlockObject(end, text.data() + text.size(), record, lineFeeds) ==
@@ -408,6 +407,7 @@ void ReadJsonLine(std::string_view text, unsigned long line, const RecordSink& s
 void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
     std::string text;
     std::size_t at = 0;
+    BlockRecord record;
     for (unsigned long line = 1;; ++line) {
         std::size_t searched = at;
         std::size_t end = std::string::npos;
@@ -422,7 +422,7 @@ void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputPr
         const std::string_view whole(text.data() + at, end - at);
         at = std::min(end + 1, text.size());
         if (whole.find_first_not_of(" \t\r") == std::string_view::npos) continue;
-        ReadJsonLine(whole, line, sink, problems);
+        ReadJsonLine(whole, line, record, sink, problems);
     }
 }
 

@@ -3,6 +3,7 @@
 // everything else must read exactly as the general reader words it, wherever in the input it is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -201,6 +202,65 @@ TEST(JsonRecords, EscapesDecodeAndBrokenTextIsRefused) {
     EXPECT_EQ(Read(R"([{"BLOCK_PATH": "a\u0000b"}])", RecordFormat::kJson),
               (Lines{std::string("1: BLOCK_PATH=a\0b", 17),
                      "1! BLOCK_PATH value holds a NUL byte, which a blocks file cannot hold"}));
+}
+
+TEST(JsonRecords, RunsOfEveryLengthEndWhereTheyShould) {
+    // White space and plain string bytes are passed over sixteen at a time: runs of every length
+    // up to three chunks, ended by every kind of byte.
+    std::string text = "[";
+    Lines expected;
+    unsigned long line = 1;
+    for (int n = 0; n < 48; ++n) {
+        std::string space;
+        for (int i = 0; i < n; ++i) {
+            space += i % 7 == 3 ? '\n' : i % 5 == 1 ? '\t' : i % 11 == 4 ? '\r' : ' ';
+        }
+        text += (n ? "," : "") + space;
+        line += static_cast<unsigned long>(std::count(space.begin(), space.end(), '\n'));
+        const std::string a(static_cast<std::size_t>(n), 'a');
+        const std::string b(static_cast<std::size_t>(n % 17), 'b');
+        text += "{\"BLOCK_HIER_NAME\":\"/" + a + "\\u0041" + b + "\xC3\xA9" + a + "\"}";
+        expected.push_back(std::to_string(line) + ": ID=/" + a + "A" + b + "\xC3\xA9" + a);
+    }
+    EXPECT_EQ(Read(text + "]", RecordFormat::kJson), expected);
+
+    for (std::size_t at = 0; at < 40; ++at) {
+        std::string value(40, 'v');
+        value[at] = '\x01';
+        const Lines seen = Read("[{\"BLOCK_PATH\": \"" + value + "\"}]", RecordFormat::kJson);
+        ASSERT_EQ(seen.size(), 1u) << at;
+        EXPECT_EQ(seen[0].find("1! not valid JSON: syntax error while parsing value - invalid "
+                               "string: control character U+0001 (SOH)"),
+                  0u)
+            << at;
+    }
+}
+
+TEST(JsonRecords, EachRecordHoldsOnlyWhatItsObjectGives) {
+    const std::string row = R"({"BLOCK_LAYER_ORDER": "1", "BLOCK_LAYER_NAME": "T", )"
+                            R"("DESIGN_ORDER": "2", "DESIGN_LAYER_NAME": "L"})";
+    const std::vector<std::string> objects = {
+        R"({"ID": "/a", "layer_maps": [)" + row + ", " + row + "]}",
+        R"({"ID": "/b", "layer_maps": [)" + row + "]}",
+        R"({"ID": "/c"})",
+        R"({"ID": "/d", "layer_maps": []})",
+        R"({"properties": {"XLOC": "1"}, "layer_maps": [)" + row + "]}",
+        "{}",
+    };
+    const Lines expected = {"1: ID=/a | 1 T 2 L; 1 T 2 L;",
+                            "2: ID=/b | 1 T 2 L;",
+                            "3: ID=/c",
+                            "4: ID=/d |",
+                            "5: XLOC=1 | 1 T 2 L;",
+                            "6:"};
+    std::string array = "[";
+    std::string lines;
+    for (const std::string& object : objects) {
+        array += (array.size() > 1 ? ",\n" : "") + object;
+        lines += object + "\n";
+    }
+    EXPECT_EQ(Read(array + "]", RecordFormat::kJson), expected);
+    EXPECT_EQ(Read(lines, RecordFormat::kJsonLines), expected);
 }
 
 TEST(JsonRecords, InputCutAnywhereIsRefusedAndNestingOfAnyDepthIsSafe) {
