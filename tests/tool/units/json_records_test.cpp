@@ -12,6 +12,7 @@
 #include "records/block_records.h"
 #include "records/fields.h"
 #include "temporary_directory.h"
+#include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
 namespace {
@@ -260,6 +261,68 @@ TEST(JsonRecords, EachRecordHoldsOnlyWhatItsObjectGives) {
         lines += object + "\n";
     }
     EXPECT_EQ(Read(array + "]", RecordFormat::kJson), expected);
+    EXPECT_EQ(Read(lines, RecordFormat::kJsonLines), expected);
+}
+
+TEST(JsonRecords, InputsOfSeveralMegabytesReadAsSmallOnesDo) {
+    // Past a few MiB the blocks are read on a thread of their own while the sink takes them.
+    constexpr int kBlocks = 24000;
+    std::string many = Blocks(kBlocks);
+    ASSERT_GT(many.size(), std::size_t{5} << 20);
+    std::string faulty = many;
+    faulty.insert(faulty.find("\"BLOCK_HIER_NAME\": \"/B20000\""), "\"XLOCC\": 1, ");
+    Lines seen = Read(faulty, RecordFormat::kJson);
+    ASSERT_EQ(seen.size(), kBlocks + 1u);
+    for (int n = 0; n < kBlocks; ++n) {
+        if (n != 20000) {
+            ASSERT_EQ(seen[static_cast<std::size_t>(n)], Record(n, 2 + 10 * n)) << n;
+        }
+    }
+    EXPECT_EQ(seen[20000], "200002: ID=/B20000 XLOC=20000 | 1 TOP 2 L0;");
+    EXPECT_EQ(seen[kBlocks], "200002! unknown field \"XLOCC\"; did you mean \"XLOC\"?");
+
+    // The sink's own problems stop the reading at the limit, as on one thread.
+    const std::filesystem::path dir =
+        test::MakeUniqueDirectory(std::filesystem::temp_directory_path(), "json-records-");
+    const std::string path = (dir / "input").string();
+    std::ofstream(path, std::ios::binary) << many;
+    std::vector<InputProblem> problems;
+    std::size_t taken = 0;
+    ReadBlockRecords(
+        path, RecordFormat::kJson,
+        [&](const BlockRecord& record) {
+            if (++taken % 2 == 0) problems.push_back({record.line, *record.id});
+        },
+        problems);
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(taken, 2 * kMostProblems);
+    ASSERT_EQ(problems.size(), kMostProblems + 1);
+    EXPECT_EQ(problems[kMostProblems - 1].message, "/B" + std::to_string(2 * kMostProblems - 1));
+    EXPECT_EQ(problems[kMostProblems].message,
+              "stopped reading after " + std::to_string(kMostProblems) + " problems");
+
+    // JSON Lines whose quick way gives up on some lines far in, each judged in its turn.
+    std::string lines;
+    Lines expected;
+    for (int n = 0; n < 40000; ++n) {
+        const std::string id = "/B" + std::to_string(n);
+        if (n == 20000) {
+            lines += "{\"ID\": \"" + id + "\",\n";
+            continue;
+        }
+        const std::string field = n == 25000 ? "XLOCC" : "XLOC";
+        lines += "{\"ID\": \"" + id + "\", \"" + field + "\": " + std::to_string(n) +
+                 ", \"layer_maps\": [{\"BLOCK_LAYER_ORDER\": 1, \"BLOCK_LAYER_NAME\": \"TOP\", "
+                 "\"DESIGN_ORDER\": 2, \"DESIGN_LAYER_NAME\": \"L\"}]}\n";
+        expected.push_back(std::to_string(n + 1) + ": ID=" + id +
+                           (n == 25000 ? "" : " XLOC=" + std::to_string(n)) + " | 1 TOP 2 L;");
+    }
+    ASSERT_GT(lines.size(), std::size_t{5} << 20);
+    // Read lists the records, then the problems.
+    expected.push_back(
+        "20001! not valid JSON: syntax error while parsing object key - unexpected end of "
+        "input; expected string literal");
+    expected.push_back("25001! unknown field \"XLOCC\"; did you mean \"XLOC\"?");
     EXPECT_EQ(Read(lines, RecordFormat::kJsonLines), expected);
 }
 
