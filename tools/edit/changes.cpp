@@ -46,8 +46,10 @@ void ReplaceLayerMaps(
     while (block.GetLayerMapCount() > 0) block.RemoveLayerMap(block.GetLayerMapCount() - 1);
     for (const auto& columns : rows) {
         const std::uint32_t row = block.NewLayerMap();
+        // By length, not up to a NUL byte: a value holding one is a problem of its record, and
+        // nothing is written.
         for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-            block.GetLayerMap(row, column) = columns[column].c_str();
+            block.GetLayerMap(row, column) = std::string_view(columns[column]);
         }
     }
 }

@@ -4,10 +4,20 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdint>
 #include <cstring>
+#include <deque>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -316,27 +326,181 @@ bool IsJsonSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// A top array of block objects as `list --json` prints it is read the quick way, block by
-// block. Whatever that way is unsure of (a problem, a syntax error, anything unusual) sends the
-// whole input to the general reader, which passes over the blocks already taken, so that every
-// problem is found and worded as it always was.
-void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
-    std::size_t taken = 0;
-    const auto generally = [&] {
-        in.clear();
-        in.seekg(0);
-        ReadJsonFully(in, taken, sink, problems);
-    };
-    // The general reader starts again from the top, so the input must be a file.
-    if (in.tellg() != std::streampos(0)) return ReadJsonFully(in, 0, sink, problems);
+// Inputs from this size on are read on a thread of their own while this one takes the records:
+// below it, starting the thread would cost more than it saves.
+constexpr std::uintmax_t kSideBySideBytes = std::uintmax_t{4} << 20;
 
+// What the reading thread hands on: a block read the quick way or, of JSON Lines, a line the
+// general reader must judge where the records are taken.
+struct ReadItem {
+    BlockRecord record;  // its line is the item's
+    bool general = false;
+    std::string text;  // the line, when general
+};
+
+// Items made on one thread and taken on another in order, a batch at a time. A few batches go
+// round, so memory stays bounded however long the input, and the items' memory is used again.
+class Handover {
+  public:
+    static constexpr std::size_t kItems = 256;
+    static constexpr std::size_t kBatches = 4;
+
+    struct Batch {
+        std::vector<ReadItem> items = std::vector<ReadItem>(kItems);
+        std::size_t count = 0;
+    };
+
+    Handover() {
+        for (std::unique_ptr<Batch>& batch : m_batches) {
+            batch = std::make_unique<Batch>();
+            m_empty.push_back(batch.get());
+        }
+    }
+
+    // The reader's side: a batch to fill, or null once the taker has stopped.
+    Batch* Empty() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_stopped || !m_empty.empty(); });
+        if (m_stopped) return nullptr;
+        Batch* batch = m_empty.front();
+        m_empty.pop_front();
+        batch->count = 0;
+        return batch;
+    }
+    void Fill(Batch* batch) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_full.push_back(batch);
+        }
+        m_changed.notify_all();
+    }
+    // No more batches; `failure`, when set, ended the reading.
+    void Finish(std::exception_ptr failure) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+            m_failure = std::move(failure);
+        }
+        m_changed.notify_all();
+    }
+
+    // The taker's side: the next batch in order, or null after the last.
+    Batch* Full() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_finished || !m_full.empty(); });
+        if (m_full.empty()) return nullptr;
+        Batch* batch = m_full.front();
+        m_full.pop_front();
+        return batch;
+    }
+    void Taken(Batch* batch) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_empty.push_back(batch);
+        }
+        m_changed.notify_all();
+    }
+    void Stop() {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopped = true;
+        }
+        m_changed.notify_all();
+    }
+    // After the reader has finished.
+    std::exception_ptr Failure() const { return m_failure; }
+
+  private:
+    std::array<std::unique_ptr<Batch>, kBatches> m_batches;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch*> m_empty;
+    std::deque<Batch*> m_full;
+    bool m_stopped = false;
+    bool m_finished = false;
+    std::exception_ptr m_failure;
+};
+
+// Thrown on the reading thread once the taker has stopped.
+struct TakerStopped {};
+
+// The reading thread, told to stop and joined however the taking ends.
+class ReadingThread {
+  public:
+    ReadingThread(Handover& handover, std::function<void()> read) : m_handover(handover) {
+        m_thread = std::thread([&handover, read = std::move(read)] {
+            std::exception_ptr failure;
+            try {
+                read();
+            } catch (const TakerStopped&) {
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            handover.Finish(std::move(failure));
+        });
+    }
+    ReadingThread(const ReadingThread&) = delete;
+    ReadingThread& operator=(const ReadingThread&) = delete;
+    ~ReadingThread() {
+        m_handover.Stop();
+        m_thread.join();
+    }
+
+  private:
+    Handover& m_handover;
+    std::thread m_thread;
+};
+
+// `read(give)` on a thread of its own, `give(item)` swapping each item it makes into a batch,
+// and `take(item)` here for each in order. Whatever `read` threw is thrown here once every item
+// before it is taken. False when no thread could be started, and nothing was read.
+template <typename Read, typename Take>
+bool ReadSideBySide(const Read& read, const Take& take) {
+    Handover handover;
+    Handover::Batch* filling = nullptr;
+    const auto give = [&](ReadItem& item) {
+        if (!filling && !(filling = handover.Empty())) throw TakerStopped{};
+        std::swap(filling->items[filling->count++], item);
+        if (filling->count == Handover::kItems) {
+            handover.Fill(filling);
+            filling = nullptr;
+        }
+    };
+    std::optional<ReadingThread> thread;
+    try {
+        thread.emplace(handover, [&] {
+            // What was given before a failure is taken before it is thrown here.
+            try {
+                read(give);
+            } catch (...) {
+                if (filling) handover.Fill(filling);
+                throw;
+            }
+            if (filling) handover.Fill(filling);
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    while (Handover::Batch* batch = handover.Full()) {
+        for (std::size_t i = 0; i < batch->count; ++i) take(batch->items[i]);
+        handover.Taken(batch);
+    }
+    thread.reset();
+    if (handover.Failure()) std::rethrow_exception(handover.Failure());
+    return true;
+}
+
+// A top array of block objects as `list --json` prints it, the quick way, each block to
+// `give`; true when it turned out not to be one and the general reader must judge the input.
+template <typename Give>
+bool ReadJsonQuickly(std::istream& in, const Give& give) {
     std::string text;
     std::size_t at = 0;
     unsigned long lineFeeds = 0;
     ReadMore(in, text, at);
     if (text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) at = kByteOrderMark.size();
     while (at < text.size() && IsJsonSpace(text[at])) lineFeeds += text[at++] == '\n';
-    if (at == text.size() || text[at] != '[') return generally();
+    if (at == text.size() || text[at] != '[') return true;
     ++at;
 
     // At the end of the input, or at a character other than white space.
@@ -347,67 +511,97 @@ void ReadJson(std::istream& in, const RecordSink& sink, std::vector<InputProblem
             lineFeeds += text[at] == '\n';
         }
     };
-    BlockRecord record;
+    ReadItem item;
     for (bool first = true;; first = false) {
-        if (!skipSpace()) return generally();
+        if (!skipSpace()) return true;
         if (first && text[at] == ']') break;
-        if (text[at] != '{') return generally();
+        if (text[at] != '{') return true;
         for (;;) {
             const char* const start = text.data() + at;
             const char* end = start;
             unsigned long inside = 0;
             const BlockParse parse =
-                ParseBlockObject(end, text.data() + text.size(), record, inside);
+                ParseBlockObject(end, text.data() + text.size(), item.record, inside);
             if (parse == BlockParse::kDone) {
-                record.line = lineFeeds + 1;
+                item.record.line = lineFeeds + 1;
                 at += static_cast<std::size_t>(end - start);
                 lineFeeds += inside;
                 break;
             }
-            if (parse == BlockParse::kUnsure || !ReadMore(in, text, at)) return generally();
+            if (parse == BlockParse::kUnsure || !ReadMore(in, text, at)) return true;
         }
-        sink(record);
-        ++taken;
-        StopAtTooManyProblems(problems);
-        if (!skipSpace()) return generally();
+        give(item);
+        if (!skipSpace()) return true;
         if (text[at] == ']') break;
-        if (text[at] != ',') return generally();
+        if (text[at] != ',') return true;
         ++at;
     }
     ++at;
-    if (skipSpace()) generally();
+    return skipSpace();
 }
 
-// One line of JSON Lines, the quick way when it is a plain block object, else by the general
-// reader.
-void ReadJsonLine(std::string_view text, unsigned long line, const RecordSink& sink,
-                  std::vector<InputProblem>& problems) {
+// Whatever the quick way is unsure of (a problem, a syntax error, anything unusual) sends the
+// whole input to the general reader, which passes over the blocks already taken, so that every
+// problem is found and worded as it always was.
+void ReadJson(std::istream& in, std::uintmax_t size, const RecordSink& sink,
+              std::vector<InputProblem>& problems) {
+    // The general reader starts again from the top, so the input must be a file.
+    if (in.tellg() != std::streampos(0)) return ReadJsonFully(in, 0, sink, problems);
+    std::size_t taken = 0;
+    const auto take = [&](ReadItem& item) {
+        sink(item.record);
+        ++taken;
+        StopAtTooManyProblems(problems);
+    };
+    bool generally = false;
+    const auto read = [&](const auto& give) { generally = ReadJsonQuickly(in, give); };
+    if (size < kSideBySideBytes || !ReadSideBySide(read, take)) read(take);
+    if (!generally) return;
+    in.clear();
+    in.seekg(0);
+    ReadJsonFully(in, taken, sink, problems);
+}
+
+// One line of JSON Lines, the quick way when it is a plain block object; otherwise `item` is
+// left for the general reader.
+void ReadJsonLineQuickly(std::string_view text, unsigned long line, ReadItem& item) {
+    item.record.line = line;
     std::size_t at =
         text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
     while (at < text.size() && IsJsonSpace(text[at])) ++at;
     if (at < text.size() && text[at] == '{') {
-        BlockRecord record;
         const char* end = text.data() + at;
         unsigned long lineFeeds = 0;
-        if (ParseBlockObject(end, text.data() + text.size(), record, lineFeeds) ==
+        if (ParseBlockObject(end, text.data() + text.size(), item.record, lineFeeds) ==
             BlockParse::kDone) {
             while (end != text.data() + text.size() && IsJsonSpace(*end)) ++end;
             if (end == text.data() + text.size()) {
-                record.line = line;
-                sink(record);
-                StopAtTooManyProblems(problems);
+                item.general = false;
                 return;
             }
         }
     }
-    ConsumedInput consumed;
-    BlockReader reader(line - 1, consumed, false, sink, problems);
-    ParseJson(text, consumed, reader);
+    item.general = true;
+    item.text.assign(text);
 }
 
-void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputProblem>& problems) {
+void TakeJsonLine(const ReadItem& item, const RecordSink& sink,
+                  std::vector<InputProblem>& problems) {
+    if (!item.general) {
+        sink(item.record);
+        StopAtTooManyProblems(problems);
+        return;
+    }
+    ConsumedInput consumed;
+    BlockReader reader(item.record.line - 1, consumed, false, sink, problems);
+    ParseJson(item.text, consumed, reader);
+}
+
+template <typename Give>
+void ReadJsonLinesQuickly(std::istream& in, const Give& give) {
     std::string text;
     std::size_t at = 0;
+    ReadItem item;
     for (unsigned long line = 1;; ++line) {
         std::size_t searched = at;
         std::size_t end = std::string::npos;
@@ -422,8 +616,16 @@ void ReadJsonLines(std::istream& in, const RecordSink& sink, std::vector<InputPr
         const std::string_view whole(text.data() + at, end - at);
         at = std::min(end + 1, text.size());
         if (whole.find_first_not_of(" \t\r") == std::string_view::npos) continue;
-        ReadJsonLine(whole, line, sink, problems);
+        ReadJsonLineQuickly(whole, line, item);
+        give(item);
     }
+}
+
+void ReadJsonLines(std::istream& in, std::uintmax_t size, const RecordSink& sink,
+                   std::vector<InputProblem>& problems) {
+    const auto take = [&](ReadItem& item) { TakeJsonLine(item, sink, problems); };
+    const auto read = [&](const auto& give) { ReadJsonLinesQuickly(in, give); };
+    if (size < kSideBySideBytes || !ReadSideBySide(read, take)) read(take);
 }
 
 void ReadCsv(std::istream& in, char separator, const RecordSink& sink,
@@ -512,15 +714,21 @@ void ReadBlockRecords(const std::string& path, RecordFormat format, const Record
         return problems.push_back(
             {0, "cannot open it" + (errno ? ": " + std::string(std::strerror(errno)) : "")});
     }
+    // Only a file tells its size; anything else is read as a small input.
+    std::uintmax_t size = 0;
+    if (std::filesystem::is_regular_file(path, ignored)) {
+        size = std::filesystem::file_size(path, ignored);
+        if (ignored) size = 0;
+    }
     // A failed read is a problem of the input; running out of memory goes on to say so.
     in.exceptions(std::ios::badbit);
     try {
         switch (format) {
             case RecordFormat::kJson:
-                ReadJson(in, sink, problems);
+                ReadJson(in, size, sink, problems);
                 break;
             case RecordFormat::kJsonLines:
-                ReadJsonLines(in, sink, problems);
+                ReadJsonLines(in, size, sink, problems);
                 break;
             case RecordFormat::kCsv:
                 ReadCsv(in, ',', sink, problems);

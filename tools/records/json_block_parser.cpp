@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "format/chunk_classes.h"
+#include "platform/bit_scan.h"
 #include "records/fields.h"
 #include "records/record_builder.h"
 #include "records/value_checks.h"
@@ -33,10 +35,10 @@ class Parser {
         : m_at(at), m_end(end), m_record(record), m_builder(record, m_problems) {}
 
     void Block() {
-        // What an earlier block left, its memory kept for this one.
+        // What an earlier block left, its memory kept for this one: its layer-map rows are
+        // written over and trimmed to this block's count.
         m_record.id.reset();
         m_record.properties.clear();
-        if (m_record.layerMaps) m_record.layerMaps->clear();
         Expect('{');
         SkipSpace();
         if (Peek() == '}') {
@@ -55,7 +57,7 @@ class Parser {
             SkipSpace();
             if (key == "symbol") {
                 Once(symbol);
-                Scalar();
+                ScalarText();
             } else if (key == "properties") {
                 Once(properties);
                 Properties();
@@ -83,6 +85,26 @@ class Parser {
         ++m_at;
     }
     void SkipSpace() {
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
+        // Printed JSON puts a line feed and an indent between every two tokens: a run of white
+        // space mostly fits in one chunk of sixteen bytes.
+        while (m_end - m_at >= 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_at));
+            const __m128i feeds = _mm_cmpeq_epi8(chunk, m_feed);
+            const __m128i space = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, m_blank), _mm_cmpeq_epi8(chunk, m_tab)),
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, m_return), feeds));
+            const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(space)) & 0xFFFFu;
+            const unsigned skipped = other == 0 ? 16 : detail::LowestSetBit(other);
+            for (unsigned feed =
+                     static_cast<unsigned>(_mm_movemask_epi8(feeds)) & ((1u << skipped) - 1);
+                 feed != 0; feed &= feed - 1) {
+                ++m_lineFeeds;
+            }
+            m_at += skipped;
+            if (other != 0) return;
+        }
+#endif
         for (;; ++m_at) {
             const char c = Peek();
             if (c == '\n') {
@@ -119,7 +141,7 @@ class Parser {
     void Field(int field, unsigned& derived) {
         // SYMBOL and MAPS keep no value, so the builder would not see them repeated.
         if (field < 0 && ++derived > 1) throw Unsure{};
-        m_builder.AddToField(field, Scalar());
+        m_builder.AddToField(field, std::string(ScalarText()));
     }
 
     void Properties() {
@@ -144,19 +166,24 @@ class Parser {
     void LayerMaps() {
         Expect('[');
         if (!m_record.layerMaps) m_record.layerMaps.emplace();
+        auto& rows = *m_record.layerMaps;
+        std::size_t count = 0;
         SkipSpace();
         if (Peek() == ']') {
             ++m_at;
+            rows.clear();
             return;
         }
         do {
-            m_record.layerMaps->push_back(LayerMap());
+            if (count == rows.size()) rows.emplace_back();
+            LayerMap(rows[count++]);
         } while (NextMember(']'));
+        rows.resize(count);
     }
 
-    std::array<std::string, CReuseBlock::kLayerMapColumnCount> LayerMap() {
+    // Every column of `columns` is written over, or the row is unsure.
+    void LayerMap(std::array<std::string, CReuseBlock::kLayerMapColumnCount>& columns) {
         constexpr std::uint32_t kColumns = CReuseBlock::kLayerMapColumnCount;
-        std::array<std::string, kColumns> columns;
         std::array<bool, kColumns> given{};
         Expect('{');
         SkipSpace();
@@ -177,19 +204,20 @@ class Parser {
             SkipSpace();
             Expect(':');
             SkipSpace();
-            columns[column] = Scalar();
-            if (!IsWritable(columns[column], PlaceOfLayerMapColumn(column))) throw Unsure{};
+            const std::string_view text = ScalarText();
+            if (!IsWritable(text, PlaceOfLayerMapColumn(column))) throw Unsure{};
+            columns[column].assign(text);
         } while (NextMember('}'));
         for (const bool column : given) {
             if (!column) throw Unsure{};
         }
-        return columns;
     }
 
-    // A string or a number as its text; anything else would be a problem.
-    std::string Scalar() {
+    // A string or a number as its text, valid until the next value is read; anything else
+    // would be a problem.
+    std::string_view ScalarText() {
         const char c = Peek();
-        if (c == '"') return std::string(String(m_value));
+        if (c == '"') return String(m_value);
         if (c == '-' || (c >= '0' && c <= '9')) return Number();
         throw Unsure{};
     }
@@ -198,7 +226,7 @@ class Parser {
         const char c = Peek();
         return c >= '0' && c <= '9';
     }
-    std::string Number() {
+    std::string_view Number() {
         const char* start = m_at;
         if (*m_at == '-') ++m_at;
         if (!AtDigit()) throw Unsure{};
@@ -227,7 +255,26 @@ class Parser {
         }
         // The general reader refuses a number past the largest double; near it, it judges.
         if (magnitude >= kSurelyFinite) throw Unsure{};
-        return std::string(start, m_at);
+        return std::string_view(start, static_cast<std::size_t>(m_at - start));
+    }
+
+    // Past the bytes a string holds as they are, up to the end of the text at most.
+    void SkipPlain() {
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
+        while (m_end - m_at >= 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_at));
+            // As signed bytes, those below 0x20 and those from 0x80 on are all less than 0x20.
+            const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, m_quote), _mm_cmpeq_epi8(chunk, m_backslash)),
+                _mm_cmplt_epi8(chunk, m_control))));
+            if (special != 0) {
+                m_at += detail::LowestSetBit(special);
+                return;
+            }
+            m_at += 16;
+        }
+#endif
+        while (m_at != m_end && kPlainStringBytes[static_cast<unsigned char>(*m_at)]) ++m_at;
     }
 
     // The text of a string, in `scratch` only when it holds escapes.
@@ -235,10 +282,9 @@ class Parser {
         Expect('"');
         const char* start = m_at;
         for (;;) {
+            SkipPlain();
             const auto c = static_cast<unsigned char>(Peek());
-            if (kPlainStringBytes[c]) {
-                ++m_at;
-            } else if (c == '"') {
+            if (c == '"') {
                 return std::string_view(start, static_cast<std::size_t>(m_at++ - start));
             } else if (c >= 0x80) {
                 Utf8();
@@ -248,11 +294,11 @@ class Parser {
         }
         scratch.assign(start, m_at);
         for (;;) {
+            const char* const plain = m_at;
+            SkipPlain();
+            scratch.append(plain, m_at);
             const auto c = static_cast<unsigned char>(Peek());
-            if (kPlainStringBytes[c]) {
-                scratch.push_back(static_cast<char>(c));
-                ++m_at;
-            } else if (c == '"') {
+            if (c == '"') {
                 ++m_at;
                 return scratch;
             } else if (c >= 0x80) {
@@ -364,6 +410,15 @@ class Parser {
     RecordBuilder m_builder;
     std::string m_key;
     std::string m_value;
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
+    const __m128i m_blank = _mm_set1_epi8(' ');
+    const __m128i m_tab = _mm_set1_epi8('\t');
+    const __m128i m_return = _mm_set1_epi8('\r');
+    const __m128i m_feed = _mm_set1_epi8('\n');
+    const __m128i m_quote = _mm_set1_epi8('"');
+    const __m128i m_backslash = _mm_set1_epi8('\\');
+    const __m128i m_control = _mm_set1_epi8(0x20);
+#endif
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // everything else must read exactly as the general reader words it, wherever in the input it is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "records/block_records.h"
 #include "records/fields.h"
 #include "temporary_directory.h"
+#include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
 namespace {
@@ -201,6 +203,127 @@ TEST(JsonRecords, EscapesDecodeAndBrokenTextIsRefused) {
     EXPECT_EQ(Read(R"([{"BLOCK_PATH": "a\u0000b"}])", RecordFormat::kJson),
               (Lines{std::string("1: BLOCK_PATH=a\0b", 17),
                      "1! BLOCK_PATH value holds a NUL byte, which a blocks file cannot hold"}));
+}
+
+TEST(JsonRecords, RunsOfEveryLengthEndWhereTheyShould) {
+    // White space and plain string bytes are passed over sixteen at a time: runs of every length
+    // up to three chunks, ended by every kind of byte.
+    std::string text = "[";
+    Lines expected;
+    unsigned long line = 1;
+    for (int n = 0; n < 48; ++n) {
+        std::string space;
+        for (int i = 0; i < n; ++i) {
+            space += i % 7 == 3 ? '\n' : i % 5 == 1 ? '\t' : i % 11 == 4 ? '\r' : ' ';
+        }
+        text += (n ? "," : "") + space;
+        line += static_cast<unsigned long>(std::count(space.begin(), space.end(), '\n'));
+        const std::string a(static_cast<std::size_t>(n), 'a');
+        const std::string b(static_cast<std::size_t>(n % 17), 'b');
+        text += "{\"BLOCK_HIER_NAME\":\"/" + a + "\\u0041" + b + "\xC3\xA9" + a + "\"}";
+        expected.push_back(std::to_string(line) + ": ID=/" + a + "A" + b + "\xC3\xA9" + a);
+    }
+    EXPECT_EQ(Read(text + "]", RecordFormat::kJson), expected);
+
+    for (std::size_t at = 0; at < 40; ++at) {
+        std::string value(40, 'v');
+        value[at] = '\x01';
+        const Lines seen = Read("[{\"BLOCK_PATH\": \"" + value + "\"}]", RecordFormat::kJson);
+        ASSERT_EQ(seen.size(), 1u) << at;
+        EXPECT_EQ(seen[0].find("1! not valid JSON: syntax error while parsing value - invalid "
+                               "string: control character U+0001 (SOH)"),
+                  0u)
+            << at;
+    }
+}
+
+TEST(JsonRecords, EachRecordHoldsOnlyWhatItsObjectGives) {
+    const std::string row = R"({"BLOCK_LAYER_ORDER": "1", "BLOCK_LAYER_NAME": "T", )"
+                            R"("DESIGN_ORDER": "2", "DESIGN_LAYER_NAME": "L"})";
+    const std::vector<std::string> objects = {
+        R"({"ID": "/a", "layer_maps": [)" + row + ", " + row + "]}",
+        R"({"ID": "/b", "layer_maps": [)" + row + "]}",
+        R"({"ID": "/c"})",
+        R"({"ID": "/d", "layer_maps": []})",
+        R"({"properties": {"XLOC": "1"}, "layer_maps": [)" + row + "]}",
+        "{}",
+    };
+    const Lines expected = {"1: ID=/a | 1 T 2 L; 1 T 2 L;",
+                            "2: ID=/b | 1 T 2 L;",
+                            "3: ID=/c",
+                            "4: ID=/d |",
+                            "5: XLOC=1 | 1 T 2 L;",
+                            "6:"};
+    std::string array = "[";
+    std::string lines;
+    for (const std::string& object : objects) {
+        array += (array.size() > 1 ? ",\n" : "") + object;
+        lines += object + "\n";
+    }
+    EXPECT_EQ(Read(array + "]", RecordFormat::kJson), expected);
+    EXPECT_EQ(Read(lines, RecordFormat::kJsonLines), expected);
+}
+
+TEST(JsonRecords, InputsOfSeveralMegabytesReadAsSmallOnesDo) {
+    // Past a few MiB the blocks are read on a thread of their own while the sink takes them.
+    constexpr int kBlocks = 24000;
+    std::string many = Blocks(kBlocks);
+    ASSERT_GT(many.size(), std::size_t{5} << 20);
+    std::string faulty = many;
+    faulty.insert(faulty.find("\"BLOCK_HIER_NAME\": \"/B20000\""), "\"XLOCC\": 1, ");
+    Lines seen = Read(faulty, RecordFormat::kJson);
+    ASSERT_EQ(seen.size(), kBlocks + 1u);
+    for (int n = 0; n < kBlocks; ++n) {
+        if (n != 20000) {
+            ASSERT_EQ(seen[static_cast<std::size_t>(n)], Record(n, 2 + 10 * n)) << n;
+        }
+    }
+    EXPECT_EQ(seen[20000], "200002: ID=/B20000 XLOC=20000 | 1 TOP 2 L0;");
+    EXPECT_EQ(seen[kBlocks], "200002! unknown field \"XLOCC\"; did you mean \"XLOC\"?");
+
+    // The sink's own problems stop the reading at the limit, as on one thread.
+    const std::filesystem::path dir =
+        test::MakeUniqueDirectory(std::filesystem::temp_directory_path(), "json-records-");
+    const std::string path = (dir / "input").string();
+    std::ofstream(path, std::ios::binary) << many;
+    std::vector<InputProblem> problems;
+    std::size_t taken = 0;
+    ReadBlockRecords(
+        path, RecordFormat::kJson,
+        [&](const BlockRecord& record) {
+            if (++taken % 2 == 0) problems.push_back({record.line, *record.id});
+        },
+        problems);
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(taken, 2 * kMostProblems);
+    ASSERT_EQ(problems.size(), kMostProblems + 1);
+    EXPECT_EQ(problems[kMostProblems - 1].message, "/B" + std::to_string(2 * kMostProblems - 1));
+    EXPECT_EQ(problems[kMostProblems].message,
+              "stopped reading after " + std::to_string(kMostProblems) + " problems");
+
+    // JSON Lines whose quick way gives up on some lines far in, each judged in its turn.
+    std::string lines;
+    Lines expected;
+    for (int n = 0; n < 40000; ++n) {
+        const std::string id = "/B" + std::to_string(n);
+        if (n == 20000) {
+            lines += "{\"ID\": \"" + id + "\",\n";
+            continue;
+        }
+        const std::string field = n == 25000 ? "XLOCC" : "XLOC";
+        lines += "{\"ID\": \"" + id + "\", \"" + field + "\": " + std::to_string(n) +
+                 ", \"layer_maps\": [{\"BLOCK_LAYER_ORDER\": 1, \"BLOCK_LAYER_NAME\": \"TOP\", "
+                 "\"DESIGN_ORDER\": 2, \"DESIGN_LAYER_NAME\": \"L\"}]}\n";
+        expected.push_back(std::to_string(n + 1) + ": ID=" + id +
+                           (n == 25000 ? "" : " XLOC=" + std::to_string(n)) + " | 1 TOP 2 L;");
+    }
+    ASSERT_GT(lines.size(), std::size_t{5} << 20);
+    // Read lists the records, then the problems.
+    expected.push_back(
+        "20001! not valid JSON: syntax error while parsing object key - unexpected end of "
+        "input; expected string literal");
+    expected.push_back("25001! unknown field \"XLOCC\"; did you mean \"XLOC\"?");
+    EXPECT_EQ(Read(lines, RecordFormat::kJsonLines), expected);
 }
 
 TEST(JsonRecords, InputCutAnywhereIsRefusedAndNestingOfAnyDepthIsSafe) {
