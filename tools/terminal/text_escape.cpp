@@ -21,9 +21,7 @@ void AppendHexByte(std::string& out, unsigned char byte) {
     out += kDigits[byte & 0xF];
 }
 
-std::string Escape(std::string_view text, bool quoteAndBackslash) {
-    std::string out;
-    out.reserve(text.size() + 2);
+void AppendEscaped(std::string& out, std::string_view text, bool quoteAndBackslash) {
     for (std::size_t i = 0; i < text.size();) {
         // A run of printable ASCII, nearly every value whole, goes out as it is.
         std::size_t plain = i;
@@ -63,7 +61,6 @@ std::string Escape(std::string_view text, bool quoteAndBackslash) {
         }
         i += length;
     }
-    return out;
 }
 
 bool IsCombining(char32_t c) {
@@ -87,11 +84,23 @@ bool IsWide(char32_t c) {
 }  // namespace
 
 std::string EscapeForDisplay(std::string_view text) {
-    return Escape(text, false);
+    std::string out;
+    out.reserve(text.size() + 2);
+    AppendEscaped(out, text, false);
+    return out;
+}
+
+void AppendEscapedForDisplay(std::string& out, std::string_view text) {
+    AppendEscaped(out, text, false);
 }
 
 std::string Quoted(std::string_view value) {
-    return "\"" + Escape(value, true) + "\"";
+    std::string out;
+    out.reserve(value.size() + 2);
+    out += '"';
+    AppendEscaped(out, value, true);
+    out += '"';
+    return out;
 }
 
 std::size_t DisplayWidth(std::string_view text) {
