@@ -156,9 +156,20 @@ QueryCondition ParseLiteralCondition(const std::string& text, bool ignoreCase) {
 }  // namespace
 
 std::string QueryField::ValueOf(const CReuseBlock& block) const {
-    if (property == kSymbol) return std::string(block.GetBlockSymbolName().GetView());
-    if (property == kMaps) return std::to_string(block.GetLayerMapCount());
-    return std::string(block.GetProperty(static_cast<std::uint32_t>(property)).GetView());
+    std::string scratch;
+    return std::string(ViewOf(block, scratch));
+}
+
+std::string_view QueryField::ViewOf(const CReuseBlock& block, std::string& scratch) const {
+    if (property == kSymbol) {
+        scratch = block.GetBlockSymbolName().GetView();
+        return scratch;
+    }
+    if (property == kMaps) {
+        scratch = std::to_string(block.GetLayerMapCount());
+        return scratch;
+    }
+    return block.GetPropertyRef(static_cast<std::uint32_t>(property)).GetView();
 }
 
 std::vector<QueryField> ParseFields(const std::vector<std::string>& lists) {

@@ -108,21 +108,34 @@ std::size_t ForEachMatch(const CReuseBlockFile& blocks, const ListingQuery& quer
     return matched.size();
 }
 
+// Two passes over the matches, the widths first, so that no row is held: the rows of a large
+// file would take more memory than the file itself.
 std::size_t PrintTable(const CReuseBlockFile& blocks, const ListingQuery& query,
                        const std::vector<QueryField>& fields, bool header) {
-    AlignedTable table;
+    const std::vector<CReuseBlock*> matched = MatchesInOrder(blocks, query.where, query.sortBy);
+    TableWidths widths;
+    std::string scratch;
     if (header) {
-        std::vector<std::string> names;
-        for (const QueryField& field : fields) names.push_back(field.name);
-        table.AddRow(names);
+        for (std::size_t i = 0; i < fields.size(); ++i) widths.Fit(i, fields[i].name);
     }
-    const std::size_t matched = ForEachMatch(blocks, query, [&](const CReuseBlock& block) {
-        std::vector<std::string> cells;
-        for (const QueryField& field : fields) cells.push_back(field.ValueOf(block));
-        table.AddRow(cells);
-    });
-    table.Print(std::cout);
-    return matched;
+    for (const CReuseBlock* block : matched) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            widths.Fit(i, fields[i].ViewOf(*block, scratch));
+        }
+    }
+    std::string out;
+    TableRow row(widths, out);
+    if (header) {
+        for (const QueryField& field : fields) row.Add(field.name);
+        row.End();
+    }
+    for (const CReuseBlock* block : matched) {
+        for (const QueryField& field : fields) row.Add(field.ViewOf(*block, scratch));
+        row.End();
+        Emit(out);
+    }
+    Emit(out, true);
+    return matched.size();
 }
 
 std::size_t PrintSeparated(const CReuseBlockFile& blocks, const ListingQuery& query,
