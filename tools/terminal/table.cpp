@@ -55,9 +55,7 @@ std::size_t AppendCell(std::string& out, std::string_view value) {
         out += '-';
         return 1;
     }
-    const std::size_t start = out.size();
-    AppendEscapedForDisplay(out, value);
-    return DisplayWidth(std::string_view(out).substr(start));
+    return AppendEscapedForDisplay(out, value);
 }
 
 }  // namespace reuseblocks::tool
