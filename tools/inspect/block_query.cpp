@@ -188,7 +188,8 @@ std::vector<QueryField> ParseFields(const std::vector<std::string>& lists) {
 }
 
 bool QueryTest::Passes(const CReuseBlock& block) const {
-    const std::string value = field.ValueOf(block);
+    std::string scratch;
+    const std::string_view value = field.ViewOf(block, scratch);
     if (op == Op::kEqual || op == Op::kDiffer) {
         bool found = false;
         for (std::size_t i = 0; i < values.size() && !found; ++i) {

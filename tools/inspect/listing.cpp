@@ -37,8 +37,8 @@ std::vector<QueryField> PropertyFields() {
     return fields;
 }
 
-void AppendCsv(std::string& out, const std::string& value) {
-    if (value.find_first_of(",\"\r\n") == std::string::npos) {
+void AppendCsv(std::string& out, std::string_view value) {
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
         out += value;
         return;
     }
@@ -50,7 +50,7 @@ void AppendCsv(std::string& out, const std::string& value) {
     out += '"';
 }
 
-void AppendTsv(std::string& out, const std::string& value) {
+void AppendTsv(std::string& out, std::string_view value) {
     AppendReplacing(out, value, {{'\\', "\\\\"}, {'\t', "\\t"}, {'\n', "\\n"}, {'\r', "\\r"}});
 }
 
@@ -145,10 +145,13 @@ std::size_t PrintSeparated(const CReuseBlockFile& blocks, const ListingQuery& qu
     const bool terminal = detail::platform::StandardOutputIsTerminal();
     std::string out;
     std::string text;
-    const auto append = [&](const std::string& value) {
+    std::string scratch;
+    const auto append = [&](std::string_view value) {
         text.clear();
-        if (csv) {
-            AppendCsv(text, terminal ? EscapeForDisplay(value) : value);
+        if (csv && terminal) {
+            AppendCsv(text, EscapeForDisplay(value));
+        } else if (csv) {
+            AppendCsv(text, value);
         } else {
             AppendTsv(text, value);
         }
@@ -162,9 +165,9 @@ std::size_t PrintSeparated(const CReuseBlockFile& blocks, const ListingQuery& qu
         out += '\n';
         Emit(out);
     };
-    if (header) row([](const QueryField& field) { return field.name; });
+    if (header) row([](const QueryField& field) { return std::string_view(field.name); });
     const std::size_t matched = ForEachMatch(blocks, query, [&](const CReuseBlock& block) {
-        row([&](const QueryField& field) { return field.ValueOf(block); });
+        row([&](const QueryField& field) { return field.ViewOf(block, scratch); });
     });
     Emit(out, true);
     return matched;
