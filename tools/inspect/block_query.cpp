@@ -156,9 +156,20 @@ QueryCondition ParseLiteralCondition(const std::string& text, bool ignoreCase) {
 }  // namespace
 
 std::string QueryField::ValueOf(const CReuseBlock& block) const {
-    if (property == kSymbol) return std::string(block.GetBlockSymbolName().GetView());
-    if (property == kMaps) return std::to_string(block.GetLayerMapCount());
-    return std::string(block.GetProperty(static_cast<std::uint32_t>(property)).GetView());
+    std::string scratch;
+    return std::string(ViewOf(block, scratch));
+}
+
+std::string_view QueryField::ViewOf(const CReuseBlock& block, std::string& scratch) const {
+    if (property == kSymbol) {
+        scratch = block.GetBlockSymbolName().GetView();
+        return scratch;
+    }
+    if (property == kMaps) {
+        scratch = std::to_string(block.GetLayerMapCount());
+        return scratch;
+    }
+    return block.GetPropertyRef(static_cast<std::uint32_t>(property)).GetView();
 }
 
 std::vector<QueryField> ParseFields(const std::vector<std::string>& lists) {
@@ -177,7 +188,8 @@ std::vector<QueryField> ParseFields(const std::vector<std::string>& lists) {
 }
 
 bool QueryTest::Passes(const CReuseBlock& block) const {
-    const std::string value = field.ValueOf(block);
+    std::string scratch;
+    const std::string_view value = field.ViewOf(block, scratch);
     if (op == Op::kEqual || op == Op::kDiffer) {
         bool found = false;
         for (std::size_t i = 0; i < values.size() && !found; ++i) {

@@ -22,6 +22,8 @@ struct QueryField {
     int property = 0;  // a property index, kSymbol or kMaps
 
     std::string ValueOf(const CReuseBlock& block) const;
+    // The same without a copy where the block holds it: a view into the block, or into `scratch`.
+    std::string_view ViewOf(const CReuseBlock& block, std::string& scratch) const;
 };
 
 // The fields named in comma-separated `lists` (FieldNamedByUser); an unknown name is a usage

@@ -37,8 +37,8 @@ std::vector<QueryField> PropertyFields() {
     return fields;
 }
 
-void AppendCsv(std::string& out, const std::string& value) {
-    if (value.find_first_of(",\"\r\n") == std::string::npos) {
+void AppendCsv(std::string& out, std::string_view value) {
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
         out += value;
         return;
     }
@@ -50,7 +50,7 @@ void AppendCsv(std::string& out, const std::string& value) {
     out += '"';
 }
 
-void AppendTsv(std::string& out, const std::string& value) {
+void AppendTsv(std::string& out, std::string_view value) {
     AppendReplacing(out, value, {{'\\', "\\\\"}, {'\t', "\\t"}, {'\n', "\\n"}, {'\r', "\\r"}});
 }
 
@@ -108,21 +108,34 @@ std::size_t ForEachMatch(const CReuseBlockFile& blocks, const ListingQuery& quer
     return matched.size();
 }
 
+// Two passes over the matches, the widths first, so that no row is held: the rows of a large
+// file would take more memory than the file itself.
 std::size_t PrintTable(const CReuseBlockFile& blocks, const ListingQuery& query,
                        const std::vector<QueryField>& fields, bool header) {
-    AlignedTable table;
+    const std::vector<CReuseBlock*> matched = MatchesInOrder(blocks, query.where, query.sortBy);
+    TableWidths widths;
+    std::string scratch;
     if (header) {
-        std::vector<std::string> names;
-        for (const QueryField& field : fields) names.push_back(field.name);
-        table.AddRow(names);
+        for (std::size_t i = 0; i < fields.size(); ++i) widths.Fit(i, fields[i].name);
     }
-    const std::size_t matched = ForEachMatch(blocks, query, [&](const CReuseBlock& block) {
-        std::vector<std::string> cells;
-        for (const QueryField& field : fields) cells.push_back(field.ValueOf(block));
-        table.AddRow(cells);
-    });
-    table.Print(std::cout);
-    return matched;
+    for (const CReuseBlock* block : matched) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            widths.Fit(i, fields[i].ViewOf(*block, scratch));
+        }
+    }
+    std::string out;
+    TableRow row(widths, out);
+    if (header) {
+        for (const QueryField& field : fields) row.Add(field.name);
+        row.End();
+    }
+    for (const CReuseBlock* block : matched) {
+        for (const QueryField& field : fields) row.Add(field.ViewOf(*block, scratch));
+        row.End();
+        Emit(out);
+    }
+    Emit(out, true);
+    return matched.size();
 }
 
 std::size_t PrintSeparated(const CReuseBlockFile& blocks, const ListingQuery& query,
@@ -132,10 +145,13 @@ std::size_t PrintSeparated(const CReuseBlockFile& blocks, const ListingQuery& qu
     const bool terminal = detail::platform::StandardOutputIsTerminal();
     std::string out;
     std::string text;
-    const auto append = [&](const std::string& value) {
+    std::string scratch;
+    const auto append = [&](std::string_view value) {
         text.clear();
-        if (csv) {
-            AppendCsv(text, terminal ? EscapeForDisplay(value) : value);
+        if (csv && terminal) {
+            AppendCsv(text, EscapeForDisplay(value));
+        } else if (csv) {
+            AppendCsv(text, value);
         } else {
             AppendTsv(text, value);
         }
@@ -149,9 +165,9 @@ std::size_t PrintSeparated(const CReuseBlockFile& blocks, const ListingQuery& qu
         out += '\n';
         Emit(out);
     };
-    if (header) row([](const QueryField& field) { return field.name; });
+    if (header) row([](const QueryField& field) { return std::string_view(field.name); });
     const std::size_t matched = ForEachMatch(blocks, query, [&](const CReuseBlock& block) {
-        row([&](const QueryField& field) { return field.ValueOf(block); });
+        row([&](const QueryField& field) { return field.ViewOf(block, scratch); });
     });
     Emit(out, true);
     return matched;

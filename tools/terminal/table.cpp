@@ -8,32 +8,54 @@
 
 namespace reuseblocks::tool {
 
+void TableWidths::Fit(std::size_t column, std::string_view value) {
+    if (m_widths.size() <= column) m_widths.resize(column + 1, 0);
+    m_shown.clear();
+    m_widths[column] = std::max(m_widths[column], AppendCell(m_shown, value));
+}
+
+void TableRow::Add(std::string_view value) {
+    if (m_column > 0) m_out.append(m_widths.Of(m_column - 1) - m_lastWidth + 2, ' ');
+    m_lastWidth = AppendCell(m_out, value);
+    ++m_column;
+}
+
+void TableRow::End() {
+    m_out += '\n';
+    m_column = 0;
+    m_lastWidth = 0;
+}
+
 void AlignedTable::AddRow(const std::vector<std::string>& cells) {
-    if (m_widths.size() < cells.size()) m_widths.resize(cells.size(), 0);
-    std::vector<std::string> shown;
-    for (const std::string& cell : cells) {
-        shown.push_back(Cell(cell));
-        m_widths[shown.size() - 1] =
-            std::max(m_widths[shown.size() - 1], DisplayWidth(shown.back()));
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        m_widths.Fit(column, cells[column]);
     }
-    m_rows.push_back(std::move(shown));
+    m_rows.push_back(cells);
 }
 
 void AlignedTable::Print(std::ostream& out) const {
-    for (const std::vector<std::string>& row : m_rows) {
-        std::string line;
-        for (std::size_t column = 0; column < row.size(); ++column) {
-            if (column > 0) {
-                line.append(m_widths[column - 1] - DisplayWidth(row[column - 1]) + 2, ' ');
-            }
-            line += row[column];
-        }
-        out << line << '\n';
+    std::string line;
+    for (const std::vector<std::string>& cells : m_rows) {
+        line.clear();
+        TableRow row(m_widths, line);
+        for (const std::string& cell : cells) row.Add(cell);
+        row.End();
+        out << line;
     }
 }
 
 std::string Cell(const std::string& value) {
-    return value.empty() ? "-" : EscapeForDisplay(value);
+    std::string shown;
+    AppendCell(shown, value);
+    return shown;
+}
+
+std::size_t AppendCell(std::string& out, std::string_view value) {
+    if (value.empty()) {
+        out += '-';
+        return 1;
+    }
+    return AppendEscapedForDisplay(out, value);
 }
 
 }  // namespace reuseblocks::tool

@@ -21,51 +21,6 @@ void AppendHexByte(std::string& out, unsigned char byte) {
     out += kDigits[byte & 0xF];
 }
 
-std::string Escape(std::string_view text, bool quoteAndBackslash) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    for (std::size_t i = 0; i < text.size();) {
-        // A run of printable ASCII, nearly every value whole, goes out as it is.
-        std::size_t plain = i;
-        while (plain < text.size() && IsPlainAscii(text[plain]) &&
-               !(quoteAndBackslash && (text[plain] == '"' || text[plain] == '\\'))) {
-            ++plain;
-        }
-        if (plain > i) {
-            out.append(text, i, plain - i);
-            i = plain;
-            continue;
-        }
-        const char c = text[i];
-        char32_t codePoint = 0;
-        const std::size_t length = DecodeUtf8(text.substr(i), codePoint);
-        if (length == 0) {
-            AppendHexByte(out, static_cast<unsigned char>(c));
-            ++i;
-            continue;
-        }
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (quoteAndBackslash && (c == '"' || c == '\\')) {
-            out += '\\';
-            out += c;
-        } else if (codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0)) {
-            // C1 controls too: some terminals act on them.
-            for (std::size_t k = 0; k < length; ++k) {
-                AppendHexByte(out, static_cast<unsigned char>(text[i + k]));
-            }
-        } else {
-            out.append(text, i, length);
-        }
-        i += length;
-    }
-    return out;
-}
-
 bool IsCombining(char32_t c) {
     return (c >= 0x0300 && c <= 0x036F) || (c >= 0x0483 && c <= 0x0489) ||
            (c >= 0x0591 && c <= 0x05BD) || (c >= 0x1AB0 && c <= 0x1AFF) ||
@@ -84,14 +39,84 @@ bool IsWide(char32_t c) {
            (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
+// Columns of one character that is not a control character.
+std::size_t CharWidth(char32_t c) {
+    return IsCombining(c) ? 0u : IsWide(c) ? 2u : 1u;
+}
+
+// Returns the columns of what it appended, as DisplayWidth counts them, found on the way.
+template <bool kQuoteAndBackslash>
+std::size_t AppendEscaped(std::string& out, std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        // A run of printable ASCII, nearly every value whole, goes out as it is.
+        std::size_t plain = i;
+        while (plain < text.size() && IsPlainAscii(text[plain]) &&
+               !(kQuoteAndBackslash && (text[plain] == '"' || text[plain] == '\\'))) {
+            ++plain;
+        }
+        if (plain > i) {
+            out.append(text, i, plain - i);
+            width += plain - i;
+            i = plain;
+            continue;
+        }
+        const char c = text[i];
+        char32_t codePoint = 0;
+        const std::size_t length = DecodeUtf8(text.substr(i), codePoint);
+        const std::size_t before = out.size();
+        if (length == 0) {
+            AppendHexByte(out, static_cast<unsigned char>(c));
+            width += out.size() - before;
+            ++i;
+            continue;
+        }
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (kQuoteAndBackslash && (c == '"' || c == '\\')) {
+            out += '\\';
+            out += c;
+        } else if (codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0)) {
+            // C1 controls too: some terminals act on them.
+            for (std::size_t k = 0; k < length; ++k) {
+                AppendHexByte(out, static_cast<unsigned char>(text[i + k]));
+            }
+        } else {
+            out.append(text, i, length);
+            width += CharWidth(codePoint);
+            i += length;
+            continue;
+        }
+        width += out.size() - before;  // an escape: plain ASCII, a column a byte
+        i += length;
+    }
+    return width;
+}
+
 }  // namespace
 
 std::string EscapeForDisplay(std::string_view text) {
-    return Escape(text, false);
+    std::string out;
+    out.reserve(text.size() + 2);
+    AppendEscaped<false>(out, text);
+    return out;
+}
+
+std::size_t AppendEscapedForDisplay(std::string& out, std::string_view text) {
+    return AppendEscaped<false>(out, text);
 }
 
 std::string Quoted(std::string_view value) {
-    return "\"" + Escape(value, true) + "\"";
+    std::string out;
+    out.reserve(value.size() + 2);
+    out += '"';
+    AppendEscaped<true>(out, value);
+    out += '"';
+    return out;
 }
 
 std::size_t DisplayWidth(std::string_view text) {
@@ -107,7 +132,7 @@ std::size_t DisplayWidth(std::string_view text) {
             ++width, ++i;
             continue;
         }
-        width += IsCombining(codePoint) ? 0u : IsWide(codePoint) ? 2u : 1u;
+        width += CharWidth(codePoint);
         i += length;
     }
     return width;

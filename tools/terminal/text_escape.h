@@ -12,6 +12,8 @@ namespace reuseblocks::tool {
 // are not UTF-8 become \xHH, and everything else, backslashes included, stays as it is. Text
 // that is already escaped comes back unchanged.
 std::string EscapeForDisplay(std::string_view text);
+// The same, appended to `out`; returns its DisplayWidth.
+std::size_t AppendEscapedForDisplay(std::string& out, std::string_view text);
 
 // A value in double quotes, escaped as C writes a string: besides what EscapeForDisplay escapes,
 // a quote prints as \" and a backslash as \\, so "0\r" stands for a 0 and a carriage return.

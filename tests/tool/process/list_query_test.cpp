@@ -208,6 +208,33 @@ TEST(ListQuery, AFieldAfterACommaIsRefusedWithTwoWheres) {
     EXPECT_NE(value.out.find("/TOP/PSU1"), std::string::npos);
 }
 
+// The table goes out in pieces as it grows, yet its columns are as wide as their widest cells as
+// a terminal shows them, whether those stand in the first rows or in the last.
+TEST(ListQuery, ALongTableLinesUpByItsWidestCellsWhereverTheyStand) {
+    TempDir dir;
+    const std::string file = dir / "long.blocks";
+    const int count = 6000;  // many times what goes out in one write
+    const auto pad = [](std::string text, std::size_t width) {
+        return text.append(width + 2 - text.size(), ' ');
+    };
+    std::string blocks;
+    std::string table = pad("ID", 13) + pad("SYMBOL", 8) + "MAPS\n";
+    for (int i = 0; i < count; ++i) {
+        const bool last = i == count - 1;
+        const std::string id = last ? "/TOP/LAST\x01" : "/TOP/B" + std::to_string(i);
+        const std::string symbol = i == 7 ? "wide\x1b" : "s";
+        blocks += id + " $R/" + symbol + " Smashed Placed 1 2 TOP 0 mils 1 2 Processed\n";
+        table +=
+            pad(last ? "/TOP/LAST\\x01" : id, 13) + pad(i == 7 ? "wide\\x1b" : symbol, 8) + "0\n";
+    }
+    WriteText(file, blocks);
+    const ToolRun run = RunTool({"list", file, "--fields", "ID,SYMBOL,MAPS"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, table);
+    const ToolRun rows = RunTool({"list", file, "--fields", "ID,SYMBOL,MAPS", "--no-header"});
+    EXPECT_EQ(rows.out, table.substr(table.find('\n') + 1));
+}
+
 TEST(ListQuery, SortComparesNumbersAsNumbersAndKeepsFileOrderForTies) {
     TempDir dir;
     const std::string file = dir / "sort.blocks";

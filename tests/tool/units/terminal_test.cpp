@@ -33,6 +33,17 @@ TEST(Terminal, TablesEscapeEveryCellAndAlignByDisplayWidth) {
     std::ostringstream out;
     table.Print(out);
     EXPECT_EQ(out.str(), "\xe6\x97\xa5       a\n\\x1b[2J  -\nxyz      b\n");
+
+    // The width a cell is laid out by is found while it is escaped: it is the width of the text
+    // shown, whatever the value holds.
+    for (const std::string value :
+         {"", "plain", "\xe6\x97\xa5\xe6\x97\xa5", "e\xcc\x81x", "\x01\x1b[2J\x7f", "\r\n\t\\\"",
+          "\xc2\x9b\xc2\xa0", "\xff\xe2\x82", "\xf0\x9f\x98\x80ok",
+          "\xef\xbc\xa1\xcc\x81\xe2\x80\x8b"}) {
+        std::string shown = "x";
+        EXPECT_EQ(AppendCell(shown, value), DisplayWidth(Cell(value))) << Cell(value);
+        EXPECT_EQ(shown, "x" + Cell(value));
+    }
 }
 
 TEST(Terminal, ErrorsAndDiagnosticsHaveOneForm) {

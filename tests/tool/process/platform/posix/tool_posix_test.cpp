@@ -43,6 +43,25 @@ TEST(Tool, OutputToAFullDeviceIsAFailure) {
               "flushing)\n");
 }
 
+// A reader that leaves after the first bytes of a long table: the rest cannot be written, and the
+// tool says so rather than finishing as if it had been.
+TEST(Tool, AListingWhoseReaderLeavesFailsWithTheReason) {
+    TempDir dir;
+    std::string blocks;
+    for (int i = 0; i < 20000; ++i) {
+        blocks +=
+            "/TOP/B" + std::to_string(i) + " $R/s Smashed Placed 1 2 TOP 0 mils 1 2 Processed\n";
+    }
+    WriteText(dir / "long.blocks", blocks);
+    // SIGPIPE ignored, as many hosts start a program, so that the write fails with EPIPE.
+    const ToolRun run = RunProgram(
+        "/bin/sh",
+        {"-c", "trap '' PIPE; (\"$0\" list long.blocks; echo \"$?\" >&2) | head -c 1 >/dev/null",
+         REUSEBLOCKS_TOOL},
+        dir.Path());
+    EXPECT_EQ(run.err, "reuseblocks: error: cannot write to standard output: Broken pipe\n1\n");
+}
+
 TEST(Tool, AFailedWriteSaysWhatTheLibraryReports) {
     TempDir dir;
     const std::string board = dir / "board.blocks";
