@@ -32,6 +32,18 @@ std::size_t SkipOrdinary(std::string_view line, std::size_t i) noexcept {
 }
 
 #if defined(REUSEBLOCKS_FORMAT_SSE2)
+// Sixteen characters of `line` from `base`; the tail in a copy padded with blanks, which end the
+// last field.
+inline __m128i ChunkAt(std::string_view line, std::size_t base) noexcept {
+    if (base + 16 <= line.size()) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + base));
+    }
+    char tail[16];
+    std::memset(tail, ' ', sizeof tail);
+    std::memcpy(tail, line.data() + base, line.size() - base);
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
+}
+
 // No quote in the line, the loader's every line but a few: the separators of sixteen characters
 // at a time as a bit mask, where every field starts at a 1 to 0 step and ends at a 0 to 1 step.
 // False, with `fields` left to be cleared, at the first quote.
@@ -41,16 +53,7 @@ bool SplitUnquoted(std::string_view line, std::vector<std::string_view>& fields,
     unsigned before = 1;  // the character before the chunk is a separator
     std::size_t start = 0;
     for (std::size_t base = 0; base < size; base += 16) {
-        __m128i chunk;
-        if (base + 16 <= size) {
-            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + base));
-        } else {
-            // The tail, in a copy padded with blanks that end the last field.
-            char tail[16];
-            std::memset(tail, ' ', sizeof tail);
-            std::memcpy(tail, line.data() + base, size - base);
-            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
-        }
+        const __m128i chunk = ChunkAt(line, base);
         if (classes.Quotes(chunk) != 0) return false;
         const unsigned separators = classes.Separators(chunk);
         const unsigned previous = ((separators << 1) | before) & 0xffffu;
@@ -78,15 +81,7 @@ bool CountUnquoted(std::string_view line, std::size_t& count) {
     unsigned before = 1;
     count = 0;
     for (std::size_t base = 0; base < size; base += 16) {
-        __m128i chunk;
-        if (base + 16 <= size) {
-            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + base));
-        } else {
-            char tail[16];
-            std::memset(tail, ' ', sizeof tail);
-            std::memcpy(tail, line.data() + base, size - base);
-            chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
-        }
+        const __m128i chunk = ChunkAt(line, base);
         if (classes.Quotes(chunk) != 0) return false;
         const unsigned separators = classes.Separators(chunk);
         const unsigned previous = ((separators << 1) | before) & 0xffffu;
