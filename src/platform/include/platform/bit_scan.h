@@ -20,13 +20,12 @@ inline unsigned LowestSetBit(unsigned mask) noexcept {
 #endif
 }
 
-// How many bits of `mask` are set.
-inline unsigned SetBitCount(unsigned mask) noexcept {
-#if defined(_MSC_VER) && !defined(__clang__)
-    return __popcnt(mask);
-#else
-    return static_cast<unsigned>(__builtin_popcount(mask));
-#endif
+// How many bits of `mask` are set: by arithmetic, since the instruction is not part of every
+// x86-64 processor and the compilers' fallback is a call.
+constexpr unsigned SetBitCount(unsigned mask) noexcept {
+    mask = mask - ((mask >> 1) & 0x55555555u);
+    mask = (mask & 0x33333333u) + ((mask >> 2) & 0x33333333u);
+    return (((mask + (mask >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24;
 }
 
 }  // namespace reuseblocks::detail
