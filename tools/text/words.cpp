@@ -4,6 +4,7 @@
 #include <reuseblocks/ascii.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace reuseblocks::tool {
 
@@ -19,10 +20,29 @@ std::string Upper(std::string text) {
 
 void AppendReplacing(std::string& out, std::string_view text,
                      std::initializer_list<Replacement> replacements) {
+    // Which characters have a replacement, as bits, so that most are passed over with one test.
+    std::uint64_t low = 0;   // 0 to 63
+    std::uint64_t high = 0;  // 64 to 127
+    bool beyondAscii = false;
+    for (const Replacement& replacement : replacements) {
+        const auto from = static_cast<unsigned char>(replacement.from);
+        if (from < 64) {
+            low |= std::uint64_t{1} << from;
+        } else if (from < 128) {
+            high |= std::uint64_t{1} << (from - 64);
+        } else {
+            beyondAscii = true;
+        }
+    }
     // What needs no replacing goes out a run at a time.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        const auto byte = static_cast<unsigned char>(c);
+        const bool marked = byte < 64    ? ((low >> byte) & 1u) != 0
+                            : byte < 128 ? ((high >> (byte - 64)) & 1u) != 0
+                                         : beyondAscii;
+        if (!marked) continue;
         const auto found = std::find_if(replacements.begin(), replacements.end(),
                                         [c](const Replacement& r) { return r.from == c; });
         if (found == replacements.end()) continue;

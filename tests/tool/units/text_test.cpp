@@ -7,6 +7,7 @@
 
 #include "flood_ids.h"
 #include "text/keyed_map.h"
+#include "text/words.h"
 
 namespace reuseblocks::tool {
 namespace {
@@ -37,6 +38,24 @@ TEST(Text, ValuesMadeToCollideUnderTheStandardHashSpreadOverTheTableOfFileText) 
     EXPECT_LE(LargestBucket(keyed, bench::FloodIds(true, 1), kValues), 16u);
     KeyedMap<std::size_t> ordinary;
     EXPECT_LE(LargestBucket(ordinary, bench::FloodIds(false, 1), kValues), 16u);
+}
+
+TEST(Text, ReplacingTouchesOnlyTheCharactersGivenWhereverTheyStandInTheByteRange) {
+    std::string out = "kept:";
+    // Below 64, from 64 to 127, and a byte past ASCII; every other byte passes unchanged.
+    AppendReplacing(out,
+                    "a&b\\c\xc3\xa9"
+                    "d\x7f@&",
+                    {{'&', "&amp;"}, {'\\', "\\\\"}, {'\xc3', "<C3>"}});
+    EXPECT_EQ(out,
+              "kept:a&amp;b\\\\c<C3>\xa9"
+              "d\x7f@&amp;");
+    std::string plain;
+    AppendReplacing(plain, "\xc3\xa9 & \x01", {{'&', "+"}});
+    EXPECT_EQ(plain, "\xc3\xa9 + \x01");
+    std::string none;
+    AppendReplacing(none, "", {{'&', "+"}});
+    EXPECT_EQ(none, "");
 }
 
 }  // namespace
