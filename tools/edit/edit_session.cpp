@@ -3,7 +3,9 @@
 
 #include <reuseblocks/diagnostics.h>
 #include <reuseblocks/edit.h>
+#include <reuseblocks/fields.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -117,12 +119,33 @@ void WriteBlocks(CReuseBlockFile& blocks, const std::string& path, const std::st
     if (!report.Succeeded()) throw CannotWrite(path, report);
 }
 
+std::vector<std::string> ValuesOf(const CReuseBlock& block) {
+    const std::uint32_t rows = block.GetLayerMapCount();
+    std::vector<std::string> values;
+    values.reserve(kPropertyCount + std::size_t{kLayerMapColumnCount} * rows);
+    for (std::uint32_t p = 0; p < kPropertyCount; ++p) {
+        values.emplace_back(block.GetPropertyRef(p).GetView());
+    }
+    for (std::uint32_t row = 0; row < rows; ++row) {
+        for (std::uint32_t column = 0; column < kLayerMapColumnCount; ++column) {
+            values.emplace_back(block.GetLayerMapRef(row, column).GetView());
+        }
+    }
+    return values;
+}
+
 UpdateOptions HeaderUpdate(const WriteOptions& write) {
     UpdateOptions options;
     if (!write.appGiven) return options;
     options.application = write.app.empty() ? "Unknown" : write.app;
     options.hasDate = SourceDateEpoch(options.date);
     return options;
+}
+
+int NoteUnchanged(const std::string& path) {
+    PrintDiagnostic(
+        NoteLine(EscapeForDisplay(DisplayName(path)) + " is unchanged; nothing written"));
+    return kExitSuccess;
 }
 
 }  // namespace
@@ -174,6 +197,7 @@ EditSession::EditSession(const std::string& file, const WriteOptions& write)
     // Read once for the load and the checks; the write reads it again under the same lock.
     if (const std::optional<std::string> text = ReadWholeFile(m_text)) {
         LoadTextForEditOrFail(m_blocks, *text, DisplayName(file), !write.force);
+        m_onlyHandedOutBlocks = true;
     } else {
         LoadOrFail(m_blocks, file);  // which says why it cannot be read
     }
@@ -189,16 +213,37 @@ EditSession::EditSession(const WriteOptions& write)
     : m_write(write), m_lock(LockTarget(std::string(), write)) {}
 
 CReuseBlock& EditSession::Block(const std::string& id) {
-    return BlockOrFail(m_blocks, m_file, id);
+    CReuseBlock& block = BlockOrFail(m_blocks, m_file, id);
+    if (m_onlyHandedOutBlocks &&
+        std::none_of(m_handedOut.begin(), m_handedOut.end(),
+                     [&block](const HandedOut& seen) { return seen.block == &block; })) {
+        m_handedOut.push_back({&block, ValuesOf(block)});
+    }
+    return block;
 }
 
 void EditSession::KeepTextOf(const std::string& input) {
     m_text = ReadablePath(input);
+    m_onlyHandedOutBlocks = false;
 }
 
 void EditSession::StartAfresh() {
     if (!m_text.empty()) NoteCommentsOf(m_file);
     m_text.clear();
+    m_onlyHandedOutBlocks = false;
+}
+
+// Whether writing would give back the very text read, known without reading it again: nothing
+// but blocks handed out by Block could have changed, and each holds what it held. The text was
+// fully loaded (--force may load past text the loader ignores) and the write goes back to it
+// with its header as it stands.
+bool EditSession::ChangesNothing() const {
+    if (!m_onlyHandedOutBlocks || m_write.force || m_write.dryRun || m_write.appGiven ||
+        !m_write.output.empty() || IsStandardStream(m_file)) {
+        return false;
+    }
+    return std::all_of(m_handedOut.begin(), m_handedOut.end(),
+                       [](const HandedOut& seen) { return ValuesOf(*seen.block) == seen.values; });
 }
 
 void EditSession::NoteCommentsOf(const std::string& input) {
@@ -209,6 +254,7 @@ void EditSession::NoteCommentsOf(const std::string& input) {
 
 int EditSession::Write() {
     const std::string& path = m_write.output.empty() ? m_file : m_write.output;
+    if (ChangesNothing()) return NoteUnchanged(path);
     if (!m_write.force) RefuseValuesThatWouldNotReadBack(m_blocks, path);
     if (m_comments > 0) {
         // The library keeps blocks, not the lines around them, of every file but the one whose
@@ -240,9 +286,7 @@ int EditSession::WriteIntoText(const std::string& path) {
         case UpdateResult::kUpdated:
             break;
         case UpdateResult::kUnchanged:
-            PrintDiagnostic(
-                NoteLine(EscapeForDisplay(DisplayName(path)) + " is unchanged; nothing written"));
-            return kExitSuccess;
+            return NoteUnchanged(path);
         case UpdateResult::kCannotWrite: {
             WriteReport written;
             written.result = 0;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/file_lock.h"
 
@@ -52,8 +53,13 @@ class EditSession {
     EditSession(const EditSession&) = delete;
     EditSession& operator=(const EditSession&) = delete;
 
-    CReuseBlockFile& Blocks() { return m_blocks; }
-    // The block under `id`; an unknown ID is a usage error.
+    // The whole collection, to change as the command likes.
+    CReuseBlockFile& Blocks() {
+        m_onlyHandedOutBlocks = false;
+        return m_blocks;
+    }
+    // The block under `id`; an unknown ID is a usage error. A command that changes its file only
+    // through these blocks lets Write tell a change from none without reading the file again.
     CReuseBlock& Block(const std::string& id);
     // How the file edited is named in messages.
     const std::string& File() const { return m_file; }
@@ -73,6 +79,13 @@ class EditSession {
     int Write();
 
   private:
+    // A block as Block first handed it out: its properties, then its rows' columns.
+    struct HandedOut {
+        const CReuseBlock* block;
+        std::vector<std::string> values;
+    };
+
+    bool ChangesNothing() const;
     int ShowWhatWouldChange(const std::string& path);
     int WriteIntoText(const std::string& path);
     int WriteTextToStandardOutput();
@@ -84,7 +97,9 @@ class EditSession {
     CReuseBlockFile m_loaded;  // a dry run's copy of the file as it was read
     std::string m_text;        // the file whose text the write keeps; empty: written whole
     std::size_t m_comments = 0;
-    std::string m_commentedFile;  // the first file with comments a write drops
+    std::string m_commentedFile;         // the first file with comments a write drops
+    bool m_onlyHandedOutBlocks = false;  // the text was read and Blocks() never handed out
+    std::vector<HandedOut> m_handedOut;
 };
 
 }  // namespace reuseblocks::tool

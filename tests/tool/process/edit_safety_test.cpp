@@ -28,6 +28,10 @@ TEST(EditSafety, ValuesThatWouldNotReadBackAreNotWrittenWithoutForce) {
               "the same\nreuseblocks: error: not writing \"" +
                   file + "\": 1 value would not read back the same (--force writes anyway)\n");
     EXPECT_EQ(ReadText(file), text);
+    // Nothing is written when nothing changes, so nothing needs refusing.
+    const ToolRun same = RunTool({"set", file, "/TOP/B", "XLOC=1"});
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(ReadText(file), text);
     EXPECT_EQ(RunTool({"format", file, "-o", dir / "out.blocks"}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "out.blocks"));
 

@@ -213,6 +213,20 @@ TEST(LosslessEdit, AnEditThatChangesNothingWritesNothing) {
     }
     EXPECT_EQ(ReadText(file), original);
     EXPECT_EQ(std::filesystem::last_write_time(file), before);
+
+    // Unchanged blocks still go where they are sent, and --app still renews the header.
+    const std::string copy = dir / "copy.blocks";
+    ASSERT_EQ(RunTool({"set", file, "/TOP/PSU1", "XLOC=100", "-o", copy}).status, 0);
+    EXPECT_EQ(ReadText(copy), original);
+    ASSERT_EQ(RunTool({"set", file, "/TOP/PSU1", "XLOC=100", "-o", "-"}).out, original);
+    ScopedEnvironment epoch("SOURCE_DATE_EPOCH", "0");
+    ASSERT_EQ(RunTool({"set", copy, "/TOP/PSU1", "XLOC=100", "--app", "planner"}).status, 0);
+    EXPECT_EQ(ReadText(copy), Replaced(Replaced(original, "placer 7.2", "planner"),
+                                       "Sun Dec  6 07:32:38 2026", "Thu Jan  1 00:00:00 1970"));
+    // A value set and set back is no change.
+    const ToolRun back = RunTool({"set", file, "/TOP/U2", "XLOC=7", "XLOC=0"});
+    EXPECT_NE(back.err.find(" is unchanged; nothing written\n"), std::string::npos) << back.err;
+    EXPECT_EQ(std::filesystem::last_write_time(file), before);
 }
 
 }  // namespace
