@@ -2,18 +2,25 @@
 #include "block_diff.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "edit/loading.h"
+#include "platform/side_by_side.h"
 #include "records/fields.h"
 #include "text/keyed_map.h"
 
 namespace reuseblocks::tool {
+
+using detail::platform::InHalves;
 
 namespace {
 
 // Beyond this many cells the alignment table costs too much; rows then pair up by position.
 // The bound keeps the work linear in the size of the files, whatever they hold.
 constexpr std::size_t kMaxAlignmentCells = std::size_t{1} << 16;
+
+// From this many blocks on, each side is compared in two halves side by side.
+constexpr std::size_t kBlocksComparedInHalves = 4096;
 
 // Every row as a small number, equal numbers for equal rows, so that aligning compares numbers.
 class RowNumbering {
@@ -38,7 +45,7 @@ class RowNumbering {
 
 bool SameRow(const CReuseBlock& a, std::uint32_t rowA, const CReuseBlock& b, std::uint32_t rowB) {
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-        if (a.GetLayerMap(rowA, column).GetView() != b.GetLayerMap(rowB, column).GetView()) {
+        if (a.GetLayerMapRef(rowA, column).GetView() != b.GetLayerMapRef(rowB, column).GetView()) {
             return false;
         }
     }
@@ -65,8 +72,8 @@ void FlushStretch(std::vector<long>& removed, std::vector<long>& added,
 std::vector<PropertyChange> CompareProperties(const CReuseBlock& before, const CReuseBlock& after) {
     std::vector<PropertyChange> changes;
     for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-        const CString old = before.GetProperty(index);
-        const CString now = after.GetProperty(index);
+        const CString& old = before.GetPropertyRef(index);
+        const CString& now = after.GetPropertyRef(index);
         if (old.GetView() != now.GetView()) changes.push_back({index, Text(old), Text(now)});
     }
     return changes;
@@ -125,25 +132,44 @@ std::vector<LayerMapChange> CompareLayerMaps(const CReuseBlock& before, const CR
 }
 
 std::vector<BlockChange> CompareCollections(CReuseBlockFile& before, CReuseBlockFile& after) {
+    // Each side's blocks looked up in the other, in halves side by side for large files; the
+    // order they are found in does not show, since the changes are sorted.
+    const auto changesOf = [](const std::vector<CReuseBlock*>& blocks, CReuseBlockFile& other,
+                              bool fromBefore) {
+        return InHalves(
+            blocks.size(), kBlocksComparedInHalves, [&](int, std::size_t first, std::size_t last) {
+                std::vector<BlockChange> changes;
+                for (std::size_t i = first; i < last; ++i) {
+                    const CReuseBlock* block = blocks[i];
+                    CReuseBlock* match = nullptr;
+                    if (other.GetBlock(block->GetBlockID().GetString(), match) == 0) {
+                        changes.push_back({fromBefore ? ChangeKind::kRemoved : ChangeKind::kAdded,
+                                           Text(block->GetBlockID()),
+                                           fromBefore ? block : nullptr,
+                                           fromBefore ? nullptr : block,
+                                           {},
+                                           {}});
+                    } else if (fromBefore) {
+                        BlockChange change{ChangeKind::kChanged,
+                                           Text(block->GetBlockID()),
+                                           block,
+                                           match,
+                                           CompareProperties(*block, *match),
+                                           CompareLayerMaps(*block, *match)};
+                        if (!change.properties.empty() || !change.layerMaps.empty()) {
+                            changes.push_back(std::move(change));
+                        }
+                    }
+                }
+                return changes;
+            });
+    };
     std::vector<BlockChange> changes;
-    for (const CReuseBlock* old : BlocksInOrder(before)) {
-        CReuseBlock* now = nullptr;
-        if (after.GetBlock(old->GetBlockID().GetString(), now) == 0) {
-            changes.push_back(
-                {ChangeKind::kRemoved, Text(old->GetBlockID()), old, nullptr, {}, {}});
-            continue;
-        }
-        BlockChange change{ChangeKind::kChanged,          Text(old->GetBlockID()),     old, now,
-                           CompareProperties(*old, *now), CompareLayerMaps(*old, *now)};
-        if (!change.properties.empty() || !change.layerMaps.empty()) {
-            changes.push_back(std::move(change));
-        }
+    for (auto&& half : changesOf(BlocksInOrder(before), after, true)) {
+        std::move(half.begin(), half.end(), std::back_inserter(changes));
     }
-    for (const CReuseBlock* now : BlocksInOrder(after)) {
-        CReuseBlock* old = nullptr;
-        if (before.GetBlock(now->GetBlockID().GetString(), old) == 0) {
-            changes.push_back({ChangeKind::kAdded, Text(now->GetBlockID()), nullptr, now, {}, {}});
-        }
+    for (auto&& half : changesOf(BlocksInOrder(after), before, false)) {
+        std::move(half.begin(), half.end(), std::back_inserter(changes));
     }
     std::sort(changes.begin(), changes.end(),
               [](const BlockChange& x, const BlockChange& y) { return x.id < y.id; });

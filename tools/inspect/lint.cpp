@@ -5,12 +5,11 @@
 #include <array>
 #include <fstream>
 #include <functional>
-#include <future>
 #include <numeric>
-#include <system_error>
 #include <tuple>
 
 #include "cli/near_miss.h"
+#include "platform/side_by_side.h"
 #include "plot/units.h"
 #include "records/fields.h"
 #include "records/locations.h"
@@ -115,13 +114,15 @@ namespace {
 // A repeated row: its block's index, the row and the earlier row it repeats.
 using RepeatedRow = std::tuple<std::size_t, std::uint32_t, std::uint32_t>;
 
-void FindRepeatedRows(const std::vector<CReuseBlock*>& blocks, std::size_t first, std::size_t last,
-                      std::vector<RepeatedRow>& found) {
+std::vector<RepeatedRow> FindRepeatedRows(const std::vector<CReuseBlock*>& blocks,
+                                          std::size_t first, std::size_t last) {
+    std::vector<RepeatedRow> found;
     for (std::size_t index = first; index < last; ++index) {
         for (const auto& [row, earlier] : RepeatedRows(*blocks[index])) {
             found.emplace_back(index, row, earlier);
         }
     }
+    return found;
 }
 
 // From this many blocks on, the second half is searched on a thread of its own.
@@ -132,24 +133,12 @@ constexpr std::size_t kBlocksSearchedInHalves = 4096;
 std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
                                     const std::vector<RecordLines>& lines, ProblemTally& tally) {
     // Found side by side, then kept or counted in file order.
-    std::vector<RepeatedRow> repeated;
-    std::vector<RepeatedRow> later;
-    std::size_t middle = blocks.size();
-    std::future<void> second;
-    if (blocks.size() >= kBlocksSearchedInHalves) {
-        try {
-            second = std::async(std::launch::async, FindRepeatedRows, std::cref(blocks),
-                                blocks.size() / 2, blocks.size(), std::ref(later));
-            middle = blocks.size() / 2;
-        } catch (const std::system_error&) {
-            // No thread to be had: all on this one.
-        }
-    }
-    FindRepeatedRows(blocks, 0, middle, repeated);
-    if (second.valid()) {
-        second.get();
-        repeated.insert(repeated.end(), later.begin(), later.end());
-    }
+    auto halves = detail::platform::InHalves(blocks.size(), kBlocksSearchedInHalves,
+                                             [&blocks](int, std::size_t first, std::size_t last) {
+                                                 return FindRepeatedRows(blocks, first, last);
+                                             });
+    std::vector<RepeatedRow>& repeated = halves[0];
+    repeated.insert(repeated.end(), halves[1].begin(), halves[1].end());
     std::vector<Problem> problems;
     for (const auto& [index, row, earlier] : repeated) {
         if (!tally.Keep("warning", "RepeatedLayerMap")) continue;

@@ -5,11 +5,10 @@
 #include <array>
 #include <cmath>
 #include <functional>
-#include <future>
 #include <optional>
-#include <system_error>
 #include <tuple>
 
+#include "platform/side_by_side.h"
 #include "plot/axis_ticks.h"
 #include "plot/color_by.h"
 #include "plot/label_space.h"
@@ -232,22 +231,13 @@ DrawnCounts DrawBlocks(SvgWriter& svg, SvgWriter& secondHalf, const Placement& p
     };
     svg.Open("g", {{"class", "blocks"}});
     svg.Raw("\n");
-    std::size_t middle = count;
-    std::future<DrawnCounts> second;
-    if (count >= kBlocksDrawnInHalves) {
-        try {
-            second = std::async(std::launch::async, draw, std::ref(secondHalf), count / 2, count);
-            middle = count / 2;
-        } catch (const std::system_error&) {
-            // No thread to be had: all on this one.
-        }
-    }
-    DrawnCounts counts = draw(svg, 0, middle);
-    if (second.valid()) {
-        const DrawnCounts more = second.get();
-        counts.standOut += more.standOut;
-        counts.stacked += more.stacked;
-    }
+    const std::array<DrawnCounts, 2> halves = detail::platform::InHalves(
+        count, kBlocksDrawnInHalves, [&](int half, std::size_t first, std::size_t last) {
+            return draw(half == 0 ? svg : secondHalf, first, last);
+        });
+    DrawnCounts counts = halves[0];
+    counts.standOut += halves[1].standOut;
+    counts.stacked += halves[1].stacked;
     secondHalf.Close("g");
     return counts;
 }

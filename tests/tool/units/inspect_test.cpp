@@ -35,6 +35,42 @@ TEST(Inspect, AnInsertedLayerMapIsOneAddedRowAndAChangedOneIsPaired) {
     EXPECT_EQ(changes[1].newRow, 3);
 }
 
+TEST(Inspect, ManyBlocksAreComparedWholeAndListedByID) {
+    // Enough blocks to be compared in halves, with changes of every kind in both halves.
+    constexpr int kBlocks = 5000;
+    CReuseBlockFile before;
+    CReuseBlockFile after;
+    for (int i = 0; i < kBlocks; ++i) {
+        const std::string id = "/B" + std::to_string(i);
+        AddRow(*before.NewBlock(id.c_str()), "1", "TOP");
+        if (i % 1000 == 7) continue;  // removed
+        CReuseBlock* block = after.NewBlock(id.c_str());
+        AddRow(*block, "1", i % 1000 == 500 ? "GND" : "TOP");
+        if (i % 1000 == 900) block->SetProperty(kXLoc, "5");
+    }
+    for (const char* id : {"/A0", "/Z9"}) after.NewBlock(id);
+    std::vector<std::string> expected;
+    for (int i = 7; i < kBlocks; i += 1000) expected.push_back("-/B" + std::to_string(i));
+    for (int i = 500; i < kBlocks; i += 1000) {
+        for (const int changed : {i, i + 400}) expected.push_back("~/B" + std::to_string(changed));
+    }
+    for (const char* id : {"+/A0", "+/Z9"}) expected.push_back(id);
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& x, const std::string& y) { return x.substr(1) < y.substr(1); });
+
+    std::vector<std::string> found;
+    for (const BlockChange& change : CompareCollections(before, after)) {
+        const char mark = change.kind == ChangeKind::kAdded     ? '+'
+                          : change.kind == ChangeKind::kRemoved ? '-'
+                                                                : '~';
+        found.push_back(mark + change.id);
+        if (change.kind == ChangeKind::kChanged) {
+            EXPECT_EQ(change.properties.size() + change.layerMaps.size(), 1u) << change.id;
+        }
+    }
+    EXPECT_EQ(found, expected);
+}
+
 // The message of the usage error `texts` make, or "" when they parse.
 std::string RefusalOf(std::vector<std::string> texts) {
     try {
