@@ -23,9 +23,8 @@ auto InHalves(std::size_t count, std::size_t sideBySide, Work&& work)
     std::future<Result> second;
     if (count >= sideBySide && count >= 2) {
         try {
-            second = std::async(std::launch::async, [&work, count] {
-                return work(1, count / 2, count);
-            });
+            second = std::async(std::launch::async,
+                                [&work, count] { return work(1, count / 2, count); });
             middle = count / 2;
         } catch (const std::system_error&) {
             // No thread to be had: all on this one.
