@@ -78,7 +78,7 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
     LayoutPiece piece;
     const std::string_view part = text.substr(from, to - from);
     // Sized once: a large file's lines would otherwise be moved again at every growth.
-    const auto feeds = static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+    const std::size_t feeds = format::CountLineFeeds(part);
     piece.lineStarts.reserve(feeds + 2);
     piece.rowLines.reserve(feeds);
     piece.end = from;

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "format/line_syntax.h"
 
+#include "format/chunk_classes.h"
+
 #include <reuseblocks/ascii.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace reuseblocks::format {
@@ -33,6 +36,31 @@ bool HoldsLineBreak(std::string_view text) noexcept {
     static_assert(IsLineBreak('\n') && IsLineBreak('\r'));
     return !text.empty() && (std::memchr(text.data(), '\n', text.size()) != nullptr ||
                              std::memchr(text.data(), '\r', text.size()) != nullptr);
+}
+
+std::size_t CountLineFeeds(std::string_view text) noexcept {
+    std::size_t count = 0;
+    std::size_t at = 0;
+#if defined(REUSEBLOCKS_FORMAT_SSE2)
+    // Each byte lane counts its feeds for up to 255 chunks, then the lanes are summed.
+    constexpr std::size_t kMostChunksCounted = 255;
+    const __m128i feed = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    while (text.size() - at >= 16) {
+        const std::size_t chunks = std::min((text.size() - at) / 16, kMostChunksCounted);
+        __m128i lanes = zero;
+        for (std::size_t chunk = 0; chunk < chunks; ++chunk, at += 16) {
+            const __m128i bytes =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, feed));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, zero);  // two halves, each at most 8 * 255
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+    }
+#endif
+    for (; at < text.size(); ++at) count += text[at] == '\n' ? 1u : 0u;
+    return count;
 }
 
 bool LineScanner::Next(ScannedLine& line) noexcept {

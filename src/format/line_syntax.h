@@ -81,6 +81,10 @@ struct ScannedLine {
 // Hands out the lines of a text in memory one by one, with where each stands, so that an editor
 // can copy the bytes of the lines it does not change. A line ends after a line feed; the last one
 // needs none.
+// How many line feeds `text` holds, sixteen characters at a time where the processor allows: the
+// room a scan of a large text's lines needs, known before the scan.
+std::size_t CountLineFeeds(std::string_view text) noexcept;
+
 class LineScanner {
   public:
     explicit LineScanner(std::string_view text) noexcept : m_text(text) {}

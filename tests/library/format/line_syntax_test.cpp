@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,3 +93,28 @@ TEST(SplitFieldsTest, CountingFindsEveryFieldAndKeepsTheFirst) {
 }
 
 }  // namespace
+
+TEST(LineFeedsTest, EveryFeedIsCountedWhereverItFallsAndHoweverMany) {
+    // Past the chunks a byte lane can count at once, with tails of every length, bytes that
+    // differ from a feed by one bit, and a text of nothing but feeds.
+    for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 4079u, 4080u, 4081u, 8191u, 70000u}) {
+        std::string text(size, 'x');
+        std::size_t expected = 0;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (i % 7 == 3 || i + 1 == size) {
+                text[i] = '\n';
+                ++expected;
+            } else if (i % 5 == 0) {
+                text[i] = static_cast<char>('\n' ^ (1 << (i % 8)));
+            }
+        }
+        EXPECT_EQ(reuseblocks::format::CountLineFeeds(text), expected) << size;
+        for (std::size_t from : {std::size_t{1}, std::size_t{9}}) {
+            if (from > size) continue;
+            const std::string_view part = std::string_view(text).substr(from);
+            EXPECT_EQ(reuseblocks::format::CountLineFeeds(part),
+                      static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n')));
+        }
+    }
+    EXPECT_EQ(reuseblocks::format::CountLineFeeds(std::string(100000, '\n')), 100000u);
+}
