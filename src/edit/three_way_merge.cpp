@@ -141,6 +141,27 @@ bool SameBlock(const TextLayout& aText, const TextLayout::Block& a, const TextLa
     return alike || BlockValues(aText, a, scratch) == BlockValues(bText, b, scratch);
 }
 
+// Blocks of `layout` by key, each looked for first where the last one found was followed: the
+// sides of a merge mostly hold their blocks in one order, and that look needs no hash.
+class InOrderFinder {
+  public:
+    explicit InOrderFinder(const TextLayout& layout) : m_layout(layout) {}
+
+    const TextLayout::Block* Find(std::string_view key) {
+        const std::vector<TextLayout::Block>& blocks = m_layout.blocks;
+        // Keys are unique in a layout that was read whole, so a match here is the only one.
+        const TextLayout::Block* found = m_next < blocks.size() && blocks[m_next].key == key
+                                             ? &blocks[m_next]
+                                             : m_layout.Find(key);
+        if (found) m_next = static_cast<std::size_t>(found - blocks.data()) + 1;
+        return found;
+    }
+
+  private:
+    const TextLayout& m_layout;
+    std::size_t m_next = 0;
+};
+
 // The layouts of the three sides, read side by side: each is a pass over a whole file.
 void ReadLayouts(const std::string_view (&texts)[3], TextLayout (&layouts)[3]) {
     std::future<TextLayout> others[2];
@@ -213,10 +234,12 @@ ThreeWayReport MergeTexts(std::string_view current, std::string_view base, std::
     // A block that merges to what the current side holds keeps its lines there as they are;
     // only the others are made and written.
     marks.keptAsIs.assign(here.blocks.size(), false);
+    InOrderFinder inBase(baseText);
+    InOrderFinder inThere(there);
     for (std::size_t index = 0; index < here.blocks.size(); ++index) {
         const TextLayout::Block& mine = here.blocks[index];
-        const TextLayout::Block* wasAt = baseText.Find(mine.key);
-        const TextLayout::Block* theirsAt = there.Find(mine.key);
+        const TextLayout::Block* wasAt = inBase.Find(mine.key);
+        const TextLayout::Block* theirsAt = inThere.Find(mine.key);
         if (!theirsAt) {
             if (wasAt && SameBlock(here, mine, baseText, *wasAt, scratch)) {
                 continue;  // removed there, untouched here
@@ -268,9 +291,11 @@ ThreeWayReport MergeTexts(std::string_view current, std::string_view base, std::
             NewBlockFrom(blocks, mine.key, result.properties, result.rows);
         }
     }
+    InOrderFinder inHere(here);
+    InOrderFinder inBaseAgain(baseText);
     for (const TextLayout::Block& theirsAt : there.blocks) {
-        if (here.Find(theirsAt.key)) continue;
-        const TextLayout::Block* wasAt = baseText.Find(theirsAt.key);
+        if (inHere.Find(theirsAt.key)) continue;
+        const TextLayout::Block* wasAt = inBaseAgain.Find(theirsAt.key);
         if (!wasAt) {
             const BlockValues theirs(there, theirsAt, scratch);
             NewBlockFrom(blocks, theirsAt.key, theirs.properties, theirs.rows);  // added there

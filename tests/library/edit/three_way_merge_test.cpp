@@ -65,4 +65,23 @@ TEST(ThreeWayMerge, SpacingAloneIsNoChange) {
     EXPECT_EQ(merged, "");
 }
 
+// Blocks in a different order on each side are matched by ID all the same: a block moved on
+// one side, others changed, removed or added on the other, all merge cleanly.
+TEST(ThreeWayMerge, SidesHoldingTheirBlocksInOtherOrdersMergeByID) {
+    const auto line = [](const char* id, const char* side = "TOP", const char* x = "1") {
+        return std::string(id) + " p t s " + x + " 2 " + side + " 0 mils 1 2 q\n";
+    };
+    const std::string base = line("/A") + line("/B") + line("/C") + line("/D") + line("/E");
+    const std::string current =
+        line("/A") + line("/B") + line("/D", "TOP", "5") + line("/E") + line("/C");
+    const std::string other =
+        line("/E") + line("/D") + line("/C") + line("/B", "BOTTOM") + line("/F");
+    std::string merged;
+    const reuseblocks::ThreeWayReport report =
+        reuseblocks::MergeTexts(current, base, other, {}, merged);
+    ASSERT_EQ(report.result, reuseblocks::ThreeWayResult::kClean);
+    EXPECT_EQ(merged, "/B p t s 1 2 BOTTOM 0 mils 1 2 q \n" + line("/D", "TOP", "5") + line("/E") +
+                          line("/C") + "/F p t s 1 2 TOP 0 mils 1 2 q \n");
+}
+
 }  // namespace
