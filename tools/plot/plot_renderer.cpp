@@ -207,7 +207,7 @@ DrawnCounts DrawBlockRange(SvgWriter& svg, const Placement& placement,
                   SideOf(block), x, y, size);
         if (detailed) {
             if (const std::optional<double> rotation =
-                    ParseNumber(block.GetProperty(kRotation).GetView())) {
+                    ParseNumber(block.GetPropertyRef(kRotation).GetView())) {
                 DrawRotation(svg, std::fmod(*rotation, 360.0), x, y, RotationLength(size));
             }
         }

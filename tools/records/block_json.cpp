@@ -8,7 +8,7 @@ namespace reuseblocks::tool {
 void WriteLayerMapJson(JsonWriter& json, const CReuseBlock& block, std::uint32_t row) {
     json.BeginObject();
     for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-        json.Key(LayerMapColumnName(column)).String(block.GetLayerMap(row, column).GetView());
+        json.Key(LayerMapColumnName(column)).String(block.GetLayerMapRef(row, column).GetView());
     }
     json.EndObject();
 }
@@ -17,7 +17,7 @@ void WriteBlockJson(JsonWriter& json, const CReuseBlock& block) {
     json.BeginObject().Key("symbol").String(block.GetBlockSymbolName().GetView());
     json.Key("properties").BeginObject();
     for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-        json.Key(PropertyName(index)).String(block.GetProperty(index).GetView());
+        json.Key(PropertyName(index)).String(block.GetPropertyRef(index).GetView());
     }
     json.EndObject().Key("layer_maps").BeginArray();
     for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {

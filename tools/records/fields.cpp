@@ -44,11 +44,11 @@ std::string Text(const CString& value) {
 }
 
 std::string PropertyText(const CReuseBlock& block, std::uint32_t index) {
-    return Text(block.GetProperty(index));
+    return Text(block.GetPropertyRef(index));
 }
 
 std::string LayerMapText(const CReuseBlock& block, std::uint32_t row, std::uint32_t column) {
-    return Text(block.GetLayerMap(row, column));
+    return Text(block.GetLayerMapRef(row, column));
 }
 
 }  // namespace reuseblocks::tool
