@@ -92,7 +92,7 @@ int RunPlot(const PlotOptions& options) {
     if (!IsStandardStream(output) && std::filesystem::equivalent(output, options.file, ignored)) {
         throw UsageError("the picture would replace " + Quoted(options.file) + " itself");
     }
-    WriteWholeFile(output, RenderPlot(std::move(placement), request));
+    WriteWholeFile(output, RenderPlotParts(std::move(placement), request));
     // A faint board and a misspelt value look alike.
     if (highlighting && std::none_of(ordered.begin(), ordered.end(), [&](const CReuseBlock* block) {
             return Matches(*block, request.highlight);

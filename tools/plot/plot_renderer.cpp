@@ -317,7 +317,7 @@ std::size_t KeepInside(Placement& placement, const std::array<double, 4>& window
 
 }  // namespace
 
-std::string RenderPlot(Placement placement, const PlotRequest& request) {
+std::vector<std::string> RenderPlotParts(Placement placement, const PlotRequest& request) {
     const std::size_t outside = request.window ? KeepInside(placement, *request.window) : 0;
     View view = FitView(placement, request.window);
     // One step on both axes keeps the grid square; it grows until the numbers under the X axis
@@ -372,8 +372,17 @@ std::string RenderPlot(Placement placement, const PlotRequest& request) {
                     FittedText(DisplayText(request.title), width - 2 * kMargin,
                                kTitleFontSize * kBoldWidening));
     DrawAxes(svg, view, axes, placement.unit);
-    return SvgWriter::Document(
-        width, height, {svg.Take(), blocks.Take(), moreBlocks.Take(), labels.Take(), panel.Take()});
+    std::vector<std::string> body;
+    for (SvgWriter* part : {&svg, &blocks, &moreBlocks, &labels, &panel}) {
+        body.push_back(part->Take());
+    }
+    return SvgWriter::Document(width, height, std::move(body));
+}
+
+std::string RenderPlot(Placement placement, const PlotRequest& request) {
+    std::string whole;
+    for (const std::string& part : RenderPlotParts(std::move(placement), request)) whole += part;
+    return whole;
 }
 
 }  // namespace reuseblocks::tool

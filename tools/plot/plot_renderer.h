@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "inspect/block_query.h"
 #include "plot/placement.h"
@@ -25,6 +26,8 @@ struct PlotRequest {
 // The whole SVG document: the drawn blocks on a board with y growing upwards, axes, legend and the
 // list of blocks not drawn. The same placement gives the same bytes.
 // --window draws that part of the board only, and leaves out the blocks outside it.
+// In the parts it is written in, one after another; RenderPlot puts them together.
+std::vector<std::string> RenderPlotParts(Placement placement, const PlotRequest& request);
 std::string RenderPlot(Placement placement, const PlotRequest& request);
 
 }  // namespace reuseblocks::tool

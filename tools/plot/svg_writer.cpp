@@ -82,27 +82,21 @@ std::string SvgWriter::Take() {
     return std::move(m_out);
 }
 
-std::string SvgWriter::Document(double width, double height, std::string_view body) {
-    return Document(width, height, {body});
-}
-
-std::string SvgWriter::Document(double width, double height,
-                                std::initializer_list<std::string_view> body) {
-    // A picture of many blocks is large: its memory is taken once.
-    std::size_t size = 0;
-    for (const std::string_view part : body) size += part.size();
-    SvgWriter svg;
-    svg.m_out.reserve(size + 512);
-    svg.Raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    svg.Open("svg",
-             {{"xmlns", "http://www.w3.org/2000/svg"},
-              {"width", width},
-              {"height", height},
-              {"viewBox", "0 0 " + FormattedNumber(width, 1) + " " + FormattedNumber(height, 1)}});
-    svg.Raw("\n");
-    for (const std::string_view part : body) svg.Raw(part);
-    svg.Close("svg");
-    return svg.Take();
+std::vector<std::string> SvgWriter::Document(double width, double height,
+                                             std::vector<std::string> body) {
+    SvgWriter start;
+    start.Raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    start.Open("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
+                       {"width", width},
+                       {"height", height},
+                       {"viewBox",
+                        "0 0 " + FormattedNumber(width, 1) + " " + FormattedNumber(height, 1)}});
+    start.Raw("\n");
+    SvgWriter end;
+    end.Close("svg");
+    body.insert(body.begin(), start.Take());
+    body.push_back(end.Take());
+    return body;
 }
 
 }  // namespace reuseblocks::tool

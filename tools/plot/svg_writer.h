@@ -46,11 +46,11 @@ class SvgWriter {
     // The markup written so far; the writer is empty afterwards.
     std::string Take();
 
-    // A complete SVG document of the given size in pixels around `body`, markup of an SvgWriter.
-    static std::string Document(double width, double height, std::string_view body);
-    // The same around a body written in parts, put together only in the document.
-    static std::string Document(double width, double height,
-                                std::initializer_list<std::string_view> body);
+    // A complete SVG document of the given size in pixels around `body`, markup of SvgWriters
+    // in parts: the parts to write one after another, the document's start first and its end
+    // last, so that a large picture is never put together in memory.
+    static std::vector<std::string> Document(double width, double height,
+                                             std::vector<std::string> body);
 
   private:
     void StartTag(std::string_view tag, Attributes attributes);
