@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <optional>
@@ -72,13 +73,13 @@ std::size_t LeaveOutWarnings(std::vector<Problem>& problems, std::size_t shown) 
     return leftOut;
 }
 
-std::vector<Problem> RoundTripProblems(const CReuseBlockFile& blocks,
+std::vector<Problem> RoundTripProblems(const std::vector<RoundTripProblem>& found,
                                        const std::vector<CReuseBlock*>& ordered,
                                        const std::vector<RecordLines>& lines, ProblemTally& tally) {
     // Problems come in walk order, so the block they name is found by walking along with them.
     std::vector<Problem> problems;
     std::size_t index = 0;
-    for (const RoundTripProblem& problem : FindRoundTripProblems(blocks)) {
+    for (const RoundTripProblem& problem : found) {
         while (ordered[index]->GetBlockID().GetView() != problem.blockID) ++index;
         unsigned long line = index < lines.size() ? lines[index].definition : 0;
         if (problem.row >= 0) {
@@ -159,6 +160,9 @@ class LinesLint {
     std::optional<unsigned long> m_rejected;
 };
 
+// Below this many blocks the round-trip check is quicker than starting a thread for it.
+constexpr std::size_t kRoundTripBesideValues = 4096;
+
 // Below this the lint is quicker than starting a thread for it.
 constexpr std::size_t kLintBesideLoad = std::size_t{1} << 20;
 
@@ -213,6 +217,17 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
             lint = lines.Take();
             if (lint.lines.size() < ordered.size()) lint.lines.clear();
         }
+        // Found beside the values' own checks, which take one thread; counted after them, in
+        // the same order as ever.
+        std::future<std::vector<RoundTripProblem>> roundTrip;
+        if (ordered.size() >= kRoundTripBesideValues) {
+            try {
+                roundTrip =
+                    std::async(std::launch::async, FindRoundTripProblems, std::cref(blocks));
+            } catch (const std::system_error&) {
+                // No thread to be had: found after them.
+            }
+        }
         BlockLint values(tally);
         for (std::size_t index = 0; index < ordered.size(); ++index) {
             values.Check(ValuesOf(*ordered[index]),
@@ -222,7 +237,9 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
         Append(problems, std::move(lint.problems));
         Append(problems, values.Finish());
         Append(problems, CheckLayerMaps(ordered, lint.lines, tally));
-        Append(problems, RoundTripProblems(blocks, ordered, lint.lines, tally));
+        Append(problems, RoundTripProblems(
+                             roundTrip.valid() ? roundTrip.get() : FindRoundTripProblems(blocks),
+                             ordered, lint.lines, tally));
     } else if (readable && text) {
         // Text the loader skipped loads as nothing, and an edit refuses the file: said without
         // --strict too.

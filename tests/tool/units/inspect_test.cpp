@@ -198,6 +198,25 @@ TEST(Inspect, RepeatedRowsOfManyBlocksAreKeptInFileOrder) {
     EXPECT_EQ(repeats.back()->block, "/B" + std::to_string(kProblemLimit - 1));
 }
 
+TEST(Inspect, ValuesThatWouldNotReadBackInManyBlocksAreSaidAtTheirLines) {
+    // Enough blocks for the round trip to be checked beside the other checks of values.
+    std::string text = std::string(kFormatLine) + "\n";
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < 5000; ++i) {
+        const bool hash = i % 1000 == 999;
+        const std::string id = (hash ? "#H" : "/B") + std::to_string(i);
+        text += "(" + id + " p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed)\n";
+        if (hash) expected.push_back(id + "@" + std::to_string(i + 2));
+    }
+    const FileCheck check = CheckText(text, true);
+    std::vector<std::string> found;
+    for (const Problem& problem : check.problems) {
+        if (problem.code == "RoundTrip")
+            found.push_back(*problem.block + "@" + std::to_string(problem.line));
+    }
+    EXPECT_EQ(found, expected);
+}
+
 TEST(Inspect, TheLimitOnProblemsNeverDropsAnError) {
     // Warnings enough to fill the limit, then the line loading stops at, then lines the loader
     // would have rejected too: every error is reported, and the note says how much is left out.
