@@ -37,7 +37,7 @@ size=$(stat -c %s "$ref")
 id=$(sed -n '/^\//{s/ .*//p;q}' "$ref")
 # A second file with one value changed, for diff, and the two sides merge-file joins.
 other=$work/other.blocks
-sed "0,/^\/TOP/s/ Placed / Unplaced /" "$ref" >"$other"
+awk '!done && /^\// {$5 = "1.5"; done = 1} {print}' "$ref" >"$other"
 mine=$work/mine.blocks
 theirs=$work/theirs.blocks
 cp "$ref" "$mine"
