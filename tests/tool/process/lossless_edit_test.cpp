@@ -218,7 +218,6 @@ TEST(LosslessEdit, AnEditThatChangesNothingWritesNothing) {
     const std::string copy = dir / "copy.blocks";
     ASSERT_EQ(RunTool({"set", file, "/TOP/PSU1", "XLOC=100", "-o", copy}).status, 0);
     EXPECT_EQ(ReadText(copy), original);
-    ASSERT_EQ(RunTool({"set", file, "/TOP/PSU1", "XLOC=100", "-o", "-"}).out, original);
     ScopedEnvironment epoch("SOURCE_DATE_EPOCH", "0");
     ASSERT_EQ(RunTool({"set", copy, "/TOP/PSU1", "XLOC=100", "--app", "planner"}).status, 0);
     EXPECT_EQ(ReadText(copy), Replaced(Replaced(original, "placer 7.2", "planner"),
