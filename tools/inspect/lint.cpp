@@ -157,15 +157,22 @@ void BlockLint::Add(unsigned long line, const char* code, std::string_view id,
         {line, "warning", code, std::string(id), std::string(field), std::move(message)});
 }
 
+std::optional<Placement> PlacementOf(const BlockValues& values) {
+    if (!ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced)) return std::nullopt;
+    const std::optional<long long> x = DatabaseUnits(values[kXLoc], values[kUnits]);
+    const std::optional<long long> y = DatabaseUnits(values[kYLoc], values[kUnits]);
+    if (!x || !y) return std::nullopt;
+    return Placement{Upper(std::string(values[kSide])), *x, *y};
+}
+
 void BlockLint::Check(const BlockValues& values, unsigned long line) {
     const std::string_view id = values[kBlockHierName];
     const std::string_view units = values[kUnits];
     const bool placed = ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced);
     const std::array<std::optional<long long>, 2> internal = {DatabaseUnits(values[kXLoc], units),
                                                               DatabaseUnits(values[kYLoc], units)};
-    if (placed && internal[0] && internal[1]) {
-        m_spots.push_back(
-            {Upper(std::string(values[kSide])), *internal[0], *internal[1], line, id});
+    if (std::optional<Placement> place = PlacementOf(values)) {
+        m_spots.push_back({std::move(*place), line, id});
     }
     for (const Convention& convention : Conventions()) {
         const std::string_view value = values[convention.property];
@@ -213,7 +220,8 @@ std::vector<Problem> BlockLint::Finish() {
     std::vector<std::size_t> order(m_spots.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     const auto place = [this](std::size_t spot) {
-        return std::tie(m_spots[spot].side, m_spots[spot].x, m_spots[spot].y);
+        const Placement& at = m_spots[spot].place;
+        return std::tie(at.side, at.x, at.y);
     };
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return place(a) < place(b); });
@@ -233,7 +241,7 @@ std::vector<Problem> BlockLint::Finish() {
         std::string message =
             "block " + Quoted(block.id) + " is placed where block " + Quoted(under.id);
         if (under.line > 0) message += " (line " + std::to_string(under.line) + ")";
-        message += " is, on side " + Quoted(block.side);
+        message += " is, on side " + Quoted(block.place.side);
         problems.push_back({block.line, "warning", "Stacked", std::string(block.id), std::nullopt,
                             std::move(message)});
     }

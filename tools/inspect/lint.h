@@ -51,6 +51,20 @@ const std::vector<std::string_view>* ConventionalValues(Property property);
 // A block's values by property, loaded or read from a line the loader never reached.
 using BlockValues = std::array<std::string_view, kPropertyCount>;
 
+// Where the stacking rule below sees a block: a placed block whose XLOC and YLOC are numbers in
+// known UNITS, by its side and its location in database units. Nothing for any other block.
+struct Placement {
+    std::string side;  // upper case
+    long long x = 0;
+    long long y = 0;
+
+    bool operator==(const Placement& other) const {
+        return x == other.x && y == other.y && side == other.side;
+    }
+    bool operator!=(const Placement& other) const { return !(*this == other); }
+};
+std::optional<Placement> PlacementOf(const BlockValues& values);
+
 // The rules on a block's values: the conventions of the header (BLOCK_TYPE, BLOCK_STATUS,
 // QOR_STATUS) and of the writer (SIDE, UNITS), numbers where a placed block needs them, the
 // internal location against the one given in UNITS, and blocks stacked on the same place and side.
@@ -65,9 +79,7 @@ class BlockLint {
 
   private:
     struct Spot {
-        std::string side;
-        long long x = 0;
-        long long y = 0;
+        Placement place;
         unsigned long line = 0;
         std::string_view id;
     };

@@ -61,15 +61,15 @@ nlohmann::json Completion(const OpenDocument& document, const nlohmann::json& pa
         return list(false);
     }
     if (field != 1) return list(false);
-    const BlockIndex::Block* owner = document.blocks->Owner(line.number);
+    const BlockIndex::Block* owner = document.Blocks().Owner(line.number);
     if (owner)
         items.push_back(
             Item(text, owner->id, kReferenceItem, "the block defined last", begin, end));
     const std::string_view typed = std::string_view(text.Text()).substr(begin, *offset - begin);
-    for (const BlockIndex::Block& block : document.blocks->Blocks()) {
+    for (const BlockIndex::Block& block : document.Blocks().Blocks()) {
         if (items.size() >= kMostIds) break;
         if (&block == owner || block.id.substr(0, typed.size()) != typed) continue;
-        if (document.blocks->Find(block.id) != &block) continue;  // a repeated ID once
+        if (document.Blocks().Find(block.id) != &block) continue;  // a repeated ID once
         items.push_back(Item(text, block.id, kReferenceItem, "block ID", begin, end));
     }
     return list(items.size() >= kMostIds);

@@ -44,7 +44,9 @@ std::optional<std::string> FixOf(const Problem& problem, const RecordLine& line,
     return std::nullopt;
 }
 
-PlacedProblem Place(const TextDocument& document, Problem problem) {
+}  // namespace
+
+PlacedProblem PlaceProblem(const TextDocument& document, Problem problem) {
     PlacedProblem placed;
     if (problem.line == 0 || problem.line > document.LoaderLineCount()) {
         placed.problem = std::move(problem);
@@ -71,13 +73,12 @@ PlacedProblem Place(const TextDocument& document, Problem problem) {
     return placed;
 }
 
-}  // namespace
-
 std::vector<PlacedProblem> DiagnoseDocument(const TextDocument& document) {
     FileCheck check = CheckText(document.Text(), true);
     std::vector<PlacedProblem> placed;
     placed.reserve(check.problems.size());
-    for (Problem& problem : check.problems) placed.push_back(Place(document, std::move(problem)));
+    for (Problem& problem : check.problems)
+        placed.push_back(PlaceProblem(document, std::move(problem)));
     return placed;
 }
 

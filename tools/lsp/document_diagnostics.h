@@ -22,6 +22,9 @@ struct PlacedProblem {
     std::optional<std::string> fix;
 };
 
+// `problem` placed on the bytes of `document` it is about.
+PlacedProblem PlaceProblem(const TextDocument& document, Problem problem);
+
 // Every problem `check --strict` finds in the document's text, each on its field (or its line),
 // in file order. The text is checked where it is, in memory: no file is written or read.
 std::vector<PlacedProblem> DiagnoseDocument(const TextDocument& document);

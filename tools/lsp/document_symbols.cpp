@@ -14,7 +14,7 @@ constexpr int kFieldSymbol = 8;
 nlohmann::json DocumentSymbols(const OpenDocument& document) {
     const TextDocument& text = *document.text;
     nlohmann::json symbols = nlohmann::json::array();
-    for (const BlockIndex::Block& block : document.blocks->Blocks()) {
+    for (const BlockIndex::Block& block : document.Blocks().Blocks()) {
         nlohmann::json children = nlohmann::json::array();
         std::size_t end = text.OffsetOfView(block.values.back()) + block.values.back().size();
         for (std::size_t row = 0; row < block.mappings.size(); ++row) {

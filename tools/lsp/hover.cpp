@@ -44,10 +44,10 @@ nlohmann::json Hover(const OpenDocument& document, const nlohmann::json& params)
     const std::optional<std::size_t> field = FieldAt(line, text, *offset);
     if (!field) return nullptr;
     std::string value;
-    const BlockIndex::Block* owner = document.blocks->Owner(line.number);
+    const BlockIndex::Block* owner = document.Blocks().Owner(line.number);
     if (line.kind == format::LineKind::kDefinition && *field == kBlockHierName && owner) {
         value = Summary(*owner);
-        const BlockIndex::Block* first = document.blocks->Find(owner->id);
+        const BlockIndex::Block* first = document.Blocks().Find(owner->id);
         if (first && first != owner) {
             value += "\nthe ID was first defined at line " + std::to_string(first->line);
         }

@@ -7,7 +7,9 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 
+#include "lsp/changed_block_check.h"
 #include "lsp/json_text.h"
 
 namespace reuseblocks::tool::lsp {
@@ -97,7 +99,7 @@ std::vector<std::string> LanguageServer::Handle(std::string_view body) {
     } catch (const std::bad_alloc&) {
         if (request) m_out.push_back(ErrorResponse(*id, kInternalError, "out of memory"));
     } catch (const std::exception& error) {
-        // A scratch copy that cannot be written, say: the editor shows why.
+        // A check that failed, say: the editor shows why.
         if (request) {
             m_out.push_back(ErrorResponse(*id, kInternalError, error.what()));
         } else {
@@ -207,22 +209,37 @@ void LanguageServer::Change(const nlohmann::json& params) {
     const auto found = m_documents.find(item.at("uri").get<std::string>());
     if (found == m_documents.end()) return;
     OpenDocument& document = found->second;
-    std::string text = document.text->Text();
+    std::unique_ptr<TextDocument> text;
+    // The problems of the text so far, while every change stayed inside one block.
+    std::optional<std::vector<PlacedProblem>> problems;
+    if (document.problemsComplete) problems = document.problems;
     for (const nlohmann::json& change : params.at("contentChanges")) {
         const std::string& newText = change.at("text").get_ref<const std::string&>();
         if (!change.contains("range")) {
-            text = newText;
+            text = std::make_unique<TextDocument>(newText);
+            problems.reset();
             continue;
         }
         // Each change applies to the text the one before it left.
-        const TextDocument before(std::move(text));
+        const TextDocument& before = text ? *text : *document.text;
         const nlohmann::json& range = change.at("range");
         const std::size_t begin = ClampedOffset(before, range.at("start"));
         const std::size_t end = std::max(begin, ClampedOffset(before, range.at("end")));
-        text = before.Text().substr(0, begin) + newText + before.Text().substr(end);
+        std::string changed = before.Text();
+        changed.replace(begin, end - begin, newText);
+        auto after = std::make_unique<TextDocument>(std::move(changed));
+        if (problems) {
+            problems = RecheckChangedBlock(before, *problems, {begin, end, newText.size()}, *after);
+        }
+        text = std::move(after);
     }
     document.version = item.value("version", document.version);
-    Refresh(document, std::make_unique<TextDocument>(std::move(text)));
+    if (!text) text = std::make_unique<TextDocument>(document.text->Text());
+    if (problems) {
+        Publish(document, std::move(text), std::move(*problems));
+    } else {
+        Refresh(document, std::move(text));
+    }
 }
 
 void LanguageServer::Close(const nlohmann::json& params) {
@@ -233,38 +250,44 @@ void LanguageServer::Close(const nlohmann::json& params) {
 }
 
 void LanguageServer::Refresh(OpenDocument& document, std::unique_ptr<TextDocument> text) {
-    // Built aside and put in place together, since the index and the problems view the text.
-    auto blocks = std::make_unique<BlockIndex>(*text);
     std::vector<PlacedProblem> problems;
     std::exception_ptr failure;
-    std::string why;
+    std::optional<std::string> why;
     try {
         problems = DiagnoseDocument(*text);
     } catch (const std::exception& error) {
         failure = std::current_exception();
         why = error.what();
     }
+    Publish(document, std::move(text), std::move(problems), why);
+    if (failure) std::rethrow_exception(failure);
+}
+
+void LanguageServer::Publish(OpenDocument& document, std::unique_ptr<TextDocument> text,
+                             std::vector<PlacedProblem> problems,
+                             const std::optional<std::string>& cannotCheck) {
+    // Put in place together, since the problems view the text.
     document.text = std::move(text);
-    document.blocks = std::move(blocks);
+    document.ForgetBlocks();
     document.problems = std::move(problems);
+    document.problemsComplete = !cannotCheck;
     nlohmann::json diagnostics = nlohmann::json::array();
     for (const PlacedProblem& problem : document.problems) {
         diagnostics.push_back(DiagnosticJson(document, problem));
     }
-    if (failure) {
+    if (cannotCheck) {
         // No diagnostics would read as a file without problems.
         const nlohmann::json start = {{"line", 0}, {"character", 0}};
         diagnostics.push_back({{"range", {{"start", start}, {"end", start}}},
                                {"severity", 1},
                                {"source", "reuseblocks"},
                                {"code", "CannotCheck"},
-                               {"message", "the document could not be checked: " + why}});
+                               {"message", "the document could not be checked: " + *cannotCheck}});
     }
     m_out.push_back(
         Notice("textDocument/publishDiagnostics", {{"uri", document.uri},
                                                    {"version", document.version},
                                                    {"diagnostics", std::move(diagnostics)}}));
-    if (failure) std::rethrow_exception(failure);
 }
 
 const OpenDocument* LanguageServer::Find(const nlohmann::json& params) const {

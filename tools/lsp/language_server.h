@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,11 @@ class LanguageServer {
     // Gives `document` its new text, works out its index and problems and queues its
     // diagnostics.
     void Refresh(OpenDocument& document, std::unique_ptr<TextDocument> text);
+    // Gives `document` its new text and problems and queues its diagnostics; `cannotCheck` says
+    // why the problems are not all there are.
+    void Publish(OpenDocument& document, std::unique_ptr<TextDocument> text,
+                 std::vector<PlacedProblem> problems,
+                 const std::optional<std::string>& cannotCheck = std::nullopt);
     const OpenDocument* Find(const nlohmann::json& params) const;
 
     std::map<std::string, OpenDocument> m_documents;

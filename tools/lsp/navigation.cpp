@@ -24,7 +24,7 @@ std::optional<std::string_view> IdAt(const OpenDocument& document, const nlohman
 nlohmann::json Definition(const OpenDocument& document, const nlohmann::json& params) {
     const std::optional<std::string_view> id = IdAt(document, params);
     if (!id) return nullptr;
-    const BlockIndex::Block* block = document.blocks->Find(*id);
+    const BlockIndex::Block* block = document.Blocks().Find(*id);
     if (!block) return nullptr;
     return LocationJson(document, block->id);
 }
@@ -35,7 +35,7 @@ nlohmann::json References(const OpenDocument& document, const nlohmann::json& pa
     const bool declaration =
         params.contains("context") && params.at("context").value("includeDeclaration", false);
     nlohmann::json locations = nlohmann::json::array();
-    for (const BlockIndex::Block& block : document.blocks->Blocks()) {
+    for (const BlockIndex::Block& block : document.Blocks().Blocks()) {
         if (block.id != *id) continue;
         if (declaration) locations.push_back(LocationJson(document, block.id));
         for (const unsigned long number : block.mappings) {

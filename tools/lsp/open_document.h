@@ -23,8 +23,20 @@ struct OpenDocument {
     std::string uri;
     std::int64_t version = 0;
     std::unique_ptr<TextDocument> text;
-    std::unique_ptr<BlockIndex> blocks;
     std::vector<PlacedProblem> problems;
+    // Whether `problems` are all the text's problems, which a change's own check builds on.
+    bool problemsComplete = false;
+
+    // The index of the text's blocks, worked out when first asked for: diagnostics after a change
+    // do without it.
+    const BlockIndex& Blocks() const {
+        if (!m_blocks) m_blocks = std::make_unique<BlockIndex>(*text);
+        return *m_blocks;
+    }
+    void ForgetBlocks() { m_blocks.reset(); }
+
+  private:
+    mutable std::unique_ptr<BlockIndex> m_blocks;
 };
 
 // Parameters the protocol does not allow: answered with InvalidParams, as nlohmann::json's own
