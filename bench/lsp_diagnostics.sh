@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: MIT
 # Times `reuseblocks lsp` from a document's text to its diagnostics: a generated document of
 # BLOCKS blocks (default 100000, 2 layer maps each, one block in a thousand with a fault) is
-# opened, then sent again whole as a change, RUNS times (environment, default 5); prints the
-# median and the slowest round from the message sent to publishDiagnostics received, the
-# server's CPU time per round (start-up included) and the load average.
+# opened, then sent again whole as a change RUNS times (environment, default 5), then changed by
+# one character of one block's status RUNS times and one digit of its XLOC RUNS times (the block
+# moves); prints the time from the message sent to
+# publishDiagnostics received (median and slowest), the server's CPU time in all and the load
+# average.
 #
 #   bench/lsp_diagnostics.sh BUILD_DIR [BLOCKS]
 set -euo pipefail
@@ -52,18 +54,42 @@ def receive():
 send({"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {"capabilities": {}}})
 receive()
 uri = "file:///bench.blocks"
-times, count = [], 0
-for run in range(runs):
+
+def timed(message):
     start = time.perf_counter()
-    if run == 0:
-        send({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {"textDocument": {
-            "uri": uri, "languageId": "blocks", "version": 1, "text": text}}})
-    else:
-        send({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
-            "textDocument": {"uri": uri, "version": run + 1}, "contentChanges": [{"text": text}]}})
-    message = receive()
-    times.append(time.perf_counter() - start)
-    count = len(message["params"]["diagnostics"])
+    send(message)
+    received = receive()
+    return time.perf_counter() - start, len(received["params"]["diagnostics"])
+
+def change(version, changes):
+    return {"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
+        "textDocument": {"uri": uri, "version": version}, "contentChanges": changes}}
+
+opened, count = timed({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {
+    "textDocument": {"uri": uri, "languageId": "blocks", "version": 1, "text": text}}})
+version = 1
+whole = []
+for run in range(runs):
+    version += 1
+    whole.append(timed(change(version, [{"text": text}]))[0])
+# One character of the middle block's status, "Placed" to "placed" and back.
+line = 1 + 3 * (blocks // 2)
+column = lines[line].index(" Smashed ") + len(" Smashed ")
+one = []
+for run in range(runs):
+    version += 1
+    at = {"start": {"line": line, "character": column},
+          "end": {"line": line, "character": column + 1}}
+    seconds, changed = timed(change(version, [{"range": at, "text": "p" if run % 2 == 0 else "P"}]))
+    one.append(seconds)
+# One digit of the same block's XLOC: the block moves to a free place.
+column = lines[line].index(" Placed ") + len(" Placed ")
+moved = []
+for run in range(runs):
+    version += 1
+    at = {"start": {"line": line, "character": column},
+          "end": {"line": line, "character": column + 1}}
+    moved.append(timed(change(version, [{"range": at, "text": str(run % 2 + 1)}]))[0])
 send({"jsonrpc": "2.0", "id": 2, "method": "shutdown"})
 receive()
 send({"jsonrpc": "2.0", "method": "exit"})
@@ -71,8 +97,14 @@ server.wait()
 used = resource.getrusage(resource.RUSAGE_CHILDREN)
 with open("/proc/loadavg") as f:
     load = " ".join(f.read().split()[:3])
-print(f"{blocks} blocks, {len(text) / 1e6:.1f} MB, {count} diagnostics: median "
-      f"{statistics.median(times):.3f} s, slowest {max(times):.3f} s over {runs} rounds "
-      f"; the server's CPU time {(used.ru_utime + used.ru_stime) / runs:.3f} s a round "
+print(f"{blocks} blocks, {len(text) / 1e6:.1f} MB, {count} diagnostics (the target in brackets)")
+print(f"  opened                     {opened:.3f} s  [1 s]")
+print(f"  changed whole              median {statistics.median(whole):.3f} s, slowest "
+      f"{max(whole):.3f} s over {runs}")
+print(f"  one character changed      median {statistics.median(one):.3f} s, slowest "
+      f"{max(one):.3f} s over {runs}  [0.1 s]; {changed} diagnostics after")
+print(f"  one digit of XLOC changed  median {statistics.median(moved):.3f} s, slowest "
+      f"{max(moved):.3f} s over {runs}  [0.1 s]")
+print(f"  the server's CPU time      {used.ru_utime + used.ru_stime:.3f} s in all "
       f"(load average {load})")
 PYTHON

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "format/line_syntax.h"
 #include "inspect/file_check.h"
@@ -49,9 +50,38 @@ struct BlockLines {
 
 }  // namespace
 
+bool PlacementCounts::Order::operator()(const Placement& a, const Placement& b) const {
+    return std::tie(a.side, a.x, a.y) < std::tie(b.side, b.x, b.y);
+}
+
+std::size_t PlacementCounts::At(const TextDocument& text, const Placement& place) {
+    if (!m_counts) {
+        m_counts.emplace();
+        std::vector<std::string_view> fields;
+        for (unsigned long line = 1; line <= text.LoaderLineCount(); ++line) {
+            if (!IsDefinition(text.LoaderLine(line))) continue;
+            if (auto at = PlacementOf(DefinitionValues(text.LoaderLine(line), fields))) {
+                ++(*m_counts)[std::move(*at)];
+            }
+        }
+    }
+    const auto found = m_counts->find(place);
+    return found == m_counts->end() ? 0 : found->second;
+}
+
+void PlacementCounts::Move(const std::optional<Placement>& from,
+                           const std::optional<Placement>& to) {
+    if (!m_counts) return;
+    if (from) {
+        const auto found = m_counts->find(*from);
+        if (found != m_counts->end() && --found->second == 0) m_counts->erase(found);
+    }
+    if (to) ++(*m_counts)[*to];
+}
+
 std::optional<std::vector<PlacedProblem>> RecheckChangedBlock(
     const TextDocument& before, const std::vector<PlacedProblem>& problems,
-    const TextChange& change, const TextDocument& after) {
+    const TextChange& change, const TextDocument& after, PlacementCounts& placements) {
     std::size_t warnings = 0;
     for (const PlacedProblem& placed : problems) {
         if (ReachesBeyondItsBlock(placed.problem)) return std::nullopt;
@@ -88,9 +118,12 @@ std::optional<std::vector<PlacedProblem>> RecheckChangedBlock(
     std::vector<std::string_view> newFields;
     const BlockValues oldValues = DefinitionValues(before.LoaderLine(old.first), oldFields);
     const BlockValues newValues = DefinitionValues(after.LoaderLine(now.first), newFields);
-    // The same ID keeps every ID unique; the same placement keeps every stack as it was.
-    if (oldValues[kBlockHierName] != newValues[kBlockHierName] ||
-        PlacementOf(oldValues) != PlacementOf(newValues)) {
+    // The same ID keeps every ID unique. A block that moves must leave no stack and land on none.
+    if (oldValues[kBlockHierName] != newValues[kBlockHierName]) return std::nullopt;
+    const std::optional<Placement> from = PlacementOf(oldValues);
+    const std::optional<Placement> to = PlacementOf(newValues);
+    if (from != to &&
+        ((from && placements.At(before, *from) != 1) || (to && placements.At(before, *to) != 0))) {
         return std::nullopt;
     }
 
@@ -147,6 +180,7 @@ std::optional<std::vector<PlacedProblem>> RecheckChangedBlock(
         moved.end = static_cast<std::size_t>(static_cast<long long>(moved.end) + byteShift);
         result.push_back(std::move(moved));
     }
+    if (from != to) placements.Move(from, to);
     return result;
 }
 

@@ -3,8 +3,11 @@
 #define REUSEBLOCKS_TOOLS_LSP_CHANGED_BLOCK_CHECK_H
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <vector>
+
+#include "inspect/lint.h"
 
 #include "lsp/document_diagnostics.h"
 #include "lsp/text_document.h"
@@ -19,17 +22,35 @@ struct TextChange {
     std::size_t inserted = 0;
 };
 
+// How many blocks of a text stand at each placement (PlacementOf): whether a block that moves
+// leaves a stack or lands on another block. Counted from the text when first asked, then kept up
+// to date by the changes checked on their own.
+class PlacementCounts {
+  public:
+    // The count at `place` in `text`, which must be the text of every earlier call.
+    std::size_t At(const TextDocument& text, const Placement& place);
+    void Move(const std::optional<Placement>& from, const std::optional<Placement>& to);
+    void Forget() { m_counts.reset(); }
+
+  private:
+    struct Order {
+        bool operator()(const Placement& a, const Placement& b) const;
+    };
+    // Sorted, so that no crafted set of values can make it quadratic.
+    std::optional<std::map<Placement, std::size_t, Order>> m_counts;
+};
+
 // The problems of `after`, the text `change` made of `before`, when the change stays inside one
 // block and leaves everything the other blocks are checked against as it was: that block alone is
 // checked again (with the lines before the first block, which it is read under), and the problems
 // of the others are kept, moved with the text. `problems` must be every problem of `before`, as
-// DiagnoseDocument gives them. Nothing when the change may reach further, or a rule that looks at
-// the whole file is in play (a rejected line, a repeated placement that moves, the problem
-// limit): the whole text must be checked then. The result is always what DiagnoseDocument(after)
-// gives.
+// DiagnoseDocument gives them, and `placements` those of `before`; they become those of `after`.
+// Nothing when the change may reach further, or a rule that looks at the whole file is in play (a
+// rejected line, a block moved from or onto a stack, the problem limit): the whole text must be
+// checked then. The result is always what DiagnoseDocument(after) gives.
 std::optional<std::vector<PlacedProblem>> RecheckChangedBlock(
     const TextDocument& before, const std::vector<PlacedProblem>& problems,
-    const TextChange& change, const TextDocument& after);
+    const TextChange& change, const TextDocument& after, PlacementCounts& placements);
 
 }  // namespace reuseblocks::tool::lsp
 

@@ -229,7 +229,8 @@ void LanguageServer::Change(const nlohmann::json& params) {
         changed.replace(begin, end - begin, newText);
         auto after = std::make_unique<TextDocument>(std::move(changed));
         if (problems) {
-            problems = RecheckChangedBlock(before, *problems, {begin, end, newText.size()}, *after);
+            problems = RecheckChangedBlock(before, *problems, {begin, end, newText.size()}, *after,
+                                           document.placements);
         }
         text = std::move(after);
     }
@@ -259,6 +260,7 @@ void LanguageServer::Refresh(OpenDocument& document, std::unique_ptr<TextDocumen
         failure = std::current_exception();
         why = error.what();
     }
+    document.placements.Forget();
     Publish(document, std::move(text), std::move(problems), why);
     if (failure) std::rethrow_exception(failure);
 }

@@ -37,7 +37,8 @@ const char* const kDocument =
     "map_block_host /E 1 \"TOP\" 1 TOP\n"
     "/F $REUSE/f Primitive Placed 5 5 BOTTOM 0 mils 5 5 Processed\n"
     "map_block_host /F 3 L3 4 L4\n"
-    "/G $REUSE/g Replica Placed 5 5 BOTTOM 0 mils 5 5 Unprocessd\n";
+    "/G $REUSE/g Replica Placed 5 5 BOTTOM 0 mils 5 5 Unprocessd\n"
+    "/H $REUSE/h Smashed Placed 9 9 BOTTOM 0 mils 2286 2286 Processed\n";
 
 std::vector<std::string> Described(const std::vector<PlacedProblem>& problems) {
     std::vector<std::string> described;
@@ -65,6 +66,7 @@ TEST(LspChangedBlock, ARecheckOfOneBlockGivesWhatTheWholeCheckGivesOrNothing) {
     for (int trial = 0; trial < 400; ++trial) {
         auto text = std::make_unique<TextDocument>(kDocument);
         std::vector<PlacedProblem> problems = DiagnoseDocument(*text);
+        PlacementCounts placements;
         for (int step = 0; step < 3; ++step, ++changes) {
             TextChange change;
             change.begin = below(text->Text().size() + 1);
@@ -75,7 +77,7 @@ TEST(LspChangedBlock, ARecheckOfOneBlockGivesWhatTheWholeCheckGivesOrNothing) {
             changed.replace(change.begin, change.end - change.begin, inserted);
             auto after = std::make_unique<TextDocument>(changed);
             const std::vector<PlacedProblem> whole = DiagnoseDocument(*after);
-            const auto own = RecheckChangedBlock(*text, problems, change, *after);
+            const auto own = RecheckChangedBlock(*text, problems, change, *after, placements);
             if (own) {
                 ++rechecked;
                 ASSERT_EQ(Described(*own), Described(whole))
@@ -83,6 +85,7 @@ TEST(LspChangedBlock, ARecheckOfOneBlockGivesWhatTheWholeCheckGivesOrNothing) {
                     << inserted << "\" in:\n"
                     << text->Text();
             }
+            if (!own) placements.Forget();
             text = std::move(after);
             problems = whole;
         }
@@ -100,9 +103,12 @@ bool Rechecked(const std::string& text, std::size_t begin, std::size_t end,
     std::string changed = text;
     changed.replace(begin, end - begin, inserted);
     const TextDocument after(changed);
-    const auto own =
-        RecheckChangedBlock(before, DiagnoseDocument(before), {begin, end, inserted.size()}, after);
-    if (own) EXPECT_EQ(Described(*own), Described(DiagnoseDocument(after)));
+    PlacementCounts placements;
+    const auto own = RecheckChangedBlock(before, DiagnoseDocument(before),
+                                         {begin, end, inserted.size()}, after, placements);
+    if (own) {
+        EXPECT_EQ(Described(*own), Described(DiagnoseDocument(after)));
+    }
     return own.has_value();
 }
 
@@ -123,9 +129,11 @@ TEST(LspChangedBlock, AChangeThatReachesOtherBlocksIsLeftToTheWholeCheck) {
     EXPECT_FALSE(recheck(b, b, "/Z p\n"));           // a new block
     EXPECT_FALSE(recheck(0, 1, ""));                 // the lines before the blocks
     EXPECT_FALSE(recheck(smashed, c + 1, ""));       // across two blocks
-    // A block moved, from a stack or to a place another block may hold.
+    // A block moved from a stack, onto another block, and from one free place to another.
     EXPECT_FALSE(recheck(text.find("100", b), text.find("100", b) + 1, "3"));
-    EXPECT_FALSE(recheck(text.find(" 1 2 ", c) + 1, text.find(" 1 2 ", c) + 2, "7"));
+    const std::size_t place = text.find(" 1 2 ", c) + 1;
+    EXPECT_FALSE(recheck(place, place + 3, "100 200"));
+    EXPECT_TRUE(recheck(place, place + 1, "7"));
     // A changed line count moves the lines that stacked blocks' messages name.
     EXPECT_FALSE(recheck(f - 1, f - 1, "\n"));
 
@@ -184,11 +192,14 @@ TEST(LspChangedBlock, TheServerPublishesForChangesWhatItPublishesForTheTextOpene
     };
     const auto edited = initialized();
     Diagnostics(*edited, open(kDocument));
-    // Each a message of its own: a block's status mended and a layer map added to it; a stacked
-    // block's value; a line added; a blank line made a block; a whole text, then a change of it.
+    // Each a message of its own: a block's status mended and a layer map added to it; that block
+    // moved, then another moved onto it; a stacked block's value; a line added; a blank line made
+    // a block; a whole text, then a change of it.
     const std::vector<nlohmann::json> messages = {
         nlohmann::json::array(
             {replace(10, 19, 25, "Placed"), replace(11, 0, 0, "map_block_host /C 9 X 9 X\n")}),
+        nlohmann::json::array({replace(10, 26, 27, "7")}),
+        nlohmann::json::array({replace(19, 27, 37, "7 2 TOP")}),
         nlohmann::json::array({replace(6, 3, 3, "x")}),
         nlohmann::json::array({replace(4, 0, 0, "map_block_host /A 2 B 2 B\n")}),
         nlohmann::json::array({replace(9, 0, 0, "/H p")}),
