@@ -3,8 +3,11 @@
 // header is a stream of framed messages, read as `reuseblocks lsp` reads its standard input;
 // anything else is the text of a document, opened and asked every request at positions taken
 // from its own bytes. Whatever comes in: every message out is a JSON object, each request gets
-// one answer, ranges lie inside the document, and formatting changes no value.
+// one answer, ranges lie inside the document, formatting changes no value, and a document changed
+// a little at a time is diagnosed as the same text opened anew.
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -17,6 +20,8 @@
 #include "harness_support.h"
 #include "lsp/language_server.h"
 #include "lsp/message_framing.h"
+#include "lsp/open_document.h"
+#include "lsp/text_document.h"
 
 namespace {
 
@@ -144,6 +149,58 @@ void DriveDocument(const std::string& bytes) {
     HARNESS_CHECK(server.Exited() && server.ExitStatus() == 0);
 }
 
+json Diagnostics(const std::vector<json>& out) {
+    HARNESS_CHECK(out.size() == 1 &&
+                  out[0].value("method", "") == "textDocument/publishDiagnostics");
+    return out[0].at("params").at("diagnostics");
+}
+
+// A few small changes taken from the text's own bytes, each of a block's value, line or lines:
+// a change may be checked on its own block, and must publish what the whole text opened anew does.
+void DriveChanges(const std::string& text) {
+    using reuseblocks::tool::lsp::TextDocument;
+    static const std::array<std::string, 8> kInserted = {
+        "", "x", " ", "\n", "1", "map_block_host /A 1 T 1 T\n", "Placed", "#"};
+    const auto open = [](LanguageServer& server, const std::string& content) {
+        Answer(server, 1, "initialize", {{"capabilities", json::object()}});
+        return Diagnostics(Send(
+            server, json{{"jsonrpc", "2.0"},
+                         {"method", "textDocument/didOpen"},
+                         {"params",
+                          {{"textDocument",
+                            {{"uri", "file:///a.blocks"}, {"version", 1}, {"text", content}}}}}}
+                        .dump()));
+    };
+    LanguageServer edited;
+    open(edited, text);
+    std::string current = text;
+    for (std::size_t i = 0; i < 3 && i < text.size(); ++i) {
+        const TextDocument document(current);
+        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+        const std::size_t at = (byte(i) * 7919u + byte(text.size() - 1 - i)) % (current.size() + 1);
+        const auto position = [&](std::size_t offset) {
+            const auto place = document.PositionOf(std::min(offset, current.size()));
+            return json{{"line", place.line}, {"character", place.character}};
+        };
+        const json start = position(at);
+        const json end = position(at + byte(i) % 4);
+        const std::string& inserted = kInserted[byte(text.size() - 1 - i) % kInserted.size()];
+        const std::size_t begin = ClampedOffset(document, start);
+        const std::size_t last = std::max(begin, ClampedOffset(document, end));
+        current.replace(begin, last - begin, inserted);
+        const json published = Diagnostics(Send(
+            edited, json{{"jsonrpc", "2.0"},
+                         {"method", "textDocument/didChange"},
+                         {"params",
+                          {{"textDocument", {{"uri", "file:///a.blocks"}, {"version", i + 2}}},
+                           {"contentChanges",
+                            {{{"range", {{"start", start}, {"end", end}}}, {"text", inserted}}}}}}}
+                        .dump()));
+        LanguageServer anew;
+        HARNESS_CHECK(published == open(anew, current));
+    }
+}
+
 void DriveStream(const std::string& input) {
     LanguageServer server;
     std::istringstream in(input);
@@ -172,7 +229,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input.rfind("Content-Length:", 0) == 0) {
         DriveStream(input);
     } else {
+        // As the editor sends it: bytes that are not UTF-8 as U+FFFD.
+        const std::string text =
+            json::parse(json(input).dump(-1, ' ', false, json::error_handler_t::replace))
+                .get<std::string>();
         DriveDocument(input);
+        DriveChanges(text);
     }
     return 0;
 }
