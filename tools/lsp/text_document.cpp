@@ -2,6 +2,7 @@
 #include "lsp/text_document.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/utf8.h"
 
@@ -27,14 +28,29 @@ std::size_t NextCharacter(std::string_view text, std::uint32_t& units) {
 TextDocument::TextDocument(std::string text) : m_text(std::move(text)) {
     m_editorStarts.push_back(0);
     m_loaderStarts.push_back(0);
-    for (std::size_t i = 0; i < m_text.size(); ++i) {
-        const char c = m_text[i];
-        if (c == '\n') {
-            m_editorStarts.push_back(i + 1);
-            m_loaderStarts.push_back(i + 1);
-        } else if (c == '\r' && (i + 1 == m_text.size() || m_text[i + 1] != '\n')) {
-            m_editorStarts.push_back(i + 1);
+    // Line ends found with memchr: a carriage return is rare, and looked for again only once
+    // passed.
+    const char* const begin = m_text.data();
+    const std::size_t size = m_text.size();
+    const auto next = [&](char c, std::size_t from) {
+        const void* found = from < size ? std::memchr(begin + from, c, size - from) : nullptr;
+        return found == nullptr ? size
+                                : static_cast<std::size_t>(static_cast<const char*>(found) - begin);
+    };
+    std::size_t feed = next('\n', 0);
+    std::size_t carriage = next('\r', 0);
+    while (feed < size || carriage < size) {
+        if (carriage < feed) {
+            // A carriage return before a line feed ends the editor's line on its own.
+            if (carriage + 1 == size || begin[carriage + 1] != '\n') {
+                m_editorStarts.push_back(carriage + 1);
+            }
+            carriage = next('\r', carriage + 1);
+            continue;
         }
+        m_editorStarts.push_back(feed + 1);
+        m_loaderStarts.push_back(feed + 1);
+        feed = next('\n', feed + 1);
     }
     // A final line feed ends the last line of the loader, which sees no empty line after it.
     if (m_loaderStarts.size() > 1 && m_loaderStarts.back() == m_text.size()) {

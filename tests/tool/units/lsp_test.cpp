@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "lsp/block_index.h"
@@ -34,6 +35,19 @@ TEST(LspTextDocument, ColumnsCountUtf16UnitsAndEveryLineEndTheEditorKnows) {
     EXPECT_EQ(text.LoaderLine(2), "b\rc");
     EXPECT_EQ(text.LoaderLineAt(14), 2u);
     EXPECT_EQ(TextDocument("x\n").LoaderLineCount(), 1u);
+    // Every way a line may end, at the end of the text too.
+    const TextDocument ends("a\r\r\nb\n\rc\r");
+    for (const auto& [offset, line, character] : {std::tuple{1u, 0u, 1u},
+                                                  {2u, 1u, 0u},
+                                                  {4u, 2u, 0u},
+                                                  {6u, 3u, 0u},
+                                                  {7u, 4u, 0u},
+                                                  {8u, 4u, 1u},
+                                                  {9u, 5u, 0u}}) {
+        EXPECT_EQ(ends.PositionOf(offset).line, line) << offset;
+        EXPECT_EQ(ends.PositionOf(offset).character, character) << offset;
+    }
+    EXPECT_EQ(ends.LoaderLineCount(), 3u);
 }
 
 TEST(LspBlockIndex, MappingLinesBelongToTheBlockDefinedLastAndAnIdToItsFirstDefinition) {
