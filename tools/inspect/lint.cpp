@@ -157,12 +157,12 @@ void BlockLint::Add(unsigned long line, const char* code, std::string_view id,
         {line, "warning", code, std::string(id), std::string(field), std::move(message)});
 }
 
-std::optional<Placement> PlacementOf(const BlockValues& values) {
+std::optional<StackingPlace> StackingPlaceOf(const BlockValues& values) {
     if (!ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced)) return std::nullopt;
     const std::optional<long long> x = DatabaseUnits(values[kXLoc], values[kUnits]);
     const std::optional<long long> y = DatabaseUnits(values[kYLoc], values[kUnits]);
     if (!x || !y) return std::nullopt;
-    return Placement{Upper(std::string(values[kSide])), *x, *y};
+    return StackingPlace{Upper(std::string(values[kSide])), *x, *y};
 }
 
 void BlockLint::Check(const BlockValues& values, unsigned long line) {
@@ -171,7 +171,7 @@ void BlockLint::Check(const BlockValues& values, unsigned long line) {
     const bool placed = ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced);
     const std::array<std::optional<long long>, 2> internal = {DatabaseUnits(values[kXLoc], units),
                                                               DatabaseUnits(values[kYLoc], units)};
-    if (std::optional<Placement> place = PlacementOf(values)) {
+    if (std::optional<StackingPlace> place = StackingPlaceOf(values)) {
         m_spots.push_back({std::move(*place), line, id});
     }
     for (const Convention& convention : Conventions()) {
@@ -220,7 +220,7 @@ std::vector<Problem> BlockLint::Finish() {
     std::vector<std::size_t> order(m_spots.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     const auto place = [this](std::size_t spot) {
-        const Placement& at = m_spots[spot].place;
+        const StackingPlace& at = m_spots[spot].place;
         return std::tie(at.side, at.x, at.y);
     };
     std::stable_sort(order.begin(), order.end(),

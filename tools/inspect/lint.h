@@ -53,17 +53,17 @@ using BlockValues = std::array<std::string_view, kPropertyCount>;
 
 // Where the stacking rule below sees a block: a placed block whose XLOC and YLOC are numbers in
 // known UNITS, by its side and its location in database units. Nothing for any other block.
-struct Placement {
+struct StackingPlace {
     std::string side;  // upper case
     long long x = 0;
     long long y = 0;
 
-    bool operator==(const Placement& other) const {
+    bool operator==(const StackingPlace& other) const {
         return x == other.x && y == other.y && side == other.side;
     }
-    bool operator!=(const Placement& other) const { return !(*this == other); }
+    bool operator!=(const StackingPlace& other) const { return !(*this == other); }
 };
-std::optional<Placement> PlacementOf(const BlockValues& values);
+std::optional<StackingPlace> StackingPlaceOf(const BlockValues& values);
 
 // The rules on a block's values: the conventions of the header (BLOCK_TYPE, BLOCK_STATUS,
 // QOR_STATUS) and of the writer (SIDE, UNITS), numbers where a placed block needs them, the
@@ -79,7 +79,7 @@ class BlockLint {
 
   private:
     struct Spot {
-        Placement place;
+        StackingPlace place;
         unsigned long line = 0;
         std::string_view id;
     };

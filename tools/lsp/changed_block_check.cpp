@@ -50,17 +50,17 @@ struct BlockLines {
 
 }  // namespace
 
-bool PlacementCounts::Order::operator()(const Placement& a, const Placement& b) const {
+bool StackingPlaceCounts::Order::operator()(const StackingPlace& a, const StackingPlace& b) const {
     return std::tie(a.side, a.x, a.y) < std::tie(b.side, b.x, b.y);
 }
 
-std::size_t PlacementCounts::At(const TextDocument& text, const Placement& place) {
+std::size_t StackingPlaceCounts::At(const TextDocument& text, const StackingPlace& place) {
     if (!m_counts) {
         m_counts.emplace();
         std::vector<std::string_view> fields;
         for (unsigned long line = 1; line <= text.LoaderLineCount(); ++line) {
             if (!IsDefinition(text.LoaderLine(line))) continue;
-            if (auto at = PlacementOf(DefinitionValues(text.LoaderLine(line), fields))) {
+            if (auto at = StackingPlaceOf(DefinitionValues(text.LoaderLine(line), fields))) {
                 ++(*m_counts)[std::move(*at)];
             }
         }
@@ -69,8 +69,8 @@ std::size_t PlacementCounts::At(const TextDocument& text, const Placement& place
     return found == m_counts->end() ? 0 : found->second;
 }
 
-void PlacementCounts::Move(const std::optional<Placement>& from,
-                           const std::optional<Placement>& to) {
+void StackingPlaceCounts::Move(const std::optional<StackingPlace>& from,
+                               const std::optional<StackingPlace>& to) {
     if (!m_counts) return;
     if (from) {
         const auto found = m_counts->find(*from);
@@ -81,7 +81,7 @@ void PlacementCounts::Move(const std::optional<Placement>& from,
 
 std::optional<std::vector<PlacedProblem>> RecheckChangedBlock(
     const TextDocument& before, const std::vector<PlacedProblem>& problems,
-    const TextChange& change, const TextDocument& after, PlacementCounts& placements) {
+    const TextChange& change, const TextDocument& after, StackingPlaceCounts& placements) {
     std::size_t warnings = 0;
     for (const PlacedProblem& placed : problems) {
         if (ReachesBeyondItsBlock(placed.problem)) return std::nullopt;
@@ -120,8 +120,8 @@ std::optional<std::vector<PlacedProblem>> RecheckChangedBlock(
     const BlockValues newValues = DefinitionValues(after.LoaderLine(now.first), newFields);
     // The same ID keeps every ID unique. A block that moves must leave no stack and land on none.
     if (oldValues[kBlockHierName] != newValues[kBlockHierName]) return std::nullopt;
-    const std::optional<Placement> from = PlacementOf(oldValues);
-    const std::optional<Placement> to = PlacementOf(newValues);
+    const std::optional<StackingPlace> from = StackingPlaceOf(oldValues);
+    const std::optional<StackingPlace> to = StackingPlaceOf(newValues);
     if (from != to &&
         ((from && placements.At(before, *from) != 1) || (to && placements.At(before, *to) != 0))) {
         return std::nullopt;

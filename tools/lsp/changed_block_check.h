@@ -22,22 +22,22 @@ struct TextChange {
     std::size_t inserted = 0;
 };
 
-// How many blocks of a text stand at each placement (PlacementOf): whether a block that moves
+// How many blocks of a text stand at each placement (StackingPlaceOf): whether a block that moves
 // leaves a stack or lands on another block. Counted from the text when first asked, then kept up
 // to date by the changes checked on their own.
-class PlacementCounts {
+class StackingPlaceCounts {
   public:
     // The count at `place` in `text`, which must be the text of every earlier call.
-    std::size_t At(const TextDocument& text, const Placement& place);
-    void Move(const std::optional<Placement>& from, const std::optional<Placement>& to);
+    std::size_t At(const TextDocument& text, const StackingPlace& place);
+    void Move(const std::optional<StackingPlace>& from, const std::optional<StackingPlace>& to);
     void Forget() { m_counts.reset(); }
 
   private:
     struct Order {
-        bool operator()(const Placement& a, const Placement& b) const;
+        bool operator()(const StackingPlace& a, const StackingPlace& b) const;
     };
     // Sorted, so that no crafted set of values can make it quadratic.
-    std::optional<std::map<Placement, std::size_t, Order>> m_counts;
+    std::optional<std::map<StackingPlace, std::size_t, Order>> m_counts;
 };
 
 // The problems of `after`, the text `change` made of `before`, when the change stays inside one
@@ -50,7 +50,7 @@ class PlacementCounts {
 // checked then. The result is always what DiagnoseDocument(after) gives.
 std::optional<std::vector<PlacedProblem>> RecheckChangedBlock(
     const TextDocument& before, const std::vector<PlacedProblem>& problems,
-    const TextChange& change, const TextDocument& after, PlacementCounts& placements);
+    const TextChange& change, const TextDocument& after, StackingPlaceCounts& placements);
 
 }  // namespace reuseblocks::tool::lsp
 

@@ -27,7 +27,7 @@ struct OpenDocument {
     std::vector<PlacedProblem> problems;
     // Whether `problems` are all the text's problems, which a change's own check builds on.
     bool problemsComplete = false;
-    PlacementCounts placements;  // of the text
+    StackingPlaceCounts placements;  // of the text
 
     // The index of the text's blocks, worked out when first asked for: diagnostics after a change
     // do without it.

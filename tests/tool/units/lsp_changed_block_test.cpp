@@ -66,7 +66,7 @@ TEST(LspChangedBlock, ARecheckOfOneBlockGivesWhatTheWholeCheckGivesOrNothing) {
     for (int trial = 0; trial < 400; ++trial) {
         auto text = std::make_unique<TextDocument>(kDocument);
         std::vector<PlacedProblem> problems = DiagnoseDocument(*text);
-        PlacementCounts placements;
+        StackingPlaceCounts placements;
         for (int step = 0; step < 3; ++step, ++changes) {
             TextChange change;
             change.begin = below(text->Text().size() + 1);
@@ -103,7 +103,7 @@ bool Rechecked(const std::string& text, std::size_t begin, std::size_t end,
     std::string changed = text;
     changed.replace(begin, end - begin, inserted);
     const TextDocument after(changed);
-    PlacementCounts placements;
+    StackingPlaceCounts placements;
     const auto own = RecheckChangedBlock(before, DiagnoseDocument(before),
                                          {begin, end, inserted.size()}, after, placements);
     if (own) {
