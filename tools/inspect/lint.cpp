@@ -157,12 +157,23 @@ void BlockLint::Add(unsigned long line, const char* code, std::string_view id,
         {line, "warning", code, std::string(id), std::string(field), std::move(message)});
 }
 
-std::optional<StackingPlace> StackingPlaceOf(const BlockValues& values) {
-    if (!ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced)) return std::nullopt;
-    const std::optional<long long> x = DatabaseUnits(values[kXLoc], values[kUnits]);
-    const std::optional<long long> y = DatabaseUnits(values[kYLoc], values[kUnits]);
-    if (!x || !y) return std::nullopt;
+namespace {
+
+// `x` and `y`: XLOC and YLOC in database units, which the other rules need too.
+std::optional<StackingPlace> StackingPlaceAt(const BlockValues& values,
+                                             const std::optional<long long>& x,
+                                             const std::optional<long long>& y) {
+    if (!ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced) || !x || !y) {
+        return std::nullopt;
+    }
     return StackingPlace{Upper(std::string(values[kSide])), *x, *y};
+}
+
+}  // namespace
+
+std::optional<StackingPlace> StackingPlaceOf(const BlockValues& values) {
+    return StackingPlaceAt(values, DatabaseUnits(values[kXLoc], values[kUnits]),
+                           DatabaseUnits(values[kYLoc], values[kUnits]));
 }
 
 void BlockLint::Check(const BlockValues& values, unsigned long line) {
@@ -171,7 +182,7 @@ void BlockLint::Check(const BlockValues& values, unsigned long line) {
     const bool placed = ascii::EqualsIgnoringCase(values[kBlockStatus], kStatusPlaced);
     const std::array<std::optional<long long>, 2> internal = {DatabaseUnits(values[kXLoc], units),
                                                               DatabaseUnits(values[kYLoc], units)};
-    if (std::optional<StackingPlace> place = StackingPlaceOf(values)) {
+    if (std::optional<StackingPlace> place = StackingPlaceAt(values, internal[0], internal[1])) {
         m_spots.push_back({std::move(*place), line, id});
     }
     for (const Convention& convention : Conventions()) {
