@@ -67,29 +67,27 @@ def change(version, changes):
 
 opened, count = timed({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {
     "textDocument": {"uri": uri, "languageId": "blocks", "version": 1, "text": text}}})
-version = 1
-whole = []
-for run in range(runs):
+version = 1  # the document's, as opened
+def changed(changes):
+    global version
     version += 1
-    whole.append(timed(change(version, [{"text": text}]))[0])
-# One character of the middle block's status, "Placed" to "placed" and back.
+    return timed(change(version, changes))
+
+whole = [changed([{"text": text}])[0] for run in range(runs)]
 line = 1 + 3 * (blocks // 2)
-column = lines[line].index(" Smashed ") + len(" Smashed ")
-one = []
-for run in range(runs):
-    version += 1
+
+def one_character(after, characters):
+    """RUNS changes of the character after `after` on the middle block's line, to each of
+    `characters` in turn."""
+    column = lines[line].index(after) + len(after)
     at = {"start": {"line": line, "character": column},
           "end": {"line": line, "character": column + 1}}
-    seconds, changed = timed(change(version, [{"range": at, "text": "p" if run % 2 == 0 else "P"}]))
-    one.append(seconds)
-# One digit of the same block's XLOC: the block moves to a free place.
-column = lines[line].index(" Placed ") + len(" Placed ")
-moved = []
-for run in range(runs):
-    version += 1
-    at = {"start": {"line": line, "character": column},
-          "end": {"line": line, "character": column + 1}}
-    moved.append(timed(change(version, [{"range": at, "text": str(run % 2 + 1)}]))[0])
+    return [changed([{"range": at, "text": characters[run % 2]}]) for run in range(runs)]
+
+# Its status, "Placed" to "placed" and back; a digit of its XLOC: the block moves to a free place.
+status = one_character(" Smashed ", "pP")
+one, after = [seconds for seconds, _ in status], status[0][1]
+moved = [seconds for seconds, _ in one_character(" Placed ", "12")]
 send({"jsonrpc": "2.0", "id": 2, "method": "shutdown"})
 receive()
 send({"jsonrpc": "2.0", "method": "exit"})
@@ -102,7 +100,7 @@ print(f"  opened                     {opened:.3f} s  [1 s]")
 print(f"  changed whole              median {statistics.median(whole):.3f} s, slowest "
       f"{max(whole):.3f} s over {runs}")
 print(f"  one character changed      median {statistics.median(one):.3f} s, slowest "
-      f"{max(one):.3f} s over {runs}  [0.1 s]; {changed} diagnostics after")
+      f"{max(one):.3f} s over {runs}  [0.1 s]; {after} diagnostics after")
 print(f"  one digit of XLOC changed  median {statistics.median(moved):.3f} s, slowest "
       f"{max(moved):.3f} s over {runs}  [0.1 s]")
 print(f"  the server's CPU time      {used.ru_utime + used.ru_stime:.3f} s in all "
