@@ -213,26 +213,36 @@ void LanguageServer::Change(const nlohmann::json& params) {
     // The problems of the text so far, while every change stayed inside one block.
     std::optional<std::vector<PlacedProblem>> problems;
     if (document.problemsComplete) problems = document.problems;
-    for (const nlohmann::json& change : params.at("contentChanges")) {
-        const std::string& newText = change.at("text").get_ref<const std::string&>();
-        if (!change.contains("range")) {
-            text = std::make_unique<TextDocument>(newText);
-            problems.reset();
-            continue;
+    try {
+        for (const nlohmann::json& change : params.at("contentChanges")) {
+            const std::string& newText = change.at("text").get_ref<const std::string&>();
+            if (!change.contains("range")) {
+                text = std::make_unique<TextDocument>(newText);
+                problems.reset();
+                continue;
+            }
+            // Each change applies to the text the one before it left.
+            const TextDocument& before = text ? *text : *document.text;
+            const nlohmann::json& range = change.at("range");
+            const std::size_t begin = ClampedOffset(before, range.at("start"));
+            const std::size_t end = std::max(begin, ClampedOffset(before, range.at("end")));
+            std::string changed = before.Text();
+            changed.replace(begin, end - begin, newText);
+            auto after = std::make_unique<TextDocument>(std::move(changed));
+            if (problems) {
+                try {
+                    problems = RecheckChangedBlock(before, *problems, {begin, end, newText.size()},
+                                                   *after, document.placements);
+                } catch (const std::exception&) {
+                    problems.reset();  // the whole check says why
+                }
+            }
+            text = std::move(after);
         }
-        // Each change applies to the text the one before it left.
-        const TextDocument& before = text ? *text : *document.text;
-        const nlohmann::json& range = change.at("range");
-        const std::size_t begin = ClampedOffset(before, range.at("start"));
-        const std::size_t end = std::max(begin, ClampedOffset(before, range.at("end")));
-        std::string changed = before.Text();
-        changed.replace(begin, end - begin, newText);
-        auto after = std::make_unique<TextDocument>(std::move(changed));
-        if (problems) {
-            problems = RecheckChangedBlock(before, *problems, {begin, end, newText.size()}, *after,
-                                           document.placements);
-        }
-        text = std::move(after);
+    } catch (...) {
+        // The document keeps its text, and the counts may have followed changes it never took.
+        document.placements.Forget();
+        throw;
     }
     document.version = item.value("version", document.version);
     if (!text) text = std::make_unique<TextDocument>(document.text->Text());

@@ -2,6 +2,7 @@
 // A change checked on its own block must give exactly what checking the whole text gives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -220,6 +221,40 @@ TEST(LspChangedBlock, TheServerPublishesForChangesWhatItPublishesForTheTextOpene
         EXPECT_EQ(published.at("diagnostics"), anew.at("diagnostics")) << text;
         EXPECT_FALSE(anew.at("diagnostics").empty());
     }
+}
+
+TEST(LspChangedBlock, AMessageRefusedHalfwayLeavesNothingOfItsChangesBehind) {
+    LanguageServer server;
+    server.Handle(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})");
+    const auto message = [](const std::string& changes) {
+        return R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":)"
+               R"({"uri":"file:///b.blocks","version":2},"contentChanges":)" +
+               changes + "}}";
+    };
+    const nlohmann::json open = {
+        {"jsonrpc", "2.0"},
+        {"method", "textDocument/didOpen"},
+        {"params", {{"textDocument", {{"uri", "file:///b.blocks"}, {"text", kDocument}}}}}};
+    server.Handle(open.dump());
+    // /C placed, then moved away from 1 2 in a message whose second change has no text.
+    server.Handle(message(R"([{"range":{"start":{"line":10,"character":19},)"
+                          R"("end":{"line":10,"character":20}},"text":"P"}])"));
+    const std::vector<std::string> refused =
+        server.Handle(message(R"([{"range":{"start":{"line":10,"character":26},)"
+                              R"("end":{"line":10,"character":27}},"text":"7"},)"
+                              R"({"range":{"start":{"line":0,"character":0},)"
+                              R"("end":{"line":0,"character":0}}}])"));
+    EXPECT_TRUE(refused.empty());  // no diagnostics of a text the server does not have
+    // /C is still at 1 2: /H moved there stacks on it.
+    const std::vector<std::string> out =
+        server.Handle(message(R"([{"range":{"start":{"line":18,"character":27},)"
+                              R"("end":{"line":18,"character":37}},"text":"1 2 TOP"}])"));
+    ASSERT_EQ(out.size(), 1u);
+    const nlohmann::json diagnostics = nlohmann::json::parse(out[0]).at("params").at("diagnostics");
+    EXPECT_TRUE(std::any_of(diagnostics.begin(), diagnostics.end(), [](const nlohmann::json& d) {
+        return d.at("message").get<std::string>().rfind("block \"/H\" is placed where block \"/C\"",
+                                                        0) == 0;
+    })) << out[0];
 }
 
 }  // namespace
