@@ -1,11 +1,12 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Builds the libFuzzer harnesses with clang (when needed) and runs each one for a bounded time,
-# one job at a time. Exits non-zero on any finding (crash, sanitizer report, leak, timeout,
-# out-of-memory, failed check). A finding is kept under $BUILD_DIR/findings/<harness>/; once it is
+# as many at once as there are processors. Exits non-zero on any finding (crash, sanitizer
+# report, leak, timeout, out-of-memory, failed check). A finding is kept under $BUILD_DIR/findings/<harness>/; once it is
 # fixed, move the file into fuzz/regressions/<harness>/ so that it replays as a test from then on.
 #
 #   FUZZ_SECONDS  seconds per harness (default 60)
+#   FUZZ_JOBS     harnesses run at once (default: the number of processors)
 #   HARNESSES     which ones (default "loader tokenizer roundtrip update merge lint where lsp
 #                 import_json import_jsonl import_csv import_tsv set_from")
 #   BUILD_DIR     build directory (default build/fuzz)
@@ -38,8 +39,9 @@ REUSEBLOCKS_FUZZ_SCRATCH=$(mktemp -d "$scratch_base/reuseblocks-fuzz-run-XXXXXX"
 export REUSEBLOCKS_FUZZ_SCRATCH
 trap 'rm -rf "$REUSEBLOCKS_FUZZ_SCRATCH"' EXIT
 
-failed=""
-for harness in $harnesses; do
+# One harness: its summary on standard output, and a mark beside its log when it found something.
+fuzz_one() {
+    harness=$1
     case $harness in
         tokenizer | lint | where | lsp) dict=$root/fuzz/dict/$harness.dict ;;
         import_* | set_from) dict=$root/fuzz/dict/records.dict ;;
@@ -49,6 +51,7 @@ for harness in $harnesses; do
     findings=$build/findings/$harness
     log=$build/fuzz-work/$harness.log
     mkdir -p "$work" "$findings"
+    rm -f "$log.found"
     set -- "$work" "$root/fuzz/corpus/$harness"
     if [ -d "$root/fuzz/regressions/$harness" ]; then set -- "$@" "$root/fuzz/regressions/$harness"; fi
     echo "== $harness: ${seconds}s"
@@ -63,8 +66,29 @@ for harness in $harnesses; do
     else
         tail -n 60 "$log"
         echo "!! $harness: finding kept in $findings"
-        failed="$failed $harness"
+        : >"$log.found"
     fi
+}
+
+# FUZZ_JOBS harnesses at a time (default: one per processor), each on one core; their reports
+# follow in the order the harnesses were named.
+jobs=${FUZZ_JOBS:-$(getconf _NPROCESSORS_ONLN 2>/dev/null || echo 1)}
+mkdir -p "$build/fuzz-work"
+running=0
+for harness in $harnesses; do
+    fuzz_one "$harness" >"$build/fuzz-work/$harness.report" 2>&1 &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait
+        running=0
+    fi
+done
+wait
+
+failed=""
+for harness in $harnesses; do
+    cat "$build/fuzz-work/$harness.report"
+    if [ -e "$build/fuzz-work/$harness.log.found" ]; then failed="$failed $harness"; fi
 done
 
 if [ -n "$failed" ]; then
