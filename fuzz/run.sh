@@ -18,12 +18,17 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/fuzz}
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${HARNESSES:-"loader tokenizer roundtrip update merge lint where lsp import_json import_jsonl import_csv import_tsv set_from"}
+all_harnesses="loader tokenizer roundtrip update merge lint where lsp import_json import_jsonl import_csv import_tsv set_from"
+harnesses=${HARNESSES:-$all_harnesses}
 # Harnesses named on the command line come before HARNESSES.
 if [ $# -gt 0 ]; then harnesses=$*; fi
 
-targets=""
-for harness in $harnesses; do targets="$targets ${harness}_fuzzer"; done
+# All of them as one goal, which builds them side by side; a few, each as a goal of its own.
+targets=fuzzers
+if [ "$harnesses" != "$all_harnesses" ]; then
+    targets=""
+    for harness in $harnesses; do targets="$targets ${harness}_fuzzer"; done
+fi
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREUSEBLOCKS_BUILD_FUZZERS=ON \
