@@ -19,12 +19,18 @@ if [ "${1:-}" = --fix ]; then
     exit 0
 fi
 
+# The files in batches, one batch per processor at a time; each batch shows how its files differ.
 status=0
-for file in "${files[@]}"; do
-    if ! "$format" --style=file "$file" | diff -u --label "$file" --label "$file (formatted)" "$file" -; then
-        status=1
-    fi
-done
+# shellcheck disable=SC2016  # the script is the batch's, with its own $1 and $file
+printf '%s\0' "${files[@]}" | xargs -0 -n 16 -P "$(getconf _NPROCESSORS_ONLN)" bash -c '
+    format=$1
+    shift
+    status=0
+    for file; do
+        "$format" --style=file "$file" |
+            diff -u --label "$file" --label "$file (formatted)" "$file" - || status=1
+    done
+    exit "$status"' check "$format" || status=1
 if [ "$status" -ne 0 ]; then
     echo "format-check: the files above differ from what $format makes of them;" \
         "run .ci/format-check.sh --fix" >&2
