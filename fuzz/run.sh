@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Builds the libFuzzer harnesses with clang (when needed) and runs each one for a bounded time,
 # as many at once as there are processors. Exits non-zero on any finding (crash, sanitizer
-# report, leak, timeout, out-of-memory, failed check). A finding is kept under $BUILD_DIR/findings/<harness>/; once it is
-# fixed, move the file into fuzz/regressions/<harness>/ so that it replays as a test from then on.
+# report, leak, timeout, out-of-memory, failed check). A finding is kept under
+# $BUILD_DIR/findings/<harness>/; once it is fixed, move the file into
+# fuzz/regressions/<harness>/ so that it replays as a test from then on.
 #
 #   FUZZ_SECONDS  seconds per harness (default 60)
 #   FUZZ_JOBS     harnesses run at once (default: the number of processors)
