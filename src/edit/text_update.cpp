@@ -177,13 +177,6 @@ class LinePlan {
     std::vector<std::size_t> m_touched;
 };
 
-// Appends generated text, first ending the line the output stops in.
-void AppendGenerated(std::string& out, std::string_view text, std::string_view lineEnd) {
-    if (text.empty()) return;
-    if (!out.empty() && out.back() != '\n') out.append(lineEnd);
-    out.append(text);
-}
-
 std::string_view EndFor(const format::ScannedLine& line, std::string_view prevailing) {
     const std::string_view own = LineEndOf(line);
     return own.empty() ? prevailing : own;
@@ -283,7 +276,7 @@ bool AppendBlockLines(const CReuseBlock& block, std::string_view lineEnd, std::s
 
 UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
                            const CReuseBlockFile& blocks, const UpdateOptions& options,
-                           const ConflictMarks* marks, std::string& updated) {
+                           const ConflictMarks* marks, UpdatedText& updated) {
     UpdateReport report;
     if (layout.result != 0) {
         report.result = UpdateResult::kRejectedText;
@@ -375,8 +368,6 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
     if (marks) tail += marks->appended;
 
     // Untouched lines go out as they stand, a run of them at a time.
-    std::string out;
-    out.reserve(text.size() + tail.size() + 64);
     const std::size_t lineCount = layout.LineCount();
     std::vector<std::size_t> touched = plan.Touched();
     if (lastBlockLine < lineCount) {
@@ -386,24 +377,71 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
     std::size_t kept = 0;  // the first line not yet written
     for (const std::size_t i : touched) {
         if (i < kept) continue;  // the end of the blocks, touched as well
-        out.append(
+        updated.AddOriginal(
             text.substr(layout.lineStarts[kept], layout.lineStarts[i] - layout.lineStarts[kept]));
-        AppendGenerated(out, plan.BeforeOf(i), prevailing);
+        updated.AddMade(plan.BeforeOf(i), prevailing);
         if (plan.StateOf(i) == LinePlan::kKeep) {
-            out.append(layout.Line(i).whole);
+            updated.AddOriginal(layout.Line(i).whole);
         } else if (plan.StateOf(i) == LinePlan::kReplace) {
-            AppendGenerated(out, plan.ReplacementOf(i), prevailing);
+            updated.AddMade(plan.ReplacementOf(i), prevailing);
         }
-        AppendGenerated(out, plan.AfterOf(i), prevailing);
-        if (i == lastBlockLine) AppendGenerated(out, tail, prevailing);
+        updated.AddMade(plan.AfterOf(i), prevailing);
+        if (i == lastBlockLine) updated.AddMade(tail, prevailing);
         kept = i + 1;
     }
-    out.append(text.substr(layout.lineStarts[kept],
-                           layout.lineStarts[lineCount] - layout.lineStarts[kept]));
-    if (lastBlockLine == lineCount) AppendGenerated(out, tail, prevailing);
-    report.result = out == text ? UpdateResult::kUnchanged : UpdateResult::kUpdated;
-    updated = std::move(out);
+    updated.AddOriginal(text.substr(layout.lineStarts[kept],
+                                    layout.lineStarts[lineCount] - layout.lineStarts[kept]));
+    if (lastBlockLine == lineCount) updated.AddMade(tail, prevailing);
+    report.result = updated.SameAs(text) ? UpdateResult::kUnchanged : UpdateResult::kUpdated;
     return report;
+}
+
+bool UpdatedText::SameAs(std::string_view text) const noexcept {
+    std::size_t at = 0;
+    for (const std::string_view piece : Pieces()) {
+        if (piece.size() > text.size() - at) return false;
+        // A run of the text in its own place is the same without reading it.
+        if (piece.data() != text.data() + at && piece != text.substr(at, piece.size())) {
+            return false;
+        }
+        at += piece.size();
+    }
+    return at == text.size();
+}
+
+std::string UpdatedText::Joined() const {
+    std::size_t size = 0;
+    for (const std::string_view piece : Pieces()) size += piece.size();
+    std::string joined;
+    joined.reserve(size);
+    for (const std::string_view piece : Pieces()) joined.append(piece);
+    return joined;
+}
+
+void UpdatedText::AddOriginal(std::string_view run) {
+    if (run.empty()) return;
+    m_pieces.push_back(run);
+    m_lastIsMade = false;
+    m_last = run.back();
+}
+
+void UpdatedText::AddMade(std::string_view text, std::string_view lineEnd) {
+    if (text.empty()) return;
+    if (!m_pieces.empty() && m_last != '\n') Hold(lineEnd);
+    Hold(text);
+}
+
+// Made text between two runs of the original is one piece.
+void UpdatedText::Hold(std::string_view text) {
+    if (text.empty()) return;
+    if (!m_lastIsMade) {
+        m_made.emplace_back();
+        m_pieces.emplace_back();
+        m_lastIsMade = true;
+    }
+    m_made.back().append(text);
+    m_pieces.back() = m_made.back();
+    m_last = text.back();
 }
 
 }  // namespace reuseblocks::detail

@@ -4,6 +4,7 @@
 
 #include <reuseblocks/edit.h>
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,10 +29,39 @@ struct ConflictMarks {
     std::vector<bool> keptAsIs;
 };
 
-// The update of `text`, whose layout is `layout`, to `blocks`; `marks` may be null.
+// An updated text as the pieces it is made of, in order: runs of the original text, which it
+// points into, and the text the update made, which it holds. A large file with a few lines
+// changed is written out from its original text, never copied whole.
+class UpdatedText {
+  public:
+    UpdatedText() = default;
+    UpdatedText(const UpdatedText&) = delete;
+    UpdatedText& operator=(const UpdatedText&) = delete;
+
+    const std::vector<std::string_view>& Pieces() const noexcept { return m_pieces; }
+    // Whether the pieces spell `text` exactly.
+    bool SameAs(std::string_view text) const noexcept;
+    std::string Joined() const;
+
+    // Appends a run of the original text.
+    void AddOriginal(std::string_view run);
+    // Appends made text: when the output so far stops inside a line, `lineEnd` ends it first.
+    void AddMade(std::string_view text, std::string_view lineEnd);
+
+  private:
+    void Hold(std::string_view text);
+
+    std::vector<std::string_view> m_pieces;
+    std::deque<std::string> m_made;  // a deque: the pieces keep pointing into what it holds
+    bool m_lastIsMade = false;
+    char m_last = '\0';
+};
+
+// The update of `text`, whose layout is `layout`, to `blocks`, added to `updated`, which points
+// into `text`; `marks` may be null.
 UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
                            const CReuseBlockFile& blocks, const UpdateOptions& options,
-                           const ConflictMarks* marks, std::string& updated);
+                           const ConflictMarks* marks, UpdatedText& updated);
 
 // A block's definition line and its layer-map lines as WriteFile writes them, each ended with
 // `lineEnd`. False, with nothing added, when a value holds a line break.

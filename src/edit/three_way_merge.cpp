@@ -307,14 +307,15 @@ ThreeWayReport MergeTexts(std::string_view current, std::string_view base, std::
         }
     }
 
-    std::string text;
-    const UpdateReport update = detail::ComposeUpdate(current, here, blocks, {}, &marks, text);
+    detail::UpdatedText pieces;
+    const UpdateReport update = detail::ComposeUpdate(current, here, blocks, {}, &marks, pieces);
     if (!update.Succeeded()) {
         report.result = ThreeWayResult::kTrouble;
         report.side = 0;
         report.message = update.message;
         return report;
     }
+    std::string text = pieces.Joined();
     // Each region's line: the marker lines in order, as the regions were made.
     wrapped.insert(wrapped.end(), appended.begin(), appended.end());
     const std::string opening = "<<<<<<< " + options.currentLabel;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The public side of edits kept in their file's text: reading the text, writing the result.
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "edit/text_layout.h"
 #include "edit/text_update.h"
+#include "io/output_file.h"
 #include "io/write_failure_text.h"
 #include "platform/file_system.h"
 
@@ -44,12 +47,18 @@ UpdateReport ReadWholeFile(const char* path, std::string& text) {
     }
 }
 
-UpdateReport WriteWholeFile(const char* path, const std::string& text) {
+// Writes `pieces` to `path` through the library's one writer, in one atomic step.
+UpdateReport WritePieces(const char* path, const std::vector<std::string_view>& pieces) {
     UpdateReport report;
     report.result = UpdateResult::kUpdated;
-    detail::platform::OutputTarget target;
-    if (!target.Open(path) || !target.Write(text.data(), text.size()) || !target.Commit()) {
-        const detail::platform::OutputFailure& failure = target.Failure();
+    detail::OutputFile file;
+    bool ok = file.Open(path);
+    if (ok) {
+        for (const std::string_view piece : pieces) file.Write(piece);
+        ok = file.Commit();
+    }
+    if (!ok) {
+        const detail::platform::OutputFailure& failure = file.Failure();
         report.result = UpdateResult::kCannotWrite;
         report.step = failure.step;
         report.systemError = failure.error;
@@ -63,7 +72,11 @@ UpdateReport WriteWholeFile(const char* path, const std::string& text) {
 UpdateReport UpdateText(std::string_view original, const CReuseBlockFile& blocks,
                         const UpdateOptions& options, std::string& updated) {
     const detail::TextLayout layout = detail::ReadLayout(original);
-    return detail::ComposeUpdate(original, layout, blocks, options, nullptr, updated);
+    detail::UpdatedText pieces;
+    const UpdateReport report =
+        detail::ComposeUpdate(original, layout, blocks, options, nullptr, pieces);
+    if (report.Succeeded()) updated = pieces.Joined();
+    return report;
 }
 
 UpdateReport UpdateFileWithReport(const CReuseBlockFile& blocks, const char* path,
@@ -76,12 +89,16 @@ UpdateReport UpdateFileWithReport(const CReuseBlockFile& blocks, const char* sou
     std::string original;
     UpdateReport report = ReadWholeFile(source, original);
     if (report.result == UpdateResult::kCannotRead) return report;
-    std::string updated;
-    report = UpdateText(original, blocks, options, updated);
+    detail::UpdatedText updated;
+    {
+        const detail::TextLayout layout = detail::ReadLayout(original);
+        report = detail::ComposeUpdate(original, layout, blocks, options, nullptr, updated);
+    }
     if (!report.Succeeded()) return report;
     const bool inPlace = source && target && std::string_view(source) == target;
     if (inPlace && report.result == UpdateResult::kUnchanged) return report;
-    return WriteWholeFile(target, report.result == UpdateResult::kUnchanged ? original : updated);
+    if (report.result == UpdateResult::kUnchanged) return WritePieces(target, {original});
+    return WritePieces(target, updated.Pieces());
 }
 
 const char* UpdateResultName(UpdateResult result) noexcept {

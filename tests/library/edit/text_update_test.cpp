@@ -7,6 +7,7 @@
 #include <reuseblocks/reuseblocks.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -355,6 +356,20 @@ TEST(TextUpdate, ALargeTextChangesOnlyTheLinesOfWhatChanged) {
     // Compared whole, but not printed whole.
     EXPECT_TRUE(updated.compare(0, expected.size(), expected) == 0);
     EXPECT_EQ(updated.substr(expected.size(), 7), "/NEW n ");
+
+    // A file gets the same text, written out from runs of the original larger than any buffer:
+    // to a new file, and in place under one of two names, both of which see it.
+    const std::string in = file.dir.File("in.blocks");
+    const std::string copy = file.dir.File("copy.blocks");
+    EXPECT_TRUE(
+        reuseblocks::UpdateFileWithReport(file.blocks, in.c_str(), copy.c_str(), {}).Succeeded());
+    EXPECT_TRUE(ReadFile(copy) == updated);
+    const std::string other = file.dir.File("other name.blocks");
+    std::filesystem::create_hard_link(in, other);
+    EXPECT_EQ(reuseblocks::UpdateFileWithReport(file.blocks, in.c_str(), {}).result,
+              UpdateResult::kUpdated);
+    EXPECT_TRUE(ReadFile(in) == updated);
+    EXPECT_TRUE(ReadFile(other) == updated);
 }
 
 TEST(TextUpdate, AFileUpdateWithoutASourceOrATargetSaysWhich) {
