@@ -90,6 +90,7 @@ std::vector<LayerMapChange> CompareLayerMaps(const CReuseBlock& before, const CR
     while (endA > first && endB > first && SameRow(before, endA - 1, after, endB - 1)) {
         --endA, --endB;
     }
+    if (first == endA && first == endB) return {};  // the same rows, as most blocks have
     RowNumbering numbering;
     const std::vector<std::size_t> a = numbering.Rows(before, first, endA);
     const std::vector<std::size_t> b = numbering.Rows(after, first, endB);
@@ -150,14 +151,13 @@ std::vector<BlockChange> CompareCollections(CReuseBlockFile& before, CReuseBlock
                                            {},
                                            {}});
                     } else if (fromBefore) {
-                        BlockChange change{ChangeKind::kChanged,
-                                           Text(block->GetBlockID()),
-                                           block,
-                                           match,
-                                           CompareProperties(*block, *match),
-                                           CompareLayerMaps(*block, *match)};
-                        if (!change.properties.empty() || !change.layerMaps.empty()) {
-                            changes.push_back(std::move(change));
+                        // Named only when changed: most blocks are not.
+                        std::vector<PropertyChange> properties = CompareProperties(*block, *match);
+                        std::vector<LayerMapChange> rows = CompareLayerMaps(*block, *match);
+                        if (!properties.empty() || !rows.empty()) {
+                            changes.push_back({ChangeKind::kChanged, Text(block->GetBlockID()),
+                                               block, match, std::move(properties),
+                                               std::move(rows)});
                         }
                     }
                 }
