@@ -30,8 +30,8 @@ format::ScannedLine TextLayout::Line(std::size_t index) const noexcept {
 }
 
 const TextLayout::Block* TextLayout::Find(std::string_view key) const {
-    const auto found = byKey.find(key);
-    return found == byKey.end() ? nullptr : &blocks[found->second];
+    const std::size_t found = byKey.Find(key);
+    return found == KeyPlaces::kNone ? nullptr : &blocks[found];
 }
 
 TextLayout::Properties TextLayout::PropertiesOf(const Block& block, Fields& scratch) const {
@@ -195,10 +195,10 @@ TextLayout ReadLayout(std::string_view text) {
     layout.lineStarts.push_back(end);
     // Keyed once their number is known. A repeated ID rejects its line, before any line the
     // reading stopped at, since the blocks read all stand before that.
-    layout.byKey.reserve(layout.blocks.size());
+    layout.byKey.Reserve(layout.blocks.size());
     for (std::size_t i = 0; i < layout.blocks.size(); ++i) {
         const TextLayout::Block& block = layout.blocks[i];
-        if (!layout.byKey.emplace(block.key, i).second) {
+        if (layout.byKey.Add(block.key) != i) {
             layout.result = static_cast<int>(LoadResult::kDuplicateBlockID);
             layout.rejectedLine = static_cast<unsigned long>(block.definition + 1);
             layout.message = format::DuplicateIDMessage(block.key);

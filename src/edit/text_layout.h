@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "edit/key_places.h"
 #include "format/line_syntax.h"
 #include "host/keyed_hash.h"
 
@@ -34,7 +35,7 @@ struct TextLayout {
     std::vector<std::size_t> lineStarts;  // each line's first byte, then the end of the text
     std::vector<std::size_t> rowLines;    // the line of every row, block after block
     std::vector<Block> blocks;
-    KeyedViewMap<std::size_t> byKey;  // index into blocks
+    KeyPlaces byKey{ProcessHashKey()};  // index into blocks
     // LoadResult codes: 0, or the rejection of line `rejectedLine` (1-based).
     int result = 0;
     unsigned long rejectedLine = 0;

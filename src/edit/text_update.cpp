@@ -310,8 +310,8 @@ UpdateReport ComposeUpdate(std::string_view text, const TextLayout& layout,
         std::ptrdiff_t at = -1;
         if (following < layout.blocks.size() && layout.blocks[following].key == key) {
             at = lastMatched + 1;
-        } else if (const auto found = layout.byKey.find(key); found != layout.byKey.end()) {
-            at = static_cast<std::ptrdiff_t>(found->second);
+        } else if (const std::size_t found = layout.byKey.Find(key); found != KeyPlaces::kNone) {
+            at = static_cast<std::ptrdiff_t>(found);
         }
         if (at > lastMatched) {
             matched[static_cast<std::size_t>(at)] = block;
