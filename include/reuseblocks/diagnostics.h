@@ -69,6 +69,24 @@ REUSEBLOCKS_API LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::stri
 REUSEBLOCKS_API LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text,
                                               const LoadOptions& options);
 
+// Text a load passes over without rejecting the file: neither blank nor a comment, yet nothing
+// in the collection comes of it, so that any program that loads the file and writes it again
+// loses it. A host may warn of it, or refuse to edit such a file.
+struct SkippedText {
+    // 1-based physical line of the first such text, counted as LoadReport::line is: a mapping
+    // line before the first block definition, or a record line with more fields than it takes
+    // (the loader keeps the first 12 of a definition, the first 6 of a mapping line). 0 when
+    // there is none before the end of the file, or before the line a rejected load stops at.
+    unsigned long firstLine = 0;
+};
+
+// As the loads above with `options`, also telling in `skipped` where the load first passed over
+// text. The outcome and the collection are the same; the load costs no more.
+REUSEBLOCKS_API LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path,
+                                              const LoadOptions& options, SkippedText& skipped);
+REUSEBLOCKS_API LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text,
+                                              const LoadOptions& options, SkippedText& skipped);
+
 // The enumerator's name without its "k" ("DefinitionTooShort"), or "Unknown" for any other value.
 REUSEBLOCKS_API const char* LoadResultName(int result) noexcept;
 

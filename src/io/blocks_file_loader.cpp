@@ -74,6 +74,7 @@ class BlocksFileLoader::Parser {
             message = format::FieldCountMessage(kind, m_fields.size());
             return static_cast<int>(LoadResult::kDefinitionTooShort);
         }
+        m_skipped = m_fields.size() > format::kDefinitionFieldCount;
         return define(message);
     }
 
@@ -103,11 +104,17 @@ class BlocksFileLoader::Parser {
     }
     // Mapping lines attach only to blocks defined after this, in the same piece of the file.
     void Restart() noexcept { m_current = nullptr; }
+    // Whether the line just read held text that the load passes over: a mapping line before the
+    // first definition, or fields beyond those its record takes. Cleared by asking.
+    bool TakeSkipped() noexcept { return std::exchange(m_skipped, false); }
 
   private:
     // Adds the row of a mapping line to the current block: 0, or its rejection with `message`.
     int Mapping(std::string_view line, std::string& message) {
-        if (!m_current) return 0;  // before the first definition line of the file: ignored whole
+        if (!m_current) {  // before the first definition line of the file: ignored whole
+            m_skipped = true;
+            return 0;
+        }
         format::SplitFields(format::StripRecordEnds(line), m_fields);
         // The first field, the keyword's place, is not compared with anything.
         const std::string_view current = m_current->GetBlockID().GetView();
@@ -119,6 +126,7 @@ class BlocksFileLoader::Parser {
             message = format::FieldCountMessage(format::LineKind::kMapping, m_fields.size());
             return static_cast<int>(LoadResult::kMappingTooShort);
         }
+        m_skipped = m_fields.size() > format::kMappingFieldCount;
         std::vector<CReuseBlock::LayerMap*>& rows = m_current->m_layerMaps;
         // Row indexes are 32-bit; more rows than they can address count as running out of memory.
         if (rows.size() >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
@@ -144,6 +152,7 @@ class BlocksFileLoader::Parser {
     // The block of the latest definition line; never one held before the load.
     CReuseBlock* m_current = nullptr;
     std::vector<std::string_view> m_fields;
+    bool m_skipped = false;
 };
 
 // Where the lines come from: an open file, or a text in memory that stands for one.
@@ -237,6 +246,7 @@ int BlocksFileLoader::LoadOnThisThread(const Source& source) {
             return RejectAt(reader.LineNumber(), static_cast<LoadResult>(result),
                             std::move(message));
         }
+        if (parser.TakeSkipped()) NoteSkipped(reader.LineNumber());
     }
     if (reader.Error() != 0) {
         return Reject(LoadResult::kCannotRead, source.ReadFailure(reader.Error()));
@@ -263,6 +273,8 @@ struct BlocksFileLoader::Piece {
     std::exception_ptr error;
     // Lines of the piece read so far, all of them once it is parsed to its end.
     unsigned long lines = 0;
+    // The first line, counted as `line` is, whose text the load passes over; 0: none.
+    unsigned long skipped = 0;
 
     void Reset() noexcept {
         blocks.clear();
@@ -272,6 +284,7 @@ struct BlocksFileLoader::Piece {
         message.clear();
         error = nullptr;
         lines = 0;
+        skipped = 0;
     }
 };
 
@@ -402,11 +415,15 @@ class BlocksFileLoader::ParallelLoad {
             const Piece::Block& block = piece.blocks[i];
             const std::string_view id = block.block->GetBlockID().GetView();
             if (!index.Add(id, block.hash, block.block)) {
+                if (piece.skipped != 0 && piece.skipped < block.line) {
+                    m_loader.NoteSkipped(m_lineBase + piece.skipped);
+                }
                 return m_loader.RejectAt(m_lineBase + block.line, LoadResult::kDuplicateBlockID,
                                          format::DuplicateIDMessage(id));
             }
             piece.joined = i + 1;
         }
+        if (piece.skipped != 0) m_loader.NoteSkipped(m_lineBase + piece.skipped);
         if (piece.error) std::rethrow_exception(piece.error);
         if (piece.code == static_cast<int>(LoadResult::kCannotRead)) {
             return m_loader.Reject(LoadResult::kCannotRead, std::move(piece.message));
@@ -471,6 +488,7 @@ class BlocksFileLoader::ParallelLoad {
                     out.line = out.lines;
                     return;
                 }
+                if (parser.TakeSkipped() && out.skipped == 0) out.skipped = out.lines;
             }
         }
         if (reader.Error() != 0) {
@@ -518,6 +536,10 @@ int BlocksFileLoader::Reject(LoadResult result, std::string message) {
         m_report->message = std::move(message);
     }
     return static_cast<int>(result);
+}
+
+void BlocksFileLoader::NoteSkipped(unsigned long line) noexcept {
+    if (m_skipped && m_skipped->firstLine == 0) m_skipped->firstLine = line;
 }
 
 int BlocksFileLoader::RejectAt(unsigned long line, LoadResult result, std::string message) {

@@ -29,6 +29,11 @@ class BlocksFileLoader {
     // As Load, of a file holding `text`.
     int LoadText(std::string_view text, LoadReport* report,
                  const LoadOptions& options = LoadOptions{});
+    // The loads that follow also tell where they first pass over text.
+    void TellSkipped(SkippedText& skipped) noexcept {
+        m_skipped = &skipped;
+        skipped = SkippedText{};
+    }
 
   private:
     class Parser;
@@ -41,9 +46,12 @@ class BlocksFileLoader {
     int LoadInPieces(const Source& source, std::uint64_t size, unsigned threads);
     int Reject(LoadResult result, std::string message);
     int RejectAt(unsigned long line, LoadResult result, std::string message);
+    // Line `line` holds text the load passes over; only the first one counts.
+    void NoteSkipped(unsigned long line) noexcept;
 
     CReuseBlockFile& m_blocks;
     LoadReport* m_report = nullptr;
+    SkippedText* m_skipped = nullptr;
 };
 
 }  // namespace reuseblocks::detail

@@ -28,6 +28,24 @@ LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text,
     return report;
 }
 
+LoadReport LoadFileWithReport(CReuseBlockFile& blocks, const char* path, const LoadOptions& options,
+                              SkippedText& skipped) {
+    LoadReport report;
+    detail::BlocksFileLoader loader(blocks);
+    loader.TellSkipped(skipped);
+    loader.Load(path, &report, options);
+    return report;
+}
+
+LoadReport LoadTextWithReport(CReuseBlockFile& blocks, std::string_view text,
+                              const LoadOptions& options, SkippedText& skipped) {
+    LoadReport report;
+    detail::BlocksFileLoader loader(blocks);
+    loader.TellSkipped(skipped);
+    loader.LoadText(text, &report, options);
+    return report;
+}
+
 const char* LoadResultName(int result) noexcept {
     static constexpr std::pair<LoadResult, const char*> kNames[] = {
         {LoadResult::kSuccess, "Success"},

@@ -4,6 +4,7 @@
 #include <regex>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "reuseblocks/diagnostics.h"
 #include "reuseblocks/reuseblocks.h"
@@ -172,6 +173,9 @@ TEST_F(LoadFileTest, PiecesOnSeveralThreadsLoadAsOneThreadDoes) {
         longLine + many + longLine,                            // lines across many pieces
         many + "map_block_host B59 1 a 2",                     // too short, last, no line feed
         std::regex_replace(many, std::regex("\n"), "\r\n"),
+        // Text passed over, far into the file, and after a duplicate that only joining finds.
+        many + "B60 p t s x y side rot u ix iy q extra\n" + many,
+        many + Def("B17") + "map_block_host B17 1 x 2 y extra\n",
     };
     for (const std::string& text : texts) {
         WriteText(path, text);
@@ -179,16 +183,19 @@ TEST_F(LoadFileTest, PiecesOnSeveralThreadsLoadAsOneThreadDoes) {
         options.threads = 1;
         CReuseBlockFile alone;
         alone.NewBlock("/held");
-        const LoadReport expected = LoadFileWithReport(alone, path.c_str(), options);
+        reuseblocks::SkippedText skippedAlone;
+        const LoadReport expected = LoadFileWithReport(alone, path.c_str(), options, skippedAlone);
         for (const unsigned threads : {2u, 3u, 7u}) {
             options.threads = threads;
             CReuseBlockFile split;
             split.NewBlock("/held");
-            const LoadReport report = LoadFileWithReport(split, path.c_str(), options);
+            reuseblocks::SkippedText skipped;
+            const LoadReport report = LoadFileWithReport(split, path.c_str(), options, skipped);
             SCOPED_TRACE(std::to_string(threads) + " threads, " + expected.message);
             EXPECT_EQ(report.result, expected.result);
             EXPECT_EQ(report.line, expected.line);
             EXPECT_EQ(report.message, expected.message);
+            EXPECT_EQ(skipped.firstLine, skippedAlone.firstLine);
             EXPECT_EQ(Dump(split), Dump(alone));
         }
         // The text itself, never written to a file, on one thread and in pieces.
@@ -202,6 +209,33 @@ TEST_F(LoadFileTest, PiecesOnSeveralThreadsLoadAsOneThreadDoes) {
             EXPECT_EQ(report.line, expected.line);
             EXPECT_EQ(report.message, expected.message);
             EXPECT_EQ(Dump(fromText), Dump(alone));
+        }
+    }
+}
+
+// The first line holding text the load passes over, and only before any line it rejects.
+TEST_F(LoadFileTest, SkippedTextIsTheFirstTextTheLoadPassesOver) {
+    const std::string extra = "B p t s x y side rot u ix iy q extra\n";
+    const std::pair<std::string, unsigned long> cases[] = {
+        {"# notes\n" + Def("A") + "map_block_host A 1 x 2 y\n", 0},
+        {"# notes\n\nmap_block_host X 1 a 2 b\n" + Def("A"), 3},
+        {Def("A") + "map_block_host A 1 x 2 y\n" + extra + extra, 3},
+        {Def("A") + "map_block_host A 1 x 2 y 3\n", 2},
+        // A carriage return alone ends no line: the two read as one, with fields to spare.
+        {Def("A").substr(0, Def("A").size() - 1) + "\r" + Def("B"), 1},
+        {"map_block_host X 1 a 2 b\nA p t\n", 1},
+        {"A p t\n" + extra, 0},
+    };
+    for (const auto& [text, line] : cases) {
+        SCOPED_TRACE(text);
+        for (const unsigned threads : {1u, 2u}) {
+            reuseblocks::LoadOptions options;
+            options.threads = threads;
+            CReuseBlockFile fromText;
+            reuseblocks::SkippedText skipped;
+            skipped.firstLine = 99;  // whatever it held
+            reuseblocks::LoadTextWithReport(fromText, text, options, skipped);
+            EXPECT_EQ(skipped.firstLine, line);
         }
     }
 }
