@@ -3,7 +3,8 @@
 // bytes: problems come in file order, on lines the file has, at most the limit and its note; in a
 // file the library loads, the lines read on their own find every block's line (the two readings
 // agree); the JSON report is valid; and once `set --sync-int` has rewritten the internal
-// locations of a file whose values all read back, no InternalLocation problem is left.
+// locations of a file whose values all read back, no InternalLocation problem is left. The
+// loader finds the first text it passes over where the check does.
 
 #include <algorithm>
 #include <cstddef>
@@ -19,6 +20,7 @@
 #include "edit/sync_int.h"
 #include "harness_support.h"
 #include "inspect/file_check.h"
+#include "inspect/line_lint.h"
 
 namespace {
 
@@ -64,6 +66,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reuseblocks::tool::WriteFileCheckJson(writer, "lint.blocks", check);
     }
     HARNESS_CHECK(nlohmann::json::accept(json));
+
+    // The loader's word on text it passes over is the check's: the same first line, whether the
+    // text is read on one thread or in pieces.
+    reuseblocks::SkippedText skipped;
+    reuseblocks::SkippedText inPieces;
+    {
+        CReuseBlockFile one;
+        CReuseBlockFile several;
+        reuseblocks::LoadOptions threads;
+        threads.threads = 1;
+        const bool loaded =
+            reuseblocks::LoadTextWithReport(one, text, threads, skipped).Succeeded();
+        threads.threads = 3;
+        reuseblocks::LoadTextWithReport(several, text, threads, inPieces);
+        HARNESS_CHECK(skipped.firstLine == inPieces.firstLine);
+        if (loaded) {
+            const auto ignored = reuseblocks::tool::FirstIgnoredText(text);
+            HARNESS_CHECK(skipped.firstLine == (ignored ? ignored->line : 0));
+        }
+    }
 
     if (!check.report.Succeeded() || Has(check, "RoundTrip") || Has(check, "ProblemLimit")) {
         return 0;

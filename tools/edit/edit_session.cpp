@@ -194,8 +194,14 @@ int WithDryRunStatuses(const WriteOptions& write, const std::function<int()>& co
 EditSession::EditSession(const std::string& file, const WriteOptions& write)
     : m_file(file), m_write(write), m_lock(LockTarget(file, write)) {
     m_text = ReadablePath(file);
-    // Read once for the load and the checks; the write reads it again under the same lock.
-    if (const std::optional<std::string> text = ReadWholeFile(m_text)) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(m_text, ignored)) {
+        // Loaded as the library loads a file, in pieces side by side, with no copy of its whole
+        // text; the write reads it under the same lock.
+        LoadFileForEditOrFail(m_blocks, file, DisplayName(file), !write.force);
+        m_onlyHandedOutBlocks = true;
+    } else if (const std::optional<std::string> text = ReadWholeFile(m_text)) {
+        // A stream gives its bytes once: read whole for the load and the checks.
         LoadTextForEditOrFail(m_blocks, *text, DisplayName(file), !write.force);
         m_onlyHandedOutBlocks = true;
     } else {

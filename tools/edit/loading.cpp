@@ -44,8 +44,15 @@ namespace {
 }  // namespace
 
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs) {
+    SkippedText skipped;
+    LoadOrFail(blocks, path, shownAs, skipped);
+}
+
+void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs,
+                SkippedText& skipped) {
     ProgressLine::Step("loading " + Quoted(shownAs));
-    const LoadReport report = LoadFileWithReport(blocks, ReadablePath(path).c_str());
+    const LoadReport report =
+        LoadFileWithReport(blocks, ReadablePath(path).c_str(), LoadOptions{}, skipped);
     if (!report.Succeeded()) {
         FailToLoad(
             report,
@@ -122,6 +129,15 @@ void LoadTextForEditOrFail(CReuseBlockFile& blocks, std::string_view text,
     LoadTextOrFail(blocks, text, shownAs);
     if (!refuseIgnoredText) return;
     RefuseIgnored(ignored.valid() ? ignored.get() : FirstIgnoredText(text), shownAs);
+}
+
+void LoadFileForEditOrFail(CReuseBlockFile& blocks, const std::string& path,
+                           const std::string& shownAs, bool refuseIgnoredText) {
+    SkippedText skipped;
+    LoadOrFail(blocks, path, shownAs, skipped);
+    // The loader tells whether it passed over text; the walk says where and why in the words a
+    // check uses, and only a file that has some is read again for it.
+    if (refuseIgnoredText && skipped.firstLine != 0) RefuseIgnoredText(path, shownAs);
 }
 
 CReuseBlock& BlockOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& id) {

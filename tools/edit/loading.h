@@ -2,6 +2,7 @@
 #ifndef REUSEBLOCKS_TOOLS_EDIT_LOADING_H
 #define REUSEBLOCKS_TOOLS_EDIT_LOADING_H
 
+#include <reuseblocks/diagnostics.h>
 #include <reuseblocks/reuseblocks.h>
 
 #include <string>
@@ -16,6 +17,10 @@ void LoadOrFail(CReuseBlockFile& blocks, const std::string& path);
 
 // The same, naming the file `shownAs` in messages (git's name for a file, not its scratch copy).
 void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs);
+
+// The same, telling in `skipped` where the load first passed over text.
+void LoadOrFail(CReuseBlockFile& blocks, const std::string& path, const std::string& shownAs,
+                SkippedText& skipped);
 
 // The same of a file's text already read, `shownAs` by name.
 void LoadTextOrFail(CReuseBlockFile& blocks, std::string_view text, const std::string& shownAs);
@@ -32,6 +37,11 @@ void RefuseIgnoredTextIn(std::string_view text, const std::string& shownAs);
 // LoadTextOrFail, then, when `refuseIgnoredText`, RefuseIgnoredTextIn, with the latter's walk
 // beside the load for a large text.
 void LoadTextForEditOrFail(CReuseBlockFile& blocks, std::string_view text,
+                           const std::string& shownAs, bool refuseIgnoredText);
+
+// LoadOrFail of a regular file, then, when `refuseIgnoredText`, RefuseIgnoredText, which reads
+// the file again only when the load passed over some of its text.
+void LoadFileForEditOrFail(CReuseBlockFile& blocks, const std::string& path,
                            const std::string& shownAs, bool refuseIgnoredText);
 
 // The block held under `id`; an unknown ID ends the command as a usage error.
