@@ -277,10 +277,48 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
 
 }  // namespace
 
+namespace {
+
+// Whether a block's ID starts as one of git's conflict markers: a marker line with enough fields
+// loads as a block under it.
+bool AnyIDLikeAConflictMarker(const CReuseBlockFile& blocks) {
+    for (const CReuseBlock* block : BlocksInOrder(blocks)) {
+        const std::string_view id = block->GetBlockID().GetView();
+        if (id.size() >= 7 && id.find_first_not_of(id[0], 1) >= 7 &&
+            std::string_view("<=>|").find(id[0]) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Without --strict, a file that loads whole has nothing to say of its lines unless the loader
+// passed over some of them or one may be a conflict marker: it is loaded as the library loads
+// files, without a copy of its text. Null when its lines must be read after all.
+std::optional<FileCheck> CheckLoadedWhole(const std::string& local,
+                                          const ProblemSelection& selection) {
+    CReuseBlockFile blocks;
+    SkippedText skipped;
+    FileCheck check;
+    check.report = LoadFileWithReport(blocks, local.c_str(), LoadOptions{}, skipped);
+    if (!check.report.Succeeded() || skipped.firstLine != 0 || AnyIDLikeAConflictMarker(blocks)) {
+        return std::nullopt;
+    }
+    LinesLint none(selection, false);
+    CheckLoaded(check, blocks, std::nullopt, false, selection, none);
+    return check;
+}
+
+}  // namespace
+
 FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection& selection) {
+    const std::string local = ReadablePath(path);  // standard input, read into a file
+    std::error_code ignored;
+    if (!strict && std::filesystem::is_regular_file(local, ignored)) {
+        if (std::optional<FileCheck> check = CheckLoadedWhole(local, selection)) return *check;
+    }
     FileCheck check;
     CReuseBlockFile blocks;
-    const std::string local = ReadablePath(path);  // standard input, read into a file
     // Read once, and loaded from that text: its lines and its blocks always agree. What cannot
     // be read so (a device, a FIFO) goes to the loader, which says why when it fails.
     std::optional<std::string> text = TextOfRegularFile(local);

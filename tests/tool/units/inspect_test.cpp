@@ -177,6 +177,39 @@ TEST(Inspect, ALargeFileIsCheckedAlikeWhereverTheLoadStops) {
     EXPECT_EQ(check.counts.at("LoadingStopped"), 1u);
 }
 
+// Without --strict a file is read line by line only when its lines have something to say; what
+// the check says of it is the same as of its text either way.
+TEST(Inspect, AFileSaysWhatItsTextSaysWithoutStrict) {
+    ::TempDir folder;
+    const std::string block = "/B p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n";
+    const std::string fields = " p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n";
+    const std::string texts[] = {
+        std::string(kFormatLine) + "\n" + block + "map_block_host /B 1 TOP 1 TOP\n",
+        "map_block_host /B 1 TOP 1 TOP\n" + block,
+        block + "map_block_host /B 1 TOP 1 TOP 9\n",
+        // Conflict markers with fields enough to load as blocks.
+        "<<<<<<<" + fields + block + "=======" + fields + ">>>>>>>" + fields,
+        "|||||||\t" + fields.substr(1),
+        block + "/C p\n",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        ::WriteText(folder.File("f.blocks"), text);
+        const FileCheck file = CheckFile(folder.File("f.blocks"), false);
+        const FileCheck expected = CheckText(text, false);
+        EXPECT_EQ(file.report.result, expected.report.result);
+        EXPECT_EQ(file.blocks, expected.blocks);
+        EXPECT_EQ(file.layerMaps, expected.layerMaps);
+        EXPECT_EQ(file.warnings, expected.warnings);
+        EXPECT_EQ(file.counts, expected.counts);
+        ASSERT_EQ(file.problems.size(), expected.problems.size());
+        for (std::size_t i = 0; i < file.problems.size(); ++i) {
+            EXPECT_EQ(file.problems[i].line, expected.problems[i].line);
+            EXPECT_EQ(file.problems[i].message, expected.problems[i].message);
+        }
+    }
+}
+
 TEST(Inspect, RepeatedRowsOfManyBlocksAreKeptInFileOrder) {
     // Enough blocks to be searched in halves; the limit keeps the first in the file.
     constexpr std::size_t kBlocks = 5000;
