@@ -146,7 +146,9 @@ RB_API void RB_CALL rb_collection_free(rb_collection* collection);
    which the caller frees with rb_report_free: rb_report_code is LoadFile's code (0, or -1 cannot
    read, -2 definition line too short, -3 ID already held, -4 mapping line of another block,
    -5 mapping line too short), rb_report_line the 1-based line (0 when none), and
-   rb_report_message the reason. */
+   rb_report_message the reason. rb_report_skipped_line (new in 1.4.0) is the first line holding
+   text the load passed over without rejecting the file, which a write would not give back: a
+   mapping line before the first definition, or more fields than a line takes (0 when none). */
 RB_API rb_status RB_CALL rb_collection_load(rb_collection* collection, const char* path,
                                             rb_report** report);
 
@@ -246,6 +248,7 @@ RB_API rb_status RB_CALL rb_collection_check_round_trip(const rb_collection* col
 RB_API int RB_CALL rb_report_code(const rb_report* report);
 /* The 1-based line of a load report's rejected line; 0 otherwise. */
 RB_API uint64_t RB_CALL rb_report_line(const rb_report* report);
+RB_API uint64_t RB_CALL rb_report_skipped_line(const rb_report* report);
 /* The step of a write that failed (0 none; the numbers of reuseblocks::WriteStep); 0 otherwise. */
 RB_API int RB_CALL rb_report_step(const rb_report* report);
 /* The system's error number of a failed write, errno values on every system; 0 otherwise. */

@@ -16,9 +16,11 @@ rb_status rb_collection_load(rb_collection* collection, const char* path, rb_rep
     if (!collection || !path) return RB_ERROR_ARGUMENT;
     return Guarded([&] {
         const std::string nativePath = reuseblocks::detail::platform::PathFromUtf8(path);
-        const reuseblocks::LoadReport loaded =
-            reuseblocks::LoadFileWithReport(*FromHandle(collection), nativePath.c_str());
+        reuseblocks::SkippedText skipped;
+        const reuseblocks::LoadReport loaded = reuseblocks::LoadFileWithReport(
+            *FromHandle(collection), nativePath.c_str(), reuseblocks::LoadOptions{}, skipped);
         HandOutReport(report, loaded.result, loaded.line, 0, 0, loaded.message);
+        if (report && *report) (*report)->skippedLine = skipped.firstLine;
         return loaded.Succeeded() ? RB_OK : RB_ERROR_LOAD;
     });
 }

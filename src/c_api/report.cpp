@@ -12,6 +12,10 @@ uint64_t rb_report_line(const rb_report* report) {
     return report ? report->line : 0;
 }
 
+uint64_t rb_report_skipped_line(const rb_report* report) {
+    return report ? report->skippedLine : 0;
+}
+
 int rb_report_step(const rb_report* report) {
     return report ? report->step : 0;
 }

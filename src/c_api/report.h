@@ -12,6 +12,7 @@
 struct rb_report {
     int code = 0;
     std::uint64_t line = 0;
+    std::uint64_t skippedLine = 0;  // of a load: the first line it passed over
     int step = 0;
     int systemError = 0;
     std::string message;

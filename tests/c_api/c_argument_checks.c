@@ -166,6 +166,31 @@ static void files(rb_collection* blocks, rb_block* block, const char* work_dir) 
         CHECK(rb_collection_count(reloaded) == 1);
         rb_collection_free(reloaded);
     }
+    {
+        /* Text the load passes over is named by its line; a file without any names none. */
+        rb_collection* skipping = rb_collection_new();
+        FILE* file;
+        CHECK(skipping != NULL);
+        EXPECT_STATUS(rb_collection_load(skipping, path, &report), RB_OK);
+        CHECK(report != NULL && rb_report_skipped_line(report) == 0);
+        rb_report_free(report);
+        snprintf(path, sizeof path, "%s/skipping.blocks", work_dir);
+        file = fopen(path, "wb");
+        CHECK(file != NULL);
+        if (file) {
+            fputs(
+                "# notes\nmap_block_host B 1 TOP 1 TOP\n"
+                "B p t s 0 0 TOP 0 mils 0 0 q\n",
+                file);
+            fclose(file);
+        }
+        EXPECT_STATUS(rb_collection_load(skipping, path, &report), RB_OK);
+        CHECK(report != NULL && rb_report_skipped_line(report) == 2 &&
+              rb_collection_count(skipping) == 2);
+        rb_report_free(report);
+        rb_collection_free(skipping);
+        snprintf(path, sizeof path, "%s/written.blocks", work_dir);
+    }
     snprintf(path, sizeof path, "%s/no such directory/written.blocks", work_dir);
     EXPECT_STATUS(rb_collection_write(blocks, path, "app", NULL), RB_ERROR_WRITE);
 }
@@ -196,7 +221,7 @@ static void reports_and_names(void) {
     }
     CHECK(strcmp(rb_status_name(-1), "RB_UNKNOWN") == 0);
     CHECK(rb_report_code(NULL) == 0 && rb_report_line(NULL) == 0 && rb_report_step(NULL) == 0 &&
-          rb_report_system_error(NULL) == 0);
+          rb_report_system_error(NULL) == 0 && rb_report_skipped_line(NULL) == 0);
 }
 
 int main(int argc, char** argv) {
