@@ -31,7 +31,7 @@ void SvgWriter::StartTag(std::string_view tag, Attributes attributes) {
         m_out += ' ';
         m_out += attribute.name;
         m_out += "=\"";
-        m_out += XmlEscaped(DisplayText(attribute.value));
+        AppendXmlText(m_out, attribute.value);
         m_out += '"';
     }
 }
@@ -53,13 +53,13 @@ void SvgWriter::Empty(std::string_view tag, Attributes attributes) {
 }
 
 void SvgWriter::Text(std::string_view text) {
-    m_out += XmlEscaped(DisplayText(text));
+    AppendXmlText(m_out, text);
 }
 
 void SvgWriter::TextElement(std::string_view tag, Attributes attributes, std::string_view text) {
     StartTag(tag, attributes);
     m_out += '>';
-    m_out += XmlEscaped(DisplayText(text));
+    AppendXmlText(m_out, text);
     m_out += "</";
     m_out += tag;
     m_out += ">\n";
@@ -69,7 +69,7 @@ void SvgWriter::Tooltip(const std::vector<std::string>& lines) {
     m_out += "<title>";
     for (std::size_t index = 0; index < lines.size(); ++index) {
         if (index > 0) m_out += '\n';
-        m_out += XmlEscaped(DisplayText(lines[index]));
+        AppendXmlText(m_out, lines[index]);
     }
     m_out += "</title>";
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "plot/xml_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "text/utf8.h"
@@ -62,6 +63,18 @@ std::string XmlEscaped(std::string_view utf8) {
         escaped, utf8,
         {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}});
     return escaped;
+}
+
+void AppendXmlText(std::string& out, std::string_view bytes) {
+    // Most values are printable ASCII that neither function changes: no copy of them is made.
+    const bool plain = std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+    });
+    if (plain) {
+        out += bytes;
+    } else {
+        out += XmlEscaped(DisplayText(bytes));
+    }
 }
 
 }  // namespace reuseblocks::tool

@@ -15,6 +15,10 @@ std::string DisplayText(std::string_view bytes);
 // Valid UTF-8 text with & < > " ' as character references, safe in content and attributes.
 std::string XmlEscaped(std::string_view utf8);
 
+// XmlEscaped(DisplayText(bytes)) appended to `out`, the way every text from a file goes into
+// markup.
+void AppendXmlText(std::string& out, std::string_view bytes);
+
 }  // namespace reuseblocks::tool
 
 #endif  // REUSEBLOCKS_TOOLS_PLOT_XML_TEXT_H

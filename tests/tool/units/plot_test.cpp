@@ -35,6 +35,13 @@ TEST(Plot, FileTextBecomesVisibleXmlText) {
     SvgWriter svg;
     svg.TextElement("text", {{"class", "a\"b"}}, "<\x1b>");
     EXPECT_EQ(svg.Take(), "<text class=\"a&quot;b\">&lt;\xe2\x90\x9b&gt;</text>\n");
+    // Appended as the two make it, printable ASCII at its edges taken as it is.
+    for (const std::string bytes :
+         {"", " ~", "plain /TOP/U1 0.5", "\x1f", "\x7f", "a&b", "'", "\xc3\xa9", "\x80"}) {
+        std::string out = "x";
+        AppendXmlText(out, bytes);
+        EXPECT_EQ(out, "x" + XmlEscaped(DisplayText(bytes))) << bytes;
+    }
 }
 
 TEST(Plot, LabelSpaceTakesOnlyFreeBoxesInsideItsArea) {
