@@ -109,7 +109,7 @@ RB_API const char* RB_CALL rb_status_name(rb_status status);
 /* MAJOR * 10000 + MINOR * 100 + PATCH of the library actually loaded, to compare with
    RB_VERSION, the version the host was compiled against. */
 RB_API uint32_t RB_CALL rb_version_number(void);
-/* "1.3.0", static text. */
+/* "1.4.0", static text. */
 RB_API const char* RB_CALL rb_version_string(void);
 
 /* The properties of a block, in the order of a definition line, and the columns of a layer map.
