@@ -14,6 +14,7 @@
 #include "edit/loading.h"
 #include "files/standard_streams.h"
 #include "files/whole_file.h"
+#include "format/line_syntax.h"
 #include "inspect/line_lint.h"
 #include "records/round_trip_text.h"
 
@@ -283,11 +284,8 @@ namespace {
 // loads as a block under it.
 bool AnyIDLikeAConflictMarker(const CReuseBlockFile& blocks) {
     for (const CReuseBlock* block : BlocksInOrder(blocks)) {
-        const std::string_view id = block->GetBlockID().GetView();
-        if (id.size() >= 7 && id.find_first_not_of(id[0], 1) >= 7 &&
-            std::string_view("<=>|").find(id[0]) != std::string_view::npos) {
-            return true;
-        }
+        // A marker's seven characters alone make a marker line.
+        if (format::IsConflictMarker(block->GetBlockID().GetView().substr(0, 7))) return true;
     }
     return false;
 }
