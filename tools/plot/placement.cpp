@@ -36,9 +36,9 @@ SkippedBlock Skip(const CReuseBlock& block, SkipReason reason, std::uint32_t pro
 
 Candidate Read(const CReuseBlock& block) {
     Candidate candidate{&block, std::nullopt};
-    const std::optional<double> x = ParseNumber(PropertyText(block, kXLoc));
-    const std::optional<double> y = ParseNumber(PropertyText(block, kYLoc));
-    const std::optional<LengthUnit> unit = FindLengthUnit(PropertyText(block, kUnits));
+    const std::optional<double> x = ParseNumber(block.GetPropertyRef(kXLoc).GetView());
+    const std::optional<double> y = ParseNumber(block.GetPropertyRef(kYLoc).GetView());
+    const std::optional<LengthUnit> unit = FindLengthUnit(block.GetPropertyRef(kUnits).GetView());
     if (!x) {
         candidate.skipped = Skip(block, SkipReason::kNotANumber, kXLoc, "is not a number");
     } else if (!y) {
@@ -78,7 +78,7 @@ LengthUnit MostUsedUnit(const std::vector<Candidate>& candidates) {
 }  // namespace
 
 BlockStatus StatusOf(const CReuseBlock& block) {
-    const std::string status = PropertyText(block, kBlockStatus);
+    const std::string_view status = block.GetPropertyRef(kBlockStatus).GetView();
     if (ascii::EqualsIgnoringCase(status, kStatusPlaced)) return BlockStatus::kPlaced;
     if (ascii::EqualsIgnoringCase(status, kStatusPlanned)) return BlockStatus::kPlanned;
     if (ascii::EqualsIgnoringCase(status, kStatusUnplaced)) return BlockStatus::kUnplaced;
@@ -86,7 +86,7 @@ BlockStatus StatusOf(const CReuseBlock& block) {
 }
 
 BoardSide SideOf(const CReuseBlock& block) {
-    const std::string side = PropertyText(block, kSide);
+    const std::string_view side = block.GetPropertyRef(kSide).GetView();
     if (ascii::EqualsIgnoringCase(side, kSideTop)) return BoardSide::kTop;
     if (ascii::EqualsIgnoringCase(side, kSideBottom)) return BoardSide::kBottom;
     return BoardSide::kOther;

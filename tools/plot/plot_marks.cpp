@@ -32,13 +32,17 @@ const char* StatusClass(BlockStatus status) {
     return kClasses[static_cast<std::size_t>(status)];
 }
 
-std::vector<std::string> TooltipLines(const CReuseBlock& block) {
-    std::vector<std::string> lines;
+void DrawTooltip(SvgWriter& svg, const CReuseBlock& block) {
+    // Written straight from the block's values: a large plot has a tooltip for every block.
+    svg.Raw("<title>");
     for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-        lines.push_back(std::string(PropertyName(index)) + ": " + PropertyText(block, index));
+        svg.Text(PropertyName(index));
+        svg.Raw(": ");
+        svg.Text(block.GetPropertyRef(index).GetView());
+        svg.Raw("\n");
     }
-    lines.push_back(Counted(block.GetLayerMapCount(), "layer map", "layer maps"));
-    return lines;
+    svg.Text(Counted(block.GetLayerMapCount(), "layer map", "layer maps"));
+    svg.Raw("</title>");
 }
 
 void DrawShape(SvgWriter& svg, const char* colorClass, BoardSide side, double x, double y,

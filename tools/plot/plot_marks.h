@@ -25,8 +25,9 @@ extern const char* const kPlotStyle;
 // The class that colors a block of this status.
 const char* StatusClass(BlockStatus status);
 
-// The tooltip of a block: every property by name, and how many layer maps it has.
-std::vector<std::string> TooltipLines(const CReuseBlock& block);
+// The tooltip of a block, a <title> that viewers show on hover: every property by name, and how
+// many layer maps it has, a line each.
+void DrawTooltip(SvgWriter& svg, const CReuseBlock& block);
 
 // A block of `size` pixels centred on (x, y): a square, open on the bottom side, a diamond on any
 // other side.

@@ -151,7 +151,7 @@ void DrawSkipped(Panel& panel, const Placement& placement, double bottom) {
     for (; listed < placement.skipped.size() && (panel.Y() < bottom || listed < 20); ++listed) {
         const SkippedBlock& skipped = placement.skipped[listed];
         svg.Open("g");
-        svg.Tooltip(TooltipLines(*skipped.block));
+        DrawTooltip(svg, *skipped.block);
         const BlockStatus status = StatusOf(*skipped.block);
         panel.Entry(std::string(skipped.block->GetBlockID().GetView()), skipped.explanation,
                     [&svg, status](double x, double y) {

@@ -186,6 +186,9 @@ DrawnCounts DrawBlockRange(SvgWriter& svg, const Placement& placement,
                            std::size_t last, const View& view, double size,
                            const std::vector<QueryCondition>& highlight, const Coloring* coloring) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
+    // Pages only reserved cost nothing: a generous guess beats copying the markup as it grows.
+    constexpr std::size_t kMarkupPerBlock = 320;
+    svg.Reserve((last - first) * kMarkupPerBlock);
     DrawnCounts counts;
     for (std::size_t index = first; index < last; ++index) {
         const DrawnBlock& drawn = placement.drawn[index];
@@ -201,7 +204,7 @@ DrawnCounts DrawBlockRange(SvgWriter& svg, const Placement& placement,
         } else {
             svg.Open("g", {{"opacity", "0.2"}});
         }
-        svg.Tooltip(TooltipLines(block));
+        DrawTooltip(svg, block);
         DrawShape(svg,
                   coloring ? ColorClass(coloring->colorOf[index]) : StatusClass(StatusOf(block)),
                   SideOf(block), x, y, size);

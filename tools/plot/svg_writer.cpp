@@ -65,17 +65,12 @@ void SvgWriter::TextElement(std::string_view tag, Attributes attributes, std::st
     m_out += ">\n";
 }
 
-void SvgWriter::Tooltip(const std::vector<std::string>& lines) {
-    m_out += "<title>";
-    for (std::size_t index = 0; index < lines.size(); ++index) {
-        if (index > 0) m_out += '\n';
-        AppendXmlText(m_out, lines[index]);
-    }
-    m_out += "</title>";
-}
-
 void SvgWriter::Raw(std::string_view markup) {
     m_out += markup;
+}
+
+void SvgWriter::Reserve(std::size_t bytes) {
+    m_out.reserve(m_out.size() + bytes);
 }
 
 std::string SvgWriter::Take() {

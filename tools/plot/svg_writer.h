@@ -2,6 +2,7 @@
 #ifndef REUSEBLOCKS_TOOLS_PLOT_SVG_WRITER_H
 #define REUSEBLOCKS_TOOLS_PLOT_SVG_WRITER_H
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -38,10 +39,10 @@ class SvgWriter {
     void Empty(std::string_view tag, Attributes attributes);
     void Text(std::string_view text);
     void TextElement(std::string_view tag, Attributes attributes, std::string_view text);
-    // A <title>, which viewers show on hover, of several lines.
-    void Tooltip(const std::vector<std::string>& lines);
     // Markup the tool writes itself, such as the style sheet.
     void Raw(std::string_view markup);
+    // Room for `bytes` more of markup, so that a large drawing is not copied as it grows.
+    void Reserve(std::size_t bytes);
 
     // The markup written so far; the writer is empty afterwards.
     std::string Take();

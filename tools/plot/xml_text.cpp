@@ -2,6 +2,7 @@
 #include "plot/xml_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "text/utf8.h"
@@ -12,6 +13,14 @@ namespace reuseblocks::tool {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+
+// Bytes that go into markup as they are: printable ASCII but the five XML escapes.
+constexpr std::array<bool, 256> kPlainInMarkup = [] {
+    std::array<bool, 256> plain{};
+    for (std::size_t c = 0x20; c < 0x7F; ++c) plain[c] = true;
+    for (const char c : {'&', '<', '>', '"', '\''}) plain[static_cast<unsigned char>(c)] = false;
+    return plain;
+}();
 
 }  // namespace
 
@@ -68,7 +77,7 @@ std::string XmlEscaped(std::string_view utf8) {
 void AppendXmlText(std::string& out, std::string_view bytes) {
     // Most values are printable ASCII that neither function changes: no copy of them is made.
     const bool plain = std::all_of(bytes.begin(), bytes.end(), [](char c) {
-        return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+        return kPlainInMarkup[static_cast<unsigned char>(c)];
     });
     if (plain) {
         out += bytes;
