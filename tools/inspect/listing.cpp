@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/console.h"
+#include "platform/side_by_side.h"
 #include "plot/units.h"  // numbers read as --where reads them
 #include "records/block_json.h"
 #include "records/fields.h"
@@ -108,6 +109,9 @@ std::size_t ForEachMatch(const CReuseBlockFile& blocks, const ListingQuery& quer
     return matched.size();
 }
 
+// From this many rows on, the widths of the two halves are found side by side.
+constexpr std::size_t kRowsFittedInHalves = 4096;
+
 // Two passes over the matches, the widths first, so that no row is held: the rows of a large
 // file would take more memory than the file itself.
 std::size_t PrintTable(const CReuseBlockFile& blocks, const ListingQuery& query,
@@ -118,11 +122,19 @@ std::size_t PrintTable(const CReuseBlockFile& blocks, const ListingQuery& query,
     if (header) {
         for (std::size_t i = 0; i < fields.size(); ++i) widths.Fit(i, fields[i].name);
     }
-    for (const CReuseBlock* block : matched) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            widths.Fit(i, fields[i].ViewOf(*block, scratch));
-        }
-    }
+    // The widths are the largest of each half's: found side by side for a large file.
+    const auto halves = detail::platform::InHalves(
+        matched.size(), kRowsFittedInHalves, [&](int, std::size_t first, std::size_t last) {
+            TableWidths half;
+            std::string value;
+            for (std::size_t row = first; row < last; ++row) {
+                for (std::size_t i = 0; i < fields.size(); ++i) {
+                    half.Fit(i, fields[i].ViewOf(*matched[row], value));
+                }
+            }
+            return half;
+        });
+    for (const TableWidths& half : halves) widths.Widen(half);
     std::string out;
     TableRow row(widths, out);
     if (header) {

@@ -14,6 +14,13 @@ void TableWidths::Fit(std::size_t column, std::string_view value) {
     m_widths[column] = std::max(m_widths[column], AppendCell(m_shown, value));
 }
 
+void TableWidths::Widen(const TableWidths& other) {
+    if (m_widths.size() < other.m_widths.size()) m_widths.resize(other.m_widths.size(), 0);
+    for (std::size_t column = 0; column < other.m_widths.size(); ++column) {
+        m_widths[column] = std::max(m_widths[column], other.m_widths[column]);
+    }
+}
+
 void TableRow::Add(std::string_view value) {
     if (m_column > 0) m_out.append(m_widths.Of(m_column - 1) - m_lastWidth + 2, ' ');
     m_lastWidth = AppendCell(m_out, value);

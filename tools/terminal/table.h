@@ -17,6 +17,8 @@ class TableWidths {
   public:
     // Widens `column` to `value` as Cell shows it.
     void Fit(std::size_t column, std::string_view value);
+    // Widens every column to `other`'s width of it, as if `other`'s values were fitted here.
+    void Widen(const TableWidths& other);
     std::size_t Of(std::size_t column) const {
         return column < m_widths.size() ? m_widths[column] : 0;
     }

@@ -6,6 +6,7 @@
 #include "inspect/block_diff.h"
 #include "inspect/block_query.h"
 #include "inspect/file_check.h"
+#include "inspect/listing.h"
 #include "terminal/tool_error.h"
 #include "test_support.h"
 
@@ -69,6 +70,39 @@ TEST(Inspect, ManyBlocksAreComparedWholeAndListedByID) {
         }
     }
     EXPECT_EQ(found, expected);
+}
+
+TEST(Inspect, AWideValueInEitherHalfOfALongTableWidensItsColumnOnEveryRow) {
+    // Enough rows for the widths to be found in halves: one column's widest value is in the
+    // first half, another's in the second.
+    constexpr int kBlocks = 5000;
+    const std::string widePath(40, 'p');
+    const std::string wideX(30, '9');
+    CReuseBlockFile blocks;
+    for (int i = 0; i < kBlocks; ++i) {
+        CReuseBlock* block = blocks.NewBlock(("/B" + std::to_string(i)).c_str());
+        block->SetProperty(kBlockPath, i == 10 ? widePath.c_str() : "p");
+        block->SetProperty(kXLoc, i == kBlocks - 10 ? wideX.c_str() : "1");
+        block->SetProperty(kUnits, "MILS");
+    }
+    testing::internal::CaptureStdout();
+    PrintListing(blocks, {}, ParseFields({"BLOCK_HIER_NAME,BLOCK_PATH,XLOC,UNITS"}),
+                 ListFormat::kTable, true);
+    const std::string out = testing::internal::GetCapturedStdout();
+    std::size_t lines = 0;
+    std::size_t unitsAt = std::string::npos;
+    for (std::size_t start = 0; start < out.size(); ++lines) {
+        const std::size_t end = out.find('\n', start);
+        const std::string line = out.substr(start, end - start);
+        const std::size_t at = line.rfind(lines == 0 ? "UNITS" : "MILS");
+        if (lines == 0) unitsAt = at;
+        ASSERT_EQ(at, unitsAt) << line;
+        start = end + 1;
+    }
+    EXPECT_EQ(lines, kBlocks + 1u);
+    // The heading is the widest ID; then the 40 of the path and the 30 of XLOC, each and two
+    // blanks.
+    EXPECT_EQ(unitsAt, 15 + 2 + 40 + 2 + 30 + 2u);
 }
 
 // The message of the usage error `texts` make, or "" when they parse.
