@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string_view>
+#include <vector>
 
 #include "edit/header_date.h"
 #include "format/line_syntax.h"
@@ -14,6 +17,7 @@
 #include "io/repeated_ids.h"
 #include "model/layer_map.h"
 #include "platform/file_system.h"
+#include "platform/side_by_side.h"
 #include "reuseblocks/diagnostics.h"
 #include "reuseblocks/reuseblocks.h"
 
@@ -25,19 +29,34 @@ namespace {
 using reuseblocks::format::HoldsLineBreak;
 
 // A line break in a value would end its line early and start a record of its own.
-bool AnyValueHoldsLineBreak(const CReuseBlockFile& blocks) {
-    for (POSITION position = blocks.GetStartPosition(); position;) {
-        const CReuseBlock& block = *blocks.GetNext(position);
-        for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
-            if (HoldsLineBreak(block.GetPropertyRef(index).GetView())) return true;
-        }
-        for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
-            for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
-                if (HoldsLineBreak(block.GetLayerMapRef(row, column).GetView())) return true;
-            }
+bool HoldsALineBreak(const CReuseBlock& block) {
+    for (std::uint32_t index = 0; index < CReuseBlock::kPropertyCount; ++index) {
+        if (HoldsLineBreak(block.GetPropertyRef(index).GetView())) return true;
+    }
+    for (std::uint32_t row = 0; row < block.GetLayerMapCount(); ++row) {
+        for (std::uint32_t column = 0; column < CReuseBlock::kLayerMapColumnCount; ++column) {
+            if (HoldsLineBreak(block.GetLayerMapRef(row, column).GetView())) return true;
         }
     }
     return false;
+}
+
+// From this many blocks on, the two halves are looked through side by side.
+constexpr std::size_t kBlocksSearchedInHalves = 4096;
+
+bool AnyValueHoldsLineBreak(const CReuseBlockFile& blocks) {
+    std::vector<const CReuseBlock*> walk;
+    walk.reserve(static_cast<std::size_t>(blocks.GetCount()));
+    for (POSITION position = blocks.GetStartPosition(); position;) {
+        walk.push_back(blocks.GetNext(position));
+    }
+    const std::array<bool, 2> found = reuseblocks::detail::platform::InHalves(
+        walk.size(), kBlocksSearchedInHalves, [&walk](int, std::size_t first, std::size_t last) {
+            return std::any_of(walk.begin() + static_cast<std::ptrdiff_t>(first),
+                               walk.begin() + static_cast<std::ptrdiff_t>(last),
+                               [](const CReuseBlock* block) { return HoldsALineBreak(*block); });
+        });
+    return found[0] || found[1];
 }
 
 // One line, straight into the output's buffer where it fits.

@@ -100,6 +100,13 @@ TEST(WriteFileTest, LineBreakAnywhereWritesNothing) {
     blocks.NewBlock("/LAST")->SetProperty(5, "1\n2");
     EXPECT_TRUE(refused("test"));
     blocks.RemoveBlock("/LAST");
+    // In the first of many blocks, and at either end of a long value.
+    const std::string longValue(100, 'v');
+    for (const std::string& value : {"\r" + longValue, longValue + "\n", std::string("x\n")}) {
+        block->SetProperty(11, value.c_str());
+        EXPECT_TRUE(refused("test")) << "a value of " << value.size() << " bytes";
+    }
+    block->SetProperty(11, "");
     // Everything else the format cannot carry is still written.
     block->SetProperty(1, "a b\t\"'");
     EXPECT_EQ(blocks.WriteFile(path.c_str(), "test"), 1);
