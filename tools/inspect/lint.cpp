@@ -49,23 +49,45 @@ unsigned long RowLineOf(const std::vector<RecordLines>& lines, std::size_t block
     return lines[block].layerMaps[row];
 }
 
-// Rows equal to an earlier row of the block, each with the earlier one; sorted rather than
-// hashed, so that no crafted file can make it quadratic. Each row's values are looked up once,
-// not at every comparison.
-std::vector<std::pair<std::uint32_t, std::uint32_t>> RepeatedRows(const CReuseBlock& block) {
-    using Row = std::array<std::string_view, CReuseBlock::kLayerMapColumnCount>;
-    const std::uint32_t count = block.GetLayerMapCount();
-    std::vector<Row> rows(count);
-    for (std::uint32_t row = 0; row < count; ++row) {
-        for (std::uint32_t column = 0; column < rows[row].size(); ++column) {
-            rows[row][column] = block.GetLayerMapRef(row, column).GetView();
-        }
+using LayerMapRow = std::array<std::string_view, CReuseBlock::kLayerMapColumnCount>;
+
+LayerMapRow RowOf(const CReuseBlock& block, std::uint32_t row) {
+    LayerMapRow values;
+    for (std::uint32_t column = 0; column < values.size(); ++column) {
+        values[column] = block.GetLayerMapRef(row, column).GetView();
     }
+    return values;
+}
+
+// Up to this many rows, each row is compared with those before it: no memory is asked for, and
+// the comparisons are few.
+constexpr std::uint32_t kRowsComparedPairwise = 16;
+
+// Rows equal to an earlier row of the block, each with the earliest such row, in row order. Many
+// rows are sorted rather than hashed, so that no crafted file can make it quadratic; each row's
+// values are looked up once, not at every comparison.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> RepeatedRows(const CReuseBlock& block) {
+    const std::uint32_t count = block.GetLayerMapCount();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> repeats;
+    if (count <= kRowsComparedPairwise) {
+        std::array<LayerMapRow, kRowsComparedPairwise> rows;
+        for (std::uint32_t row = 0; row < count; ++row) {
+            rows[row] = RowOf(block, row);
+            for (std::uint32_t earlier = 0; earlier < row; ++earlier) {
+                if (rows[earlier] == rows[row]) {
+                    repeats.emplace_back(row, earlier);
+                    break;
+                }
+            }
+        }
+        return repeats;
+    }
+    std::vector<LayerMapRow> rows(count);
+    for (std::uint32_t row = 0; row < count; ++row) rows[row] = RowOf(block, row);
     std::vector<std::uint32_t> order(count);
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return rows[a] < rows[b]; });
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> repeats;
     for (std::size_t i = 1, first = 0; i < order.size(); ++i) {
         if (rows[order[i]] != rows[order[first]]) {
             first = i;

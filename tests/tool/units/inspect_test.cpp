@@ -265,6 +265,31 @@ TEST(Inspect, RepeatedRowsOfManyBlocksAreKeptInFileOrder) {
     EXPECT_EQ(repeats.back()->block, "/B" + std::to_string(kProblemLimit - 1));
 }
 
+TEST(Inspect, ARepeatedRowIsPairedWithTheFirstRowItRepeatsInShortAndLongBlocks) {
+    // A few rows are compared pair by pair, many are sorted: both say the same.
+    const std::string pattern = "ABACBAADCB";
+    std::string text = std::string(kFormatLine) + "\n";
+    std::vector<std::string> expected;
+    for (const std::size_t rows : {pattern.size(), 3 * pattern.size()}) {
+        const std::string id = "/R" + std::to_string(rows);
+        text += id + " p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n";
+        for (std::size_t row = 0; row < rows; ++row) {
+            const char name = pattern[row % pattern.size()];
+            text += "map_block_host " + id + " 1 " + name + " 1 TOP\n";
+            const std::size_t first = pattern.find(name);
+            if (first != row) {
+                expected.push_back("layer map " + std::to_string(row) + " of block \"" + id +
+                                   "\" repeats layer map " + std::to_string(first));
+            }
+        }
+    }
+    std::vector<std::string> found;
+    for (const Problem& problem : CheckText(text, true).problems) {
+        if (problem.code == "RepeatedLayerMap") found.push_back(problem.message);
+    }
+    EXPECT_EQ(found, expected);
+}
+
 TEST(Inspect, ValuesThatWouldNotReadBackInManyBlocksAreSaidAtTheirLines) {
     // Enough blocks for the round trip to be checked beside the other checks of values.
     std::string text = std::string(kFormatLine) + "\n";
