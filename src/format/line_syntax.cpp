@@ -37,8 +37,8 @@ bool HoldsLineBreak(std::string_view text) noexcept {
     // Most values are a few bytes long, too short for a library search to pay for its call.
     constexpr std::size_t kShortText = 32;
     if (text.size() <= kShortText) return std::any_of(text.begin(), text.end(), IsLineBreak);
-    return (std::memchr(text.data(), '\n', text.size()) != nullptr ||
-            std::memchr(text.data(), '\r', text.size()) != nullptr);
+    return std::memchr(text.data(), '\n', text.size()) != nullptr ||
+           std::memchr(text.data(), '\r', text.size()) != nullptr;
 }
 
 std::size_t CountLineFeeds(std::string_view text) noexcept {

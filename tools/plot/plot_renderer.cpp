@@ -186,7 +186,8 @@ DrawnCounts DrawBlockRange(SvgWriter& svg, const Placement& placement,
                            std::size_t last, const View& view, double size,
                            const std::vector<QueryCondition>& highlight, const Coloring* coloring) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
-    // Pages only reserved cost nothing: a generous guess beats copying the markup as it grows.
+    // Memory reserved but never written costs little: a generous guess beats copying the markup
+    // as it grows.
     constexpr std::size_t kMarkupPerBlock = 320;
     svg.Reserve((last - first) * kMarkupPerBlock);
     DrawnCounts counts;
