@@ -15,6 +15,7 @@
 #include "io/blocks_file_writer.h"
 #include "io/output_file.h"
 #include "io/repeated_ids.h"
+#include "io/walk_order.h"
 #include "model/layer_map.h"
 #include "platform/file_system.h"
 #include "platform/side_by_side.h"
@@ -45,11 +46,7 @@ bool HoldsALineBreak(const CReuseBlock& block) {
 constexpr std::size_t kBlocksSearchedInHalves = 4096;
 
 bool AnyValueHoldsLineBreak(const CReuseBlockFile& blocks) {
-    std::vector<const CReuseBlock*> walk;
-    walk.reserve(static_cast<std::size_t>(blocks.GetCount()));
-    for (POSITION position = blocks.GetStartPosition(); position;) {
-        walk.push_back(blocks.GetNext(position));
-    }
+    const std::vector<const CReuseBlock*> walk = reuseblocks::detail::BlocksInWalkOrder(blocks);
     const std::array<bool, 2> found = reuseblocks::detail::platform::InHalves(
         walk.size(), kBlocksSearchedInHalves, [&walk](int, std::size_t first, std::size_t last) {
             return std::any_of(walk.begin() + static_cast<std::ptrdiff_t>(first),

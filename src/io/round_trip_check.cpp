@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 // What a written and re-read blocks file would not give back: the syntax unit judges each value,
 // and the collection's walk adds the IDs written twice.
-#include <future>
+#include <array>
+#include <cstddef>
 #include <iterator>
 #include <string_view>
-#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "format/value_round_trip.h"
 #include "io/repeated_ids.h"
+#include "io/walk_order.h"
+#include "platform/side_by_side.h"
 #include "reuseblocks/diagnostics.h"
 
 namespace reuseblocks {
@@ -94,38 +97,25 @@ void CheckBlock(const CReuseBlock& block, bool repeatsAnID,
 }  // namespace
 
 std::vector<RoundTripProblem> FindRoundTripProblems(const CReuseBlockFile& blocks) {
-    // In walk order, as the blocks are.
-    std::vector<const CReuseBlock*> walk;
-    for (POSITION position = blocks.GetStartPosition(); position;) {
-        walk.push_back(blocks.GetNext(position));
-    }
+    const std::vector<const CReuseBlock*> walk = detail::BlocksInWalkOrder(blocks);
     std::vector<char> repeats(walk.size(), 0);
     const std::vector<const CReuseBlock*> repeated = detail::RepeatedIDs::Find(blocks);
     auto nextRepeated = repeated.begin();
     for (std::size_t i = 0; i < walk.size() && nextRepeated != repeated.end(); ++i) {
         if (walk[i] == *nextRepeated) repeats[i] = 1, ++nextRepeated;
     }
-    const auto check = [&walk, &repeats](std::size_t from, std::size_t to) {
-        std::vector<RoundTripProblem> problems;
-        for (std::size_t i = from; i < to; ++i) CheckBlock(*walk[i], repeats[i] != 0, problems);
-        return problems;
-    };
-    const std::size_t half = walk.size() >= kSideBySideBlocks ? walk.size() / 2 : walk.size();
-    std::future<std::vector<RoundTripProblem>> second;
-    if (half < walk.size()) {
-        try {
-            second = std::async(std::launch::async, check, half, walk.size());
-        } catch (const std::system_error&) {
-            // No thread to be had: the second half is checked here after the first.
-        }
-    }
-    std::vector<RoundTripProblem> problems = check(0, half);
-    if (half < walk.size()) {
-        std::vector<RoundTripProblem> rest =
-            second.valid() ? second.get() : check(half, walk.size());
-        problems.insert(problems.end(), std::make_move_iterator(rest.begin()),
-                        std::make_move_iterator(rest.end()));
-    }
+    // In walk order, as the blocks are: the first half's problems, then the second's.
+    std::array<std::vector<RoundTripProblem>, 2> halves =
+        detail::platform::InHalves(walk.size(), kSideBySideBlocks,
+                                   [&walk, &repeats](int, std::size_t first, std::size_t last) {
+                                       std::vector<RoundTripProblem> problems;
+                                       for (std::size_t i = first; i < last; ++i)
+                                           CheckBlock(*walk[i], repeats[i] != 0, problems);
+                                       return problems;
+                                   });
+    std::vector<RoundTripProblem> problems = std::move(halves[0]);
+    problems.insert(problems.end(), std::make_move_iterator(halves[1].begin()),
+                    std::make_move_iterator(halves[1].end()));
     return problems;
 }
 
