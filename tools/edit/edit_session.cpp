@@ -200,7 +200,7 @@ EditSession::EditSession(const std::string& file, const WriteOptions& write)
         // text; the write reads it under the same lock.
         LoadFileForEditOrFail(m_blocks, file, DisplayName(file), !write.force);
         m_onlyHandedOutBlocks = true;
-    } else if (const std::optional<std::string> text = ReadWholeFile(m_text)) {
+    } else if (const std::optional<WholeFileText> text = ReadWholeFile(m_text)) {
         // A stream gives its bytes once: read whole for the load and the checks.
         LoadTextForEditOrFail(m_blocks, *text, DisplayName(file), !write.force);
         m_onlyHandedOutBlocks = true;
@@ -309,9 +309,9 @@ int EditSession::WriteIntoText(const std::string& path) {
 
 // The text kept, updated in memory: standard output gets it whole, changed or not.
 int EditSession::WriteTextToStandardOutput() {
-    const std::optional<std::string> read = ReadWholeFile(m_text);
+    const std::optional<WholeFileText> read = ReadWholeFile(m_text);
     if (!read) throw Failure("cannot read " + Quoted(DisplayName(m_file)) + " again");
-    const std::string& original = *read;
+    const std::string_view original = *read;
     std::string updated;
     const UpdateReport report = UpdateText(original, m_blocks, HeaderUpdate(m_write), updated);
     if (!report.Succeeded()) {

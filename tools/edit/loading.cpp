@@ -76,7 +76,7 @@ std::vector<unsigned long> ConflictMarkerLines(const std::string& path, unsigned
     const std::string readable = ReadablePath(path);
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(readable, ignored)) return {};
-    const std::optional<std::string> text = ReadWholeFile(readable);
+    const std::optional<WholeFileText> text = ReadWholeFile(readable);
     return text ? ConflictMarkersIn(*text, last) : std::vector<unsigned long>();
 }
 
@@ -91,7 +91,7 @@ std::vector<unsigned long> ConflictMarkersIn(std::string_view text, unsigned lon
 }
 
 void RefuseIgnoredText(const std::string& path, const std::string& shownAs) {
-    const std::optional<std::string> text = ReadWholeFile(ReadablePath(path));
+    const std::optional<WholeFileText> text = ReadWholeFile(ReadablePath(path));
     if (text) RefuseIgnoredTextIn(*text, shownAs);
 }
 

@@ -126,7 +126,7 @@ namespace {
 
 // The file's whole text, when it is a regular file that can be read; a pipe gives its bytes only
 // once, to the loader.
-std::optional<std::string> TextOfRegularFile(const std::string& path) {
+std::optional<WholeFileText> TextOfRegularFile(const std::string& path) {
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(path, ignored)) return std::nullopt;
     return ReadWholeFile(path);
@@ -319,12 +319,12 @@ FileCheck CheckFile(const std::string& path, bool strict, const ProblemSelection
     CReuseBlockFile blocks;
     // Read once, and loaded from that text: its lines and its blocks always agree. What cannot
     // be read so (a device, a FIFO) goes to the loader, which says why when it fails.
-    std::optional<std::string> text = TextOfRegularFile(local);
+    const std::optional<WholeFileText> text = TextOfRegularFile(local);
     LinesLint lint(selection, strict);
     check.report =
         text ? LoadAndLint(blocks, *text, lint) : LoadFileWithReport(blocks, local.c_str());
-    CheckLoaded(check, blocks, text ? std::optional<std::string_view>(*text) : std::nullopt, strict,
-                selection, lint);
+    CheckLoaded(check, blocks, text ? std::optional<std::string_view>(text->View()) : std::nullopt,
+                strict, selection, lint);
     return check;
 }
 

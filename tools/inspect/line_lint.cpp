@@ -194,7 +194,7 @@ bool IsIgnoredText(const Problem& problem) {
 }
 
 LineLint LintLines(const std::string& path, unsigned long rejected, ProblemTally* tally) {
-    const std::optional<std::string> text = ReadWholeFile(path);
+    const std::optional<WholeFileText> text = ReadWholeFile(path);
     if (!text) return {};
     return LintText(*text, rejected, tally);
 }

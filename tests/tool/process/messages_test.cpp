@@ -52,6 +52,27 @@ TEST(ToolMessages, WhatCannotBeReadOrWrittenSaysWhy) {
               "holds a line break, which would end the header line early\n");
 }
 
+// The three sides are read side by side; what cannot be opened is still named in their order,
+// and CURRENT is left as it was. A merge of readable sides takes the other side's change.
+TEST(ToolMessages, MergeFileNamesTheFirstSideItCannotOpen) {
+    TempDir dir;
+    const std::string current = dir / "current.blocks";
+    const std::string other = dir / "other.blocks";
+    WriteText(current, ReadText(kSample));
+    const ToolRun missing =
+        RunTool({"merge-file", current, dir / "no-base.blocks", dir / "no-other.blocks"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("cannot open"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("no-base.blocks"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find("no-other.blocks"), std::string::npos) << missing.err;
+    EXPECT_EQ(ReadText(current), ReadText(kSample));
+
+    ASSERT_EQ(RunTool({"set", kSample, "/TOP/PSU1", "XLOC=450", "-o", other}).status, 0);
+    const ToolRun merged = RunTool({"merge-file", current, kSample, other});
+    EXPECT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(ReadText(current), ReadText(other));
+}
+
 TEST(ToolMessages, TheExampleCsvIsOneImportReads) {
     TempDir dir;
     const std::string csv = (std::filesystem::path(kSample).parent_path() / "leds.csv").string();

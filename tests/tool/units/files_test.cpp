@@ -9,6 +9,7 @@
 
 #include "files/atomic_file.h"
 #include "files/cannot_write.h"
+#include "files/whole_file.h"
 #include "temporary_directory.h"
 #include "terminal/tool_error.h"
 
@@ -57,6 +58,24 @@ TEST_F(AtomicFileTest, ReplacesInOneStepAndKeepsWhatWasThereOnFailure) {
     EXPECT_NE(message.find(std::string("x.svg\": ") + std::strerror(ENOENT) + " (while opening)"),
               std::string::npos)
         << message;
+}
+
+// Every byte, whatever the size against the first piece a read takes and the byte kept over a
+// file's size; nothing for a file that is not there.
+TEST_F(AtomicFileTest, AWholeFileIsReadByteForByte) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, kMiB - 1, kMiB, kMiB + 1, 3 * kMiB + 7}) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + 7) % 251);
+        const fs::path path = m_dir / ("bytes" + std::to_string(size));
+        std::ofstream(path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(size));
+        const std::optional<WholeFileText> text = ReadWholeFile(path.string());
+        ASSERT_TRUE(text.has_value()) << size;
+        EXPECT_TRUE(text->View() == bytes) << size;
+    }
+    EXPECT_FALSE(ReadWholeFile((m_dir / "absent").string()).has_value());
 }
 
 // The reason alone, for a file the user never named: what follows the quoted path, however the
