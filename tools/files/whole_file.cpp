@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "whole_file.h"
 
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -11,10 +12,9 @@ namespace reuseblocks::tool {
 std::optional<WholeFileText> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) return std::nullopt;
-    // The size, when the file has one, makes the buffer right at once; a pipe has none, nor a
-    // file that grows meanwhile, so the buffer doubles as the bytes come.
-    // A pipe refuses both seeks; the failed one back would leave the stream failed, and an
-    // empty text taken for the pipe's.
+    // The size, when the file has one, makes the buffer right at once; without one (a pipe,
+    // which refuses the seek back that would leave the stream failed) or past it (a file that
+    // grows meanwhile), the buffer doubles as the bytes come.
     in.seekg(0, std::ios::end);
     std::streamoff size = -1;
     if (in.good()) {
