@@ -2,6 +2,7 @@
 // `plot`: a picture of where the blocks of a file sit, as a self-contained SVG.
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 #include <utility>
 
 #include "commands/commands.h"
@@ -92,7 +93,10 @@ int RunPlot(const PlotOptions& options) {
     if (!IsStandardStream(output) && std::filesystem::equivalent(output, options.file, ignored)) {
         throw UsageError("the picture would replace " + Quoted(options.file) + " itself");
     }
-    WriteWholeFile(output, RenderPlotParts(std::move(placement), request));
+    AtomicFile picture(output);
+    RenderPlot(std::move(placement), request,
+               [&picture](std::string_view markup) { picture.Write(markup); });
+    picture.Commit();
     // A faint board and a misspelt value look alike.
     if (highlighting && std::none_of(ordered.begin(), ordered.end(), [&](const CReuseBlock* block) {
             return Matches(*block, request.highlight);

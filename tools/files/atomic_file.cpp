@@ -55,10 +55,4 @@ void WriteWholeFile(const std::string& path, std::string_view text) {
     file.Commit();
 }
 
-void WriteWholeFile(const std::string& path, const std::vector<std::string>& parts) {
-    AtomicFile file(path);
-    for (const std::string& part : parts) file.Write(part);
-    file.Commit();
-}
-
 }  // namespace reuseblocks::tool

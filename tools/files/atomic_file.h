@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace reuseblocks::detail::platform {
 class OutputTarget;
@@ -43,8 +42,6 @@ class AtomicFile {
 
 // `text` as the whole content of `path`, through an AtomicFile.
 void WriteWholeFile(const std::string& path, std::string_view text);
-// The same for a text made in parts, written one after another.
-void WriteWholeFile(const std::string& path, const std::vector<std::string>& parts);
 
 }  // namespace reuseblocks::tool
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/side_by_side.h"
 #include "records/fields.h"
 #include "terminal/text_escape.h"
 #include "text/words.h"
@@ -15,37 +16,51 @@ namespace reuseblocks::tool {
 
 namespace {
 
+// From this many blocks on, the second half is read on a thread of its own.
+constexpr std::size_t kBlocksReadInHalves = 4096;
+
 // Beyond this no drawing of a board makes sense, and the arithmetic of the view stays exact.
 constexpr double kFarthest = 1e12;
 
-// A block that is not Unplaced, as its file gives it.
+// A block as its file gives it: its place, or why it has none. Small, as there is one for every
+// block; the words of why are made only for the blocks skipped.
 struct Candidate {
-    const CReuseBlock* block;
-    std::optional<SkippedBlock> skipped;
+    const CReuseBlock* block = nullptr;
     double x = 0;
     double y = 0;
     LengthUnit unit = LengthUnit::kMils;
+    std::optional<SkipReason> skipped;
+    std::uint32_t property = 0;  // the property that is the reason
 };
 
-SkippedBlock Skip(const CReuseBlock& block, SkipReason reason, std::uint32_t property,
-                  const std::string& why) {
+SkippedBlock Skip(const CReuseBlock& block, SkipReason reason, std::uint32_t property) {
+    if (reason == SkipReason::kUnplaced) {
+        return {&block, reason, std::string(kStatusUnplaced)};
+    }
+    const char* why = reason == SkipReason::kNotANumber     ? "is not a number"
+                      : reason == SkipReason::kUnknownUnits ? "is not mils, mm or inches"
+                                                            : "is too far out to draw";
     return {&block, reason,
             std::string(PropertyName(property)) + " " + Quoted(PropertyText(block, property)) +
                 " " + why};
 }
 
 Candidate Read(const CReuseBlock& block) {
-    Candidate candidate{&block, std::nullopt};
+    Candidate candidate;
+    candidate.block = &block;
+    if (StatusOf(block) == BlockStatus::kUnplaced) {
+        candidate.skipped = SkipReason::kUnplaced;
+        return candidate;
+    }
     const std::optional<double> x = ParseNumber(block.GetPropertyRef(kXLoc).GetView());
     const std::optional<double> y = ParseNumber(block.GetPropertyRef(kYLoc).GetView());
     const std::optional<LengthUnit> unit = FindLengthUnit(block.GetPropertyRef(kUnits).GetView());
-    if (!x) {
-        candidate.skipped = Skip(block, SkipReason::kNotANumber, kXLoc, "is not a number");
-    } else if (!y) {
-        candidate.skipped = Skip(block, SkipReason::kNotANumber, kYLoc, "is not a number");
+    if (!x || !y) {
+        candidate.skipped = SkipReason::kNotANumber;
+        candidate.property = x ? kYLoc : kXLoc;
     } else if (!unit) {
-        candidate.skipped =
-            Skip(block, SkipReason::kUnknownUnits, kUnits, "is not mils, mm or inches");
+        candidate.skipped = SkipReason::kUnknownUnits;
+        candidate.property = kUnits;
     } else {
         candidate.x = *x;
         candidate.y = *y;
@@ -93,29 +108,28 @@ BoardSide SideOf(const CReuseBlock& block) {
 }
 
 Placement PlaceBlocks(const std::vector<CReuseBlock*>& blocks) {
-    std::vector<Candidate> candidates;
-    candidates.reserve(blocks.size());
-    for (const CReuseBlock* block : blocks) {
-        if (StatusOf(*block) == BlockStatus::kUnplaced) {
-            candidates.push_back(
-                {block, SkippedBlock{block, SkipReason::kUnplaced, std::string(kStatusUnplaced)}});
-        } else {
-            candidates.push_back(Read(*block));
-        }
-    }
+    std::vector<Candidate> candidates(blocks.size());
+    detail::platform::InHalves(blocks.size(), kBlocksReadInHalves,
+                               [&](int, std::size_t first, std::size_t last) {
+                                   for (std::size_t at = first; at < last; ++at) {
+                                       candidates[at] = Read(*blocks[at]);
+                                   }
+                                   return 0;
+                               });
     Placement placement;
     placement.unit = MostUsedUnit(candidates);
-    for (Candidate& candidate : candidates) {
+    placement.drawn.reserve(candidates.size());
+    for (const Candidate& candidate : candidates) {
         if (candidate.skipped) {
-            placement.skipped.push_back(std::move(*candidate.skipped));
+            placement.skipped.push_back(
+                Skip(*candidate.block, *candidate.skipped, candidate.property));
             continue;
         }
         const double x = ConvertLength(candidate.x, candidate.unit, placement.unit);
         const double y = ConvertLength(candidate.y, candidate.unit, placement.unit);
         if (std::fabs(x) > kFarthest || std::fabs(y) > kFarthest) {
             const std::uint32_t property = std::fabs(x) > kFarthest ? kXLoc : kYLoc;
-            placement.skipped.push_back(
-                Skip(*candidate.block, SkipReason::kTooFarOut, property, "is too far out to draw"));
+            placement.skipped.push_back(Skip(*candidate.block, SkipReason::kTooFarOut, property));
             continue;
         }
         if (candidate.unit != placement.unit) ++placement.converted;

@@ -142,11 +142,6 @@ double MarkerSize(std::size_t count) {
     return 4;
 }
 
-struct DrawnCounts {
-    std::size_t standOut = 0;  // all blocks unless --highlight picks some
-    std::size_t stacked = 0;   // drawn on a block before them, and moved aside
-};
-
 // A block at the same place and side as earlier ones is moved this far right and up for each of
 // them, up to kMostStackedShown, so that both show.
 constexpr double kStackOffset = 3;
@@ -180,34 +175,50 @@ std::vector<std::size_t> StackDepths(const std::vector<DrawnBlock>& drawn) {
     return depths;
 }
 
+// Whether each drawn block meets --highlight; empty when nothing is highlighted.
+std::vector<bool> HighlightedBlocks(const Placement& placement,
+                                    const std::vector<QueryCondition>& highlight) {
+    std::vector<bool> highlighted;
+    if (highlight.empty()) return highlighted;
+    highlighted.reserve(placement.drawn.size());
+    for (const DrawnBlock& drawn : placement.drawn) {
+        highlighted.push_back(Matches(*drawn.block, highlight));
+    }
+    return highlighted;
+}
+
+// What is known of the blocks before they are drawn, so that the legend, and with it the size of
+// the picture, can be written first.
+struct BlockMarks {
+    std::vector<std::size_t> depths;  // StackDepths
+    std::vector<bool> highlighted;    // HighlightedBlocks
+    const Coloring* coloring = nullptr;
+};
+
 // The blocks drawn from `first` to `last` (indexes of placement.drawn).
-DrawnCounts DrawBlockRange(SvgWriter& svg, const Placement& placement,
-                           const std::vector<std::size_t>& depths, std::size_t first,
-                           std::size_t last, const View& view, double size,
-                           const std::vector<QueryCondition>& highlight, const Coloring* coloring) {
+void DrawBlockRange(SvgWriter& svg, const Placement& placement, const BlockMarks& marks,
+                    std::size_t first, std::size_t last, const View& view, double size) {
     const bool detailed = placement.drawn.size() <= kMostDetailed;
     // Memory reserved but never written costs little: a generous guess beats copying the markup
     // as it grows.
     constexpr std::size_t kMarkupPerBlock = 320;
     svg.Reserve((last - first) * kMarkupPerBlock);
-    DrawnCounts counts;
     for (std::size_t index = first; index < last; ++index) {
         const DrawnBlock& drawn = placement.drawn[index];
         const CReuseBlock& block = *drawn.block;
-        const std::size_t below = depths[index];
+        const std::size_t below = marks.depths[index];
         const double shift = kStackOffset * static_cast<double>(std::min(below, kMostStackedShown));
-        if (below > 0) ++counts.stacked;
         const double x = view.X(drawn.x) + shift;
         const double y = view.Y(drawn.y) - shift;
-        if (highlight.empty() || Matches(block, highlight)) {
-            ++counts.standOut;
+        if (marks.highlighted.empty() || marks.highlighted[index]) {
             svg.Open("g");
         } else {
             svg.Open("g", {{"opacity", "0.2"}});
         }
         DrawTooltip(svg, block);
         DrawShape(svg,
-                  coloring ? ColorClass(coloring->colorOf[index]) : StatusClass(StatusOf(block)),
+                  marks.coloring ? ColorClass(marks.coloring->colorOf[index])
+                                 : StatusClass(StatusOf(block)),
                   SideOf(block), x, y, size);
         if (detailed) {
             if (const std::optional<double> rotation =
@@ -217,33 +228,37 @@ DrawnCounts DrawBlockRange(SvgWriter& svg, const Placement& placement,
         }
         svg.Close("g");
     }
-    return counts;
 }
 
-// From this many blocks on, the second half is drawn on a thread of its own.
+// The blocks are drawn this many at a time, each lot written before the next is drawn: the
+// markup of a large board never waits whole in memory, and the same few megabytes serve every
+// lot.
+constexpr std::size_t kBlocksPerLot = 16384;
+// From this many blocks in a lot on, its second half is drawn on a thread of its own.
 constexpr std::size_t kBlocksDrawnInHalves = 4096;
 
-// Into `svg`, and for many blocks the second half of them into `secondHalf`, which follows it.
-DrawnCounts DrawBlocks(SvgWriter& svg, SvgWriter& secondHalf, const Placement& placement,
-                       const View& view, double size, const std::vector<QueryCondition>& highlight,
-                       const Coloring* coloring) {
-    const std::vector<std::size_t> depths = StackDepths(placement.drawn);
+void DrawBlocks(const std::function<void(std::string_view)>& write, const Placement& placement,
+                const BlockMarks& marks, const View& view, double size) {
+    SvgWriter firstHalf;
+    SvgWriter secondHalf;
+    firstHalf.Open("g", {{"class", "blocks"}});
+    firstHalf.Raw("\n");
     const std::size_t count = placement.drawn.size();
-    const auto draw = [&](SvgWriter& into, std::size_t first, std::size_t last) {
-        return DrawBlockRange(into, placement, depths, first, last, view, size, highlight,
-                              coloring);
-    };
-    svg.Open("g", {{"class", "blocks"}});
-    svg.Raw("\n");
-    const std::array<DrawnCounts, 2> halves = detail::platform::InHalves(
-        count, kBlocksDrawnInHalves, [&](int half, std::size_t first, std::size_t last) {
-            return draw(half == 0 ? svg : secondHalf, first, last);
-        });
-    DrawnCounts counts = halves[0];
-    counts.standOut += halves[1].standOut;
-    counts.stacked += halves[1].stacked;
-    secondHalf.Close("g");
-    return counts;
+    for (std::size_t lot = 0; lot < count; lot += kBlocksPerLot) {
+        const std::size_t lotSize = std::min(kBlocksPerLot, count - lot);
+        detail::platform::InHalves(lotSize, kBlocksDrawnInHalves,
+                                   [&](int half, std::size_t first, std::size_t last) {
+                                       DrawBlockRange(half == 0 ? firstHalf : secondHalf, placement,
+                                                      marks, lot + first, lot + last, view, size);
+                                       return 0;
+                                   });
+        write(firstHalf.Markup());
+        write(secondHalf.Markup());
+        firstHalf.Clear();
+        secondHalf.Clear();
+    }
+    firstHalf.Close("g");
+    write(firstHalf.Markup());
 }
 
 // The label texts to try for a block, longest first; none for --label none.
@@ -321,7 +336,8 @@ std::size_t KeepInside(Placement& placement, const std::array<double, 4>& window
 
 }  // namespace
 
-std::vector<std::string> RenderPlotParts(Placement placement, const PlotRequest& request) {
+void RenderPlot(Placement placement, const PlotRequest& request,
+                const std::function<void(std::string_view)>& write) {
     const std::size_t outside = request.window ? KeepInside(placement, *request.window) : 0;
     View view = FitView(placement, request.window);
     // One step on both axes keeps the grid square; it grows until the numbers under the X axis
@@ -337,36 +353,36 @@ std::vector<std::string> RenderPlotParts(Placement placement, const PlotRequest&
     view.left = kMargin + 24 + WidestText(axes.yTicks);
     const double panelLeft = view.Right() + std::max(28.0, WidestText(axes.xTicks) / 2 + 16);
 
-    // The size of the picture is known only once the panel is written, so the parts are written
-    // apart.
+    // The size of the picture is known only once the panel is written, and the panel follows the
+    // blocks: it and the labels are written apart, before the blocks are drawn.
     const double size = MarkerSize(placement.drawn.size());
     SvgWriter labels;
     const std::size_t hidden = DrawLabels(labels, placement, view, size, request.labels);
-    SvgWriter blocks;
-    SvgWriter moreBlocks;
     std::optional<Coloring> coloring;
     if (request.colorBy) coloring = ColorBy(placement.drawn, *request.colorBy);
-    const Coloring* colors = coloring ? &*coloring : nullptr;
-    const DrawnCounts counts =
-        DrawBlocks(blocks, moreBlocks, placement, view, size, request.highlight, colors);
+    BlockMarks marks{StackDepths(placement.drawn), HighlightedBlocks(placement, request.highlight),
+                     coloring ? &*coloring : nullptr};
     std::vector<std::string> notes;
     if (!request.highlight.empty()) {
-        notes.push_back(Counted(counts.standOut, "block", "blocks") + " of " +
+        const auto standOut = std::count(marks.highlighted.begin(), marks.highlighted.end(), true);
+        notes.push_back(Counted(static_cast<std::size_t>(standOut), "block", "blocks") + " of " +
                         std::to_string(placement.drawn.size()) + " highlighted, the rest faint");
     }
     if (request.window) {
         notes.push_back(Counted(outside, "block", "blocks") + " outside --window left out");
     }
-    if (counts.stacked > 0) {
-        notes.push_back(Counted(counts.stacked, "block", "blocks") +
-                        " on another, drawn up and right");
+    const auto stacked = static_cast<std::size_t>(std::count_if(
+        marks.depths.begin(), marks.depths.end(), [](std::size_t below) { return below > 0; }));
+    if (stacked > 0) {
+        notes.push_back(Counted(stacked, "block", "blocks") + " on another, drawn up and right");
     }
     SvgWriter panel;
     const double panelBottom = DrawPanel(panel, placement, request.labels, hidden, panelLeft,
-                                         view.top + 4, view.Bottom() + 40, notes, colors);
+                                         view.top + 4, view.Bottom() + 40, notes, marks.coloring);
 
     const double width = panelLeft + kPanelWidth + kMargin;
     const double height = std::max(view.Bottom() + 48, panelBottom + kMargin);
+    write(SvgWriter::DocumentStart(width, height));
     SvgWriter svg;
     svg.TextElement("title", {}, request.title);
     svg.Raw(kPlotStyle);
@@ -376,16 +392,16 @@ std::vector<std::string> RenderPlotParts(Placement placement, const PlotRequest&
                     FittedText(DisplayText(request.title), width - 2 * kMargin,
                                kTitleFontSize * kBoldWidening));
     DrawAxes(svg, view, axes, placement.unit);
-    std::vector<std::string> body;
-    for (SvgWriter* part : {&svg, &blocks, &moreBlocks, &labels, &panel}) {
-        body.push_back(part->Take());
-    }
-    return SvgWriter::Document(width, height, std::move(body));
+    write(svg.Markup());
+    DrawBlocks(write, placement, marks, view, size);
+    write(labels.Markup());
+    write(panel.Markup());
+    write(SvgWriter::DocumentEnd());
 }
 
 std::string RenderPlot(Placement placement, const PlotRequest& request) {
     std::string whole;
-    for (const std::string& part : RenderPlotParts(std::move(placement), request)) whole += part;
+    RenderPlot(std::move(placement), request, [&whole](std::string_view part) { whole += part; });
     return whole;
 }
 

@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "inspect/block_query.h"
@@ -26,8 +28,10 @@ struct PlotRequest {
 // The whole SVG document: the drawn blocks on a board with y growing upwards, axes, legend and the
 // list of blocks not drawn. The same placement gives the same bytes.
 // --window draws that part of the board only, and leaves out the blocks outside it.
-// In the parts it is written in, one after another; RenderPlot puts them together.
-std::vector<std::string> RenderPlotParts(Placement placement, const PlotRequest& request);
+// Handed to `write` piece by piece, in order, so that a large picture is never whole in memory.
+void RenderPlot(Placement placement, const PlotRequest& request,
+                const std::function<void(std::string_view)>& write);
+// The same document as one text.
 std::string RenderPlot(Placement placement, const PlotRequest& request);
 
 }  // namespace reuseblocks::tool

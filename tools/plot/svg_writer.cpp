@@ -77,8 +77,7 @@ std::string SvgWriter::Take() {
     return std::move(m_out);
 }
 
-std::vector<std::string> SvgWriter::Document(double width, double height,
-                                             std::vector<std::string> body) {
+std::string SvgWriter::DocumentStart(double width, double height) {
     SvgWriter start;
     start.Raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
     start.Open("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
@@ -87,11 +86,13 @@ std::vector<std::string> SvgWriter::Document(double width, double height,
                        {"viewBox",
                         "0 0 " + FormattedNumber(width, 1) + " " + FormattedNumber(height, 1)}});
     start.Raw("\n");
+    return start.Take();
+}
+
+std::string SvgWriter::DocumentEnd() {
     SvgWriter end;
     end.Close("svg");
-    body.insert(body.begin(), start.Take());
-    body.push_back(end.Take());
-    return body;
+    return end.Take();
 }
 
 }  // namespace reuseblocks::tool

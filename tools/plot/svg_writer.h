@@ -6,7 +6,6 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace reuseblocks::tool {
 
@@ -46,12 +45,14 @@ class SvgWriter {
 
     // The markup written so far; the writer is empty afterwards.
     std::string Take();
+    // The markup written so far, valid until the next change.
+    std::string_view Markup() const { return m_out; }
+    // Empty again, keeping its memory for the next markup.
+    void Clear() { m_out.clear(); }
 
-    // A complete SVG document of the given size in pixels around `body`, markup of SvgWriters
-    // in parts: the parts to write one after another, the document's start first and its end
-    // last, so that a large picture is never put together in memory.
-    static std::vector<std::string> Document(double width, double height,
-                                             std::vector<std::string> body);
+    // What comes before and after the body of an SVG document of the given size in pixels.
+    static std::string DocumentStart(double width, double height);
+    static std::string DocumentEnd();
 
   private:
     void StartTag(std::string_view tag, Attributes attributes);

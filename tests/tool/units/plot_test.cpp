@@ -109,10 +109,11 @@ TEST(Plot, ColorByKeysValuesInTheirOrderAndTheRestShareOneColor) {
 }
 
 TEST(Plot, ALargeBoardIsDrawnWholeAndInOrder) {
-    // Enough blocks to be drawn in two halves; some stacked and some faint in each half.
+    // Enough blocks to be read in halves and drawn in several lots of two halves each, the last
+    // lot short; some stacked and some faint everywhere.
     CReuseBlockFile blocks;
     std::vector<std::array<std::string, 3>> places;
-    constexpr int kBlocks = 5001;
+    constexpr int kBlocks = 40001;
     for (int index = 0; index < kBlocks; ++index) {
         places.push_back({"/B" + std::to_string(index), std::to_string(index / 2 * 10), "5"});
     }
@@ -120,8 +121,11 @@ TEST(Plot, ALargeBoardIsDrawnWholeAndInOrder) {
     const std::string svg = RenderPlot(PlaceBlocks(PlacedBlocks(blocks, places)), request);
     std::size_t at = 0;
     for (int index = 0; index < kBlocks; ++index) {
-        at = svg.find("BLOCK_HIER_NAME: /B" + std::to_string(index) + "\n", at);
+        const std::string id = "/B" + std::to_string(index);
+        at = svg.find("BLOCK_HIER_NAME: " + id + "\n", at);
         ASSERT_NE(at, std::string::npos) << index;
+        const bool faint = svg.compare(svg.rfind("<g", at), 3, "<g>") != 0;
+        ASSERT_EQ(faint, id[2] != '1') << index;
     }
     std::size_t opened = 0;
     std::size_t closed = 0;
@@ -132,8 +136,8 @@ TEST(Plot, ALargeBoardIsDrawnWholeAndInOrder) {
         ++closed;
     }
     EXPECT_EQ(opened, closed);
-    EXPECT_NE(svg.find("2500 blocks on another, drawn up and right"), std::string::npos);
-    EXPECT_NE(svg.find("1111 blocks of 5001 highlighted, the rest faint"), std::string::npos);
+    EXPECT_NE(svg.find("20000 blocks on another, drawn up and right"), std::string::npos);
+    EXPECT_NE(svg.find("11111 blocks of 40001 highlighted, the rest faint"), std::string::npos);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
