@@ -64,8 +64,9 @@ TEST_F(AtomicFileTest, ReplacesInOneStepAndKeepsWhatWasThereOnFailure) {
 // file's size; nothing for a file that is not there.
 TEST_F(AtomicFileTest, AWholeFileIsReadByteForByte) {
     constexpr std::size_t kMiB = std::size_t{1} << 20;
-    for (const std::size_t size :
-         {std::size_t{0}, std::size_t{1}, kMiB - 1, kMiB, kMiB + 1, 3 * kMiB + 7}) {
+    // Small files in one read; from 4 MiB on in two halves side by side, split unevenly too.
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, kMiB - 1, kMiB, kMiB + 1,
+                                   3 * kMiB + 7, 4 * kMiB - 1, 4 * kMiB, 9 * kMiB + 3}) {
         std::string bytes(size, '\0');
         for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + 7) % 251);
         const fs::path path = m_dir / ("bytes" + std::to_string(size));
@@ -76,6 +77,7 @@ TEST_F(AtomicFileTest, AWholeFileIsReadByteForByte) {
         EXPECT_TRUE(text->View() == bytes) << size;
     }
     EXPECT_FALSE(ReadWholeFile((m_dir / "absent").string()).has_value());
+    EXPECT_FALSE(ReadWholeFile(m_dir.string()).has_value());  // a folder has no bytes to give
 }
 
 // The reason alone, for a file the user never named: what follows the quoted path, however the
