@@ -9,12 +9,11 @@
 #include "io/output_file.h"
 #include "io/write_failure_text.h"
 #include "platform/file_system.h"
+#include "platform/whole_file.h"
 
 namespace reuseblocks {
 
 namespace {
-
-constexpr std::size_t kReadSize = std::size_t{1} << 16;
 
 UpdateReport ReadFailure(const char* what, const char* path, int error) {
     UpdateReport report;
@@ -26,25 +25,15 @@ UpdateReport ReadFailure(const char* what, const char* path, int error) {
 }
 
 // The whole text of `path`, or the reason it cannot be read.
-UpdateReport ReadWholeFile(const char* path, std::string& text) {
+UpdateReport ReadWholeFile(const char* path, detail::platform::WholeFileText& text) {
     detail::platform::FileReader file;
     if (const detail::platform::ErrorCode error = file.Open(path)) {
         return ReadFailure("cannot open", path, error);
     }
-    std::uint64_t size = 0;
-    if (file.RegularFileSize(size) && size < (std::uint64_t{1} << 40)) {
-        // Room for the last read too, which finds the end: no copy of the whole text then.
-        text.reserve(static_cast<std::size_t>(size) + kReadSize);
+    if (const detail::platform::ErrorCode error = text.ReadAll(file)) {
+        return ReadFailure("cannot read", path, error);
     }
-    for (;;) {
-        const std::size_t used = text.size();
-        text.resize(used + kReadSize);
-        detail::platform::ErrorCode error = 0;
-        const std::ptrdiff_t got = file.Read(&text[used], kReadSize, error);
-        if (got < 0) return ReadFailure("cannot read", path, error);
-        text.resize(used + static_cast<std::size_t>(got));
-        if (got == 0) return UpdateReport{};
-    }
+    return UpdateReport{};
 }
 
 // Writes `pieces` to `path` through the library's one writer, in one atomic step.
@@ -86,7 +75,7 @@ UpdateReport UpdateFileWithReport(const CReuseBlockFile& blocks, const char* pat
 
 UpdateReport UpdateFileWithReport(const CReuseBlockFile& blocks, const char* source,
                                   const char* target, const UpdateOptions& options) {
-    std::string original;
+    detail::platform::WholeFileText original;
     UpdateReport report = ReadWholeFile(source, original);
     if (report.result == UpdateResult::kCannotRead) return report;
     detail::UpdatedText updated;
