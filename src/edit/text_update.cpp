@@ -4,11 +4,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <future>
 #include <limits>
+#include <memory>
 #include <new>
 #include <system_error>
+#include <type_traits>
 #include <vector>
 
 #include "edit/header_date.h"
@@ -104,11 +107,34 @@ std::vector<char> UnchangedBlocks(const TextLayout& layout,
     return unchanged;
 }
 
+// Zeros for every line of a file, of which an edit writes a few: calloc takes a large block
+// from the system as fresh pages that are zero already, and only the pages written cost memory,
+// where a vector would write every zero first.
+template <typename T>
+class ZeroedArray {
+    static_assert(std::is_trivial_v<T>);
+
+  public:
+    explicit ZeroedArray(std::size_t count)
+        : m_items(static_cast<T*>(std::calloc(count == 0 ? 1 : count, sizeof(T)))) {
+        if (!m_items) throw std::bad_alloc();
+    }
+
+    T& operator[](std::size_t index) { return m_items.get()[index]; }
+    const T& operator[](std::size_t index) const { return m_items.get()[index]; }
+
+  private:
+    struct Free {
+        void operator()(T* items) const { std::free(items); }
+    };
+    std::unique_ptr<T, Free> m_items;
+};
+
 // Text planned for some lines of a file. An edit plans text for a few lines of many: each line
 // costs an index here, not an empty string.
 class LineTexts {
   public:
-    explicit LineTexts(std::size_t lines) : m_slots(lines, 0) {}
+    explicit LineTexts(std::size_t lines) : m_slots(lines) {}
 
     // The text of `line`, made empty on first use; it stays where it is as others are made.
     std::string& operator[](std::size_t line) {
@@ -126,7 +152,7 @@ class LineTexts {
     }
 
   private:
-    std::vector<std::uint32_t> m_slots;  // 0: none; otherwise 1 + the index in m_texts
+    ZeroedArray<std::uint32_t> m_slots;  // 0: none; otherwise 1 + the index in m_texts
     std::deque<std::string> m_texts;
 };
 
@@ -137,7 +163,9 @@ class LinePlan {
     enum State : std::uint8_t { kKeep, kReplace, kDrop };
 
     explicit LinePlan(std::size_t lines)
-        : m_state(lines, kKeep), m_replacement(lines), m_before(lines), m_after(lines) {}
+        : m_state(lines), m_replacement(lines), m_before(lines), m_after(lines) {
+        static_assert(kKeep == 0, "lines not touched are kept");
+    }
 
     std::string& Replace(std::size_t line) {
         Touch(line, kReplace);
@@ -170,7 +198,7 @@ class LinePlan {
         m_touched.push_back(line);
     }
 
-    std::vector<std::uint8_t> m_state;
+    ZeroedArray<std::uint8_t> m_state;
     LineTexts m_replacement;
     LineTexts m_before;
     LineTexts m_after;

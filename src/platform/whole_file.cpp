@@ -57,8 +57,7 @@ ErrorCode WholeFileText::ReadAll(FileReader& file) {
                          return ReadRange(file, m_bytes.get(), first, last);
                      });
         // A file cut short meanwhile ends where the first half found its end.
-        m_size = halves[0].got < halves[0].wanted ? halves[0].got
-                                                  : halves[1].first + halves[1].got;
+        m_size = halves[0].got < halves[0].wanted ? halves[0].got : halves[1].first + halves[1].got;
         if (halves[0].error != 0) return halves[0].error;
         if (halves[1].error != 0) return halves[1].error;
     }
