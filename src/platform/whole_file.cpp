@@ -26,7 +26,9 @@ struct RangeRead {
 
 // The bytes from `first` to `last`, or fewer where the file ends.
 RangeRead ReadRange(const FileReader& file, char* bytes, std::size_t first, std::size_t last) {
-    RangeRead range{first, last - first};
+    RangeRead range;
+    range.first = first;
+    range.wanted = last - first;
     while (range.got < range.wanted) {
         const std::ptrdiff_t got = file.ReadAt(first + range.got, bytes + first + range.got,
                                                range.wanted - range.got, range.error);
