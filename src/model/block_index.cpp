@@ -245,10 +245,10 @@ void BlockIndex::Rehash(std::size_t capacity) {
     // Tables of a few huge pages or more go on huge pages, where random probes miss the TLB less.
     const std::size_t bytes = capacity * sizeof(std::uint64_t);
     std::unique_ptr<std::uint64_t[]> small;
-    HugePageMemory large;
+    platform::HugePageMemory large;
     std::uint64_t* slots;
     if (bytes >= 2 * platform::kHugePageBytes) {
-        large = HugePageMemory(bytes);
+        large = platform::HugePageMemory(bytes);
         slots = static_cast<std::uint64_t*>(large.Get());
     } else {
         small.reset(new std::uint64_t[capacity]);

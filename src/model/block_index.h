@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/index_hash.h"
-#include "model/huge_page_memory.h"
+#include "platform/huge_page_memory.h"
 
 class CReuseBlock;
 
@@ -93,11 +93,11 @@ class BlockIndex {
     std::uint64_t* m_slots = nullptr;
     std::size_t m_capacity = 0;  // a power of two, or 0 before the first entry
     std::unique_ptr<std::uint64_t[]> m_smallSlots;
-    HugePageMemory m_largeSlots;
+    platform::HugePageMemory m_largeSlots;
     std::size_t m_count = 0;
     std::vector<Entry*> m_chunks;
     std::vector<std::unique_ptr<Entry[]>> m_smallChunks;
-    std::vector<HugePageMemory> m_largeChunks;
+    std::vector<platform::HugePageMemory> m_largeChunks;
     std::uint32_t m_used = 0;  // entries ever carved from the chunks
     Position m_free = 0;       // removed entries, linked through `next`
     Position m_head = 0;

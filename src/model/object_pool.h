@@ -7,8 +7,8 @@
 #include <new>
 #include <utility>
 
-#include "model/huge_page_memory.h"
 #include "model/memory_marks.h"
+#include "platform/huge_page_memory.h"
 #include "platform/memory_advice.h"
 
 namespace reuseblocks::detail {

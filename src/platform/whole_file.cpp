@@ -38,7 +38,28 @@ RangeRead ReadRange(const FileReader& file, char* bytes, std::size_t first, std:
     return range;
 }
 
+// From this size on, a buffer is on huge pages; below, the slack before the first boundary would
+// be most of its address space.
+constexpr std::size_t kBytesOnHugePages = 2 * kHugePageBytes;
+
 }  // namespace
+
+void WholeFileText::Reserve(std::size_t capacity, std::size_t kept) {
+    std::unique_ptr<char[]> small;
+    HugePageMemory large;
+    char* bytes = nullptr;
+    if (capacity >= kBytesOnHugePages) {
+        large = HugePageMemory(capacity);
+        bytes = static_cast<char*>(large.Get());
+    } else {
+        small.reset(new char[capacity]);
+        bytes = small.get();
+    }
+    if (kept > 0) std::memcpy(bytes, m_bytes, kept);
+    m_small = std::move(small);
+    m_large = std::move(large);
+    m_bytes = bytes;
+}
 
 ErrorCode WholeFileText::ReadAll(FileReader& file) {
     m_size = 0;
@@ -51,12 +72,12 @@ ErrorCode WholeFileText::ReadAll(FileReader& file) {
     constexpr std::size_t kFirstPiece = std::size_t{1} << 20;
     // One byte over the size, so that the read that finds the end needs no second buffer.
     std::size_t capacity = sized ? static_cast<std::size_t>(size) + 1 : kFirstPiece;
-    m_bytes.reset(new char[capacity]);
+    Reserve(capacity, 0);
     if (sized) {
         const std::array<RangeRead, 2> halves =
             InHalves(static_cast<std::size_t>(size), kBytesReadInHalves,
                      [&](int, std::size_t first, std::size_t last) {
-                         return ReadRange(file, m_bytes.get(), first, last);
+                         return ReadRange(file, m_bytes, first, last);
                      });
         // A file cut short meanwhile ends where the first half found its end.
         m_size = halves[0].got < halves[0].wanted ? halves[0].got : halves[1].first + halves[1].got;
@@ -67,12 +88,10 @@ ErrorCode WholeFileText::ReadAll(FileReader& file) {
         if (m_size == capacity) {
             if (capacity > std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
             capacity *= 2;
-            std::unique_ptr<char[]> larger(new char[capacity]);
-            std::memcpy(larger.get(), m_bytes.get(), m_size);
-            m_bytes = std::move(larger);
+            Reserve(capacity, m_size);
         }
         ErrorCode error = 0;
-        char* const free = m_bytes.get() + m_size;
+        char* const free = m_bytes + m_size;
         const std::ptrdiff_t got = sized ? file.ReadAt(m_size, free, capacity - m_size, error)
                                          : file.Read(free, capacity - m_size, error);
         if (got < 0) return error;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef REUSEBLOCKS_MODEL_HUGE_PAGE_MEMORY_H
-#define REUSEBLOCKS_MODEL_HUGE_PAGE_MEMORY_H
+#ifndef REUSEBLOCKS_PLATFORM_HUGE_PAGE_MEMORY_H
+#define REUSEBLOCKS_PLATFORM_HUGE_PAGE_MEMORY_H
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 #include "platform/memory_advice.h"
 
-namespace reuseblocks::detail {
+namespace reuseblocks::detail::platform {
 
 // A large array's memory, starting on a huge-page boundary and offered to the kernel for huge
 // pages: the big tables of a large collection fault in 2 MiB at a time instead of 4 KiB, and a
@@ -19,13 +19,11 @@ class HugePageMemory {
   public:
     HugePageMemory() noexcept = default;
     // Throws std::bad_alloc.
-    explicit HugePageMemory(std::size_t bytes)
-        : m_allocation(::operator new(bytes + platform::kHugePageBytes)) {
+    explicit HugePageMemory(std::size_t bytes) : m_allocation(::operator new(WithSlack(bytes))) {
         auto begin = reinterpret_cast<std::uintptr_t>(m_allocation);
-        begin = (begin + platform::kHugePageBytes - 1) &
-                ~(std::uintptr_t{platform::kHugePageBytes} - 1);
+        begin = (begin + kHugePageBytes - 1) & ~(std::uintptr_t{kHugePageBytes} - 1);
         m_memory = reinterpret_cast<void*>(begin);
-        platform::OfferHugePages(m_memory, bytes);
+        OfferHugePages(m_memory, bytes);
     }
     HugePageMemory(HugePageMemory&& other) noexcept
         : m_allocation(std::exchange(other.m_allocation, nullptr)),
@@ -40,10 +38,15 @@ class HugePageMemory {
     void* Get() const noexcept { return m_memory; }
 
   private:
+    static std::size_t WithSlack(std::size_t bytes) {
+        if (bytes > static_cast<std::size_t>(-1) - kHugePageBytes) throw std::bad_alloc();
+        return bytes + kHugePageBytes;
+    }
+
     void* m_allocation = nullptr;
     void* m_memory = nullptr;
 };
 
-}  // namespace reuseblocks::detail
+}  // namespace reuseblocks::detail::platform
 
-#endif  // REUSEBLOCKS_MODEL_HUGE_PAGE_MEMORY_H
+#endif  // REUSEBLOCKS_PLATFORM_HUGE_PAGE_MEMORY_H
