@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/memory_advice.h"
 
 namespace reuseblocks::detail {
 
@@ -79,8 +80,8 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
     const std::string_view part = text.substr(from, to - from);
     // Sized once: a large file's lines would otherwise be moved again at every growth.
     const std::size_t feeds = format::CountLineFeeds(part);
-    piece.lineStarts.reserve(feeds + 2);
-    piece.rowLines.reserve(feeds);
+    platform::ReserveOnHugePages(piece.lineStarts, feeds + 2);
+    platform::ReserveOnHugePages(piece.rowLines, feeds);
     piece.end = from;
     TextLayout::Fields fields;
     format::LineScanner scanner(part);
@@ -143,11 +144,20 @@ std::size_t SecondPieceStart(std::string_view text) {
     return text.size();
 }
 
+// Makes room in `layout` for the lines, rows and blocks of both pieces, so that the second is not
+// copied twice.
+void ReserveForBoth(TextLayout& layout, const LayoutPiece& first, const LayoutPiece& second) {
+    platform::ReserveOnHugePages(layout.lineStarts,
+                                 first.lineStarts.size() + second.lineStarts.size() + 1);
+    platform::ReserveOnHugePages(layout.rowLines, first.rowLines.size() + second.rowLines.size());
+    platform::ReserveOnHugePages(layout.blocks, first.blocks.size() + second.blocks.size());
+}
+
 // Adds `piece`, read after the lines of `layout`, to it.
 void Append(TextLayout& layout, LayoutPiece&& piece) {
     const std::size_t lineOffset = layout.lineStarts.size();
     const std::size_t rowOffset = layout.rowLines.size();
-    if (lineOffset == 0) {
+    if (lineOffset == 0 && layout.lineStarts.capacity() == 0) {
         layout.lineStarts = std::move(piece.lineStarts);
         layout.rowLines = std::move(piece.rowLines);
         layout.blocks = std::move(piece.blocks);
@@ -184,12 +194,14 @@ TextLayout ReadLayout(std::string_view text) {
     }
     LayoutPiece first = ReadPiece(text, 0, middle);
     std::size_t end = first.end;
-    const bool whole = first.result == 0;
-    Append(layout, std::move(first));
-    if (whole && middle < text.size()) {
+    if (first.result == 0 && middle < text.size()) {
         LayoutPiece rest = second.valid() ? second.get() : ReadPiece(text, middle, text.size());
         end = rest.end;
+        ReserveForBoth(layout, first, rest);
+        Append(layout, std::move(first));
         Append(layout, std::move(rest));
+    } else {
+        Append(layout, std::move(first));
     }
     if (layout.result == 0) layout.rejectedLine = 0;
     layout.lineStarts.push_back(end);

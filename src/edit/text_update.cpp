@@ -20,6 +20,7 @@
 #include "format/written_line.h"
 #include "host/keyed_hash.h"
 #include "io/repeated_ids.h"
+#include "platform/memory_advice.h"
 
 namespace reuseblocks::detail {
 
@@ -441,7 +442,7 @@ std::string UpdatedText::Joined() const {
     std::size_t size = 0;
     for (const std::string_view piece : Pieces()) size += piece.size();
     std::string joined;
-    joined.reserve(size);
+    platform::ReserveOnHugePages(joined, size);
     for (const std::string_view piece : Pieces()) joined.append(piece);
     return joined;
 }

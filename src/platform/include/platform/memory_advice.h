@@ -3,6 +3,7 @@
 #define REUSEBLOCKS_PLATFORM_MEMORY_ADVICE_H
 
 #include <cstddef>
+#include <cstdint>
 
 namespace reuseblocks::detail::platform {
 
@@ -12,6 +13,26 @@ inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 // Offers `bytes` of memory at `memory` (aligned to kHugePageBytes) to the kernel for huge pages. A
 // refusal, or a system without them, leaves small pages; nothing else changes.
 void OfferHugePages(void* memory, std::size_t bytes) noexcept;
+
+// Offers the huge pages that lie wholly inside `bytes` of memory at `memory`, memory an ordinary
+// allocation gave and nothing has touched yet: a large buffer about to be filled at once faults in
+// 2 MiB at a time for most of its length.
+inline void OfferHugePagesWithin(void* memory, std::size_t bytes) noexcept {
+    const auto begin = reinterpret_cast<std::uintptr_t>(memory);
+    const std::uintptr_t first = (begin + kHugePageBytes - 1) & ~std::uintptr_t{kHugePageBytes - 1};
+    const std::uintptr_t last = (begin + bytes) & ~std::uintptr_t{kHugePageBytes - 1};
+    if (last > first) OfferHugePages(reinterpret_cast<void*>(first), last - first);
+}
+
+// Makes room for `count` elements in `container` (a std::vector or std::string), the room not yet
+// filled offered for huge pages. Throws what its reserve throws.
+template <typename Container>
+void ReserveOnHugePages(Container& container, std::size_t count) {
+    if (count <= container.capacity()) return;
+    container.reserve(count);
+    OfferHugePagesWithin(container.data() + container.size(),
+                         (container.capacity() - container.size()) * sizeof(*container.data()));
+}
 
 }  // namespace reuseblocks::detail::platform
 
