@@ -60,7 +60,7 @@ std::size_t KeyPlaces::Find(std::string_view key) const noexcept {
 }
 
 void KeyPlaces::Grow(std::size_t slots) {
-    std::vector<std::uint64_t> grown(slots, 0);
+    platform::HugePageVector<std::uint64_t> grown(slots, 0);
     const std::size_t mask = slots - 1;
     for (const std::uint64_t held : m_slots) {
         if (held == 0) continue;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/index_hash.h"
+#include "platform/huge_page_allocator.h"
 
 namespace reuseblocks::detail {
 
@@ -44,7 +45,7 @@ class KeyPlaces {
     std::vector<std::string_view> m_keys;
     // High half: the hash; low half: the place plus one, 0 for an empty slot. A power of two
     // long, at most half full.
-    std::vector<std::uint64_t> m_slots;
+    platform::HugePageVector<std::uint64_t> m_slots;
 };
 
 }  // namespace reuseblocks::detail

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "platform/file_system.h"
-#include "platform/memory_advice.h"
 
 namespace reuseblocks::detail {
 
@@ -66,9 +65,9 @@ constexpr std::size_t kPieceSize = std::size_t{4} << 20;
 // A stretch of a text's lines read on its own. It starts at the text's start or at a definition
 // line, so that none of its rows belongs to a block before it. Line indices are its own.
 struct LayoutPiece {
-    std::vector<std::size_t> lineStarts;  // in the whole text
-    std::vector<std::size_t> rowLines;
-    std::vector<TextLayout::Block> blocks;
+    platform::HugePageVector<std::size_t> lineStarts;  // in the whole text
+    platform::HugePageVector<std::size_t> rowLines;
+    platform::HugePageVector<TextLayout::Block> blocks;
     std::size_t end = 0;  // of the last line read
     int result = 0;
     std::size_t rejected = 0;  // the index of the line rejected
@@ -80,8 +79,8 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
     const std::string_view part = text.substr(from, to - from);
     // Sized once: a large file's lines would otherwise be moved again at every growth.
     const std::size_t feeds = format::CountLineFeeds(part);
-    platform::ReserveOnHugePages(piece.lineStarts, feeds + 2);
-    platform::ReserveOnHugePages(piece.rowLines, feeds);
+    piece.lineStarts.reserve(feeds + 2);
+    piece.rowLines.reserve(feeds);
     piece.end = from;
     TextLayout::Fields fields;
     format::LineScanner scanner(part);
@@ -147,10 +146,9 @@ std::size_t SecondPieceStart(std::string_view text) {
 // Makes room in `layout` for the lines, rows and blocks of both pieces, so that the second is not
 // copied twice.
 void ReserveForBoth(TextLayout& layout, const LayoutPiece& first, const LayoutPiece& second) {
-    platform::ReserveOnHugePages(layout.lineStarts,
-                                 first.lineStarts.size() + second.lineStarts.size() + 1);
-    platform::ReserveOnHugePages(layout.rowLines, first.rowLines.size() + second.rowLines.size());
-    platform::ReserveOnHugePages(layout.blocks, first.blocks.size() + second.blocks.size());
+    layout.lineStarts.reserve(first.lineStarts.size() + second.lineStarts.size() + 1);
+    layout.rowLines.reserve(first.rowLines.size() + second.rowLines.size());
+    layout.blocks.reserve(first.blocks.size() + second.blocks.size());
 }
 
 // Adds `piece`, read after the lines of `layout`, to it.

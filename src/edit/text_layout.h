@@ -13,6 +13,7 @@
 #include "edit/key_places.h"
 #include "format/line_syntax.h"
 #include "host/keyed_hash.h"
+#include "platform/huge_page_allocator.h"
 
 namespace reuseblocks::detail {
 
@@ -32,9 +33,9 @@ struct TextLayout {
     };
 
     std::string_view text;
-    std::vector<std::size_t> lineStarts;  // each line's first byte, then the end of the text
-    std::vector<std::size_t> rowLines;    // the line of every row, block after block
-    std::vector<Block> blocks;
+    platform::HugePageVector<std::size_t> lineStarts;  // each line's first byte, then the end
+    platform::HugePageVector<std::size_t> rowLines;    // the line of every row, block after block
+    platform::HugePageVector<Block> blocks;
     KeyPlaces byKey{ProcessHashKey()};  // index into blocks
     // LoadResult codes: 0, or the rejection of line `rejectedLine` (1-based).
     int result = 0;

@@ -148,7 +148,7 @@ class InOrderFinder {
     explicit InOrderFinder(const TextLayout& layout) : m_layout(layout) {}
 
     const TextLayout::Block* Find(std::string_view key) {
-        const std::vector<TextLayout::Block>& blocks = m_layout.blocks;
+        const auto& blocks = m_layout.blocks;
         // Keys are unique in a layout that was read whole, so a match here is the only one.
         const TextLayout::Block* found = m_next < blocks.size() && blocks[m_next].key == key
                                              ? &blocks[m_next]
