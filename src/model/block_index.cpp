@@ -242,12 +242,13 @@ std::string_view BlockIndex::KeyAt(Position position) const noexcept {
 void BlockIndex::Rehash(std::size_t capacity) {
     // Slot positions are taken from 32 bits of the hash.
     if (static_cast<std::uint64_t>(capacity) > (std::uint64_t{1} << 32)) throw std::bad_alloc();
-    // Tables of a few huge pages or more go on huge pages, where random probes miss the TLB less.
+    // Tables of a huge page or more go on huge pages, where random probes miss the TLB less and
+    // the table faults in at once instead of 4 KiB at a time.
     const std::size_t bytes = capacity * sizeof(std::uint64_t);
     std::unique_ptr<std::uint64_t[]> small;
     platform::HugePageMemory large;
     std::uint64_t* slots;
-    if (bytes >= 2 * platform::kHugePageBytes) {
+    if (bytes >= platform::kHugePageBytes) {
         large = platform::HugePageMemory(bytes);
         slots = static_cast<std::uint64_t*>(large.Get());
     } else {
