@@ -28,15 +28,17 @@ class HugePageAllocator {
         if (count > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_alloc();
         const std::size_t bytes = count * sizeof(T);
         if (bytes < kHugePageBytes) return static_cast<T*>(::operator new(bytes));
-        void* memory = ::operator new(bytes, std::align_val_t{kHugePageBytes});
-        OfferHugePages(memory, bytes);
+        // Whole huge pages to the end: a part of one there would fault 4 KiB at a time.
+        const std::size_t whole = WholeHugePages(bytes);
+        void* memory = ::operator new (whole, std::align_val_t{kHugePageBytes});
+        OfferHugePages(memory, whole);
         return static_cast<T*>(memory);
     }
     void deallocate(T* memory, std::size_t count) noexcept {
         if (count * sizeof(T) < kHugePageBytes) {
             ::operator delete(memory);
         } else {
-            ::operator delete(memory, std::align_val_t{kHugePageBytes});
+            ::operator delete (memory, std::align_val_t{kHugePageBytes});
         }
     }
 

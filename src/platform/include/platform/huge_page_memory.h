@@ -13,17 +13,18 @@ namespace reuseblocks::detail::platform {
 
 // A large array's memory, starting on a huge-page boundary and offered to the kernel for huge
 // pages: the big tables of a large collection fault in 2 MiB at a time instead of 4 KiB, and a
-// lookup misses the TLB far less. The slack before the boundary is never touched, so it costs
-// address space only.
+// lookup misses the TLB far less. It ends on a boundary too, so that its last huge page is one as
+// well. The slack before the first boundary is never touched, so it costs address space only.
 class HugePageMemory {
   public:
     HugePageMemory() noexcept = default;
     // Throws std::bad_alloc.
-    explicit HugePageMemory(std::size_t bytes) : m_allocation(::operator new(WithSlack(bytes))) {
+    explicit HugePageMemory(std::size_t bytes)
+        : m_allocation(::operator new(WithSlack(WholeHugePages(bytes)))) {
         auto begin = reinterpret_cast<std::uintptr_t>(m_allocation);
         begin = (begin + kHugePageBytes - 1) & ~(std::uintptr_t{kHugePageBytes} - 1);
         m_memory = reinterpret_cast<void*>(begin);
-        OfferHugePages(m_memory, bytes);
+        OfferHugePages(m_memory, WholeHugePages(bytes));
     }
     HugePageMemory(HugePageMemory&& other) noexcept
         : m_allocation(std::exchange(other.m_allocation, nullptr)),

@@ -4,11 +4,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 namespace reuseblocks::detail::platform {
 
 // The huge page the memory of OfferHugePages starts on: 2 MiB, on the systems that have them.
 inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
+// `bytes` rounded up to whole huge pages: memory offered for them up to its end faults in 2 MiB
+// at a time to its last byte, where a part of a huge page at the end would fault 4 KiB at a time.
+// Throws std::bad_alloc when the rounding leaves the range of sizes.
+inline std::size_t WholeHugePages(std::size_t bytes) {
+    if (bytes > static_cast<std::size_t>(-1) - (kHugePageBytes - 1)) throw std::bad_alloc();
+    return (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+}
 
 // Offers `bytes` of memory at `memory` (aligned to kHugePageBytes) to the kernel for huge pages. A
 // refusal, or a system without them, leaves small pages; nothing else changes.
