@@ -62,11 +62,20 @@ namespace {
 // Texts from this size on are read in two pieces side by side.
 constexpr std::size_t kPieceSize = std::size_t{4} << 20;
 
+// Where a piece of a text puts the starts of its lines and the lines of its rows: room in the
+// layout's own arrays for every line the piece can hold, so that neither is copied afterwards.
+struct PieceRoom {
+    std::size_t* lineStarts = nullptr;
+    std::size_t* rowLines = nullptr;  // as much room: a piece has no more rows than lines
+    std::size_t firstLine = 0;        // the index of the piece's first line in the whole text
+};
+
 // A stretch of a text's lines read on its own. It starts at the text's start or at a definition
-// line, so that none of its rows belongs to a block before it. Line indices are its own.
+// line, so that none of its rows belongs to a block before it. Line indices are the whole
+// text's; its blocks' first rows count from its own first row.
 struct LayoutPiece {
-    platform::HugePageVector<std::size_t> lineStarts;  // in the whole text
-    platform::HugePageVector<std::size_t> rowLines;
+    std::size_t lines = 0;  // read
+    std::size_t rows = 0;
     platform::HugePageVector<TextLayout::Block> blocks;
     std::size_t end = 0;  // of the last line read
     int result = 0;
@@ -74,13 +83,9 @@ struct LayoutPiece {
     std::string message;
 };
 
-LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
+LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to, PieceRoom room) {
     LayoutPiece piece;
     const std::string_view part = text.substr(from, to - from);
-    // Sized once: a large file's lines would otherwise be moved again at every growth.
-    const std::size_t feeds = format::CountLineFeeds(part);
-    piece.lineStarts.reserve(feeds + 2);
-    piece.rowLines.reserve(feeds);
     piece.end = from;
     TextLayout::Fields fields;
     format::LineScanner scanner(part);
@@ -91,8 +96,8 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
         piece.message = std::move(message);
     };
     while (scanner.Next(line)) {
-        const std::size_t index = piece.lineStarts.size();
-        piece.lineStarts.push_back(from + line.offset);
+        const std::size_t index = room.firstLine + piece.lines;
+        room.lineStarts[piece.lines++] = from + line.offset;
         piece.end = from + line.offset + line.whole.size();
         const std::string_view trimmed = format::TrimLine(line.text);
         const format::LineKind kind = format::ClassifyLine(trimmed);
@@ -110,7 +115,7 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
             TextLayout::Block& block = piece.blocks.emplace_back();
             block.key = fields[0];
             block.definition = index;
-            block.firstRow = piece.rowLines.size();
+            block.firstRow = piece.rows;
             continue;
         }
         TextLayout::Block& current = piece.blocks.back();
@@ -123,7 +128,7 @@ LayoutPiece ReadPiece(std::string_view text, std::size_t from, std::size_t to) {
             reject(index, LoadResult::kMappingTooShort, format::FieldCountMessage(kind, count));
             break;
         }
-        piece.rowLines.push_back(index);
+        room.rowLines[piece.rows++] = index;
         ++current.rowCount;
     }
     return piece;
@@ -143,37 +148,17 @@ std::size_t SecondPieceStart(std::string_view text) {
     return text.size();
 }
 
-// Makes room in `layout` for the lines, rows and blocks of both pieces, so that the second is not
-// copied twice.
-void ReserveForBoth(TextLayout& layout, const LayoutPiece& first, const LayoutPiece& second) {
-    layout.lineStarts.reserve(first.lineStarts.size() + second.lineStarts.size() + 1);
-    layout.rowLines.reserve(first.rowLines.size() + second.rowLines.size());
-    layout.blocks.reserve(first.blocks.size() + second.blocks.size());
-}
-
-// Adds `piece`, read after the lines of `layout`, to it.
-void Append(TextLayout& layout, LayoutPiece&& piece) {
-    const std::size_t lineOffset = layout.lineStarts.size();
-    const std::size_t rowOffset = layout.rowLines.size();
-    if (lineOffset == 0 && layout.lineStarts.capacity() == 0) {
-        layout.lineStarts = std::move(piece.lineStarts);
-        layout.rowLines = std::move(piece.rowLines);
+// Takes the blocks of `piece`, whose rows stand in the layout's rows from `firstRow` on.
+void TakeBlocks(TextLayout& layout, LayoutPiece& piece, std::size_t firstRow) {
+    if (layout.blocks.empty()) {
         layout.blocks = std::move(piece.blocks);
-    } else {
-        layout.lineStarts.insert(layout.lineStarts.end(), piece.lineStarts.begin(),
-                                 piece.lineStarts.end());
-        layout.rowLines.reserve(rowOffset + piece.rowLines.size());
-        for (const std::size_t line : piece.rowLines) layout.rowLines.push_back(line + lineOffset);
-        layout.blocks.reserve(layout.blocks.size() + piece.blocks.size());
-        for (TextLayout::Block block : piece.blocks) {
-            block.definition += lineOffset;
-            block.firstRow += rowOffset;
-            layout.blocks.push_back(block);
-        }
+        return;
     }
-    layout.result = piece.result;
-    layout.rejectedLine = static_cast<unsigned long>(lineOffset + piece.rejected + 1);
-    layout.message = std::move(piece.message);
+    layout.blocks.reserve(layout.blocks.size() + piece.blocks.size());
+    for (TextLayout::Block block : piece.blocks) {
+        block.firstRow += firstRow;
+        layout.blocks.push_back(block);
+    }
 }
 
 }  // namespace
@@ -182,27 +167,58 @@ TextLayout ReadLayout(std::string_view text) {
     TextLayout layout;
     layout.text = text;
     const std::size_t middle = text.size() >= kPieceSize ? SecondPieceStart(text) : text.size();
+    const bool halves = middle < text.size();
+    // Lines are split at line feeds alone, so a piece holds one line per feed, and one more when it
+    // ends without one; the first of two ends with one.
+    const std::size_t firstLines =
+        format::CountLineFeeds(text.substr(0, middle)) + (halves ? 0 : 1);
+    const std::size_t secondLines = halves ? format::CountLineFeeds(text.substr(middle)) + 1 : 0;
+    // Sized once, and written in place by both pieces: a large file's lines would otherwise be
+    // copied, into memory never touched before.
+    layout.lineStarts.resize(firstLines + secondLines + 1);
+    layout.rowLines.resize(firstLines + secondLines);
+    const PieceRoom firstRoom{layout.lineStarts.data(), layout.rowLines.data(), 0};
+    const PieceRoom secondRoom{layout.lineStarts.data() + firstLines,
+                               layout.rowLines.data() + firstLines, firstLines};
     std::future<LayoutPiece> second;
-    if (middle < text.size()) {
+    if (halves) {
         try {
-            second = std::async(std::launch::async, ReadPiece, text, middle, text.size());
+            second =
+                std::async(std::launch::async, ReadPiece, text, middle, text.size(), secondRoom);
         } catch (const std::system_error&) {
             // No thread to be had: the second piece is read here after the first.
         }
     }
-    LayoutPiece first = ReadPiece(text, 0, middle);
+    LayoutPiece first = ReadPiece(text, 0, middle, firstRoom);
+    std::size_t lines = first.lines;
+    std::size_t rows = first.rows;
     std::size_t end = first.end;
-    if (first.result == 0 && middle < text.size()) {
-        LayoutPiece rest = second.valid() ? second.get() : ReadPiece(text, middle, text.size());
+    LayoutPiece* last = &first;
+    LayoutPiece rest;
+    TakeBlocks(layout, first, 0);
+    if (first.result == 0 && halves) {
+        rest = second.valid() ? second.get() : ReadPiece(text, middle, text.size(), secondRoom);
+        // The first piece read all of its lines, so the second's follow on; its rows move up to
+        // follow the first's.
+        if (rows != firstLines) {
+            const auto from = layout.rowLines.begin() + static_cast<std::ptrdiff_t>(firstLines);
+            std::copy(from, from + static_cast<std::ptrdiff_t>(rest.rows),
+                      layout.rowLines.begin() + static_cast<std::ptrdiff_t>(rows));
+        }
+        TakeBlocks(layout, rest, rows);
+        lines += rest.lines;
+        rows += rest.rows;
         end = rest.end;
-        ReserveForBoth(layout, first, rest);
-        Append(layout, std::move(first));
-        Append(layout, std::move(rest));
-    } else {
-        Append(layout, std::move(first));
+        last = &rest;
+    } else if (second.valid()) {
+        second.wait();  // it writes into the arrays about to be cut short
     }
-    if (layout.result == 0) layout.rejectedLine = 0;
-    layout.lineStarts.push_back(end);
+    layout.lineStarts.resize(lines + 1);
+    layout.lineStarts[lines] = end;
+    layout.rowLines.resize(rows);
+    layout.result = last->result;
+    layout.rejectedLine = layout.result == 0 ? 0 : static_cast<unsigned long>(last->rejected + 1);
+    layout.message = std::move(last->message);
     // Keyed once their number is known. A repeated ID rejects its line, before any line the
     // reading stopped at, since the blocks read all stand before that.
     layout.byKey.Reserve(layout.blocks.size());

@@ -372,6 +372,32 @@ TEST(TextUpdate, ALargeTextChangesOnlyTheLinesOfWhatChanged) {
     EXPECT_TRUE(ReadFile(other) == updated);
 }
 
+// The last line of a large text may end without a line feed, and its lines may end in CR LF: the
+// second piece then holds one line more than it has feeds, and that line is read like any other.
+TEST(TextUpdate, ALargeTextWithoutAFinalLineFeedKeepsItsLastLine) {
+    std::string text;
+    int blocks = 0;
+    for (; text.size() < (std::size_t{5} << 20); ++blocks) {
+        const std::string id = "/B" + std::to_string(blocks);
+        text += id + " p t s 1 2 TOP 0 mils 1 2 q\r\n";
+        text += "map_block_host " + id + " 1 TOP 1 TOP\r\n";
+    }
+    const std::string last = "/B" + std::to_string(blocks - 1);
+    text += "map_block_host " + last + " 2 GND 2 GND";  // no line feed
+    Loaded file(text);
+    const std::string unchanged = file.Updated(text, UpdateResult::kUnchanged);
+    EXPECT_TRUE(unchanged == text);
+    file.Block(last.c_str()).GetLayerMap(1, 3) = "VCC";
+    file.Block("/B0").SetProperty(3, "edited");
+    const std::string updated = file.Updated(text);
+    std::string expected = Replaced(text, "/B0 p t s 1 2 TOP 0 mils 1 2 q\r\n",
+                                    "/B0 p t edited 1 2 TOP 0 mils 1 2 q \r\n");
+    // Rewritten, it takes the library's form, a line end included.
+    expected = Replaced(expected, " 2 GND 2 GND", " 2 GND 2 VCC \r\n");
+    EXPECT_TRUE(updated == expected);
+    EXPECT_EQ(updated.substr(updated.size() - 40), expected.substr(expected.size() - 40));
+}
+
 TEST(TextUpdate, AFileUpdateWithoutASourceOrATargetSaysWhich) {
     Loaded file(kHandKept);
     const std::string path = file.dir.File("in.blocks");
