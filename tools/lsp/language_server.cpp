@@ -11,6 +11,7 @@
 
 #include "lsp/changed_block_check.h"
 #include "lsp/json_text.h"
+#include "lsp/message_json.h"
 
 namespace reuseblocks::tool::lsp {
 
@@ -60,7 +61,7 @@ const nlohmann::json& Params(const nlohmann::json& message) {
 
 std::vector<std::string> LanguageServer::Handle(std::string_view body) {
     m_out.clear();
-    const nlohmann::json message = nlohmann::json::parse(body, nullptr, false);
+    const nlohmann::json message = ParseMessage(body);
     if (message.is_discarded()) {
         m_out.push_back(ErrorResponse(nullptr, kParseError, "the message is not JSON"));
         return std::move(m_out);
