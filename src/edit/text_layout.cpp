@@ -150,7 +150,7 @@ std::size_t SecondPieceStart(std::string_view text) {
 
 // Takes the blocks of `piece`, whose rows stand in the layout's rows from `firstRow` on.
 void TakeBlocks(TextLayout& layout, LayoutPiece& piece, std::size_t firstRow) {
-    if (layout.blocks.empty()) {
+    if (layout.blocks.empty() && firstRow == 0) {
         layout.blocks = std::move(piece.blocks);
         return;
     }

@@ -34,13 +34,14 @@ TEST(MessageJson, EveryMessageReadsAsTheGeneralReaderReadsIt) {
         "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xEF\xBF\xBF \xF4\x8F\xBF\xBF\"",
         "\xEF\xBB\xBF{\"bom\":1}",
         // Not JSON, or not JSON the quick reader takes.
-        "", " ", "{", "}", "[1,]", "{\"a\":1,}", "{\"a\" 1}", "{1:2}", "[1 2]", "01", "1.",
-        ".5", "+1", "-", "1e", "NaN", "Infinity", "tru", "nul", "[true false]", "\"open",
+        "", " ", "{", "}", "[1,]", "{\"a\":1,}", "{\"a\" 1}", "{1:2}", "[1 2]", "01", "1.", ".5",
+        "+1", "-", "1e", "NaN", "Infinity", "tru", "nul", "[true false]", "\"open",
         "\"bad \\x escape\"", "\"\\u12\"", "\"\\u12G4\"", "\"\\ud800\"", "\"\\ud800\\u0041\"",
-        "\"\\udc00\"", "\"\\ud800\\\"\"", std::string("\"a\0b\"", 5), "\"tab\there\"",
-        "\"\x80\"", "\"\xC0\x80\"", "\"\xC1\xBF\"", "\"\xE0\x80\x80\"", "\"\xED\xA0\x80\"",
+        "\"\\udc00\"", "\"\\ud800\\\"\"", std::string("\"a\0b\"", 5), "\"tab\there\"", "\"\x80\"",
+        "\"\xC0\x80\"", "\"\xC1\xBF\"", "\"\xE0\x80\x80\"", "\"\xED\xA0\x80\"",
         "\"\xF0\x80\x80\x80\"", "\"\xF4\x90\x80\x80\"", "\"\xF5\x80\x80\x80\"", "\"\xC3\"",
-        "\"\xE2\x82\"", "{} {}", "[] x", "//x\n{}", "{\"a\":1}/*x*/"};
+        "\"\xE2\x82\"", "\"\xE2\x82", "\"\xF0\x9F\x98", "{} {}", "[] x", "//x\n{}",
+        "{\"a\":1}/*x*/"};
     for (const std::string& body : bodies) {
         SCOPED_TRACE(body);
         ExpectReadAsTheGeneralReaderReadsIt(body);
@@ -54,13 +55,15 @@ TEST(MessageJson, EveryMessageReadsAsTheGeneralReaderReadsIt) {
 TEST(MessageJson, AWholeDocumentsTextComesThroughByteForByte) {
     std::string text;
     for (int i = 0; i < 20000; ++i) {
-        text += "/TOP/B" + std::to_string(i) + " $R/p caf\xC3\xA9 \"q\" \\ \t 1 2 TOP 0 mils 1 2 P\r\n";
+        text +=
+            "/TOP/B" + std::to_string(i) + " $R/p caf\xC3\xA9 \"q\" \\ \t 1 2 TOP 0 mils 1 2 P\r\n";
     }
     text += std::string("\0\x01\x7F", 3);
     const nlohmann::json open = {
         {"jsonrpc", "2.0"},
         {"method", "textDocument/didOpen"},
-        {"params", {{"textDocument", {{"uri", "file:///b.blocks"}, {"version", 1}, {"text", text}}}}}};
+        {"params",
+         {{"textDocument", {{"uri", "file:///b.blocks"}, {"version", 1}, {"text", text}}}}}};
     const std::string body = open.dump();
     const nlohmann::json read = ParseMessage(body);
     ASSERT_FALSE(read.is_discarded());
