@@ -20,6 +20,7 @@
 #include "blocks_generator.h"
 #include "flood_ids.h"
 #include "format/line_syntax.h"
+#include "platform/huge_page_allocator.h"
 #include "reuseblocks/edit.h"
 #include "reuseblocks/reuseblocks.h"
 
@@ -234,6 +235,27 @@ void BM_SplitFields(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SplitFields)->Arg(0)->Arg(1);
+
+// An array the size of a large file's line table, made and filled afresh each time: what its
+// page faults cost with ordinary pages (0) and with the huge pages of the large text's arrays (1).
+template <typename Array>
+void FillFreshArrays(benchmark::State& state) {
+    constexpr std::size_t kCount = std::size_t{8} << 20;  // 64 MiB of positions
+    for (auto _ : state) {
+        Array positions(kCount);
+        benchmark::DoNotOptimize(positions.data());
+    }
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(kCount * sizeof(std::size_t)));
+}
+void BM_FreshArray(benchmark::State& state) {
+    if (state.range(0) == 0) {
+        FillFreshArrays<std::vector<std::size_t>>(state);
+    } else {
+        FillFreshArrays<reuseblocks::detail::platform::HugePageVector<std::size_t>>(state);
+    }
+}
+BENCHMARK(BM_FreshArray)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 constexpr std::size_t kKeys = 1000000;
 
