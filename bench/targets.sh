@@ -134,7 +134,7 @@ printf '  %-20s %9.1f\n' "40k crafted IDs" "$crafted"
 
 echo
 row "target" "measured" "limit"
-row "load / wc -l" "$(ratio "${med[load]}" "${med[wc -l]}")" "<= 12 (aim 8)"
+row "load / wc -l" "$(ratio "${med[load]}" "${med[wc -l]}")" "<= 6"
 row "load on one core, ms" "$(ms "${med[load, one core]}")" "no slower than before"
 row "per block: LoadFile 1M / LoadFile 10k" \
     "$(awk -v a="$per1m" -v b="$per10k" 'BEGIN {printf "%.2f", a / (b * 100)}')" \
