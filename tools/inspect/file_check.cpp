@@ -76,7 +76,7 @@ std::size_t LeaveOutWarnings(std::vector<Problem>& problems, std::size_t shown) 
 
 std::vector<Problem> RoundTripProblems(const std::vector<RoundTripProblem>& found,
                                        const std::vector<CReuseBlock*>& ordered,
-                                       const std::vector<RecordLines>& lines, ProblemTally& tally) {
+                                       const RecordLinesList& lines, ProblemTally& tally) {
     // Problems come in walk order, so the block they name is found by walking along with them.
     std::vector<Problem> problems;
     std::size_t index = 0;

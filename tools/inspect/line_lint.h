@@ -23,7 +23,7 @@ struct UnloadedBlock {
 
 // What reading a file's lines on their own finds.
 struct LineLint {
-    std::vector<RecordLines> lines;       // of the blocks loaded, in load order
+    RecordLinesList lines;                // of the blocks loaded, in load order
     std::vector<UnloadedBlock> unloaded;  // the definitions after the rejected line
     std::vector<Problem> problems;        // in file order, those the tally kept
 };

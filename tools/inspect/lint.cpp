@@ -43,8 +43,7 @@ const std::array<Convention, 5>& Conventions() {
     return conventions;
 }
 
-unsigned long RowLineOf(const std::vector<RecordLines>& lines, std::size_t block,
-                        std::uint32_t row) {
+unsigned long RowLineOf(const RecordLinesList& lines, std::size_t block, std::uint32_t row) {
     if (block >= lines.size() || row >= lines[block].layerMaps.size()) return 0;
     return lines[block].layerMaps[row];
 }
@@ -153,7 +152,7 @@ constexpr std::size_t kBlocksSearchedInHalves = 4096;
 }  // namespace
 
 std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
-                                    const std::vector<RecordLines>& lines, ProblemTally& tally) {
+                                    const RecordLinesList& lines, ProblemTally& tally) {
     // Found side by side, then kept or counted in file order.
     auto halves = detail::platform::InHalves(blocks.size(), kBlocksSearchedInHalves,
                                              [&blocks](int, std::size_t first, std::size_t last) {

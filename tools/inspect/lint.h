@@ -15,6 +15,7 @@
 
 #include "inspect/problem_selection.h"
 #include "inspect/record_lines.h"
+#include "platform/huge_page_allocator.h"
 #include "terminal/tool_error.h"
 
 namespace reuseblocks::tool {
@@ -42,7 +43,7 @@ inline constexpr std::size_t kProblemLimit = kMostProblems;
 // Layer maps that repeat an earlier one of the same block, those `tally` keeps. `blocks` in walk
 // order, `lines` the record lines of as many blocks or fewer (the rest then go without a line).
 std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
-                                    const std::vector<RecordLines>& lines, ProblemTally& tally);
+                                    const RecordLinesList& lines, ProblemTally& tally);
 
 // The values the rules above hold `property` to (BLOCK_TYPE, BLOCK_STATUS, SIDE, UNITS,
 // QOR_STATUS), as they guess from; nothing for a property without a convention.
@@ -88,7 +89,8 @@ class BlockLint {
 
     ProblemTally& m_tally;
     std::vector<Problem> m_problems;
-    std::vector<Spot> m_spots;
+    // One per block of a file: on huge pages when it is large.
+    detail::platform::HugePageVector<Spot> m_spots;
 };
 
 }  // namespace reuseblocks::tool

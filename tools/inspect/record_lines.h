@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/huge_page_allocator.h"
+
 namespace reuseblocks::tool {
 
 // The 1-based physical lines a block and its layer maps were read from.
@@ -11,6 +13,9 @@ struct RecordLines {
     unsigned long definition = 0;
     std::vector<unsigned long> layerMaps;
 };
+
+// Those of every block of a file, in load order: one per block of a large file, on huge pages.
+using RecordLinesList = detail::platform::HugePageVector<RecordLines>;
 
 }  // namespace reuseblocks::tool
 
