@@ -55,7 +55,7 @@ void BM_ColorBy(benchmark::State& state) {
     const std::vector<std::string> values =
         Values(state.range(0) != 0, static_cast<std::size_t>(state.range(1)));
     auto blocks = std::make_unique<CReuseBlockFile>();
-    std::vector<reuseblocks::tool::DrawnBlock> drawn;
+    reuseblocks::tool::DrawnBlocks drawn;
     for (std::size_t index = 0; index < values.size(); ++index) {
         CReuseBlock* block = blocks->NewBlock(("/B" + std::to_string(index)).c_str());
         block->Init();

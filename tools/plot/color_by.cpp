@@ -29,7 +29,7 @@ const char* ColorClass(std::size_t color) {
     return kClasses[std::min(color, kPaletteSize)];
 }
 
-Coloring ColorBy(const std::vector<DrawnBlock>& drawn, std::uint32_t property) {
+Coloring ColorBy(const DrawnBlocks& drawn, std::uint32_t property) {
     Coloring coloring;
     coloring.property = property;
     coloring.colorOf.reserve(drawn.size());

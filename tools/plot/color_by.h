@@ -29,7 +29,7 @@ struct Coloring {
 
 inline constexpr std::size_t kPaletteSize = 8;
 
-Coloring ColorBy(const std::vector<DrawnBlock>& drawn, std::uint32_t property);
+Coloring ColorBy(const DrawnBlocks& drawn, std::uint32_t property);
 
 // The style class of a color; kPaletteSize and beyond is the shared one.
 const char* ColorClass(std::size_t color);

@@ -70,7 +70,7 @@ Candidate Read(const CReuseBlock& block) {
 }
 
 // The unit most readable blocks use; on a tie the one the file names first.
-LengthUnit MostUsedUnit(const std::vector<Candidate>& candidates) {
+LengthUnit MostUsedUnit(const detail::platform::HugePageVector<Candidate>& candidates) {
     std::array<std::size_t, 3> counts{};
     std::array<std::size_t, 3> firstSeen{};
     firstSeen.fill(candidates.size());
@@ -108,7 +108,7 @@ BoardSide SideOf(const CReuseBlock& block) {
 }
 
 Placement PlaceBlocks(const std::vector<CReuseBlock*>& blocks) {
-    std::vector<Candidate> candidates(blocks.size());
+    detail::platform::HugePageVector<Candidate> candidates(blocks.size());
     detail::platform::InHalves(blocks.size(), kBlocksReadInHalves,
                                [&](int, std::size_t first, std::size_t last) {
                                    for (std::size_t at = first; at < last; ++at) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/huge_page_allocator.h"
 #include "plot/units.h"
 
 namespace reuseblocks::tool {
@@ -34,10 +35,13 @@ struct SkippedBlock {
     std::string explanation;  // e.g. XLOC "abc" is not a number
 };
 
+// One per block of a file: on huge pages when it is large.
+using DrawnBlocks = detail::platform::HugePageVector<DrawnBlock>;
+
 // Where the blocks of a file go on the drawing, in the unit most of them use.
 struct Placement {
     LengthUnit unit = LengthUnit::kMils;
-    std::vector<DrawnBlock> drawn;  // in file order
+    DrawnBlocks drawn;  // in file order
     std::vector<SkippedBlock> skipped;
     std::size_t converted = 0;  // drawn blocks given in another unit
 };

@@ -149,14 +149,14 @@ constexpr std::size_t kMostStackedShown = 4;
 
 // How many blocks earlier in the file stand at each block's place on its side. One sort of the
 // places costs less than a tree of them, which allocates for every block.
-std::vector<std::size_t> StackDepths(const std::vector<DrawnBlock>& drawn) {
+std::vector<std::size_t> StackDepths(const DrawnBlocks& drawn) {
     struct Key {
         BoardSide side;
         double x;
         double y;
         std::size_t index;
     };
-    std::vector<Key> keys;
+    detail::platform::HugePageVector<Key> keys;
     keys.reserve(drawn.size());
     for (std::size_t index = 0; index < drawn.size(); ++index) {
         keys.push_back({SideOf(*drawn[index].block), drawn[index].x, drawn[index].y, index});
