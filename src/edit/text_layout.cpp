@@ -174,7 +174,8 @@ TextLayout ReadLayout(std::string_view text) {
         format::CountLineFeeds(text.substr(0, middle)) + (halves ? 0 : 1);
     const std::size_t secondLines = halves ? format::CountLineFeeds(text.substr(middle)) + 1 : 0;
     // Sized once, and written in place by both pieces: a large file's lines would otherwise be
-    // copied, into memory never touched before.
+    // copied, into memory never touched before. Room left over (lines that hold no row) is never
+    // touched.
     layout.lineStarts.resize(firstLines + secondLines + 1);
     layout.rowLines.resize(firstLines + secondLines);
     const PieceRoom firstRoom{layout.lineStarts.data(), layout.rowLines.data(), 0};

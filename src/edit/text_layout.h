@@ -33,8 +33,9 @@ struct TextLayout {
     };
 
     std::string_view text;
-    platform::HugePageVector<std::size_t> lineStarts;  // each line's first byte, then the end
-    platform::HugePageVector<std::size_t> rowLines;    // the line of every row, block after block
+    // Each line's first byte, then the end of the text.
+    platform::UnfilledHugePageVector<std::size_t> lineStarts;
+    platform::UnfilledHugePageVector<std::size_t> rowLines;  // the line of every row, in order
     platform::HugePageVector<Block> blocks;
     KeyPlaces byKey{ProcessHashKey()};  // index into blocks
     // LoadResult codes: 0, or the rejection of line `rejectedLine` (1-based).

@@ -34,4 +34,27 @@ TEST(HugePageAllocator, AnArrayGrowsOntoHugePagesWithEveryElement) {
     EXPECT_TRUE(empty.empty());
 }
 
+// Sizing an unfilled array leaves numbers to be written, but still builds what is given a value,
+// and objects whose members say how they start.
+TEST(HugePageAllocator, AnUnfilledArrayStillBuildsWhatIsGivenAndObjects) {
+    constexpr std::size_t kCount = platform::kHugePageBytes / sizeof(std::size_t) + 3;
+    platform::UnfilledHugePageVector<std::size_t> sevens(kCount, 7);
+    EXPECT_EQ(sevens.front(), 7u);
+    EXPECT_EQ(sevens.back(), 7u);
+    platform::UnfilledHugePageVector<std::size_t> written;
+    written.resize(kCount);
+    for (std::size_t i = 0; i < kCount; ++i) written[i] = i;
+    written.resize(kCount / 2);
+    EXPECT_EQ(written.back(), kCount / 2 - 1);
+
+    struct Started {
+        int value = 5;
+    };
+    platform::UnfilledHugePageVector<Started> objects(kCount);
+    EXPECT_EQ(objects.front().value, 5);
+    EXPECT_EQ(objects.back().value, 5);
+    objects.emplace_back();
+    EXPECT_EQ(objects.back().value, 5);
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <limits>
 #include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/memory_advice.h"
@@ -52,6 +54,29 @@ class HugePageAllocator {
 
 template <typename T>
 using HugePageVector = std::vector<T, HugePageAllocator<T>>;
+
+// As HugePageAllocator, for arrays sized first and then written in full, or in part, in any
+// order: sizing leaves what it adds as the memory holds it instead of writing zeros over it, so
+// that the pages of a part never written are never touched either.
+template <typename T>
+class UnfilledHugePageAllocator : public HugePageAllocator<T> {
+  public:
+    UnfilledHugePageAllocator() noexcept = default;
+    template <typename U>
+    UnfilledHugePageAllocator(const UnfilledHugePageAllocator<U>&) noexcept {}  // NOLINT
+
+    template <typename U>
+    void construct(U* element) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(element)) U;  // default-initialized: nothing for a number
+    }
+    template <typename U, typename... Arguments>
+    void construct(U* element, Arguments&&... arguments) {
+        ::new (static_cast<void*>(element)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+
+template <typename T>
+using UnfilledHugePageVector = std::vector<T, UnfilledHugePageAllocator<T>>;
 
 }  // namespace reuseblocks::detail::platform
 
