@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "text/utf8.h"
+
 namespace reuseblocks::tool::lsp {
 
 namespace {
@@ -139,33 +141,6 @@ class QuickReader {
         return value.is_number();
     }
 
-    // The bytes of one well-formed UTF-8 character of two to four bytes at m_at, or 0.
-    std::size_t MultiByteCharacter() const {
-        const unsigned char lead = Byte(m_at);
-        std::size_t size = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;  // the range of the second byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            size = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            size = 3;
-            if (lead == 0xE0) low = 0xA0;   // no overlong forms
-            if (lead == 0xED) high = 0x9F;  // no surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            size = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-        } else {
-            return 0;
-        }
-        if (m_text.size() - m_at < size) return 0;
-        if (Byte(m_at + 1) < low || Byte(m_at + 1) > high) return 0;
-        for (std::size_t i = 2; i < size; ++i) {
-            if (Byte(m_at + i) < 0x80 || Byte(m_at + i) > 0xBF) return 0;
-        }
-        return size;
-    }
-
     bool Hex4(std::uint32_t& unit) {
         if (m_text.size() - m_at < 4) return false;
         unit = 0;
@@ -183,24 +158,6 @@ class QuickReader {
             }
         }
         return true;
-    }
-
-    static void AppendUtf8(std::string& text, std::uint32_t point) {
-        if (point < 0x80) {
-            text += static_cast<char>(point);
-        } else if (point < 0x800) {
-            text += static_cast<char>(0xC0 | (point >> 6));
-            text += static_cast<char>(0x80 | (point & 0x3F));
-        } else if (point < 0x10000) {
-            text += static_cast<char>(0xE0 | (point >> 12));
-            text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (point & 0x3F));
-        } else {
-            text += static_cast<char>(0xF0 | (point >> 18));
-            text += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-            text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (point & 0x3F));
-        }
     }
 
     // After a backslash.
@@ -243,7 +200,7 @@ class QuickReader {
             if (!Hex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
             unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
         }
-        AppendUtf8(text, unit);
+        AppendUtf8(text, static_cast<char32_t>(unit));
         return true;
     }
 
@@ -268,8 +225,9 @@ class QuickReader {
             } else if (c < 0x80) {
                 ++m_at;
             } else {
-                const std::size_t size = MultiByteCharacter();
-                if (size == 0) return false;
+                char32_t ignored = 0;
+                const std::size_t size = DecodeUtf8(m_text.substr(m_at), ignored);
+                if (size == 0) return false;  // not well-formed UTF-8
                 m_at += size;
             }
         }
