@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <new>
 
@@ -38,31 +37,16 @@ RangeRead ReadRange(const FileReader& file, char* bytes, std::size_t first, std:
     return range;
 }
 
-// From this size on, a buffer is on huge pages; below, the slack before the first boundary would
-// be most of its address space.
-constexpr std::size_t kBytesOnHugePages = 2 * kHugePageBytes;
-
 }  // namespace
 
-void WholeFileText::Reserve(std::size_t capacity, std::size_t kept) {
-    std::unique_ptr<char[]> small;
-    HugePageMemory large;
-    char* bytes = nullptr;
-    if (capacity >= kBytesOnHugePages) {
-        large = HugePageMemory(capacity);
-        bytes = static_cast<char*>(large.Get());
-    } else {
-        small.reset(new char[capacity]);
-        bytes = small.get();
-    }
-    if (kept > 0) std::memcpy(bytes, m_bytes, kept);
-    m_small = std::move(small);
-    m_large = std::move(large);
-    m_bytes = bytes;
-}
-
 ErrorCode WholeFileText::ReadAll(FileReader& file) {
-    m_size = 0;
+    // The buffer is sized ahead of the bytes; however the reading ends, the text is what it read.
+    std::size_t read = 0;
+    struct CutToWhatWasRead {
+        UnfilledHugePageVector<char>& bytes;
+        const std::size_t& read;
+        ~CutToWhatWasRead() { bytes.resize(read); }
+    } cut{m_bytes, read};
     // The size, when the file has one, makes the buffer right at once; without one (a pipe) or
     // past it (a file that grows meanwhile), the buffer doubles as the bytes come. Only a file
     // with a size is read by position: some files of the system show none and read only in turn.
@@ -71,32 +55,32 @@ ErrorCode WholeFileText::ReadAll(FileReader& file) {
                        size < std::numeric_limits<std::size_t>::max() / 2;
     constexpr std::size_t kFirstPiece = std::size_t{1} << 20;
     // One byte over the size, so that the read that finds the end needs no second buffer.
-    std::size_t capacity = sized ? static_cast<std::size_t>(size) + 1 : kFirstPiece;
-    Reserve(capacity, 0);
+    m_bytes.clear();
+    m_bytes.resize(sized ? static_cast<std::size_t>(size) + 1 : kFirstPiece);
     if (sized) {
         const std::array<RangeRead, 2> halves =
             InHalves(static_cast<std::size_t>(size), kBytesReadInHalves,
                      [&](int, std::size_t first, std::size_t last) {
-                         return ReadRange(file, m_bytes, first, last);
+                         return ReadRange(file, m_bytes.data(), first, last);
                      });
         // A file cut short meanwhile ends where the first half found its end.
-        m_size = halves[0].got < halves[0].wanted ? halves[0].got : halves[1].first + halves[1].got;
+        read = halves[0].got < halves[0].wanted ? halves[0].got : halves[1].first + halves[1].got;
         if (halves[0].error != 0) return halves[0].error;
         if (halves[1].error != 0) return halves[1].error;
     }
     for (;;) {
-        if (m_size == capacity) {
-            if (capacity > std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
-            capacity *= 2;
-            Reserve(capacity, m_size);
+        if (read == m_bytes.size()) {
+            if (read > std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
+            m_bytes.resize(read * 2);
         }
         ErrorCode error = 0;
-        char* const free = m_bytes + m_size;
-        const std::ptrdiff_t got = sized ? file.ReadAt(m_size, free, capacity - m_size, error)
-                                         : file.Read(free, capacity - m_size, error);
+        char* const free = m_bytes.data() + read;
+        const std::size_t room = m_bytes.size() - read;
+        const std::ptrdiff_t got =
+            sized ? file.ReadAt(read, free, room, error) : file.Read(free, room, error);
         if (got < 0) return error;
         if (got == 0) return 0;
-        m_size += static_cast<std::size_t>(got);
+        read += static_cast<std::size_t>(got);
     }
 }
 

@@ -3,12 +3,10 @@
 #define REUSEBLOCKS_PLATFORM_WHOLE_FILE_H
 
 #include <cstddef>
-#include <memory>
 #include <string_view>
-#include <utility>
 
 #include "platform/file_system.h"
-#include "platform/huge_page_memory.h"
+#include "platform/huge_page_allocator.h"
 
 namespace reuseblocks::detail::platform {
 
@@ -18,22 +16,7 @@ namespace reuseblocks::detail::platform {
 // costs less than the copy itself, and much less where faults are dear (virtual machines).
 class WholeFileText {
   public:
-    WholeFileText() noexcept = default;
-    WholeFileText(WholeFileText&& other) noexcept
-        : m_small(std::move(other.m_small)),
-          m_large(std::move(other.m_large)),
-          m_bytes(std::exchange(other.m_bytes, nullptr)),
-          m_size(std::exchange(other.m_size, 0)) {}
-    WholeFileText& operator=(WholeFileText&& other) noexcept {
-        WholeFileText taken(std::move(other));
-        std::swap(m_small, taken.m_small);
-        std::swap(m_large, taken.m_large);
-        std::swap(m_bytes, taken.m_bytes);
-        std::swap(m_size, taken.m_size);
-        return *this;
-    }
-
-    std::string_view View() const noexcept { return {m_bytes, m_size}; }
+    std::string_view View() const noexcept { return {m_bytes.data(), m_bytes.size()}; }
     operator std::string_view() const noexcept { return View(); }
 
     // Everything `file`, just opened, holds. A regular file of a few megabytes or more is read in
@@ -42,13 +25,7 @@ class WholeFileText {
     ErrorCode ReadAll(FileReader& file);
 
   private:
-    // Room for `capacity` bytes, the first `kept` of the present buffer copied into it.
-    void Reserve(std::size_t capacity, std::size_t kept);
-
-    std::unique_ptr<char[]> m_small;
-    HugePageMemory m_large;
-    char* m_bytes = nullptr;
-    std::size_t m_size = 0;
+    UnfilledHugePageVector<char> m_bytes;
 };
 
 }  // namespace reuseblocks::detail::platform
