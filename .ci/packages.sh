@@ -1,28 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The packages as they ship: the .tar.gz that cpack makes, and the Debian source and binary
-# packages that dpkg-buildpackage makes from debian/, checked with lintian. The Debian packages
-# are then unpacked into a scratch root, and a host program is built against that root with CMake
-# and with pkg-config, and the Python module imported from it.
+# The packages as they ship: the Debian source and binary packages that dpkg-buildpackage makes
+# from debian/, checked with lintian, and the .tar.gz that cpack makes from the same build. The
+# Debian packages are then unpacked into a scratch root, and a host program is built against that
+# root with CMake and with pkg-config, and the Python module imported from it.
 #   .ci/packages.sh [BUILD_DIR]   (default build/packages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/packages}
 version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt | head -n 1)
-
-# The .tar.gz, built as a distribution builds (prefix /usr, Debian's hardening flags; build type
-# None, so the flags are dpkg-buildflags' alone). Without -g: cpack strips the binaries anyway.
-(
-    export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
-        -DREUSEBLOCKS_BUILD_TESTS=OFF -DREUSEBLOCKS_BUILD_EXAMPLES=OFF \
-        "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-        "-DCMAKE_SHARED_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" \
-        "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" >/dev/null
-)
-cmake --build "$build" -j2
-rm -f "$build"/*.tar.gz
-(cd "$build" && cpack -G TGZ)
 
 # The Debian packages, from a copy of the committed tree with the changes to tracked files (what
 # a clean clone would hold, plus the work in progress), since dpkg-buildpackage writes beside the
@@ -40,6 +26,17 @@ checks=nocheck
 [ "${PACKAGE_TESTS:-0}" = 1 ] && checks=""
 (cd "$debian/reuseblocks-$version" &&
     DEB_BUILD_OPTIONS="parallel=2 $checks ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc)
+
+# The .tar.gz, from the same build: a distribution's (prefix /usr, Debian's hardening flags, build
+# type None), so that it is not compiled a second time. debian/rules leaves stripping to dh_strip;
+# cpack strips for itself.
+obj=$debian/reuseblocks-$version/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)
+cmake "$obj" -DCMAKE_STRIP="$(command -v strip)" >/dev/null
+rm -rf "$build"/*.tar.gz "$build/tgz"
+tgz=$(mkdir -p "$build/tgz" && cd "$build/tgz" && pwd)
+(cd "$obj" && cpack -G TGZ -B "$tgz" >/dev/null)
+mv "$tgz"/*.tar.gz "$build"/
+rm -rf "$tgz"
 
 # Errors and warnings fail the build, but for one warning: initial-upload-closes-no-bugs asks the
 # first changelog entry to close the bug that announced the package to Debian, and these packages

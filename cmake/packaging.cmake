@@ -15,7 +15,11 @@ set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build/" "/build-[^/]*/
     "\\\\.swp$" "/\\\\.cache/")
 set(CPACK_THREADS 2)
 
+# These components only, in one archive under one top directory: a build with the Python module
+# (the Debian one) leaves it to its own package.
 set(CPACK_COMPONENTS_ALL runtime dev tool licence)
-set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
 include(CPack)
