@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
-# cpack: a .tar.gz of the whole install (library, development files, tool, licence). The Debian
-# packages are made from debian/ with dpkg-buildpackage instead; .ci/packages.sh makes both.
+# cpack: a .tar.gz of the library, development files, tool and licence (the Python module has
+# packages of its own). The Debian packages are made from debian/ with dpkg-buildpackage instead;
+# .ci/packages.sh makes both, the .tar.gz from the Debian build.
 set(CPACK_PACKAGE_NAME reuseblocks)
 set(CPACK_PACKAGE_VENDOR "the reuseblocks authors")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
