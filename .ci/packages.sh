@@ -70,3 +70,14 @@ LD_LIBRARY_PATH=$libdir "$root/pc_consumer" "$root/written2.blocks"
 (cd "$root" && PYTHONPATH=$root/usr/lib/python3/dist-packages LD_LIBRARY_PATH=$libdir \
     PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q -p no:cacheprovider \
     "$OLDPWD/python/tests")
+
+# The .tar.gz unpacked where its user puts it: pkg-config must find the library and headers there,
+# wherever that is, and CMake its package.
+archive=$root/archive
+mkdir -p "$archive"
+tar -xzf "$build"/reuseblocks-*.tar.gz -C "$archive"
+unpacked=$(echo "$archive"/reuseblocks-*)
+flags=$(PKG_CONFIG_LIBDIR=$unpacked/lib/$multiarch/pkgconfig pkg-config --cflags --libs reuseblocks)
+# shellcheck disable=SC2086  # the flags are words
+c++ -std=c++17 tests/package/consumer/main.cpp $flags -o "$archive/pc_consumer"
+LD_LIBRARY_PATH=$unpacked/lib/$multiarch "$archive/pc_consumer" "$archive/written.blocks"

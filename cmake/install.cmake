@@ -64,7 +64,10 @@ install(FILES
 
 # The .pc file is made when installing, so it names the prefix really installed into
 # (cmake --install --prefix) rather than the one configured. Absolute LIBDIR and INCLUDEDIR
-# are used as they are.
+# are used as they are. An archive is unpacked anywhere: the prefix cpack stages it in means
+# nothing there, so cpack's install (REUSEBLOCKS_PC_RELOCATABLE, see packaging.cmake) names the
+# prefix from where the .pc file lies. Installs into a fixed prefix keep it absolute, which
+# pkg-config's sysroot handling expects.
 set(REUSEBLOCKS_PC_FILE "${PROJECT_BINARY_DIR}/pkgconfig/reuseblocks.pc")
 if(REUSEBLOCKS_SHARED)
     set(REUSEBLOCKS_PC_CFLAGS "")
@@ -74,11 +77,16 @@ endif()
 if(REUSEBLOCKS_EXCEPTIONS_BY_POINTER)
     string(APPEND REUSEBLOCKS_PC_CFLAGS " -DREUSEBLOCKS_EXCEPTIONS_BY_POINTER")
 endif()
+file(RELATIVE_PATH REUSEBLOCKS_PC_UP_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" REUSEBLOCKS_PC_UP_TO_PREFIX "${REUSEBLOCKS_PC_UP_TO_PREFIX}")
 install(CODE "
     set(PROJECT_DESCRIPTION [==[${PROJECT_DESCRIPTION}]==])
     set(PROJECT_VERSION [==[${PROJECT_VERSION}]==])
     set(REUSEBLOCKS_PC_CFLAGS [==[${REUSEBLOCKS_PC_CFLAGS}]==])
     set(REUSEBLOCKS_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+    if(REUSEBLOCKS_PC_RELOCATABLE AND NOT IS_ABSOLUTE [==[${CMAKE_INSTALL_LIBDIR}]==])
+        set(REUSEBLOCKS_PC_PREFIX [==[\${pcfiledir}/${REUSEBLOCKS_PC_UP_TO_PREFIX}]==])
+    endif()
     set(REUSEBLOCKS_PC_LIBDIR [==[${CMAKE_INSTALL_LIBDIR}]==])
     set(REUSEBLOCKS_PC_INCLUDEDIR [==[${CMAKE_INSTALL_INCLUDEDIR}]==])
     if(NOT IS_ABSOLUTE \"\${REUSEBLOCKS_PC_LIBDIR}\")

@@ -22,5 +22,7 @@ set(CPACK_COMPONENTS_ALL runtime dev tool licence)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The archive's .pc file finds the prefix from where it lies (install.cmake); cpack 3.21 and later.
+set(CPACK_CUSTOM_INSTALL_VARIABLES REUSEBLOCKS_PC_RELOCATABLE=ON)
 
 include(CPack)
