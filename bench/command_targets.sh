@@ -3,8 +3,10 @@
 # Every command of the tool on the reference file (100k blocks x 8 layer maps) beside its anchors
 # from the same run: the library's load alone, `cp` of the command's output and `cp` + fsync of
 # the file. Each command's wall time is set against 2x the load plus the copy of what it wrote,
-# its peak RSS against 2.5x the file (both files for diff); an edit of one value against 1.2x
-# (load + cp + fsync), a no-op edit against 1.1x the load, merge-file against 3x the load.
+# its peak RSS against 2.5x the files it reads (both for diff, all three sides for merge-file); an
+# edit of one value against 1.2x (load + cp + fsync), a no-op edit against 1.1x the load,
+# merge-file against 3x the load. The copy an edit works on is made afresh before each run,
+# untimed.
 #
 #   bench/command_targets.sh BUILD_DIR
 #
@@ -51,9 +53,10 @@ edited=$work/edited.blocks
 
 q() { printf '%q' "$1"; }
 names=()
-declare -A run output
-# NAME COMMAND [OUTPUT]: OUTPUT is the file it writes, whose copy is its anchor.
-timed() { names+=("$1"); run[$1]=$2; output[$1]=${3:-}; }
+declare -A run output setup
+# NAME COMMAND [OUTPUT [SETUP]]: OUTPUT is the file it writes, whose copy is its anchor; SETUP
+# runs before each run of COMMAND, outside its time.
+timed() { names+=("$1"); run[$1]=$2; output[$1]=${3:-}; setup[$1]=${4:-}; }
 timed "load" "$(q "$loadwrite") $(q "$ref")"
 timed "cp + fsync" "dd if=$(q "$ref") of=$(q "$work/copy") bs=1M conv=fsync status=none"
 timed "check" "$(q "$tool") check $(q "$ref")"
@@ -66,17 +69,18 @@ timed "import json" "$(q "$tool") import $(q "$work/blocks.json") -o $(q "$work/
     "$work/i1.blocks"
 timed "import jsonl" "$(q "$tool") import $(q "$work/blocks.jsonl") -o $(q "$work/i2.blocks")" \
     "$work/i2.blocks"
-timed "set one value" "cp $(q "$ref") $(q "$edited") && $(q "$tool") set $(q "$edited") \
-$(q "$id") XLOC=7"
+timed "set one value" "$(q "$tool") set $(q "$edited") $(q "$id") XLOC=7" "" \
+    "cp $(q "$ref") $(q "$edited") && sync"
 timed "set, no change" "$(q "$tool") set $(q "$ref") $(q "$id") \
 XLOC=$(awk -v id="$id" '$1 == id {print $5; exit}' "$ref") 2>/dev/null"
-timed "merge-file" "cp $(q "$mine") $(q "$work/m.blocks") && $(q "$tool") merge-file \
-$(q "$work/m.blocks") $(q "$ref") $(q "$theirs")"
+timed "merge-file" "$(q "$tool") merge-file $(q "$work/m.blocks") $(q "$ref") $(q "$theirs")" "" \
+    "cp $(q "$mine") $(q "$work/m.blocks") && sync"
 
 declare -A walls peaks
 TIMEFORMAT='%3R'
 for ((round = 0; round < runs; ++round)); do
     for name in "${names[@]}"; do
+        [[ -n ${setup[$name]} ]] && bash -c "${setup[$name]}"
         /usr/bin/time -f "%e %M" -o "$work/time" bash -c "${run[$name]}" >/dev/null 2>&1 || true
         read -r wall peak < <(tail -n 1 "$work/time")  # after "Command exited with ..."
         walls[$name]+="$wall "
@@ -114,6 +118,7 @@ for name in "${names[@]}"; do
     esac
     files=1
     [[ $name == diff ]] && files=2
+    [[ $name == merge-file ]] && files=3
     printf '  %-16s %8.2f %8.2f %9.1f %8.1f %10.2f\n' "$name" "${med[$name]}" "$limit" \
         "$(awk -v k="${rss[$name]}" 'BEGIN {print k / 1024}')" \
         "$(awk -v s="$size" -v f="$files" 'BEGIN {print 2.5 * f * s / 1048576}')" \
