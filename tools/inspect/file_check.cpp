@@ -82,13 +82,9 @@ std::vector<Problem> RoundTripProblems(const std::vector<RoundTripProblem>& foun
     std::size_t index = 0;
     for (const RoundTripProblem& problem : found) {
         while (ordered[index]->GetBlockID().GetView() != problem.blockID) ++index;
-        unsigned long line = index < lines.size() ? lines[index].definition : 0;
-        if (problem.row >= 0) {
-            const auto row = static_cast<std::size_t>(problem.row);
-            line = index < lines.size() && row < lines[index].layerMaps.size()
-                       ? lines[index].layerMaps[row]
-                       : 0;
-        }
+        const unsigned long line = problem.row >= 0
+                                       ? lines.RowOf(index, static_cast<std::size_t>(problem.row))
+                                       : lines.DefinitionOf(index);
         if (!tally.Keep("warning", "RoundTrip")) continue;
         problems.push_back({line, "warning", "RoundTrip", problem.blockID, RoundTripField(problem),
                             RoundTripMessage(problem)});
@@ -231,8 +227,7 @@ void CheckLoaded(FileCheck& check, const CReuseBlockFile& blocks,
         }
         BlockLint values(tally);
         for (std::size_t index = 0; index < ordered.size(); ++index) {
-            values.Check(ValuesOf(*ordered[index]),
-                         index < lint.lines.size() ? lint.lines[index].definition : 0);
+            values.Check(ValuesOf(*ordered[index]), lint.lines.DefinitionOf(index));
         }
         for (const UnloadedBlock& block : lint.unloaded) values.Check(ValuesOf(block), block.line);
         Append(problems, std::move(lint.problems));

@@ -120,7 +120,7 @@ class LineWalk {
         if (m_count > kDefinitionFieldCount) {
             Ignored(number, "TooManyFields", CountMessage(format::LineKind::kDefinition, m_count));
         }
-        if (m_recordLines && Loaded(number)) m_result.lines.push_back(RecordLines{number, {}});
+        if (m_recordLines && Loaded(number)) m_result.lines.AddBlock(number);
         if (m_rejected == 0) return;  // the library found every ID once
         const std::string id(m_fields[0]);
         m_current = id;
@@ -155,9 +155,7 @@ class LineWalk {
             Ignored(number, "TooManyFields", CountMessage(format::LineKind::kMapping, m_count));
         }
         if (Loaded(number)) {
-            if (m_recordLines && !m_result.lines.empty()) {
-                m_result.lines.back().layerMaps.push_back(number);
-            }
+            if (m_recordLines) m_result.lines.AddRow(number);
             return;
         }
         if (!AfterRejected(number) || !m_current) return;

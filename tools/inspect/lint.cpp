@@ -43,11 +43,6 @@ const std::array<Convention, 5>& Conventions() {
     return conventions;
 }
 
-unsigned long RowLineOf(const RecordLinesList& lines, std::size_t block, std::uint32_t row) {
-    if (block >= lines.size() || row >= lines[block].layerMaps.size()) return 0;
-    return lines[block].layerMaps[row];
-}
-
 using LayerMapRow = std::array<std::string_view, CReuseBlock::kLayerMapColumnCount>;
 
 LayerMapRow RowOf(const CReuseBlock& block, std::uint32_t row) {
@@ -164,7 +159,7 @@ std::vector<Problem> CheckLayerMaps(const std::vector<CReuseBlock*>& blocks,
     for (const auto& [index, row, earlier] : repeated) {
         if (!tally.Keep("warning", "RepeatedLayerMap")) continue;
         const std::string id(blocks[index]->GetBlockID().GetView());
-        problems.push_back({RowLineOf(lines, index, row), "warning", "RepeatedLayerMap", id,
+        problems.push_back({lines.RowOf(index, row), "warning", "RepeatedLayerMap", id,
                             std::nullopt,
                             "layer map " + std::to_string(row) + " of block " + Quoted(id) +
                                 " repeats layer map " + std::to_string(earlier)});

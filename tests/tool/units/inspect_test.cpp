@@ -309,6 +309,32 @@ TEST(Inspect, ValuesThatWouldNotReadBackInManyBlocksAreSaidAtTheirLines) {
     EXPECT_EQ(found, expected);
 }
 
+TEST(Inspect, ProblemsOfRowsAreSaidAtTheirLinesWhateverTheBlocksAroundThem) {
+    // Blocks without rows, with comments and blank lines between rows, and the rows of the last
+    // block: each problem of a row names the line that row was read from (a field past the last
+    // keeps the ")" on the value before it).
+    const std::string definition = " p Smashed Unplaced 0 0 TOP 0 mils 0 0 Unprocessed\n";
+    std::string text = std::string(kFormatLine) + "\n";  // 1
+    text += "/A" + definition;                           // 2
+    text += "/B" + definition;                           // 3
+    text += "# a note\n";                                // 4
+    text += "map_block_host /B 1 TOP 1 TOP\n";           // 5
+    text += "\n";                                        // 6
+    text += "map_block_host /B 1 TOP 1 TOP\n";           // 7
+    text += "/C" + definition;                           // 8
+    text += "/D" + definition;                           // 9
+    text += "map_block_host /D 1 X 1 TOP\n";             // 10
+    text += "map_block_host /D 1 X 1 TOP) more\n";       // 11
+    text += "map_block_host /D 1 X 1 TOP\n";             // 12
+    std::vector<std::string> found;
+    for (const Problem& problem : CheckText(text, true).problems) {
+        if (problem.code == "RepeatedLayerMap" || problem.code == "RoundTrip")
+            found.push_back(problem.code + "@" + std::to_string(problem.line));
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"RepeatedLayerMap@7", "RoundTrip@11",
+                                               "RepeatedLayerMap@12"}));
+}
+
 TEST(Inspect, TheLimitOnProblemsNeverDropsAnError) {
     // Warnings enough to fill the limit, then the line loading stops at, then lines the loader
     // would have rejected too: every error is reported, and the note says how much is left out.
