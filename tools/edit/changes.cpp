@@ -68,7 +68,9 @@ void RequireWritable(std::string_view field, const std::string& value, ValuePlac
 }
 
 void Apply(CReuseBlock& block, const std::vector<Assignment>& assignments) {
-    for (const auto& [index, value] : assignments) block.SetProperty(index, value.c_str());
+    // By length, as the layer maps are: no NUL byte reaches here, and the length is known.
+    for (const auto& [index, value] : assignments)
+        block.GetProperty(index) = std::string_view(value);
 }
 
 void Apply(CReuseBlock& block, const BlockRecord& record) {
