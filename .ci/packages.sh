@@ -81,3 +81,7 @@ flags=$(PKG_CONFIG_LIBDIR=$unpacked/lib/$multiarch/pkgconfig pkg-config --cflags
 # shellcheck disable=SC2086  # the flags are words
 c++ -std=c++17 tests/package/consumer/main.cpp $flags -o "$archive/pc_consumer"
 LD_LIBRARY_PATH=$unpacked/lib/$multiarch "$archive/pc_consumer" "$archive/written.blocks"
+cmake -S tests/package/consumer -B "$archive/consumer" -DCMAKE_PREFIX_PATH="$unpacked" \
+    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF >/dev/null
+cmake --build "$archive/consumer"
+LD_LIBRARY_PATH=$unpacked/lib/$multiarch "$archive/consumer/consumer" "$archive/written2.blocks"
